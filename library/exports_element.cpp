@@ -1,0 +1,170 @@
+// Exported routines of the element formulation: host arrays in, core views,
+// results written back. No arithmetic here.
+
+#include "zervola.h"
+
+#include "abi_support.hpp"
+#include "common/frame_model.hpp"
+#include "common/matrix12.hpp"
+#include "element/global_matrix.hpp"
+#include "element/local_axes.hpp"
+#include "element/local_stiffness.hpp"
+
+namespace {
+
+using zervola::ElementNodes;
+using zervola::Index;
+using zervola::k_unknown_extent;
+using zervola::Matrix12;
+using zervola::NodeCoordinates;
+using zervola::OrientationPoints;
+using zervola::Point3;
+using zervola::Vector1;
+
+constexpr std::size_t k_matrix_entries = 144;
+
+// Host arrays whose lengths the interface does not pass: only the lower
+// bound of an index can be checked.
+NodeCoordinates node_view(const double* x, const double* y, const double* z) {
+  return {Vector1<const double>(x, k_unknown_extent), Vector1<const double>(y, k_unknown_extent),
+          Vector1<const double>(z, k_unknown_extent)};
+}
+
+OrientationPoints orientation_view(const double* x, const double* y, const double* z) {
+  return {Vector1<const double>(x, k_unknown_extent), Vector1<const double>(y, k_unknown_extent),
+          Vector1<const double>(z, k_unknown_extent)};
+}
+
+ElementNodes element_nodes_view(const int32_t* element_nodes) {
+  return ElementNodes(element_nodes, 2, k_unknown_extent);
+}
+
+// reverse_flag outside 0 and 1 has no walk; the caller then reports failure.
+bool read_walk(int32_t reverse_flag, zervola::element::Walk& walk) {
+  if (reverse_flag == 0) walk = zervola::element::Walk::forward;
+  else if (reverse_flag == 1) walk = zervola::element::Walk::reversed;
+  else return false;
+  return true;
+}
+
+Point3 read_point(const double* p) { return {p[0], p[1], p[2]}; }
+
+}  // namespace
+
+extern "C" {
+
+ZERVOLA_API void ZERVOLA_CALL MATRIXCOS(double* transform, const double* node_x,
+                                        const double* node_y, const double* node_z,
+                                        const int32_t* element_nodes, const int32_t* /*n_nodes*/,
+                                        const int32_t* /*n_elements*/,
+                                        const int32_t* element_index,
+                                        const int32_t* reverse_flag) {
+  zervola::abi::guarded(
+      [&] {
+        zervola::element::Walk walk{};
+        if (!read_walk(*reverse_flag, walk)) {
+          zervola::abi::fill_failure(transform, k_matrix_entries);
+          return;
+        }
+        const Matrix12 T = zervola::element::default_transform(
+            node_view(node_x, node_y, node_z), element_nodes_view(element_nodes), *element_index,
+            walk);
+        zervola::write_matrix12(T, transform);
+      },
+      [&] { zervola::abi::fill_failure(transform, k_matrix_entries); });
+}
+
+ZERVOLA_API void ZERVOLA_CALL MATRIXCOS3P(double* transform, const double* node_x,
+                                          const double* node_y, const double* node_z,
+                                          const double* orient_x, const double* orient_y,
+                                          const double* orient_z, const int32_t* element_nodes,
+                                          const int32_t* /*n_nodes*/,
+                                          const int32_t* /*n_elements*/,
+                                          const int32_t* element_index,
+                                          const int32_t* reverse_flag) {
+  zervola::abi::guarded(
+      [&] {
+        zervola::element::Walk walk{};
+        if (!read_walk(*reverse_flag, walk)) {
+          zervola::abi::fill_failure(transform, k_matrix_entries);
+          return;
+        }
+        const Matrix12 T = zervola::element::element_transform(
+            node_view(node_x, node_y, node_z), orientation_view(orient_x, orient_y, orient_z),
+            element_nodes_view(element_nodes), *element_index, walk);
+        zervola::write_matrix12(T, transform);
+      },
+      [&] { zervola::abi::fill_failure(transform, k_matrix_entries); });
+}
+
+ZERVOLA_API void ZERVOLA_CALL MATRIXUCS(double* ucs_origin, double* ucs_point_a,
+                                        double* ucs_point_b, const double* ucs_point_c,
+                                        const int32_t* ucs_mode) {
+  zervola::abi::guarded(
+      [&] {
+        const Point3 a = read_point(ucs_point_a);
+        const Point3 b = read_point(ucs_point_b);
+        const Point3 c = read_point(ucs_point_c);
+        const auto axes = zervola::element::ucs_axes(a, b, c);
+        const auto& first = *ucs_mode == 0 ? axes.rows[2] : axes.rows[0];
+        const auto& second = *ucs_mode == 0 ? axes.rows[0] : axes.rows[1];
+        ucs_origin[0] = a.x;
+        ucs_origin[1] = a.y;
+        ucs_origin[2] = a.z;
+        for (std::size_t k = 0; k < 3; ++k) {
+          ucs_point_a[k] = first[k];
+          ucs_point_b[k] = second[k];
+        }
+      },
+      [&] {
+        zervola::abi::fill_failure(ucs_point_a, 3);
+        zervola::abi::fill_failure(ucs_point_b, 3);
+      });
+}
+
+ZERVOLA_API void ZERVOLA_CALL MTRXE_012SHR(double* element_matrix, const double* elastic_modulus,
+                                           const double* shear_modulus, const double* area,
+                                           const double* torsion_constant, const double* inertia_y,
+                                           const double* inertia_z, const double* delta_x,
+                                           const double* delta_y, const double* delta_z,
+                                           const double* length, const double* length_sq,
+                                           const double* length_cu, const int32_t* end_code) {
+  zervola::abi::guarded(
+      [&] {
+        const zervola::element::SectionProperties section{*elastic_modulus, *shear_modulus,
+                                                          *area,           *torsion_constant,
+                                                          *inertia_y,      *inertia_z};
+        const zervola::element::BarGeometry geometry{*delta_x, *delta_y,   *delta_z,
+                                                     *length,  *length_sq, *length_cu};
+        const Matrix12 K = zervola::element::local_stiffness(
+            section, geometry, zervola::element::end_form(*end_code));
+        zervola::write_matrix12(K, element_matrix);
+      },
+      [&] { zervola::abi::fill_failure(element_matrix, k_matrix_entries); });
+}
+
+ZERVOLA_API void ZERVOLA_CALL MATRIXE(double* element_matrix, const double* node_x,
+                                      const double* node_y, const double* node_z,
+                                      const double* orient_x, const double* orient_y,
+                                      const double* orient_z, const int32_t* element_nodes,
+                                      const int32_t* section_codes,
+                                      const int32_t* /*space_frame*/,
+                                      const double* section_table, const int32_t* element_index,
+                                      const int32_t* /*n_nodes*/, const int32_t* /*n_elements*/,
+                                      const int32_t* element_frame, const int32_t* end_code) {
+  zervola::abi::guarded(
+      [&] {
+        const zervola::element::ElementModel model{
+            node_view(node_x, node_y, node_z), orientation_view(orient_x, orient_y, orient_z),
+            element_nodes_view(element_nodes),
+            Vector1<const int32_t>(section_codes, k_unknown_extent),
+            zervola::SectionTable(section_table, zervola::k_section_table_rows,
+                                  k_unknown_extent)};
+        const Matrix12 K =
+            zervola::element::element_matrix(model, *element_index, *element_frame, *end_code);
+        zervola::write_matrix12(K, element_matrix);
+      },
+      [&] { zervola::abi::fill_failure(element_matrix, k_matrix_entries); });
+}
+
+}  // extern "C"

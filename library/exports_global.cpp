@@ -1,0 +1,4 @@
+// Exported routines of this subsystem: host arrays in, core views, results
+// written back. No arithmetic here.
+
+#include "zervola.h"
