@@ -87,8 +87,10 @@ extern "C" {
  * element_index  [in]  int32: the element e, 1-based.
  * reverse_flag   [in]  int32: 0 walks node i -> node j, 1 node j -> node i.
  *
- * Node numbers and element_index must lie inside their arrays. A
- * reverse_flag other than 0 or 1 fills transform with quiet NaN.
+ * Node numbers and element_index must lie inside their arrays; the lengths
+ * are not passed, so only their lower bound is checked. An element_index or
+ * node number below 1, or a reverse_flag other than 0 or 1, fills transform
+ * with quiet NaN.
  */
 ZERVOLA_API void ZERVOLA_CALL MATRIXCOS(double *transform, const double *node_x,
                                         const double *node_y, const double *node_z,
@@ -113,7 +115,8 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXCOS(double *transform, const double *node_x,
  * element_index  [in]  int32: the element e, 1-based.
  * reverse_flag   [in]  int32: 0 or 1, as for MATRIXCOS.
  *
- * A reverse_flag other than 0 or 1 fills transform with quiet NaN.
+ * An element_index or node number below 1, or a reverse_flag other than 0
+ * or 1, fills transform with quiet NaN.
  */
 ZERVOLA_API void ZERVOLA_CALL MATRIXCOS3P(double *transform, const double *node_x,
                                           const double *node_y, const double *node_z,
@@ -208,8 +211,10 @@ ZERVOLA_API void ZERVOLA_CALL MTRXE_012SHR(double *element_matrix, const double 
  *                      transforms it to global axes.
  * end_code       [in]  int32: end code of element e.
  *
- * Node numbers, section codes (never 0) and element_index must lie inside
- * their arrays.
+ * Node numbers, section codes and element_index must lie inside their
+ * arrays; the lengths are not passed, so only the lower bounds are checked:
+ * an element_index or node number below 1, or a section code 0, fills
+ * element_matrix with quiet NaN.
  */
 ZERVOLA_API void ZERVOLA_CALL MATRIXE(double *element_matrix, const double *node_x,
                                       const double *node_y, const double *node_z,

@@ -62,13 +62,14 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXCOS(double* transform, const double* node_x,
   zervola::abi::guarded(
       [&] {
         zervola::element::Walk walk{};
-        if (!read_walk(*reverse_flag, walk)) {
+        const ElementNodes pairs = element_nodes_view(element_nodes);
+        if (!read_walk(*reverse_flag, walk) ||
+            !zervola::element::references_are_readable(pairs, *element_index)) {
           zervola::abi::fill_failure(transform, k_matrix_entries);
           return;
         }
-        const Matrix12 T = zervola::element::default_transform(
-            node_view(node_x, node_y, node_z), element_nodes_view(element_nodes), *element_index,
-            walk);
+        const Matrix12 T = zervola::element::default_transform(node_view(node_x, node_y, node_z),
+                                                               pairs, *element_index, walk);
         zervola::write_matrix12(T, transform);
       },
       [&] { zervola::abi::fill_failure(transform, k_matrix_entries); });
@@ -85,13 +86,15 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXCOS3P(double* transform, const double* node_
   zervola::abi::guarded(
       [&] {
         zervola::element::Walk walk{};
-        if (!read_walk(*reverse_flag, walk)) {
+        const ElementNodes pairs = element_nodes_view(element_nodes);
+        if (!read_walk(*reverse_flag, walk) ||
+            !zervola::element::references_are_readable(pairs, *element_index)) {
           zervola::abi::fill_failure(transform, k_matrix_entries);
           return;
         }
         const Matrix12 T = zervola::element::element_transform(
             node_view(node_x, node_y, node_z), orientation_view(orient_x, orient_y, orient_z),
-            element_nodes_view(element_nodes), *element_index, walk);
+            pairs, *element_index, walk);
         zervola::write_matrix12(T, transform);
       },
       [&] { zervola::abi::fill_failure(transform, k_matrix_entries); });
@@ -160,6 +163,10 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXE(double* element_matrix, const double* node
             Vector1<const int32_t>(section_codes, k_unknown_extent),
             zervola::SectionTable(section_table, zervola::k_section_table_rows,
                                   k_unknown_extent)};
+        if (!zervola::element::references_are_readable(model, *element_index)) {
+          zervola::abi::fill_failure(element_matrix, k_matrix_entries);
+          return;
+        }
         const Matrix12 K =
             zervola::element::element_matrix(model, *element_index, *element_frame, *end_code);
         zervola::write_matrix12(K, element_matrix);

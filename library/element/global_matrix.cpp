@@ -34,6 +34,11 @@ BarGeometry bar_geometry(Point3 i, Point3 j) {
 
 }  // namespace
 
+bool references_are_readable(const ElementModel& model, Index element) {
+  return references_are_readable(model.element_nodes, element) &&
+         model.section_codes(element) != 0;
+}
+
 Matrix12 rigid_link_matrix() {
   Matrix12 K;
   for (Index k = 1; k <= 3; ++k) {

@@ -25,6 +25,10 @@ struct ElementModel {
   SectionTable section_table;
 };
 
+// True when element e, its nodes and its section code can be read: numbers
+// at least 1, section code not 0.
+[[nodiscard]] bool references_are_readable(const ElementModel& model, Index element);
+
 // Matrix of a rigid link: translations of the two nodes tied by the penalty,
 // rotations free.
 [[nodiscard]] Matrix12 rigid_link_matrix();

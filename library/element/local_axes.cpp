@@ -103,6 +103,10 @@ WalkedNodes walked_nodes(ElementNodes element_nodes, Index element, Walk walk) {
   return {first, second};
 }
 
+bool references_are_readable(ElementNodes element_nodes, Index element) {
+  return element >= 1 && element_nodes(1, element) >= 1 && element_nodes(2, element) >= 1;
+}
+
 Matrix12 default_transform(const NodeCoordinates& nodes, ElementNodes element_nodes,
                            Index element, Walk walk) {
   const WalkedNodes n = walked_nodes(element_nodes, element, walk);

@@ -55,6 +55,10 @@ struct WalkedNodes {
 };
 [[nodiscard]] WalkedNodes walked_nodes(ElementNodes element_nodes, Index element, Walk walk);
 
+// True when element e and both its node numbers are at least 1: the lower
+// bounds that can be checked where the interface passes no array lengths.
+[[nodiscard]] bool references_are_readable(ElementNodes element_nodes, Index element);
+
 // Transformation of element e by the default rule, whatever its orientation point.
 [[nodiscard]] Matrix12 default_transform(const NodeCoordinates& nodes, ElementNodes element_nodes,
                                          Index element, Walk walk);

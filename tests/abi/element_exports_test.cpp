@@ -57,6 +57,32 @@ TEST(ElementExports, ReverseFlagOutsideTheDataModelGivesNaN) {
   }
 }
 
+TEST(ElementExports, NumbersBelowOneAreRefusedWithNaN) {
+  TwoNodes m;
+  const std::vector<double> table{200000, 80000, 3000, 4e6, 2.5e7, 9e6, 0, 0, 0, 0};
+  const int32_t reverse = 0, frame = 0, end_code = 0, space_frame = 1;
+  const auto all_nan = [](const std::array<double, 144>& a) {
+    for (double v : a)
+      if (!std::isnan(v)) return false;
+    return true;
+  };
+  std::array<double, 144> out{};
+  int32_t element = 0;
+  MATRIXCOS3P(out.data(), m.x.data(), m.y.data(), m.z.data(), m.ox.data(), m.oy.data(),
+              m.oz.data(), m.pair.data(), &m.n_nodes, &m.n_elements, &element, &reverse);
+  EXPECT_TRUE(all_nan(out));
+  m.pair = {0, 2};
+  MATRIXCOS(out.data(), m.x.data(), m.y.data(), m.z.data(), m.pair.data(), &m.n_nodes,
+            &m.n_elements, &m.element, &reverse);
+  EXPECT_TRUE(all_nan(out));
+  m.pair = {1, 2};
+  const std::array<int32_t, 1> no_section{0};
+  MATRIXE(out.data(), m.x.data(), m.y.data(), m.z.data(), m.ox.data(), m.oy.data(), m.oz.data(),
+          m.pair.data(), no_section.data(), &space_frame, table.data(), &m.element, &m.n_nodes,
+          &m.n_elements, &frame, &end_code);
+  EXPECT_TRUE(all_nan(out));
+}
+
 TEST(ElementExports, UserCoordinateSystem) {
   for (int32_t mode : {0, 1, 5}) {
     std::array<double, 3> origin{k_garbage, k_garbage, k_garbage};
