@@ -71,11 +71,11 @@ extern "C" {
  * MATRIXCOS: transformation of element e by the default rule, whatever its
  * orientation point.
  *
- * Local x = (end - start) / L. With D = sqrt(1 - cz^2): a bar with D below
- * 1.0E-6 is vertical and gets local y = -Y, local z = +X when it points up
- * (dz > 0) and local z = -X, local x = -Z when it points down; otherwise
- * local y = (-cy, cx, 0) / D (horizontal) and local z = (-cx cz, -cy cz, D) / D
- * (upwards).
+ * Local x = c = (end - start) / L. With D = sqrt(1 - cz^2): a bar with D
+ * below 1.0E-6 is vertical and gets local y = -Y, with local x = +Z and
+ * local z = +X when it points up (dz > 0), local x = -Z and local z = -X when
+ * it points down; otherwise local y = (-cy / D, cx / D, 0) (horizontal) and
+ * local z = (-cx cz / D, -cy cz / D, D) (upwards).
  *
  * transform      [out] double (12, 12): all 144 entries set.
  * node_x         [in]  double (n_nodes): node x coordinates.
@@ -141,7 +141,7 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXCOS3P(double *transform, const double *node_
  * ucs_mode     [in]     int32: 0 returns (local z, local x); any other value
  *                       (local x, local y).
  *
- * The three arrays may not overlap.
+ * The points are read before anything is written.
  */
 ZERVOLA_API void ZERVOLA_CALL MATRIXUCS(double *ucs_origin, double *ucs_point_a,
                                         double *ucs_point_b, const double *ucs_point_c,
@@ -166,7 +166,9 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXUCS(double *ucs_origin, double *ucs_point_a,
  * torsion_constant [in]  double: It.
  * inertia_y        [in]  double: Iy, bending in the local x-z plane.
  * inertia_z        [in]  double: Iz, bending in the local x-y plane.
- * delta_x          [in]  double: x(node j) - x(node i); read for code 3 only.
+ * delta_x          [in]  double: x(node j) - x(node i); read for code 3 only
+ *                        (G, It, Iy, Iz, length and length_sq are not read
+ *                        for code 3).
  * delta_y          [in]  double: y(node j) - y(node i); code 3 only.
  * delta_z          [in]  double: z(node j) - z(node i); code 3 only.
  * length           [in]  double: L.

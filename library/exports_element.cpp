@@ -120,6 +120,7 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXUCS(double* ucs_origin, double* ucs_point_a,
         }
       },
       [&] {
+        zervola::abi::fill_failure(ucs_origin, 3);
         zervola::abi::fill_failure(ucs_point_a, 3);
         zervola::abi::fill_failure(ucs_point_b, 3);
       });
@@ -134,13 +135,26 @@ ZERVOLA_API void ZERVOLA_CALL MTRXE_012SHR(double* element_matrix, const double*
                                            const double* length_cu, const int32_t* end_code) {
   zervola::abi::guarded(
       [&] {
-        const zervola::element::SectionProperties section{*elastic_modulus, *shear_modulus,
-                                                          *area,           *torsion_constant,
-                                                          *inertia_y,      *inertia_z};
-        const zervola::element::BarGeometry geometry{*delta_x, *delta_y,   *delta_z,
-                                                     *length,  *length_sq, *length_cu};
-        const Matrix12 K = zervola::element::local_stiffness(
-            section, geometry, zervola::element::end_form(*end_code));
+        // Only the arguments that the form uses are read.
+        const zervola::element::EndForm form = zervola::element::end_form(*end_code);
+        zervola::element::SectionProperties section{};
+        zervola::element::BarGeometry geometry{};
+        section.E = *elastic_modulus;
+        section.A = *area;
+        geometry.L3 = *length_cu;
+        if (form == zervola::element::EndForm::pin_ended) {
+          geometry.dx = *delta_x;
+          geometry.dy = *delta_y;
+          geometry.dz = *delta_z;
+        } else {
+          section.G = *shear_modulus;
+          section.It = *torsion_constant;
+          section.Iy = *inertia_y;
+          section.Iz = *inertia_z;
+          geometry.L = *length;
+          geometry.L2 = *length_sq;
+        }
+        const Matrix12 K = zervola::element::local_stiffness(section, geometry, form);
         zervola::write_matrix12(K, element_matrix);
       },
       [&] { zervola::abi::fill_failure(element_matrix, k_matrix_entries); });
