@@ -28,7 +28,7 @@ for arch in i686 x86_64; do
   native=""
   [[ $arch == i686 ]] && native="${ZERVOLA_NATIVE_LAUNCHER:-}"
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$arch-w64-mingw32.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DZERVOLA_WARNINGS_AS_ERRORS=ON -DZERVOLA_BUILD_EXAMPLES=OFF \
+    -DCMAKE_BUILD_TYPE=Release -DZERVOLA_WARNINGS_AS_ERRORS=ON -DZERVOLA_BUILD_EXAMPLES=$run_tests \
     -DZERVOLA_BUILD_TESTS=$run_tests -DZERVOLA_WINE_PREFIX="$prefix" \
     -DZERVOLA_NATIVE_LAUNCHER="$native" >/dev/null
   cmake --build "$dir" -j "$jobs"
