@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <system_error>
+#include <utility>
 
 #include "native_platform.hpp"
 #include "wine_paths.hpp"

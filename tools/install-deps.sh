@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # Installs, through apt-get, the Debian packages that are missing for the given
 # purpose: "build" (compilers, CMake), "test" (build plus GoogleTest and
-# Google Benchmark). Installed packages are left alone.
+# Google Benchmark), "windows" (the mingw-w64 cross compilers and Wine, with
+# its 32-bit part, which needs the i386 architecture). Installed packages are
+# left alone.
 set -euo pipefail
 
 purpose="${1:-build}"
 packages=(g++ gcc cmake make binutils)
 if [[ "$purpose" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev)
+fi
+if [[ "$purpose" == windows ]]; then
+  packages=(cmake make binutils g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
+            wine wine64 wine32:i386)
 fi
 
 missing=()
@@ -19,5 +25,8 @@ done
 sudo=()
 [[ $(id -u) -ne 0 ]] && sudo=(sudo)
 echo "installing: ${missing[*]}" >&2
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo[@]}" dpkg --add-architecture i386
+fi
 "${sudo[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

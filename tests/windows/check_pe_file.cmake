@@ -1,0 +1,67 @@
+# Checks a Windows PE file with objdump -p:
+#   - with NAMES given, its export table holds exactly these names,
+#     undecorated (no @N suffix, no leading underscore);
+#   - every DLL it imports is one of SYSTEM_DLLS (compared case-insensitively),
+#     so that it runs on a machine without the compiler's runtime.
+# Arguments: -DOBJDUMP= -DFILE= [-DNAMES=a;b;...] -DSYSTEM_DLLS=a;b;...
+cmake_minimum_required(VERSION 3.25)
+execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump -p failed on ${FILE}")
+endif()
+# Table rows look like "\t[   3] NAME"; list items must not hold brackets,
+# so the row prefix is cut before anything becomes a list item.
+string(REGEX REPLACE "\t\\[ *[0-9]+\\] " "\tROW " out "${out}")
+string(REPLACE ";" "," out "${out}")
+string(REPLACE "\n" ";" lines "${out}")
+
+set(exports "")
+set(imports "")
+set(in_names OFF)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^\\[Ordinal/Name Pointer\\] Table")
+    set(in_names ON)
+  elseif(in_names AND line MATCHES "^\tROW (.+)$")
+    list(APPEND exports "${CMAKE_MATCH_1}")
+  elseif(in_names)
+    set(in_names OFF)
+  endif()
+  if(line MATCHES "^\tDLL Name: (.+)$")
+    list(APPEND imports "${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+
+set(failed OFF)
+if(DEFINED NAMES)
+  set(expected ${NAMES})
+  list(SORT expected)
+  set(found ${exports})
+  list(SORT found)
+  if(NOT found STREQUAL expected)
+    message(SEND_ERROR "export table differs from the name table\n  exported: ${found}\n  table:    ${expected}")
+    set(failed ON)
+  endif()
+  foreach(name IN LISTS exports)
+    if(name MATCHES "@" OR name MATCHES "^_")
+      message(SEND_ERROR "decorated export name: ${name}")
+      set(failed ON)
+    endif()
+  endforeach()
+endif()
+
+string(TOLOWER "${SYSTEM_DLLS}" allowed)
+foreach(dll IN LISTS imports)
+  string(TOLOWER "${dll}" lower)
+  if(NOT lower IN_LIST allowed)
+    message(SEND_ERROR "imports a DLL that is not a system DLL: ${dll}")
+    set(failed ON)
+  endif()
+endforeach()
+if(imports STREQUAL "")
+  message(SEND_ERROR "no import table found in ${FILE}")
+  set(failed ON)
+endif()
+
+if(NOT failed)
+  message(STATUS "${FILE}: exports [${exports}], imports [${imports}]: ok")
+endif()
