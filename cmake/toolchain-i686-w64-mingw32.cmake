@@ -14,3 +14,10 @@ find_program(WINE_EXECUTABLE wine)
 if(WINE_EXECUTABLE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_EXECUTABLE})
 endif()
+
+# Doubles are computed in SSE2 registers, as on every 64-bit build: the x87
+# unit's extended precision would round twice and move results that the
+# library compares exactly. The host may call with a 4-byte aligned stack,
+# so functions realign it for SSE spills.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse -mstackrealign")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse -mstackrealign")
