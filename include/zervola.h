@@ -224,6 +224,229 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXE(double *element_matrix, const double *node
  * Global system
  * ------------------------------------------------------------------------ */
 
+/*
+ * Skyline store. The global stiffness matrix K (n_equations = 6 n_nodes;
+ * degree of freedom k = 1..6 of node n is equation 6 (n - 1) + k, in the
+ * order u_x, u_y, u_z, theta_x, theta_y, theta_z) is symmetric; only its
+ * upper triangle is stored, column after column. Column j holds rows
+ * top(j) .. j, top first, diagonal last; h(j) = j - top(j) + 1 is its
+ * height. diag_address(j) is the position of K(j, j), the running sum
+ * h(1) + ... + h(j); K(i, j), top(j) <= i <= j, lies at
+ * diag_address(j) - (j - i). Example, 4 equations with heights 1, 2, 3, 2:
+ *
+ *            column:   1    2    3    4
+ *     row 1          K11  K12  K13
+ *     row 2               K22  K23
+ *     row 3                    K33  K34
+ *     row 4                         K44
+ *
+ *     skyline_store:  K11 | K12 K22 | K13 K23 K33 | K34 K44
+ *     position:        1  |  2   3  |  4   5   6  |  7   8
+ *     diag_address:    1, 3, 6, 8       profile_length: 8
+ *     max_column_height: 3
+ *
+ * A valid profile has h(1) = 1, 2 <= h(j) <= j for every later column, and
+ * diag_address(n_equations) = profile_length. ZEBMUK6 produces one in which
+ * every node's six columns reach up to the node's first equation and every
+ * element's columns reach up to the first equation of its lower node.
+ *
+ * Node records. node_records (8, n_records + 1) holds records numbered
+ * 0 .. n_records (n_records is the number of the LAST record; -1 or less:
+ * none), the 8 doubles of a record contiguous:
+ *
+ *     node_records:  [code R p1 p2 p3 p4 p5 p6] [code R p1 ... p6] ...
+ *                     record 0                   record 1
+ *
+ * code and R (the first equation the record acts on) are whole numbers held
+ * as doubles, truncated toward zero:
+ *     113  u(R), u(R+1), u(R+2) prescribed to p1, p2, p3
+ *     114  spring terms, then u(R..R+2) prescribed to p1, p2, p3
+ *     116  u(R) .. u(R+5) prescribed to p1 .. p6
+ *     213, 246  spring terms
+ *     214  p1, p2, p3 added to the loads at R, R+1, R+2
+ *     any other code (or a non-finite code field): no effect
+ * Spring terms add the outer products of (p1, p2, p3) with itself to
+ * K(R..R+2, R..R+2) and of (p4, p5, p6) with itself to K(R+3..R+5, R+3..R+5)
+ * (upper triangles only); R should be a node's first equation 6 n - 5.
+ * All spring terms and loads of all records come first, then the
+ * prescriptions in record order (a later record on the same equation wins),
+ * then the plane-frame restraint, then the solution.
+ *
+ * Failure signal. These routines have no status argument. Where one cannot
+ * do its work safely (an argument outside what it states below, or no memory
+ * for the store), it fills every entry of load_vector with quiet NaN and
+ * returns, so that a failure can never be taken for a solution. Singular or
+ * indefinite systems are not detected: a zero pivot gives non-finite values
+ * in the solution as the arithmetic produces them.
+ */
+
+/*
+ * ZEBMUK6: puts every element's node pair in ascending order and computes the
+ * skyline profile of the frame from its connectivity.
+ *
+ * A pair (a, b) with a > b becomes (b, a) and its end code follows its ends:
+ * 1 <-> 2, -1 <-> -2; every other code (0, 3, any other value) stays. The
+ * node height of node j is 1 + the largest j - i over its elements (i, j),
+ * i < j (1 without one); the node's six columns get heights 6 g - 5 .. 6 g,
+ * and a column of height 1 other than column 1 gets height 2.
+ *
+ * element_nodes     [in,out] int32 (2, n_elements): node pairs, each node in
+ *                            1..n_nodes; on exit every pair ascending.
+ * diag_address      [out]    int32 (n_equations): diagonal addresses.
+ * end_codes         [in,out] int32 (n_elements): rewritten where a pair was
+ *                            swapped.
+ * n_nodes           [in]     int32: number of nodes, >= 0.
+ * n_equations       [in]     int32: must be 6 n_nodes.
+ * n_elements        [in]     int32: number of elements (none if < 0).
+ * profile_length    [out]    int32: diag_address(n_equations), 0 if there
+ *                            are no equations.
+ * max_column_height [out]    int32: the largest column height (0 if none).
+ *
+ * Bad input: with n_nodes < 0, n_equations != 6 n_nodes or a node number
+ * outside 1..n_nodes, nothing is written to element_nodes, end_codes or
+ * diag_address, and profile_length = max_column_height = 0. A profile longer
+ * than 2^31 - 1 entries (pairs already ordered) sets every diag_address entry
+ * to 0 and profile_length = max_column_height = 0.
+ */
+ZERVOLA_API void ZERVOLA_CALL ZEBMUK6(int32_t *element_nodes, int32_t *diag_address,
+                                      int32_t *end_codes, const int32_t *n_nodes,
+                                      const int32_t *n_equations, const int32_t *n_elements,
+                                      int32_t *profile_length, int32_t *max_column_height);
+
+/*
+ * MATRIXG: one linear static analysis, K u = f: obtains a skyline store of
+ * profile_length doubles, adds every element's matrix (as MATRIXE gives it,
+ * lower triangle read) into it, sets every diagonal that is exactly 0 to 1,
+ * applies the node records and, if space_frame is 0, the plane-frame
+ * restraint, solves, and releases the store (as GUKATOK).
+ *
+ * load_vector       [in,out] double (n_equations): nodal loads on entry;
+ *                            nodal displacements on exit, a (6, n_nodes)
+ *                            table.
+ * node_records      [in]  double (8, n_records + 1): supports, springs,
+ *                         loads (above).
+ * node_x, node_y, node_z  [in] double (n_nodes): node coordinates.
+ * orient_x, orient_y, orient_z  [in] double (n_elements): orientation
+ *                         points or the no-orientation marker.
+ * element_nodes     [in]  int32 (2, n_elements): pairs as ZEBMUK6 left them.
+ * section_codes     [in]  int32 (n_elements): section columns; negative:
+ *                         rigid link.
+ * diag_address      [in]  int32 (n_equations): from ZEBMUK6.
+ * end_codes         [in]  int32 (n_elements): as ZEBMUK6 left them.
+ * space_frame       [in]  int32: 0 holds u_z, theta_x, theta_y of every node
+ *                         at 0 (plane frame); any other value: space frame.
+ * section_table     [in]  double (10, n_sections): section properties.
+ * n_nodes           [in]  int32: number of nodes.
+ * n_elements        [in]  int32: number of elements (none if < 0).
+ * profile_length    [in]  int32: from ZEBMUK6.
+ * n_equations       [in]  int32: 6 n_nodes.
+ * n_records         [in]  int32: number of the last node record.
+ * max_column_height [in]  int32: from ZEBMUK6 (a larger value only costs
+ *                         time).
+ * element_frame     [in]  int32: exactly 1 leaves element matrices in local
+ *                         axes; any other value transforms them.
+ *
+ * The model arrays are only read. No host memory is kept after the call.
+ * Bad input: load_vector is filled with quiet NaN, and nothing else is
+ * written, when n_equations != 6 n_nodes; diag_address is not a valid profile
+ * ending at profile_length; max_column_height is below the highest column; a
+ * pair is not strictly ascending inside 1..n_nodes; a section code is 0; an
+ * element's entries do not lie inside the profile; an acting record reaches
+ * outside 1..n_equations or (springs) outside the profile; or the store
+ * cannot be obtained. Section codes must name columns of section_table.
+ */
+ZERVOLA_API void ZERVOLA_CALL MATRIXG(
+    double *load_vector, const double *node_records, const double *node_x, const double *node_y,
+    const double *node_z, const double *orient_x, const double *orient_y, const double *orient_z,
+    const int32_t *element_nodes, const int32_t *section_codes, const int32_t *diag_address,
+    const int32_t *end_codes, const int32_t *space_frame, const double *section_table,
+    const int32_t *n_nodes, const int32_t *n_elements, const int32_t *profile_length,
+    const int32_t *n_equations, const int32_t *n_records, const int32_t *max_column_height,
+    const int32_t *element_frame);
+
+/*
+ * ZEBSLA: solves K u = f in place: K = L D L^T (L unit lower triangular),
+ * then forward reduction, division by D and back substitution.
+ *
+ * skyline_store  [in,out] double (profile_length): K on entry; on exit the
+ *                         diagonal position of column j holds D(j) and the
+ *                         position of K(i, j), i < j, holds L(j, i).
+ * load_vector    [in,out] double (n_equations): f on entry, u on exit. Must
+ *                         not overlap skyline_store.
+ * diag_address   [in]     int32 (n_equations): a valid profile.
+ * n_equations    [in]     int32: number of equations (<= 0: nothing done).
+ * profile_length [in]     int32: length of the store.
+ *
+ * Pivots are not tested. Bad input: if diag_address is not a valid profile
+ * ending at profile_length, load_vector is filled with quiet NaN and the
+ * store is left as it was.
+ */
+ZERVOLA_API void ZERVOLA_CALL ZEBSLA(double *skyline_store, double *load_vector,
+                                     const int32_t *diag_address, const int32_t *n_equations,
+                                     const int32_t *profile_length);
+
+/*
+ * ZEBGUT: prescribes u(k) = x before the solution, by elimination: for the
+ * rows r of column k above the diagonal, f(r) -= K(r, k) x and K(r, k) = 0;
+ * f(k) = K(k, k) x (a load there is replaced); for the columns
+ * j = k+1 .. min(n_equations, k + max_column_height - 1) that reach row k,
+ * f(j) -= K(k, j) x and K(k, j) = 0.
+ *
+ * skyline_store     [in,out] double (profile_length): K; row and column k
+ *                            cleared apart from the diagonal.
+ * load_vector       [in,out] double (n_equations): right-hand side,
+ *                            corrected. Must not overlap skyline_store.
+ * diag_address      [in]     int32 (n_equations): the profile.
+ * prescribed_value  [in]     double: x.
+ * equation          [in]     int32: k, 1..n_equations.
+ * n_equations       [in]     int32: number of equations.
+ * profile_length    [in]     int32: length of the store.
+ * max_column_height [in]     int32: the largest column height; a smaller
+ *                            value leaves couplings of row k in place.
+ *
+ * Bad input: with k outside 1..n_equations, or a column that the call reads
+ * (k .. k + max_column_height - 1) not a valid column of a profile inside
+ * profile_length entries, load_vector is filled with quiet NaN and the store
+ * is left as it was. With K(k, k) = 0, f(k) becomes 0.
+ */
+ZERVOLA_API void ZERVOLA_CALL ZEBGUT(double *skyline_store, double *load_vector,
+                                     const int32_t *diag_address, const double *prescribed_value,
+                                     const int32_t *equation, const int32_t *n_equations,
+                                     const int32_t *profile_length,
+                                     const int32_t *max_column_height);
+
+/*
+ * GUKATOK: completes an assembled system and solves it: the spring terms and
+ * loads of every record, then every record's prescriptions (as ZEBGUT), then,
+ * if space_frame is 0, u = 0 at equations 6n-3, 6n-2, 6n-1 of every node n,
+ * then the solution (as ZEBSLA).
+ *
+ * skyline_store     [in,out] double (profile_length): assembled K; its
+ *                            factors on exit.
+ * load_vector       [in,out] double (n_equations): loads on entry,
+ *                            displacements on exit.
+ * node_records      [in]  double (8, n_records + 1): records 0..n_records.
+ * diag_address      [in]  int32 (n_equations): a valid profile.
+ * profile_length    [in]  int32: length of the store.
+ * n_equations       [in]  int32: number of equations; a multiple of 6 in
+ *                         plane-frame mode.
+ * n_records         [in]  int32: number of the last record (-1: none).
+ * max_column_height [in]  int32: at least the highest column.
+ * space_frame       [in]  int32: 0 plane frame, otherwise space frame.
+ *
+ * Bad input: load_vector is filled with quiet NaN and the store is left as
+ * it was when diag_address is not a valid profile ending at profile_length,
+ * max_column_height is below the highest column, n_equations is not a
+ * multiple of 6 in plane-frame mode, or a record that acts reaches outside
+ * 1..n_equations (R, R+2 for 113 and 214, R..R+5 for 114, 116, 213, 246) or,
+ * for springs, touches an entry outside the profile.
+ */
+ZERVOLA_API void ZERVOLA_CALL GUKATOK(double *skyline_store, double *load_vector,
+                                      const double *node_records, const int32_t *diag_address,
+                                      const int32_t *profile_length, const int32_t *n_equations,
+                                      const int32_t *n_records, const int32_t *max_column_height,
+                                      const int32_t *space_frame);
+
 /* ------------------------------------------------------------------------
  * Result recovery
  * ------------------------------------------------------------------------ */
