@@ -465,6 +465,168 @@ ZERVOLA_API void ZERVOLA_CALL GUKATOK(double *skyline_store, double *load_vector
  * Result recovery
  * ------------------------------------------------------------------------ */
 
+/*
+ * End forces: end_forces (12) holds one element's end forces in its local
+ * axes (local x from the element's start node to its end node): components
+ * 1..6 at the start node, 7..12 at the end node, each force along local x,
+ * y, z, then moment about local x, y, z. They are K u (the element's local
+ * stiffness times its local end displacements, i.e. what the nodes exert on
+ * the element) with components 4, 5, 6 (the start node's moments) and 7, 8,
+ * 9 (the end node's forces) negated, so that each quantity reads with one
+ * sign along the bar. For a bar in equilibrium with no load between its
+ * ends:
+ *   end_forces(k) = end_forces(k + 6), k = 1..4: axial force (positive in
+ *       compression, negative when the bar is stretched), shear force along
+ *       local y, shear force along local z, torque;
+ *   end_forces(12) = end_forces(6) + L end_forces(2)   (moment about z);
+ *   end_forces(11) = end_forces(5) - L end_forces(3)   (moment about y).
+ * Loads between the ends do not enter: only the part of the end forces that
+ * the end displacements produce is returned.
+ *
+ * displacements (6, n_nodes): the load vector as the global analysis
+ * returns it; entry (c, n) = entry 6 (n - 1) + c is degree of freedom c of
+ * node n (ux, uy, uz, theta_x, theta_y, theta_z, global axes).
+ */
+
+/*
+ * GLOBTOLOC: end displacements and end forces of element e.
+ *
+ * With start node a and end node b of the walk (reverse_flag 0: a = node i,
+ * b = node j; 1: the other way), the twelve global displacements of a and b
+ * are turned into local axes, end_displacements = transform * u, and
+ * multiplied by the element's local stiffness (as MTRXE_012SHR builds it
+ * from rows 1..6 of column |section_codes(e)|, L = sqrt(dx^2 + dy^2 + dz^2),
+ * L^2 = L L, L^3 = L L^2). The stiffness takes end_code with these changes:
+ * -1 and -2 are taken as 0; with reverse_flag 1 the hinge codes 1 and 2 are
+ * exchanged, so that the hinge stays at the same node; a pin-ended bar
+ * (code 3) is taken along its own local x, so that end_forces(1) =
+ * end_forces(7) = -(E A / L) times its elongation and every other component
+ * is 0, in any direction. A negative section code (a rigid link in the
+ * assembly) is used by its absolute value as an ordinary bar.
+ *
+ * transform         [in]  double (12, 12): the element's transformation,
+ *                         from MATRIXCOS3P with the same reverse_flag.
+ * displacements     [in]  double (6, n_nodes): nodal displacements.
+ * end_displacements [out] double (12): end displacements, local axes.
+ * end_forces        [out] double (12): end forces, local axes, with the
+ *                         sign convention above.
+ * end_forces_global [out] double (12): transform^T * end_forces (as
+ *                         LOCTOGLOB), the same values in global axes.
+ * node_x, node_y, node_z  [in] double (n_nodes): node coordinates.
+ * element_nodes     [in]  int32 (2, n_elements): node pairs.
+ * section_codes     [in]  int32 (n_elements): section column of each
+ *                         element; its absolute value is used.
+ * section_table     [in]  double (10, n_sections): section properties.
+ * spare             [in]  int32: not read.
+ * n_nodes           [in]  int32: dimension only, not read.
+ * n_elements        [in]  int32: dimension only, not read.
+ * element_index     [in]  int32: the element e, 1-based.
+ * reverse_flag      [in]  int32: 0 or 1, the walk, as for MATRIXCOS.
+ * end_code          [in]  int32: the element's entry of end_codes; a code
+ *                         outside -2..3 gives zero end forces.
+ *
+ * Every input is read before any output is written, so an output may be
+ * the same array as an input; the outputs are written in the order
+ * end_displacements, end_forces, end_forces_global. Node numbers,
+ * element_index and section codes (never 0) must lie inside their arrays;
+ * a zero-length bar gives non-finite results. A reverse_flag other than 0
+ * or 1 fills the three outputs with quiet NaN.
+ */
+ZERVOLA_API void ZERVOLA_CALL GLOBTOLOC(const double *transform, const double *displacements,
+                                        double *end_displacements, double *end_forces,
+                                        double *end_forces_global, const double *node_x,
+                                        const double *node_y, const double *node_z,
+                                        const int32_t *element_nodes,
+                                        const int32_t *section_codes,
+                                        const double *section_table, const int32_t *spare,
+                                        const int32_t *n_nodes, const int32_t *n_elements,
+                                        const int32_t *element_index,
+                                        const int32_t *reverse_flag, const int32_t *end_code);
+
+/*
+ * LOCTOGLOB: an element vector turned from local into global axes,
+ * global_vector(i) = sum over k of transform(k, i) local_vector(k).
+ *
+ * transform     [in]  double (12, 12): the element's transformation.
+ * local_vector  [in]  double (12): element vector in local axes.
+ * global_vector [out] double (12): the same vector in global axes; may be
+ *                     the same array as local_vector.
+ */
+ZERVOLA_API void ZERVOLA_CALL LOCTOGLOB(const double *transform, const double *local_vector,
+                                        double *global_vector);
+
+/*
+ * QE1QE2: component `component` of element e's end forces and, when e's
+ * end code names one of its ends (|end_codes(e)| = 1 or 2), of its
+ * neighbour across that end: the lowest-numbered other element among
+ * 1..n_elements with a node equal to e's other node (node j when
+ * |end_codes(e)| = 1, node i when it is 2).
+ *
+ * Each element's end forces are those of GLOBTOLOC with its own transform
+ * (MATRIXCOS3P), reverse_flag 0 and its own end code: the neighbour's
+ * value is in its own local axes and its own start/end numbering, whichever
+ * of its ends touches the meeting node.
+ *
+ * displacements  [in]  double (6, n_nodes): nodal displacements.
+ * node_x, node_y, node_z  [in] double (n_nodes): node coordinates.
+ * orient_x, orient_y, orient_z  [in] double (n_elements): orientation points.
+ * element_nodes  [in]  int32 (2, n_elements): node pairs.
+ * section_codes  [in]  int32 (n_elements): section columns (absolute value).
+ * section_table  [in]  double (10, n_sections): section properties.
+ * end_codes      [in]  int32 (n_elements): end codes of all elements.
+ * force_element  [out] double: the element's component; always written.
+ * force_neighbour [out] double: the neighbour's component; written only
+ *                      when a neighbour is found, otherwise left as the
+ *                      caller set it.
+ * spare          [in]  int32: not read.
+ * component      [in]  int32: position 1..12 in end_forces.
+ * n_nodes        [in]  int32: dimension only, not read.
+ * n_elements     [in]  int32: number of elements; bounds the search.
+ * element_index  [in]  int32: the element e, 1-based.
+ *
+ * The preconditions of GLOBTOLOC hold for e and for every element that can
+ * be found as its neighbour. A component outside 1..12 sets force_element
+ * to quiet NaN and leaves force_neighbour alone.
+ */
+ZERVOLA_API void ZERVOLA_CALL QE1QE2(const double *displacements, const double *node_x,
+                                     const double *node_y, const double *node_z,
+                                     const double *orient_x, const double *orient_y,
+                                     const double *orient_z, const int32_t *element_nodes,
+                                     const int32_t *section_codes, const double *section_table,
+                                     const int32_t *end_codes, double *force_element,
+                                     double *force_neighbour, const int32_t *spare,
+                                     const int32_t *component, const int32_t *n_nodes,
+                                     const int32_t *n_elements, const int32_t *element_index);
+
+/*
+ * SILFACT: largest and smallest normal stress in the two end sections of an
+ * element, positive in tension.
+ *
+ * At each end (components 1, 5, 6 at the start node, 7, 11, 12 at the end
+ * node: N, My, Mz), with T = thermal_coefficient temperature_change E A,
+ * hz = extent_z / 2, hy = extent_y / 2, the stress
+ *   s = (-(N + T) / A - p (My / Iy) hz + q (Mz / Iz) hy) * 1.0E-6
+ * is examined at the nine points z = p hz, y = q hy, p, q = -1, 0, +1, of the
+ * section's bounding rectangle: eighteen stresses in all. Shear forces and
+ * torque do not enter. The factor 1.0E-6 turns N/m^2 into MPa.
+ *
+ * end_forces          [in]  double (12): the element's end forces (GLOBTOLOC).
+ * section             [in]  double (10): the element's column of
+ *                           section_table; rows 1 (E), 3 (A), 5 (Iy),
+ *                           6 (Iz), 8 (extent_z), 9 (extent_y), 10 (thermal
+ *                           coefficient) are read.
+ * temperature_change  [in]  double: uniform temperature change.
+ * stress_max          [out] double: largest stress found.
+ * stress_min          [out] double: smallest stress found.
+ *
+ * A stress that is not a number replaces neither extreme: when all eighteen
+ * are not numbers the results are -1.0E20 and +1.0E20. A, Iy and Iz must be
+ * non-zero.
+ */
+ZERVOLA_API void ZERVOLA_CALL SILFACT(const double *end_forces, const double *section,
+                                      const double *temperature_change, double *stress_max,
+                                      double *stress_min);
+
 /* ------------------------------------------------------------------------
  * Mesh numbering and checking
  * ------------------------------------------------------------------------ */
