@@ -1,6 +1,7 @@
 #include "mesh_numbering/wide_level_screen.hpp"
 
 #include <bit>
+#include <cassert>
 
 namespace zervola::mesh_numbering {
 namespace {
@@ -51,6 +52,7 @@ WideLevelScreen::WideLevelScreen(const NodeLists& neighbours)
       state_(static_cast<std::size_t>(neighbours.n_lists())) {}
 
 bool WideLevelScreen::certainly_abandoned(HostInt start, Index bound) {
+  assert(bound >= 1);
   if (grouped_(start) == Mark::clear) {
     form_group(start);
     sweep_group(bound);

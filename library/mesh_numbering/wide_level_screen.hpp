@@ -9,9 +9,11 @@
 // when the mesh is in one piece and some level L >= 1 holds `bound` nodes or
 // more, the trial from s reaches a difference of `bound` and is abandoned.
 //
-// The screen finds such levels for 256 start nodes at once: the starts are
+// The screen finds such levels for 64 start nodes at once: the starts are
 // grouped with near neighbours, and one level-by-level sweep carries a
-// 256-bit set per node (bit k: reached from the k-th start of the group). Level
+// 64-bit set per node (bit k: reached from the k-th start of the group).
+// Wider sets (more words) make larger groups, but measured slower: the sweep
+// is bound by memory traffic per node, not by the number of sweeps. Level
 // sizes are summed per bit in bit-sliced counters. A start is marked wide
 // when one of its levels reaches the bound given when its group is swept;
 // later bounds are never larger, so the mark stays a proof.
@@ -38,7 +40,7 @@ class WideLevelScreen {
 
  private:
   using Word = std::uint64_t;
-  static constexpr std::size_t k_words = 4;
+  static constexpr std::size_t k_words = 1;
   static constexpr Index k_group_size = 64 * k_words;
   // How many nodes the search for a group's members may visit.
   static constexpr Index k_group_search = 8 * k_group_size;
