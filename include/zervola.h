@@ -528,9 +528,11 @@ ZERVOLA_API void ZERVOLA_CALL GUKATOK(double *skyline_store, double *load_vector
  * Every input is read before any output is written, so an output may be
  * the same array as an input; the outputs are written in the order
  * end_displacements, end_forces, end_forces_global. Node numbers,
- * element_index and section codes (never 0) must lie inside their arrays;
- * a zero-length bar gives non-finite results. A reverse_flag other than 0
- * or 1 fills the three outputs with quiet NaN.
+ * element_index and section codes must lie inside their arrays; the
+ * lengths are not passed, so only the lower bounds are checked. A
+ * zero-length bar gives non-finite results. An element_index or node number
+ * below 1, a section code 0, or a reverse_flag other than 0 or 1 fills the
+ * three outputs with quiet NaN.
  */
 ZERVOLA_API void ZERVOLA_CALL GLOBTOLOC(const double *transform, const double *displacements,
                                         double *end_displacements, double *end_forces,
@@ -585,8 +587,9 @@ ZERVOLA_API void ZERVOLA_CALL LOCTOGLOB(const double *transform, const double *l
  * element_index  [in]  int32: the element e, 1-based.
  *
  * The preconditions of GLOBTOLOC hold for e and for every element that can
- * be found as its neighbour. A component outside 1..12 sets force_element
- * to quiet NaN and leaves force_neighbour alone.
+ * be found as its neighbour. A component outside 1..12, or a node number
+ * below 1 or section code 0 of e or of its neighbour, sets force_element to
+ * quiet NaN and leaves force_neighbour alone.
  */
 ZERVOLA_API void ZERVOLA_CALL QE1QE2(const double *displacements, const double *node_x,
                                      const double *node_y, const double *node_z,

@@ -12,6 +12,10 @@
 
 namespace {
 
+using zervola::abi::element_nodes_view;
+using zervola::abi::node_view;
+using zervola::abi::orientation_view;
+
 using zervola::ElementNodes;
 using zervola::Index;
 using zervola::k_unknown_extent;
@@ -22,30 +26,6 @@ using zervola::Point3;
 using zervola::Vector1;
 
 constexpr std::size_t k_matrix_entries = 144;
-
-// Host arrays whose lengths the interface does not pass: only the lower
-// bound of an index can be checked.
-NodeCoordinates node_view(const double* x, const double* y, const double* z) {
-  return {Vector1<const double>(x, k_unknown_extent), Vector1<const double>(y, k_unknown_extent),
-          Vector1<const double>(z, k_unknown_extent)};
-}
-
-OrientationPoints orientation_view(const double* x, const double* y, const double* z) {
-  return {Vector1<const double>(x, k_unknown_extent), Vector1<const double>(y, k_unknown_extent),
-          Vector1<const double>(z, k_unknown_extent)};
-}
-
-ElementNodes element_nodes_view(const int32_t* element_nodes) {
-  return ElementNodes(element_nodes, 2, k_unknown_extent);
-}
-
-// reverse_flag outside 0 and 1 has no walk; the caller then reports failure.
-bool read_walk(int32_t reverse_flag, zervola::element::Walk& walk) {
-  if (reverse_flag == 0) walk = zervola::element::Walk::forward;
-  else if (reverse_flag == 1) walk = zervola::element::Walk::reversed;
-  else return false;
-  return true;
-}
 
 Point3 read_point(const double* p) { return {p[0], p[1], p[2]}; }
 
@@ -61,15 +41,14 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXCOS(double* transform, const double* node_x,
                                         const int32_t* reverse_flag) {
   zervola::abi::guarded(
       [&] {
-        zervola::element::Walk walk{};
+        const auto walk = zervola::element::walk_from_reverse_flag(*reverse_flag);
         const ElementNodes pairs = element_nodes_view(element_nodes);
-        if (!read_walk(*reverse_flag, walk) ||
-            !zervola::element::references_are_readable(pairs, *element_index)) {
+        if (!walk || !zervola::element::references_are_readable(pairs, *element_index)) {
           zervola::abi::fill_failure(transform, k_matrix_entries);
           return;
         }
         const Matrix12 T = zervola::element::default_transform(node_view(node_x, node_y, node_z),
-                                                               pairs, *element_index, walk);
+                                                               pairs, *element_index, *walk);
         zervola::write_matrix12(T, transform);
       },
       [&] { zervola::abi::fill_failure(transform, k_matrix_entries); });
@@ -85,16 +64,15 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXCOS3P(double* transform, const double* node_
                                           const int32_t* reverse_flag) {
   zervola::abi::guarded(
       [&] {
-        zervola::element::Walk walk{};
+        const auto walk = zervola::element::walk_from_reverse_flag(*reverse_flag);
         const ElementNodes pairs = element_nodes_view(element_nodes);
-        if (!read_walk(*reverse_flag, walk) ||
-            !zervola::element::references_are_readable(pairs, *element_index)) {
+        if (!walk || !zervola::element::references_are_readable(pairs, *element_index)) {
           zervola::abi::fill_failure(transform, k_matrix_entries);
           return;
         }
         const Matrix12 T = zervola::element::element_transform(
             node_view(node_x, node_y, node_z), orientation_view(orient_x, orient_y, orient_z),
-            pairs, *element_index, walk);
+            pairs, *element_index, *walk);
         zervola::write_matrix12(T, transform);
       },
       [&] { zervola::abi::fill_failure(transform, k_matrix_entries); });

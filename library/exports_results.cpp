@@ -15,6 +15,10 @@
 
 namespace {
 
+using zervola::abi::element_nodes_view;
+using zervola::abi::node_view;
+using zervola::abi::orientation_view;
+
 using zervola::ElementNodes;
 using zervola::Index;
 using zervola::k_unknown_extent;
@@ -25,18 +29,6 @@ using zervola::Vector1;
 using zervola::Vector12;
 
 constexpr std::size_t k_vector_entries = 12;
-
-// Host arrays whose lengths the interface does not pass: only the lower
-// bound of an index can be checked.
-NodeCoordinates node_view(const double* x, const double* y, const double* z) {
-  return {Vector1<const double>(x, k_unknown_extent), Vector1<const double>(y, k_unknown_extent),
-          Vector1<const double>(z, k_unknown_extent)};
-}
-
-OrientationPoints orientation_view(const double* x, const double* y, const double* z) {
-  return {Vector1<const double>(x, k_unknown_extent), Vector1<const double>(y, k_unknown_extent),
-          Vector1<const double>(z, k_unknown_extent)};
-}
 
 zervola::results::RecoveryModel recovery_view(const double* displacements, const double* node_x,
                                               const double* node_y, const double* node_z,
@@ -73,16 +65,15 @@ ZERVOLA_API void ZERVOLA_CALL GLOBTOLOC(const double* transform, const double* d
       [&] {
         const std::optional<zervola::element::Walk> walk =
             zervola::results::walk_from_reverse_flag(*reverse_flag);
-        if (!walk) {
+        const zervola::results::RecoveryModel model = recovery_view(
+            displacements, node_x, node_y, node_z, element_nodes, section_codes, section_table);
+        if (!walk || !zervola::results::references_are_readable(model, *element_index)) {
           fail_end_forces(end_displacements, end_forces, end_forces_global);
           return;
         }
         const Matrix12 T = zervola::read_matrix12(transform);
-        const zervola::results::EndForces f = zervola::results::element_end_forces(
-            T,
-            recovery_view(displacements, node_x, node_y, node_z, element_nodes, section_codes,
-                          section_table),
-            *element_index, *walk, *end_code);
+        const zervola::results::EndForces f =
+            zervola::results::element_end_forces(T, model, *element_index, *walk, *end_code);
         zervola::write_vector12(f.end_displacements, end_displacements);
         zervola::write_vector12(f.end_forces, end_forces);
         zervola::write_vector12(f.end_forces_global, end_forces_global);

@@ -8,6 +8,7 @@
 // default rule that keeps local y horizontal. local = T * global.
 
 #include <array>
+#include <optional>
 
 #include "common/frame_model.hpp"
 #include "common/index.hpp"
@@ -34,6 +35,14 @@ struct DirectionCosines {
 // The direction in which an element is walked: from its first to its second
 // node, or the other way.
 enum class Walk : HostInt { forward = 0, reversed = 1 };
+
+// The host's reverse_flag: 0 walks forward, 1 reversed, any other value has
+// no walk.
+[[nodiscard]] constexpr std::optional<Walk> walk_from_reverse_flag(HostInt reverse_flag) {
+  if (reverse_flag == 0) return Walk::forward;
+  if (reverse_flag == 1) return Walk::reversed;
+  return std::nullopt;
+}
 
 [[nodiscard]] bool has_no_orientation_point(Point3 p);
 

@@ -44,6 +44,7 @@ std::optional<Index> first_other_element_at(ElementNodes element_nodes, Index n_
 std::optional<ComponentForces> element_and_neighbour_force(const FrameModel& model, Index element,
                                                            Index component, Index n_elements) {
   if (component < k_first_component || component > k_last_component) return std::nullopt;
+  if (!references_are_readable(model.recovery, element)) return std::nullopt;
   ComponentForces r;
   r.element = component_of(model, element, component);
 
@@ -52,6 +53,7 @@ std::optional<ComponentForces> element_and_neighbour_force(const FrameModel& mod
   if (!node) return r;
   const std::optional<Index> neighbour = first_other_element_at(en, n_elements, element, *node);
   if (!neighbour) return r;
+  if (!references_are_readable(model.recovery, *neighbour)) return std::nullopt;
   r.neighbour = component_of(model, *neighbour, component);
   return r;
 }

@@ -28,12 +28,13 @@ struct RecoveryModel {
   SectionTable section_table;
 };
 
-// The host's reverse_flag: 0 walks an element from its first to its second
-// node, 1 the other way; any other value has no walk.
-[[nodiscard]] constexpr std::optional<element::Walk> walk_from_reverse_flag(HostInt reverse_flag) {
-  if (reverse_flag == 0) return element::Walk::forward;
-  if (reverse_flag == 1) return element::Walk::reversed;
-  return std::nullopt;
+using element::walk_from_reverse_flag;
+
+// True when element e, its nodes and its section code can be read: numbers
+// at least 1, section code not 0.
+[[nodiscard]] inline bool references_are_readable(const RecoveryModel& model, Index element) {
+  return element::references_are_readable(model.element_nodes, element) &&
+         model.section_codes(element) != 0;
 }
 
 }  // namespace zervola::results

@@ -112,6 +112,34 @@ TEST(ResultExports, GlobToLocReverseFlagOutsideTheDataModelGivesNaN) {
   }
 }
 
+TEST(ResultExports, NumbersBelowOneAndSectionZeroAreRefusedWithNaN) {
+  const auto t = HostModel().transform(2, 0);
+  const auto refused = [&t](const HostModel& m, int32_t element) {
+    std::array<double, 12> ed{}, ef{}, efg{};
+    m.globtoloc(t.data(), ed.data(), ef.data(), efg.data(), element, 0, 0);
+    for (std::size_t k = 0; k < 12; ++k)
+      if (!std::isnan(ed[k]) || !std::isnan(ef[k]) || !std::isnan(efg[k])) return false;
+    return true;
+  };
+  HostModel m;
+  EXPECT_TRUE(refused(m, 0));
+  m.pairs = {1, 2, 0, 3};
+  EXPECT_TRUE(refused(m, 2));
+  m.pairs = {1, 2, 2, 3};
+  m.sections = {1, 0};
+  EXPECT_TRUE(refused(m, 2));
+
+  // Element 1 is hinged at node 1 and looks for its neighbour at node 2:
+  // element 2, whose section code 0 cannot be read.
+  int32_t element = 1, component = 1;
+  double fe = k_garbage, fn = k_garbage;
+  QE1QE2(m.u.data(), m.x.data(), m.y.data(), m.z.data(), m.ox.data(), m.oy.data(), m.oz.data(),
+         m.pairs.data(), m.sections.data(), m.table.data(), m.end_codes.data(), &fe, &fn, &m.spare,
+         &component, &m.n_nodes, &m.n_elements, &element);
+  EXPECT_TRUE(std::isnan(fe));
+  EXPECT_EQ(fn, k_garbage);
+}
+
 TEST(ResultExports, LocToGlobInPlace) {
   const HostModel m;
   const auto t = m.transform(1, 1);
