@@ -83,7 +83,7 @@ class Sweep {
         for (const Point3* p : ends_of(k + k_lookahead))
           if (is_finite(*p)) {
             const std::size_t b = bucket(*p);
-            prefetch(&ends_[start_[b] + live_[b]]);
+            prefetch(ends_.data() + start_[b] + live_[b]);
           }
       for (const Point3* p : ends_of(k)) {
         if (!is_finite(*p)) continue;
@@ -103,7 +103,7 @@ class Sweep {
         prefetch(&lines_[static_cast<std::size_t>(queue_[i + 2 * k_lookahead])]);
       if (i + k_lookahead < queue_.size())
         for (const Point3* p : ends_of(queue_[i + k_lookahead]))
-          if (is_finite(*p)) prefetch(&ends_[start_[bucket(*p)]]);
+          if (is_finite(*p)) prefetch(ends_.data() + start_[bucket(*p)]);
       for (const Point3* p : ends_of(queue_[i]))
         if (is_finite(*p)) reach_touching(*p);
     }
