@@ -99,6 +99,10 @@ class Sweep {
     }
     ends_.resize(listed);
     for (Index k = 1; k <= n_lines; ++k) {
+      // Two stages ahead: the bucket's range, then the place in ends_.
+      if (k + 2 * k_lookahead <= n_lines)
+        for (const Point3& p : ends_of(k + 2 * k_lookahead))
+          if (is_finite(p)) prefetch(&ranges_[bucket(p)]);
       if (k + k_lookahead <= n_lines)
         for (const Point3& p : ends_of(k + k_lookahead))
           if (is_finite(p)) {
@@ -117,10 +121,13 @@ class Sweep {
   void spread() {
     reach(1);
     for (std::size_t i = 0; i < queue_.size(); ++i) {
-      // Lines further down the queue: start loading their ends, and the
-      // buckets of lines nearer.
+      // Lines further down the queue, in three stages: their ends, the
+      // ranges of their buckets, the listed endpoints of those ranges.
+      if (i + 3 * k_lookahead < queue_.size())
+        prefetch(&lines_[static_cast<std::size_t>(queue_[i + 3 * k_lookahead])]);
       if (i + 2 * k_lookahead < queue_.size())
-        prefetch(&lines_[static_cast<std::size_t>(queue_[i + 2 * k_lookahead])]);
+        for (const Point3& p : ends_of(queue_[i + 2 * k_lookahead]))
+          if (is_finite(p)) prefetch(&ranges_[bucket(p)]);
       if (i + k_lookahead < queue_.size())
         for (const Point3& p : ends_of(queue_[i + k_lookahead]))
           if (is_finite(p)) prefetch(ends_.data() + ranges_[bucket(p)].start);
