@@ -750,6 +750,149 @@ ZERVOLA_API void ZERVOLA_CALL NODEEQV(const double *node_x, const double *node_y
  * Mesh geometry
  * ------------------------------------------------------------------------ */
 
+/*
+ * POINTINNODE: the node at a picked point, and the ends of the elements that
+ * sit at it.
+ *
+ * The point is converted from drawing units to model units by dividing each
+ * coordinate by 1000. Then every element end is visited, element 1 to
+ * n_elements, its first end (node element_nodes(1, e)) before its second:
+ * the end lies at the point when its node n has |node_z(n) - z| < tol,
+ * |node_x(n) - x| < tol and |node_y(n) - y| < tol, strictly, with tol the
+ * single-precision 1.0E-5 widened to double (9.99999974737875E-06). For each
+ * such end, node_found becomes n and, when end_codes(e) is 0 or negative,
+ * end_codes(e) becomes -1 (first end) or -2 (second end). Nodes that no
+ * element uses are never found.
+ *
+ * node_x, node_y, node_z  [in] double (n_nodes): node coordinates, model units.
+ * element_nodes  [in]     int32 (2, n_elements): node pairs.
+ * end_codes      [in,out] int32 (n_elements): end codes. A positive code is
+ *                         never changed; a code 0 or negative of an element
+ *                         with an end at the point is replaced by the code of
+ *                         the last such end (-2 when both ends are there).
+ * point          [in,out] double (3): in, the picked point in drawing units;
+ *                         out, the same point in model units. Each call
+ *                         divides again.
+ * spare          [in]     int32: not read.
+ * n_elements     [in]     int32: number of elements; 0 or less visits none
+ *                         (the point is still converted).
+ * node_found     [out]    int32: the node of the last end at the point, 0 if
+ *                         none.
+ *
+ * Node numbers must lie inside the coordinate arrays; their lengths are not
+ * passed, so only the lower bound is checked: a node number below 1 in
+ * element_nodes(1..2, 1..n_elements) leaves end_codes and point unchanged and
+ * sets node_found to -1.
+ */
+ZERVOLA_API void ZERVOLA_CALL POINTINNODE(const double *node_x, const double *node_y,
+                                          const double *node_z, const int32_t *element_nodes,
+                                          int32_t *end_codes, double *point, const int32_t *spare,
+                                          const int32_t *n_elements, int32_t *node_found);
+
+/*
+ * POINT_IN_LINE: marks each element end near which a point lies on the
+ * element's axis.
+ *
+ * For element e, its first end is tested with A = node element_nodes(1, e),
+ * B = node element_nodes(2, e) and mark value 10, then its second end with
+ * A and B exchanged and mark value 2. With d = B - A, L = |d|, q = point - A,
+ * r = |q|: c = 1 when r <= 0.1, else c = (d/L).(q/r). The point lies at end A
+ * when |c - 1| <= 0.01 (within about 8.1 degrees of the axis seen from A, or
+ * within 0.1 of A) and r <= L/3. Then, when end_marks(e) + mark value is 2,
+ * 10 or 12, end_marks(e) takes that sum; any other sum leaves it unchanged,
+ * so an end already marked is never counted twice. An element of zero length
+ * is marked only by a point exactly at its node.
+ *
+ * node_x, node_y, node_z  [in] double (n_nodes): node coordinates.
+ * element_nodes  [in]     int32 (2, n_elements): node pairs.
+ * point          [in]     double (3): the point, in the units of the
+ *                         coordinates (not converted).
+ * end_marks      [in,out] int32 (n_elements): 0 no end marked, 10 the first
+ *                         end, 2 the second, 12 both; updated as above.
+ * spare          [in]     int32: not read.
+ * n_elements     [in]     int32: number of elements; 0 or less marks nothing.
+ * mark_made      [out]    int32: 1 if this call changed at least one mark,
+ *                         else 0.
+ *
+ * Node numbers must lie inside the coordinate arrays; only the lower bound is
+ * checked: a node number below 1 in element_nodes(1..2, 1..n_elements) leaves
+ * end_marks unchanged and sets mark_made to -1.
+ */
+ZERVOLA_API void ZERVOLA_CALL POINT_IN_LINE(const double *node_x, const double *node_y,
+                                            const double *node_z, const int32_t *element_nodes,
+                                            const double *point, int32_t *end_marks,
+                                            const int32_t *spare, const int32_t *n_elements,
+                                            int32_t *mark_made);
+
+/*
+ * FREELINE: whether a set of lines forms one connected figure, and if not, a
+ * line of its smaller part.
+ *
+ * Two lines touch when an endpoint of one and an endpoint of the other have
+ * |dz| < 0.1, |dx| < 0.1 and |dy| < 0.1, strictly; coincidence is decided by
+ * coordinates, not by point numbers, and a point with a non-finite
+ * coordinate touches nothing. The lines reached from line 1 through touching
+ * lines form its part; the other lines are counted together even when they
+ * form several separate groups.
+ *
+ * point_x, point_y, point_z  [in] double (number of points): endpoint
+ *                         coordinates.
+ * line_points    [in,out] int32 (2, n_lines): the point numbers of the two
+ *                         ends of each line, each at least 1. Read only: on
+ *                         return it holds exactly the values it held on entry.
+ * free_line      [out]    int32: 0 when every line is reached from line 1
+ *                         (or n_lines <= 0); otherwise, when the unreached
+ *                         lines outnumber the reached ones, the
+ *                         highest-numbered reached line, else (ties included)
+ *                         the highest-numbered unreached line; -1 when the
+ *                         call is refused (below).
+ * spare          [in]     int32: not read.
+ * n_lines        [in]     int32: number of lines.
+ *
+ * Work storage proportional to n_lines is obtained for the call and released
+ * before it returns. Every point number must exist in the coordinate arrays;
+ * their length is not passed, so only the lower bound is checked: a point
+ * number of 0 or less, or work storage that cannot be obtained, gives
+ * free_line = -1.
+ */
+ZERVOLA_API void ZERVOLA_CALL FREELINE(const double *point_x, const double *point_y,
+                                       const double *point_z, int32_t *line_points,
+                                       int32_t *free_line, const int32_t *spare,
+                                       const int32_t *n_lines);
+
+/*
+ * MESHDISKR: nodes and elements from the endpoints of drawn lines.
+ *
+ * On entry the coordinate arrays hold the 2 n_elements endpoints, the first
+ * and second end of line k at positions 2k - 1 and 2k. A point whose
+ * coordinates differ by less than 1.0E-4 each (strictly) from those of an
+ * earlier point that is itself a node becomes the lowest-numbered such node;
+ * otherwise it is a new node. Each point is measured against the first
+ * occurrence of a node only: a chain of points each within 1.0E-4 of the
+ * next does not fuse unless each is within 1.0E-4 of the first. A point with
+ * a non-finite coordinate is always a node of its own. Nodes are numbered in
+ * order of first appearance and keep the coordinates of their first
+ * occurrence. A line whose two ends coincide becomes an element with the same
+ * node at both ends.
+ *
+ * node_x, node_y, node_z  [in,out] double (point_count): in, the endpoint
+ *                         coordinates; out, entries 1..n_nodes hold the node
+ *                         coordinates, entries beyond keep what they held.
+ * element_nodes  [out]    int32 (2, n_elements): the nodes of the first and
+ *                         second end of each line.
+ * point_count    [in,out] int32: in, the number of endpoints, 2 n_elements;
+ *                         out, the number of nodes n_nodes.
+ * n_elements     [in]     int32: number of lines.
+ *
+ * Work storage proportional to point_count is obtained for the call and
+ * released before it returns. When point_count is 0 or less or differs from
+ * 2 n_elements, or the work storage cannot be obtained, nothing is written
+ * but point_count = 0.
+ */
+ZERVOLA_API void ZERVOLA_CALL MESHDISKR(double *node_x, double *node_y, double *node_z,
+                                        int32_t *element_nodes, int32_t *point_count,
+                                        const int32_t *n_elements);
+
 #ifdef __cplusplus
 }
 #endif
