@@ -10,17 +10,6 @@ namespace zervola::element {
 
 namespace {
 
-SectionProperties read_section(SectionTable table, Index section) {
-  SectionProperties s;
-  s.E = section_value(table, section, SectionRow::elastic_modulus);
-  s.G = section_value(table, section, SectionRow::shear_modulus);
-  s.A = section_value(table, section, SectionRow::area);
-  s.It = section_value(table, section, SectionRow::torsion_constant);
-  s.Iy = section_value(table, section, SectionRow::inertia_y);
-  s.Iz = section_value(table, section, SectionRow::inertia_z);
-  return s;
-}
-
 BarGeometry bar_geometry(Point3 i, Point3 j) {
   BarGeometry g;
   g.dx = j.x - i.x;
@@ -33,6 +22,17 @@ BarGeometry bar_geometry(Point3 i, Point3 j) {
 }
 
 }  // namespace
+
+SectionProperties read_section(SectionTable table, Index section) {
+  SectionProperties s;
+  s.E = section_value(table, section, SectionRow::elastic_modulus);
+  s.G = section_value(table, section, SectionRow::shear_modulus);
+  s.A = section_value(table, section, SectionRow::area);
+  s.It = section_value(table, section, SectionRow::torsion_constant);
+  s.Iy = section_value(table, section, SectionRow::inertia_y);
+  s.Iz = section_value(table, section, SectionRow::inertia_z);
+  return s;
+}
 
 bool references_are_readable(const ElementModel& model, Index element) {
   return references_are_readable(model.element_nodes, element) &&
@@ -56,7 +56,8 @@ Matrix12 element_matrix(const ElementModel& model, Index element, HostInt elemen
   const HostInt section_code = model.section_codes(element);
   // The section column is read for a rigid link too, though its values play
   // no part: the link's stiffness is fixed.
-  const SectionProperties section = read_section(model.section_table, std::abs(static_cast<Index>(section_code)));
+  const SectionProperties section =
+      read_section(model.section_table, std::abs(static_cast<Index>(section_code)));
   if (section_code < 0) return rigid_link_matrix();
 
   const Index i = model.element_nodes(1, element);

@@ -4,6 +4,7 @@
 
 #include "common/frame_model.hpp"
 #include "common/matrix12.hpp"
+#include "element/local_stiffness.hpp"
 
 namespace zervola::element {
 
@@ -24,6 +25,9 @@ struct ElementModel {
   Vector1<const HostInt> section_codes;  // > 0: section column; < 0: rigid link
   SectionTable section_table;
 };
+
+// Rows 1..6 of a section column: E, G, A, It, Iy, Iz.
+[[nodiscard]] SectionProperties read_section(SectionTable table, Index section);
 
 // True when element e, its nodes and its section code can be read: numbers
 // at least 1, section code not 0.

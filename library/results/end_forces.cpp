@@ -3,20 +3,11 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "element/global_matrix.hpp"
+
 namespace zervola::results {
 
 namespace {
-
-element::SectionProperties read_section(SectionTable table, Index section) {
-  element::SectionProperties s;
-  s.E = section_value(table, section, SectionRow::elastic_modulus);
-  s.G = section_value(table, section, SectionRow::shear_modulus);
-  s.A = section_value(table, section, SectionRow::area);
-  s.It = section_value(table, section, SectionRow::torsion_constant);
-  s.Iy = section_value(table, section, SectionRow::inertia_y);
-  s.Iz = section_value(table, section, SectionRow::inertia_z);
-  return s;
-}
 
 // Components 1..6 from the start node, 7..12 from the end node.
 Vector12 gather_end_displacements(Displacements u, Index start, Index end) {
@@ -71,7 +62,8 @@ Vector12 local_to_global(const Matrix12& transform, const Vector12& local) {
 EndForces element_end_forces(const Matrix12& transform, const RecoveryModel& model, Index element,
                              element::Walk walk, HostInt end_code) {
   const Index section = std::abs(static_cast<Index>(model.section_codes(element)));
-  const element::SectionProperties properties = read_section(model.section_table, section);
+  const element::SectionProperties properties =
+      element::read_section(model.section_table, section);
   const element::WalkedNodes n = element::walked_nodes(model.element_nodes, element, walk);
   const element::EndForm form = element::end_form(recovery_end_code(end_code, walk));
   const element::BarGeometry geometry =
