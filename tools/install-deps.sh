@@ -7,7 +7,7 @@ set -euo pipefail
 purpose="${1:-build}"
 packages=(g++ gcc cmake make binutils)
 if [[ "$purpose" == test ]]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev)
 fi
 
 missing=()

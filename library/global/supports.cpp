@@ -1,0 +1,98 @@
+#include "global/supports.hpp"
+
+#include <new>
+#include <vector>
+
+#include "common/matrix12.hpp"
+#include "global/ldlt_solver.hpp"
+#include "global/prescription.hpp"
+
+namespace zervola::global {
+
+namespace {
+
+// Out-of-plane equations of a node, counted from its first equation.
+constexpr std::array<Index, 3> k_out_of_plane_offsets{2, 3, 4};
+
+// The two rank-one blocks of a spring: (p1, p2, p3) on R .. R+2 and
+// (p4, p5, p6) on R+3 .. R+5; squares first, then the couplings.
+void add_spring(const SkylineMatrix& K, const NodeRecord& r) {
+  const Index R = r.first_equation;
+  for (Index block = 0; block < 2; ++block) {
+    const Index first = R + 3 * block;
+    const double* q = r.p.data() + 3 * block;
+    for (Index a = 0; a < 3; ++a) K(first + a, first + a) += q[a] * q[a];
+    K(first, first + 1) += q[0] * q[1];
+    K(first, first + 2) += q[0] * q[2];
+    K(first + 1, first + 2) += q[1] * q[2];
+  }
+}
+
+void add_load(Vector1<double> f, const NodeRecord& r) {
+  for (Index a = 0; a < 3; ++a) f(r.first_equation + a) += r.p[static_cast<std::size_t>(a)];
+}
+
+}  // namespace
+
+Status supports_status(const Supports& supports, const SkylineProfile& profile) {
+  if (supports.max_column_height < profile.max_column_height())
+    return failure(Outcome::bad_column_height);
+  if (supports.mode == FrameMode::plane && profile.n_equations() % k_node_dofs != 0)
+    return failure(Outcome::bad_equation_count);
+  return records_status(supports.records, profile);
+}
+
+Status apply_records_and_solve(const SkylineMatrix& K, Vector1<double> f,
+                               const Supports& supports) {
+  const NodeRecordTable& records = supports.records;
+  const Index n = K.n_equations();
+  const Index B = supports.max_column_height;
+  const Index n_nodes = (n + k_node_dofs - 1) / k_node_dofs;
+  auto out_of_plane = [](Index node, Index offset) { return k_node_dofs * (node - 1) + 1 + offset; };
+
+  // The last prescription of every equation: record number + 1, the plane
+  // restraint, or none.
+  constexpr Index k_none = 0;
+  constexpr Index k_restraint = -1;
+  std::vector<Index> last;
+  try {
+    last.assign(static_cast<std::size_t>(n), k_none);
+  } catch (const std::bad_alloc&) {
+    return failure(Outcome::out_of_memory);
+  }
+  const Vector1<Index> last_prescription(last.data(), n);
+  for (Index number = 0; number < records.count(); ++number) {
+    const NodeRecord r = records.record(number);
+    for (Index a = 0; a < r.prescribed_count(); ++a)
+      last_prescription(r.first_equation + a) = number + 1;
+  }
+  if (supports.mode == FrameMode::plane)
+    for (Index node = 1; node <= n_nodes; ++node)
+      for (const Index offset : k_out_of_plane_offsets)
+        last_prescription(out_of_plane(node, offset)) = k_restraint;
+
+  for (Index number = 0; number < records.count(); ++number) {
+    const NodeRecord r = records.record(number);
+    if (r.adds_spring()) add_spring(K, r);
+    if (r.kind == RecordKind::load) add_load(f, r);
+  }
+
+  for (Index number = 0; number < records.count(); ++number) {
+    const NodeRecord r = records.record(number);
+    for (Index a = 0; a < r.prescribed_count(); ++a) {
+      const Index k = r.first_equation + a;
+      if (last_prescription(k) == number + 1)
+        prescribe(K, f, k, r.p[static_cast<std::size_t>(a)], B);
+    }
+  }
+
+  if (supports.mode == FrameMode::plane)
+    for (Index node = 1; node <= n_nodes; ++node)
+      for (const Index offset : k_out_of_plane_offsets)
+        prescribe(K, f, out_of_plane(node, offset), 0.0, B);
+
+  solve(K, f);
+  return {};
+}
+
+}  // namespace zervola::global

@@ -1,0 +1,55 @@
+#pragma once
+
+// Completion of the assembled system and its solution: springs and record
+// loads, prescribed displacements, the plane-frame restraint, then K u = f.
+
+#include "common/index.hpp"
+#include "common/one_based.hpp"
+#include "global/node_records.hpp"
+#include "global/skyline_matrix.hpp"
+#include "global/status.hpp"
+
+namespace zervola::global {
+
+// space_frame flag: exactly this value confines the frame to its x-y plane.
+inline constexpr HostInt k_plane_frame_flag = 0;
+
+enum class FrameMode {
+  plane,  // equations 3, 4, 5 of every node (u_z, theta_x, theta_y) held at 0
+  space,
+};
+
+[[nodiscard]] constexpr FrameMode frame_mode(HostInt space_frame) {
+  return space_frame == k_plane_frame_flag ? FrameMode::plane : FrameMode::space;
+}
+
+// Everything that apply_records_and_solve() needs besides K and f.
+struct Supports {
+  NodeRecordTable records;
+  Index max_column_height = 0;
+  FrameMode mode = FrameMode::space;
+};
+
+// solved, or why the supports cannot be applied to K: records outside the
+// system or the profile, max_column_height below the highest column, or, in
+// plane-frame mode, equations that are not whole nodes. The profile itself
+// must already be valid.
+[[nodiscard]] Status supports_status(const Supports& supports, const SkylineProfile& profile);
+
+// In this order: the spring terms and record loads of every record (0 first),
+// the prescriptions of every record, the plane-frame restraint, and the
+// solution. On return f holds u and K its factors. Requires
+// supports_status() to be solved.
+//
+// An equation that several prescriptions name takes the last value (a later
+// record, and in plane-frame mode the restraint, wins), and it is eliminated
+// once, with that value: an earlier prescription would already have moved its
+// own value into the neighbouring equations, leaving them inconsistent with
+// the value that the equation finally takes. Every other prescription is
+// made in record order. The one working array (one entry per equation) is
+// obtained before K or f is touched; without memory for it the outcome is
+// out_of_memory and both are left as they were.
+[[nodiscard]] Status apply_records_and_solve(const SkylineMatrix& K, Vector1<double> f,
+                                             const Supports& supports);
+
+}  // namespace zervola::global
