@@ -19,6 +19,8 @@ constexpr double k_deformation_share = 0.08;  // largest translation / frame siz
 constexpr double k_moment_share = 0.10;       // largest moment ordinate / frame size
 constexpr double k_arrow_length = 46.0;       // px, largest force
 constexpr int k_curve_points = 16;
+constexpr double k_labelled_moment_share = 0.3;  // moments written out: at least this share
+constexpr double k_tripod_length = 28.0;          // px, the axes symbol
 
 struct Screen {
   double x = 0.0;
@@ -51,7 +53,7 @@ Projection projection_for(View view) {
     case View::automatic:
     case View::axonometric: {
       // Seen from the front right, above: x to the right, y receding, z up.
-      const Vector3 eye = normalised({0.55, -1.0, 0.65});
+      const Vector3 eye = normalised({0.8, -1.4, 0.6});
       const Vector3 forward{-eye[0], -eye[1], -eye[2]};
       const Vector3 right = normalised(cross(forward, {0, 0, 1}));
       return {right, cross(right, forward)};
@@ -148,6 +150,7 @@ class Panel {
     supports(out);
     loads(out, model_.load_cases[case_number - 1]);
     if (options_.labels) labels(out);
+    tripod(out, y0 + height() - 18.0);
     fmt::format_to(out, "</g>\n");
   }
 
@@ -237,10 +240,13 @@ class Panel {
                        "<polygon class=\"{}\" points=\"{:.2f},{:.2f} {:.2f},{:.2f} {:.2f},{:.2f} "
                        "{:.2f},{:.2f}\"/>\n",
                        axis == 1 ? "mz" : "my", s0.x, s0.y, s1.x, s1.y, s2.x, s2.y, s3.x, s3.y);
-        fmt::format_to(out, "<text class=\"value\" x=\"{:.1f}\" y=\"{:.1f}\">{:.3g}</text>\n",
-                       s1.x, s1.y, f[start]);
-        fmt::format_to(out, "<text class=\"value\" x=\"{:.1f}\" y=\"{:.1f}\">{:.3g}</text>\n",
-                       s2.x, s2.y, f[end]);
+        // Only the larger values are written, so that the drawing stays legible.
+        if (std::abs(f[start]) >= k_labelled_moment_share * largest)
+          fmt::format_to(out, "<text class=\"value\" x=\"{:.1f}\" y=\"{:.1f}\">{:.3g}</text>\n",
+                         s1.x, s1.y, f[start]);
+        if (std::abs(f[end]) >= k_labelled_moment_share * largest)
+          fmt::format_to(out, "<text class=\"value\" x=\"{:.1f}\" y=\"{:.1f}\">{:.3g}</text>\n",
+                         s2.x, s2.y, f[end]);
       }
     }
   }
@@ -309,6 +315,25 @@ class Panel {
     }
   }
 
+  // The global axes as three short arrows in the panel's lower left corner.
+  void tripod(Out out, double base_y) const {
+    const double x0 = k_margin * 0.5 + k_tripod_length;
+    const double y0 = base_y - k_tripod_length;
+    const std::array<const char*, 3> names = {"x", "y", "z"};
+    for (std::size_t k = 0; k < 3; ++k) {
+      Vector3 axis{};
+      axis[k] = 1.0;
+      const Screen d = dir(axis);
+      if (std::hypot(d.x, d.y) < 0.05) continue;  // seen end-on
+      const double x1 = x0 + d.x * k_tripod_length, y1 = y0 + d.y * k_tripod_length;
+      fmt::format_to(out,
+                     "<line class=\"axis\" x1=\"{:.1f}\" y1=\"{:.1f}\" x2=\"{:.1f}\" y2=\"{:.1f}\" "
+                     "marker-end=\"url(#axisarrow)\"/>\n<text class=\"axislabel\" x=\"{:.1f}\" "
+                     "y=\"{:.1f}\">{}</text>\n",
+                     x0, y0, x1, y1, x1 + 3, y1 - 3, names[k]);
+    }
+  }
+
   void labels(Out out) const {
     for (std::size_t k = 0; k < result_.nodes.size(); ++k) {
       const Screen n = px(pos(result_.nodes[k]));
@@ -354,10 +379,14 @@ constexpr const char* k_style =
     ".memberlabel{font-size:9px;fill:#555}\n"
     ".value{font-size:9px;fill:#600}\n"
     ".loadvalue{font-size:10px;fill:#a05a00}\n"
+    ".axis{stroke:#000;stroke-width:1.2}\n"
+    ".axislabel{font-size:11px;font-style:italic}\n"
     "</style>\n"
     "<defs><marker id=\"arrow\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" markerWidth=\"7\" "
     "markerHeight=\"7\" orient=\"auto\"><path d=\"M0,0 L10,5 L0,10 z\" fill=\"#d07a00\"/>"
-    "</marker></defs>\n";
+    "</marker><marker id=\"axisarrow\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" "
+    "markerWidth=\"6\" markerHeight=\"6\" orient=\"auto\"><path d=\"M0,0 L10,5 L0,10 z\" "
+    "fill=\"#000\"/></marker></defs>\n";
 
 }  // namespace
 
