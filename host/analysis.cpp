@@ -186,8 +186,8 @@ Vector3 position(const Point3& p) { return {p.x, p.y, p.z}; }
   const bool all_nan = std::all_of(u.begin(), u.end(), [](double v) { return std::isnan(v); });
   if (all_nan)
     throw AnalysisError(fmt::format(
-        "{}: load case \"{}\": the library returned no solution (every displacement is NaN): "
-        "the system is singular or the library refused its input",
+        "{}: load case \"{}\": the system is singular (every displacement is NaN): the frame "
+        "is a mechanism or lacks supports, or the library refused its input",
         model.source_file, c.name));
   const auto first = std::find_if(u.begin(), u.end(), [](double v) { return !std::isfinite(v); });
   const auto eq = static_cast<Int>(first - u.begin());

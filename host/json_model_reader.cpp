@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -304,21 +305,28 @@ LoadCase read_load_case(const Item& item, const std::string& file, std::size_t i
   return c;
 }
 
-// "parse error at line 3, column 7: syntax error while parsing ..." gives the
-// location and the text after it.
+// The location of a syntax error: the start of the token at which the
+// parser stopped (nlohmann reports the position of its last character).
 std::string syntax_message(const json::parse_error& e, const std::string& text,
                            const std::string& file) {
   const std::string what = e.what();
-  static_cast<void>(text);
-  const std::regex located(R"(line (\d+), column (\d+): (.*))");
-  std::smatch m;
-  if (std::regex_search(what, m, located))
-    return fmt::format("{}:{}:{}: JSON syntax error: {}", file, m[1].str(), m[2].str(), m[3].str());
-  // Without a location in the message, count lines up to the byte position.
+  std::size_t last = std::min<std::size_t>(e.byte > 0 ? e.byte - 1 : 0, text.size());
+  if (last < text.size()) {
+    const auto word = [](char c) {
+      return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '-' ||
+             c == '+' || c == '_';
+    };
+    if (text[last] == '"' && last > 0) {
+      std::size_t k = last - 1;
+      while (k > 0 && !(text[k] == '"' && text[k - 1] != '\\')) --k;
+      last = k;
+    } else if (word(text[last])) {
+      while (last > 0 && word(text[last - 1])) --last;
+    }
+  }
   std::size_t line = 1;
   std::size_t column = 1;
-  const std::size_t end = std::min<std::size_t>(e.byte > 0 ? e.byte - 1 : 0, text.size());
-  for (std::size_t k = 0; k < end; ++k) {
+  for (std::size_t k = 0; k < last && k < text.size(); ++k) {
     if (text[k] == '\n') {
       ++line;
       column = 1;
@@ -326,9 +334,12 @@ std::string syntax_message(const json::parse_error& e, const std::string& text,
       ++column;
     }
   }
-  const auto colon = what.find(": ");
-  return fmt::format("{}:{}:{}: JSON syntax error: {}", file, line, column,
-                     colon == std::string::npos ? what : what.substr(colon + 2));
+  // The text after nlohmann's own "parse error at line L, column C: ".
+  std::string detail = what;
+  const std::regex located(R"(column \d+: (.*))");
+  std::smatch m;
+  if (std::regex_search(what, m, located)) detail = m[1].str();
+  return fmt::format("{}:{}:{}: JSON syntax error: {}", file, line, column, detail);
 }
 
 }  // namespace
