@@ -269,8 +269,11 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXE(double *element_matrix, const double *node
  * K(R..R+2, R..R+2) and of (p4, p5, p6) with itself to K(R+3..R+5, R+3..R+5)
  * (upper triangles only); R should be a node's first equation 6 n - 5.
  * All spring terms and loads of all records come first, then the
- * prescriptions in record order (a later record on the same equation wins),
- * then the plane-frame restraint, then the solution.
+ * prescriptions in record order, then the plane-frame restraint, then the
+ * solution. An equation that several prescriptions name takes the last one
+ * (a later record, and in plane-frame mode the restraint, wins) and is
+ * eliminated once, with that value, so that the other equations see the
+ * value it finally takes.
  *
  * Failure signal. These routines have no status argument. Where one cannot
  * do its work safely (an argument outside what it states below, or no memory
@@ -407,7 +410,10 @@ ZERVOLA_API void ZERVOLA_CALL ZEBSLA(double *skyline_store, double *load_vector,
  * Bad input: with k outside 1..n_equations, or a column that the call reads
  * (k .. k + max_column_height - 1) not a valid column of a profile inside
  * profile_length entries, load_vector is filled with quiet NaN and the store
- * is left as it was. With K(k, k) = 0, f(k) becomes 0.
+ * is left as it was. With K(k, k) = 0, f(k) becomes 0. Prescribing an
+ * equation again sets f(k) = K(k, k) x anew, but the other equations keep
+ * the correction made with the earlier value: prescribe each equation once
+ * (GUKATOK does so itself).
  */
 ZERVOLA_API void ZERVOLA_CALL ZEBGUT(double *skyline_store, double *load_vector,
                                      const int32_t *diag_address, const double *prescribed_value,
@@ -435,7 +441,8 @@ ZERVOLA_API void ZERVOLA_CALL ZEBGUT(double *skyline_store, double *load_vector,
  * space_frame       [in]  int32: 0 plane frame, otherwise space frame.
  *
  * Bad input: load_vector is filled with quiet NaN and the store is left as
- * it was when diag_address is not a valid profile ending at profile_length,
+ * it was when the one working array (one entry per equation) cannot be
+ * obtained, when diag_address is not a valid profile ending at profile_length,
  * max_column_height is below the highest column, n_equations is not a
  * multiple of 6 in plane-frame mode, or a record that acts reaches outside
  * 1..n_equations (R, R+2 for 113 and 214, R..R+5 for 114, 116, 213, 246) or,

@@ -72,7 +72,9 @@ TEST(Prescription, PrescribingAgainSetsTheEquationsValueAnew) {
   prescribe(s.matrix(), test::view(f), 4, -2.0, highest(s));
   EXPECT_EQ(f[3], K44 * -2.0);
   for (std::size_t k = 0; k < f.size(); ++k) {
-    if (k != 3) EXPECT_EQ(f[k], after_first[k]);
+    if (k != 3) {
+      EXPECT_EQ(f[k], after_first[k]);
+    }
   }
   solve(s.matrix(), test::view(f));
   EXPECT_NEAR(f[3], -2.0, 4 * test::epsilon());
