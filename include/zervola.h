@@ -624,6 +624,118 @@ ZERVOLA_API void ZERVOLA_CALL SILFACT(const double *end_forces, const double *se
  * Mesh numbering and checking
  * ------------------------------------------------------------------------ */
 
+/*
+ * KRINUM: renumbers the nodes for a narrow band, and refuses a mesh whose
+ * elements do not join all nodes into one piece.
+ *
+ * The node bandwidth of a numbering is the largest |a - b| over all elements
+ * (a, b). Two nodes are neighbours when an element joins them; each node's
+ * neighbours are taken in the order in which the element list first joins
+ * them to it (element (a, b) joins b to a, then a to b), any number of them.
+ * A breadth-first numbering is tried from every start node s = 1 .. n_nodes
+ * in turn: s gets number 1, then the nodes are taken in the order of their
+ * new numbers and each gives the next numbers to its neighbours that have
+ * none yet. A trial is abandoned as soon as it gives a node a number that
+ * exceeds the number of the node it is numbered from by the bound or more;
+ * a trial that numbers every node replaces the best numbering, and its
+ * bandwidth becomes the bound. The first bound is the bandwidth of the
+ * incoming numbering, but at least 2. The numbering found is used as it
+ * stands (not reversed).
+ *
+ * node_x          [in,out] double (n_nodes): x coordinates; on exit each
+ *                          value has moved to its node's new number.
+ * node_y          [in,out] double (n_nodes): y coordinates, moved likewise.
+ * node_z          [in,out] double (n_nodes): z coordinates, moved likewise.
+ * element_nodes   [in,out] int32 (2, n_elements): node pairs; on exit every
+ *                          node number is the node's new number; the order
+ *                          of the elements and of their two ends stays.
+ * n_nodes         [in]     int32: number of nodes; below 0 counts as 0.
+ * n_elements      [in]     int32: number of elements; below 0 counts as 0.
+ * node_bandwidth  [out]    int32: the node bandwidth of the returned
+ *                          numbering when a trial succeeded; otherwise the
+ *                          first bound, max(incoming bandwidth, 2), with the
+ *                          numbering unchanged (so 2 for a single node
+ *                          without elements, and for no nodes at all).
+ *
+ * The new numbering is a permutation of 1 .. n_nodes. A second call on the
+ * output changes nothing. The arrays may not overlap.
+ *
+ * A mesh not in one piece: with two or more nodes, when the elements do not
+ * join every node to every other (a node that no element touches, no
+ * elements at all, or two separate parts), the routine writes
+ * " Uncorrect mesh data" and a newline to the standard error stream, sets
+ * node_bandwidth to 0 and returns, with the coordinates and element_nodes
+ * exactly as they came. This is the only output the library ever writes.
+ *
+ * A node number outside 1 .. n_nodes, or work storage that cannot be
+ * obtained: node_bandwidth is set to 0, nothing else changes and nothing is
+ * written. The only accepted mesh that also gives 0 is a single node whose
+ * elements all join it to itself (its true bandwidth); a mesh of one node is
+ * always in one piece.
+ */
+ZERVOLA_API void ZERVOLA_CALL KRINUM(double *node_x, double *node_y, double *node_z,
+                                     int32_t *element_nodes, const int32_t *n_nodes,
+                                     const int32_t *n_elements, int32_t *node_bandwidth);
+
+/*
+ * NODEEQV: counts the element ends at every node's position; on request
+ * orients the element chains (mode 0) or clears the end codes at slight
+ * kinks (mode 1).
+ *
+ * End counts: end_count(i) is the number of element ends whose node has
+ * exactly the same three coordinates as node i (compared with ==, no
+ * tolerance; -0.0 equals 0.0, a NaN coordinate equals nothing, so a node with
+ * one counts 0). Node i's own ends count, and so do those of every node at
+ * the same position.
+ *
+ * Mode 0, chain orientation: for each node i = 1 .. n_nodes whose count c is
+ * 1 or more but not 2, up to c walks start from i, one after the other. A
+ * walk from node p takes the first element, in increasing element order,
+ * that no walk has taken and that has p as one of its ends; if p is only its
+ * second end, the two ends are exchanged and the end code follows (1 <-> 2,
+ * -1 <-> -2, every other code unchanged); the walk goes on from the
+ * element's second end q while end_count(q) <= 2. So every chain that touches
+ * a free end or a branch point points in walking order; a closed ring whose
+ * nodes all count 2 keeps its orientation.
+ *
+ * Mode 1, kink clearing: at each node i = 1 .. n_nodes with end_count(i) = 2,
+ * the first two elements e1, e2 (in element order) that have i as an end,
+ * with other ends a and b, give u = P(a) - P(i), w = P(b) - P(i) and
+ * c = -((u . w) / |u|) / |w| (the cosine of the kink); when
+ * 0.99 < c < 0.99999 and both end codes are negative, both become 0 (a kink
+ * of about 0.256 to 8.11 degrees). A node that fewer than two elements name
+ * by its number is skipped; a zero-length element gives no valid c and
+ * changes nothing.
+ *
+ * node_x          [in]     double (n_nodes): x coordinates.
+ * node_y          [in]     double (n_nodes): y coordinates.
+ * node_z          [in]     double (n_nodes): z coordinates.
+ * element_nodes   [in,out] int32 (2, n_elements): node pairs; mode 0 may
+ *                          exchange the two ends of an element, nothing else
+ *                          changes them.
+ * end_count       [out]    int32 (n_nodes): element ends at each node's
+ *                          position.
+ * end_codes       [in,out] int32 (n_elements): end codes; mode 0 rewrites
+ *                          the code of every element it turns, mode 1 may
+ *                          set codes to 0.
+ * max_end_count   [out]    int32: the largest end_count, except 3 when the
+ *                          largest is 2 and no node counts exactly 1; -1 when
+ *                          n_nodes is 0.
+ * n_nodes         [in]     int32: number of nodes; below 0 counts as 0.
+ * n_elements      [in]     int32: number of elements; below 0 counts as 0.
+ * mode            [in]     int32: 0 chain orientation, 1 kink clearing, any
+ *                          other value counts only.
+ *
+ * The arrays may not overlap. A node number outside 1 .. n_nodes, or work
+ * storage that cannot be obtained: every end_count entry is set to 0,
+ * max_end_count to -1, and element_nodes and end_codes stay as they came.
+ */
+ZERVOLA_API void ZERVOLA_CALL NODEEQV(const double *node_x, const double *node_y,
+                                      const double *node_z, int32_t *element_nodes,
+                                      int32_t *end_count, int32_t *end_codes,
+                                      int32_t *max_end_count, const int32_t *n_nodes,
+                                      const int32_t *n_elements, const int32_t *mode);
+
 /* ------------------------------------------------------------------------
  * Mesh geometry
  * ------------------------------------------------------------------------ */
