@@ -4,6 +4,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "mesh_geometry/cell_grid.hpp"
@@ -67,6 +68,8 @@ class Sweep {
     return reached_[static_cast<std::size_t>(line)] != 0;
   }
 
+  [[nodiscard]] ReachedLines take_reached() { return std::move(reached_); }
+
  private:
   void reach(Index line) {
     reached_[static_cast<std::size_t>(line)] = 1;
@@ -116,26 +119,35 @@ class Sweep {
 
 }  // namespace
 
-HostInt free_line(const NodeCoordinates& points, LinePoints line_points, HostInt n_lines,
-                  std::pmr::memory_resource* storage) {
-  if (n_lines <= 0) return k_all_connected;
-  if (!point_numbers_are_readable(line_points, n_lines)) return k_free_line_failure;
+std::optional<ReachedLines> lines_reached_from_first(const NodeCoordinates& points,
+                                                     LinePoints line_points, HostInt n_lines,
+                                                     std::pmr::memory_resource* storage) {
   std::optional<Sweep> sweep;
   try {
     sweep.emplace(points, line_points, n_lines, storage);
   } catch (const std::bad_alloc&) {
-    return k_free_line_failure;
+    return std::nullopt;
   } catch (const std::length_error&) {
-    return k_free_line_failure;
+    return std::nullopt;
   }
   sweep->spread();
+  return sweep->take_reached();
+}
+
+HostInt free_line(const NodeCoordinates& points, LinePoints line_points, HostInt n_lines,
+                  std::pmr::memory_resource* storage) {
+  if (n_lines <= 0) return k_all_connected;
+  if (!point_numbers_are_readable(line_points, n_lines)) return k_free_line_failure;
+  const std::optional<ReachedLines> reached =
+      lines_reached_from_first(points, line_points, n_lines, storage);
+  if (!reached) return k_free_line_failure;
 
   Index n_reached = 0;
   Index n_unreached = 0;
   HostInt last_reached = 0;
   HostInt last_unreached = 0;
   for (HostInt line = 1; line <= n_lines; ++line) {
-    if (sweep->reached(line)) {
+    if ((*reached)[static_cast<std::size_t>(line)] != 0) {
       ++n_reached;
       last_reached = line;
     } else {

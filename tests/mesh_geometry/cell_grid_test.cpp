@@ -1,0 +1,146 @@
+#include "mesh_geometry/cell_grid.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "drawings.hpp"
+#include "mesh_geometry/cell_table.hpp"
+#include "mesh_geometry/tolerances.hpp"
+
+namespace zervola::mesh_geometry {
+namespace {
+
+using test::just_inside;
+using test::just_outside;
+
+constexpr double k_tolerances[] = {k_merge_tolerance, k_coincidence_tolerance,
+                                   k_node_at_point_tolerance};
+
+// The one property the routines rely on: b within tolerance of a lies in a
+// cell that reach(a) names.
+void expect_reached(const CellGrid& grid, double a, double b, double tolerance) {
+  if (!(std::fabs(a - b) < tolerance)) return;
+  const AxisReach r = grid.reach(a);
+  const CellNumber c = grid.cell(b);
+  EXPECT_TRUE(r.first <= c && c <= r.last)
+      << std::hexfloat << "a " << a << " b " << b << " cells " << r.first << ".." << r.last
+      << " cell(b) " << c;
+}
+
+TEST(CellGrid, CellsAreQuarterReachWideAndNumberedFromZero) {
+  const CellGrid grid(0.1);
+  EXPECT_EQ(grid.edge(), 0.4);
+  EXPECT_EQ(grid.cell(0.0), 0);
+  EXPECT_EQ(grid.cell(-0.0), 0);
+  EXPECT_EQ(grid.cell(0.39), 0);
+  EXPECT_EQ(grid.cell(0.4), 1);
+  EXPECT_EQ(grid.cell(-1e-300), -1);
+  // In the middle of a cell the reach stays in it; near an edge it takes the
+  // neighbour on that side only.
+  EXPECT_EQ(grid.reach(0.2).first, 0);
+  EXPECT_EQ(grid.reach(0.2).last, 0);
+  EXPECT_EQ(grid.reach(0.05).first, -1);
+  EXPECT_EQ(grid.reach(0.05).last, 0);
+  EXPECT_EQ(grid.reach(0.35).first, 0);
+  EXPECT_EQ(grid.reach(0.35).last, 1);
+}
+
+TEST(CellGrid, HugeCoordinatesAreClampedAndReachBothNeighbours) {
+  const CellGrid grid(k_merge_tolerance);
+  const double big[] = {1e20, 1e300, std::numeric_limits<double>::max(),
+                        std::numeric_limits<double>::infinity()};
+  for (double v : big) {
+    EXPECT_EQ(grid.cell(v), CellGrid::k_clamp_cell) << v;
+    EXPECT_EQ(grid.cell(-v), -CellGrid::k_clamp_cell) << v;
+    EXPECT_EQ(grid.reach(v).first, CellGrid::k_clamp_cell - 1);
+    EXPECT_EQ(grid.reach(v).last, CellGrid::k_clamp_cell + 1);
+  }
+  // A NaN never reaches the undefined conversion.
+  EXPECT_EQ(grid.cell(std::numeric_limits<double>::quiet_NaN()), CellGrid::k_clamp_cell);
+  // Around the clamping edge neighbours stay adjacent.
+  const double edge_value = std::ldexp(grid.edge(), 50);
+  EXPECT_EQ(grid.cell(std::nextafter(edge_value, 0.0)), CellGrid::k_clamp_cell - 1);
+  EXPECT_EQ(grid.cell(edge_value), CellGrid::k_clamp_cell);
+  // Beyond 2^40 cells the reach takes both neighbours wherever the point lies.
+  const double far = std::ldexp(grid.edge(), 41) + 0.5 * grid.edge();
+  EXPECT_EQ(grid.reach(far).last - grid.reach(far).first, 2);
+}
+
+TEST(CellGrid, EveryPositionWithinToleranceIsReachedAtCellEdges) {
+  for (double tol : k_tolerances) {
+    const CellGrid grid(tol);
+    for (int k = -500; k <= 500; ++k) {
+      for (double scale : {1.0, 1e3, 1e6, 1e9, 1e12, 1e15}) {
+        const double edge_point = static_cast<double>(k) * grid.edge() * scale;
+        for (double a : {edge_point, std::nextafter(edge_point, -test::k_inf),
+                         std::nextafter(edge_point, test::k_inf),
+                         edge_point + 0.25 * grid.edge(), edge_point - 0.25 * grid.edge()}) {
+          for (double dir : {1.0, -1.0}) {
+            expect_reached(grid, a, just_inside(a, tol, dir), tol);
+            expect_reached(grid, just_inside(a, tol, dir), a, tol);
+            expect_reached(grid, a, just_outside(a, tol, dir), tol);
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(CellGrid, EveryPositionWithinToleranceIsReachedAtRandom) {
+  const std::uint64_t seed = 20261209;
+  std::mt19937_64 rng(seed);
+  SCOPED_TRACE(testing::Message() << "seed " << seed);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::uniform_int_distribution<int> exponent(-1074, 1023);
+  for (double tol : k_tolerances) {
+    const CellGrid grid(tol);
+    for (int n = 0; n < 200000; ++n) {
+      const double a = std::ldexp(unit(rng), exponent(rng) % (n % 2 == 0 ? 60 : 1100));
+      const double b = n % 3 == 0 ? just_inside(a, tol, unit(rng) < 0 ? -1.0 : 1.0)
+                                  : a + unit(rng) * tol;
+      expect_reached(grid, a, b, tol);
+      expect_reached(grid, b, a, tol);
+    }
+    // Where the quotient coordinate / edge is so large that its rounding
+    // exceeds the reach margin, around a quarter cell from an edge.
+    std::uniform_int_distribution<int> cells_exponent(36, 52);
+    for (int n = 0; n < 200000; ++n) {
+      const double cells = std::floor(std::ldexp(1.0 + 0.5 * (unit(rng) + 1), cells_exponent(rng)));
+      const double a = (cells + 0.25 + 1e-3 * unit(rng)) * grid.edge();
+      for (double dir : {1.0, -1.0}) {
+        expect_reached(grid, a, just_inside(a, tol, dir), tol);
+        expect_reached(grid, just_inside(a, tol, dir), a, tol);
+      }
+    }
+  }
+}
+
+TEST(CellTable, FindsClaimedCellsOnlyAndKeepsThemWhenEmptied) {
+  // Entries are cell numbers along x; every key collides into a tiny table.
+  const auto cell_of = [](Entry e) { return CellKey{e, 0, 0}; };
+  CellTable table(8, std::pmr::new_delete_resource());
+  for (Entry e = 0; e < 8; ++e) {
+    CellSlot& s = table.claim(cell_of(e), e, cell_of);
+    EXPECT_EQ(s.owner, e);
+    s.head = e;
+  }
+  for (Entry e = 0; e < 8; ++e) {
+    CellSlot* s = table.find(cell_of(e), cell_of);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->head, e);
+    s->head = k_no_entry;  // emptied, still claimed
+  }
+  for (Entry e = 0; e < 8; ++e) EXPECT_NE(table.find(cell_of(e), cell_of), nullptr);
+  EXPECT_EQ(table.find(CellKey{9, 0, 0}, cell_of), nullptr);
+  EXPECT_EQ(&table.claim(cell_of(3), 5, cell_of), table.find(cell_of(3), cell_of));
+}
+
+TEST(CellTable, StorageThatCannotBeObtainedThrows) {
+  EXPECT_THROW(CellTable(4, std::pmr::null_memory_resource()), std::bad_alloc);
+}
+
+}  // namespace
+}  // namespace zervola::mesh_geometry
