@@ -1,6 +1,8 @@
 #include "mesh_geometry/free_line.hpp"
 
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -8,7 +10,7 @@
 #include <vector>
 
 #include "mesh_geometry/cell_grid.hpp"
-#include "mesh_geometry/cell_table.hpp"
+#include "mesh_geometry/cell_buckets.hpp"
 #include "mesh_geometry/tolerances.hpp"
 
 namespace zervola::mesh_geometry {
@@ -16,39 +18,78 @@ namespace {
 
 constexpr CellGrid k_coincidence_grid{k_coincidence_tolerance};
 
-// Endpoint e = 0, 1, ... is end (e mod 2) + 1 of line e / 2 + 1.
-[[nodiscard]] Index line_of(Entry e) { return Index{e} / 2 + 1; }
-[[nodiscard]] Index end_of(Entry e) { return Index{e} % 2 + 1; }
+// The two endpoints of a line, copied together out of the host's arrays.
+struct LineEnds {
+  Point3 first;
+  Point3 second;
+};
 
-// The endpoints of lines not yet reached, by cell. An endpoint leaves its
-// cell's list when a scan meets it after its line has been reached, so that
-// each endpoint is unlinked once and reached endpoints are not scanned again.
+// An endpoint as listed in its cell: its coordinates and its line.
+struct ListedEnd {
+  Point3 p;
+  HostInt line = 0;
+};
+
+// The spread from line 1 over touching lines, breadth first.
+//
+// The endpoints with finite coordinates are listed by the bucket of their
+// cell, each bucket's endpoints in one contiguous range of ends_ whose live
+// part shrinks as its endpoints are taken: an endpoint leaves its range when
+// a scan meets it after its line has been reached, or when it touches the
+// scanning endpoint and so reaches its line. Every endpoint therefore leaves
+// once, and the endpoints scanned without leaving are those in the buckets
+// of the scanning endpoint's reach but not within the tolerance.
 class Sweep {
-  // The cell of endpoint e, for the table's checks.
-  struct CellOf {
-    const Sweep* sweep;
-    [[nodiscard]] CellKey operator()(Entry e) const {
-      return k_coincidence_grid.key(sweep->endpoint(e));
-    }
-  };
-
  public:
   Sweep(const NodeCoordinates& points, LinePoints line_points, Index n_lines,
         std::pmr::memory_resource* storage)
-      : points_(points),
-        line_points_(line_points),
-        table_(static_cast<std::size_t>(2 * n_lines), storage),
-        next_(static_cast<std::size_t>(2 * n_lines), k_no_entry, storage),
+      : lines_(static_cast<std::size_t>(n_lines) + 1, LineEnds{}, storage),
+        ends_(storage),
         reached_(static_cast<std::size_t>(n_lines) + 1, 0, storage),
-        queue_(storage) {
+        queue_(storage),
+        buckets_(static_cast<std::size_t>(n_lines)),
+        start_(buckets_.count() + 1, 0, storage),
+        live_(buckets_.count(), 0, storage) {
     queue_.reserve(static_cast<std::size_t>(n_lines));
-    const auto n_ends = static_cast<Entry>(2 * n_lines);
-    for (Entry e = 0; e < n_ends; ++e) {
-      const Point3 p = endpoint(e);
-      if (!is_finite(p)) continue;  // touches nothing
-      CellSlot& slot = table_.claim(k_coincidence_grid.key(p), e, CellOf{this});
-      next_[static_cast<std::size_t>(e)] = slot.head;
-      slot.head = e;
+    auto point = [&](Index number) {
+      return Point3{points.x(number), points.y(number), points.z(number)};
+    };
+    for (Index k = 1; k <= n_lines; ++k) {
+      if (k + k_lookahead <= n_lines) {
+        for (Index end = 1; end <= 2; ++end) {
+          const Index ahead = line_points(end, k + k_lookahead);
+          prefetch(&points.x(ahead));
+          prefetch(&points.y(ahead));
+          prefetch(&points.z(ahead));
+        }
+      }
+      lines_[static_cast<std::size_t>(k)] = {point(line_points(1, k)), point(line_points(2, k))};
+    }
+    // Count the endpoints of each bucket, then give each bucket its range.
+    for (Index k = 1; k <= n_lines; ++k)
+      for (const Point3* p : ends_of(k))
+        if (is_finite(*p)) ++live_[bucket(*p)];
+    std::size_t listed = 0;
+    for (std::size_t b = 0; b < live_.size(); ++b) {
+      start_[b] = static_cast<Link>(listed);
+      listed += live_[b];
+      live_[b] = 0;
+    }
+    if (listed >= k_no_link) throw std::bad_alloc();
+    start_.back() = static_cast<Link>(listed);
+    ends_.resize(listed);
+    for (Index k = 1; k <= n_lines; ++k) {
+      if (k + k_lookahead <= n_lines)
+        for (const Point3* p : ends_of(k + k_lookahead))
+          if (is_finite(*p)) {
+            const std::size_t b = bucket(*p);
+            prefetch(&ends_[start_[b] + live_[b]]);
+          }
+      for (const Point3* p : ends_of(k)) {
+        if (!is_finite(*p)) continue;
+        const std::size_t b = bucket(*p);
+        ends_[start_[b] + live_[b]++] = {*p, static_cast<HostInt>(k)};
+      }
     }
   }
 
@@ -56,21 +97,37 @@ class Sweep {
   void spread() {
     reach(1);
     for (std::size_t i = 0; i < queue_.size(); ++i) {
-      const Index line = queue_[i];
-      for (Index end = 1; end <= 2; ++end) {
-        const Point3 p = point(line_points_(end, line));
-        if (is_finite(p)) reach_touching(p);
-      }
+      // Lines further down the queue: start loading their ends, and the
+      // buckets of lines nearer.
+      if (i + 2 * k_lookahead < queue_.size())
+        prefetch(&lines_[static_cast<std::size_t>(queue_[i + 2 * k_lookahead])]);
+      if (i + k_lookahead < queue_.size())
+        for (const Point3* p : ends_of(queue_[i + k_lookahead]))
+          if (is_finite(*p)) prefetch(&ends_[start_[bucket(*p)]]);
+      for (const Point3* p : ends_of(queue_[i]))
+        if (is_finite(*p)) reach_touching(*p);
     }
+  }
+
+  [[nodiscard]] ReachedLines take_reached() { return std::move(reached_); }
+
+ private:
+  // How many lines ahead memory is asked for.
+  static constexpr Index k_lookahead = 8;
+
+  [[nodiscard]] std::array<const Point3*, 2> ends_of(Index line) const {
+    const LineEnds& l = lines_[static_cast<std::size_t>(line)];
+    return {&l.first, &l.second};
+  }
+
+  [[nodiscard]] std::size_t bucket(const Point3& p) const {
+    return buckets_.of(k_coincidence_grid.key(p));
   }
 
   [[nodiscard]] bool reached(Index line) const {
     return reached_[static_cast<std::size_t>(line)] != 0;
   }
 
-  [[nodiscard]] ReachedLines take_reached() { return std::move(reached_); }
-
- private:
   void reach(Index line) {
     reached_[static_cast<std::size_t>(line)] = 1;
     queue_.push_back(line);
@@ -79,36 +136,30 @@ class Sweep {
   // Reaches the line of every listed endpoint within the tolerance of p.
   void reach_touching(const Point3& p) {
     for_each_cell(k_coincidence_grid.reach(p), [&](const CellKey& key) {
-      CellSlot* slot = table_.find(key, CellOf{this});
-      if (slot == nullptr) return;
-      Entry* link = &slot->head;
-      while (*link != k_no_entry) {
-        const Entry e = *link;
-        const Index line = line_of(e);
-        const bool leaves = reached(line) || within(p, endpoint(e), k_coincidence_tolerance);
-        if (leaves) {
-          if (!reached(line)) reach(line);
-          *link = next_[static_cast<std::size_t>(e)];
+      const std::size_t b = buckets_.of(key);
+      std::size_t i = start_[b];
+      std::size_t live_end = i + live_[b];
+      while (i < live_end) {
+        const ListedEnd& e = ends_[i];
+        if (reached(e.line) || within(p, e.p, k_coincidence_tolerance)) {
+          if (!reached(e.line)) reach(e.line);
+          std::swap(ends_[i], ends_[live_end - 1]);
+          --live_end;
         } else {
-          link = &next_[static_cast<std::size_t>(e)];
+          ++i;
         }
       }
+      live_[b] = static_cast<Link>(live_end - start_[b]);
     });
   }
 
-  [[nodiscard]] Point3 point(Index number) const {
-    return {points_.x(number), points_.y(number), points_.z(number)};
-  }
-  [[nodiscard]] Point3 endpoint(Entry e) const {
-    return point(line_points_(end_of(e), line_of(e)));
-  }
-
-  NodeCoordinates points_;
-  LinePoints line_points_;
-  CellTable table_;
-  std::pmr::vector<Entry> next_;
-  std::pmr::vector<std::uint8_t> reached_;
+  std::pmr::vector<LineEnds> lines_;
+  std::pmr::vector<ListedEnd> ends_;
+  ReachedLines reached_;
   std::pmr::vector<Index> queue_;
+  CellBuckets buckets_;
+  std::pmr::vector<Link> start_;  // first listed endpoint of each bucket
+  std::pmr::vector<Link> live_;   // endpoints of each bucket still listed
 };
 
 [[nodiscard]] bool point_numbers_are_readable(LinePoints line_points, Index n_lines) {

@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
 
 #include "drawings.hpp"
-#include "mesh_geometry/cell_table.hpp"
+#include "mesh_geometry/cell_buckets.hpp"
 #include "mesh_geometry/tolerances.hpp"
 
 namespace zervola::mesh_geometry {
@@ -30,22 +31,24 @@ void expect_reached(const CellGrid& grid, double a, double b, double tolerance) 
       << " cell(b) " << c;
 }
 
-TEST(CellGrid, CellsAreQuarterReachWideAndNumberedFromZero) {
+TEST(CellGrid, CellsAreShiftedByHalfAnEdgeAndReachAQuarter) {
   const CellGrid grid(0.1);
   EXPECT_EQ(grid.edge(), 0.4);
+  // Cell 0 spans [-0.2, 0.2).
   EXPECT_EQ(grid.cell(0.0), 0);
   EXPECT_EQ(grid.cell(-0.0), 0);
-  EXPECT_EQ(grid.cell(0.39), 0);
-  EXPECT_EQ(grid.cell(0.4), 1);
-  EXPECT_EQ(grid.cell(-1e-300), -1);
+  EXPECT_EQ(grid.cell(0.19), 0);
+  EXPECT_EQ(grid.cell(0.2), 1);
+  EXPECT_EQ(grid.cell(-0.2), 0);
+  EXPECT_EQ(grid.cell(-0.21), -1);
   // In the middle of a cell the reach stays in it; near an edge it takes the
   // neighbour on that side only.
-  EXPECT_EQ(grid.reach(0.2).first, 0);
-  EXPECT_EQ(grid.reach(0.2).last, 0);
-  EXPECT_EQ(grid.reach(0.05).first, -1);
-  EXPECT_EQ(grid.reach(0.05).last, 0);
-  EXPECT_EQ(grid.reach(0.35).first, 0);
-  EXPECT_EQ(grid.reach(0.35).last, 1);
+  EXPECT_EQ(grid.reach(0.0).first, 0);
+  EXPECT_EQ(grid.reach(0.0).last, 0);
+  EXPECT_EQ(grid.reach(0.15).first, 0);
+  EXPECT_EQ(grid.reach(0.15).last, 1);
+  EXPECT_EQ(grid.reach(-0.15).first, -1);
+  EXPECT_EQ(grid.reach(-0.15).last, 0);
 }
 
 TEST(CellGrid, HugeCoordinatesAreClampedAndReachBothNeighbours) {
@@ -62,7 +65,7 @@ TEST(CellGrid, HugeCoordinatesAreClampedAndReachBothNeighbours) {
   EXPECT_EQ(grid.cell(std::numeric_limits<double>::quiet_NaN()), CellGrid::k_clamp_cell);
   // Around the clamping edge neighbours stay adjacent.
   const double edge_value = std::ldexp(grid.edge(), 50);
-  EXPECT_EQ(grid.cell(std::nextafter(edge_value, 0.0)), CellGrid::k_clamp_cell - 1);
+  EXPECT_EQ(grid.cell(edge_value - grid.edge()), CellGrid::k_clamp_cell - 1);
   EXPECT_EQ(grid.cell(edge_value), CellGrid::k_clamp_cell);
   // Beyond 2^40 cells the reach takes both neighbours wherever the point lies.
   const double far = std::ldexp(grid.edge(), 41) + 0.5 * grid.edge();
@@ -74,7 +77,8 @@ TEST(CellGrid, EveryPositionWithinToleranceIsReachedAtCellEdges) {
     const CellGrid grid(tol);
     for (int k = -500; k <= 500; ++k) {
       for (double scale : {1.0, 1e3, 1e6, 1e9, 1e12, 1e15}) {
-        const double edge_point = static_cast<double>(k) * grid.edge() * scale;
+        const double edge_point = (static_cast<double>(k) + (k % 2 == 0 ? 0.5 : 0.0)) *
+                                  grid.edge() * scale;
         for (double a : {edge_point, std::nextafter(edge_point, -test::k_inf),
                          std::nextafter(edge_point, test::k_inf),
                          edge_point + 0.25 * grid.edge(), edge_point - 0.25 * grid.edge()}) {
@@ -109,7 +113,7 @@ TEST(CellGrid, EveryPositionWithinToleranceIsReachedAtRandom) {
     std::uniform_int_distribution<int> cells_exponent(36, 52);
     for (int n = 0; n < 200000; ++n) {
       const double cells = std::floor(std::ldexp(1.0 + 0.5 * (unit(rng) + 1), cells_exponent(rng)));
-      const double a = (cells + 0.25 + 1e-3 * unit(rng)) * grid.edge();
+      const double a = (cells + 0.75 + 1e-3 * unit(rng)) * grid.edge();
       for (double dir : {1.0, -1.0}) {
         expect_reached(grid, a, just_inside(a, tol, dir), tol);
         expect_reached(grid, just_inside(a, tol, dir), a, tol);
@@ -118,28 +122,25 @@ TEST(CellGrid, EveryPositionWithinToleranceIsReachedAtRandom) {
   }
 }
 
-TEST(CellTable, FindsClaimedCellsOnlyAndKeepsThemWhenEmptied) {
-  // Entries are cell numbers along x; every key collides into a tiny table.
-  const auto cell_of = [](Entry e) { return CellKey{e, 0, 0}; };
-  CellTable table(8, std::pmr::new_delete_resource());
-  for (Entry e = 0; e < 8; ++e) {
-    CellSlot& s = table.claim(cell_of(e), e, cell_of);
-    EXPECT_EQ(s.owner, e);
-    s.head = e;
+TEST(CellBuckets, EveryCellHasABucketInRangeAndNeighboursSpread) {
+  for (std::size_t wanted : {0U, 1U, 2U, 3U, 1000U, 1U << 20U}) {
+    const CellBuckets buckets(wanted);
+    EXPECT_GE(buckets.count(), std::max<std::size_t>(wanted, 1));
+    EXPECT_LT(buckets.count(), 2 * std::max<std::size_t>(wanted, 1));
+    const CellNumber far = CellGrid::k_clamp_cell;
+    for (CellNumber i = -500; i <= 500; ++i)
+      for (const CellKey& key : {CellKey{i, 0, 0}, CellKey{far, -far, i}, CellKey{-i, i, far + 1}})
+        EXPECT_LT(buckets.of(key), buckets.count());
   }
-  for (Entry e = 0; e < 8; ++e) {
-    CellSlot* s = table.find(cell_of(e), cell_of);
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->head, e);
-    s->head = k_no_entry;  // emptied, still claimed
-  }
-  for (Entry e = 0; e < 8; ++e) EXPECT_NE(table.find(cell_of(e), cell_of), nullptr);
-  EXPECT_EQ(table.find(CellKey{9, 0, 0}, cell_of), nullptr);
-  EXPECT_EQ(&table.claim(cell_of(3), 5, cell_of), table.find(cell_of(3), cell_of));
+  // A row of neighbouring cells fills most of as many buckets.
+  const CellBuckets buckets(1024);
+  std::vector<int> used(buckets.count(), 0);
+  for (CellNumber i = 0; i < 1024; ++i) used[buckets.of(CellKey{2500 * i, 7, -3})] = 1;
+  EXPECT_GT(std::count(used.begin(), used.end(), 1), 550);
 }
 
-TEST(CellTable, StorageThatCannotBeObtainedThrows) {
-  EXPECT_THROW(CellTable(4, std::pmr::null_memory_resource()), std::bad_alloc);
+TEST(CellBuckets, MoreBucketsThanCanBeHeldThrow) {
+  EXPECT_THROW(CellBuckets(std::size_t{1} << 62U), std::bad_alloc);
 }
 
 }  // namespace

@@ -147,6 +147,9 @@ TEST(FreeLine, PointNumbersBelowOneAreRefused) {
 TEST(FreeLine, WorkStorageThatCannotBeObtainedIsAFailure) {
   const Figure f = Figure::of_segments({{0, 0, 0, 1, 0, 0}, {1, 0, 0, 2, 0, 0}});
   EXPECT_EQ(f.fast(std::pmr::null_memory_resource()), k_free_line_failure);
+  const std::vector<HostInt> before = f.line_points;
+  EXPECT_EQ(f.fast(), 0);
+  EXPECT_EQ(f.line_points, before);
 }
 
 TEST(FreeLine, StarOfManyLinesIsConnected) {
