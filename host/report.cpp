@@ -30,6 +30,25 @@ const char* release_name(Release r) {
   return "";
 }
 
+// Breaks text into lines of at most width characters, each after indent.
+std::string wrapped(const std::string& text, std::size_t width, const std::string& indent) {
+  std::string out, line;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string word = text.substr(start, end - start);
+    if (!line.empty() && line.size() + 1 + word.size() > width) {
+      out += indent + line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+    start = end + 1;
+  }
+  if (!line.empty()) out += indent + line + "\n";
+  return out;
+}
+
 std::string num(double v) {
   if (v == 0.0) return "0";
   return fmt::format("{:.6g}", v);
@@ -212,7 +231,7 @@ std::string format_report(const Model& model, const AnalysisResult& result, Repo
   if (detail == ReportDetail::full) {
     nodes_table(out, result);
     members_table(out, model, result);
-    fmt::format_to(out, "Sign convention: {}\n\n", sign_convention_text());
+    fmt::format_to(out, "Sign convention\n{}\n", wrapped(sign_convention_text(), 86, "  "));
   }
   for (std::size_t k = 0; k < result.cases.size(); ++k) {
     const CaseResult& c = result.cases[k];
