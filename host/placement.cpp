@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -10,6 +11,10 @@
 
 namespace zervola::host {
 namespace {
+
+// Far from the origin the cells are clamped: points there share a cell,
+// which costs time, never a node.
+constexpr double k_largest_cell_index = 1.0e17;
 
 std::string where(const Point3& p) { return fmt::format("[{}, {}, {}]", p.x, p.y, p.z); }
 
@@ -21,27 +26,53 @@ std::string where(const Point3& p) { return fmt::format("[{}, {}, {}]", p.x, p.y
 
 }  // namespace
 
-std::int32_t find_node(const std::vector<Point3>& nodes, const Point3& p) {
+NodeLocator::NodeLocator(const std::vector<Point3>& nodes) : nodes_(nodes) {
+  for (std::size_t k = 0; k < nodes.size(); ++k)
+    cells_[cell_of(nodes[k])].push_back(static_cast<std::int32_t>(k) + 1);
+}
+
+NodeLocator::Cell NodeLocator::cell_of(const Point3& p) {
+  const auto index = [](double v) {
+    return static_cast<std::int64_t>(
+        std::clamp(std::floor(v / k_cell_size), -k_largest_cell_index, k_largest_cell_index));
+  };
+  return {index(p.x), index(p.y), index(p.z)};
+}
+
+std::size_t NodeLocator::CellHash::operator()(const Cell& c) const {
+  const auto h = [](std::int64_t v) { return std::hash<std::int64_t>{}(v); };
+  return h(c[0]) ^ (h(c[1]) * 0x9e3779b97f4a7c15ULL) ^ (h(c[2]) * 0xc2b2ae3d27d4eb4fULL);
+}
+
+std::int32_t NodeLocator::find(const Point3& p) const {
   std::int32_t best = 0;
   double best_distance = 0.0;
-  for (std::size_t k = 0; k < nodes.size(); ++k) {
-    const Point3& n = nodes[k];
-    const double dx = std::abs(n.x - p.x), dy = std::abs(n.y - p.y), dz = std::abs(n.z - p.z);
-    if (!(dx < k_node_tolerance && dy < k_node_tolerance && dz < k_node_tolerance)) continue;
-    const double d = dx * dx + dy * dy + dz * dz;
-    if (best == 0 || d < best_distance) {
-      best = static_cast<std::int32_t>(k) + 1;
-      best_distance = d;
-    }
-  }
+  const Cell centre = cell_of(p);
+  for (std::int64_t i = -1; i <= 1; ++i)
+    for (std::int64_t j = -1; j <= 1; ++j)
+      for (std::int64_t k = -1; k <= 1; ++k) {
+        const auto it = cells_.find({centre[0] + i, centre[1] + j, centre[2] + k});
+        if (it == cells_.end()) continue;
+        for (const std::int32_t node : it->second) {
+          const Point3& n = nodes_[static_cast<std::size_t>(node - 1)];
+          const double dx = std::abs(n.x - p.x), dy = std::abs(n.y - p.y), dz = std::abs(n.z - p.z);
+          if (!(dx < k_node_tolerance && dy < k_node_tolerance && dz < k_node_tolerance)) continue;
+          const double d = dx * dx + dy * dy + dz * dz;
+          if (best == 0 || d < best_distance || (d == best_distance && node < best)) {
+            best = node;
+            best_distance = d;
+          }
+        }
+      }
   return best;
 }
 
 Placement place_on_nodes(const Model& model, const std::vector<Point3>& nodes,
                          const std::vector<std::int32_t>& library_node) {
   Placement placement;
+  const NodeLocator locator(nodes);
   const auto locate = [&](const Origin& o, const Point3& p) {
-    const std::int32_t n = find_node(nodes, p);
+    const std::int32_t n = locator.find(p);
     if (n == 0) not_on_node(o, p);
     return n;
   };

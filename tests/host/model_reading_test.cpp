@@ -6,12 +6,14 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "atomic_files.hpp"
 #include "dxf_reader.hpp"
 #include "errors.hpp"
 #include "json_model_reader.hpp"
 #include "library_arrays.hpp"
+#include "placement.hpp"
 #include "run_program.hpp"
 
 namespace zervola::host {
@@ -145,6 +147,38 @@ TEST(NodeRecords, SupportsSpringsAndLoads) {
   EXPECT_EQ(t[40], 214.0);
   EXPECT_EQ(t[41], 10.0);  // 6 n - 2: the rotations of node 2
   EXPECT_EQ(t[42 + 2], 2.0);
+}
+
+TEST(NodeLocator, AgreesWithASearchOfEveryNode) {
+  const unsigned seed = 20261209;
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> grid(0, 6);
+  std::uniform_real_distribution<double> jitter(-1.5e-4, 1.5e-4);
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(::testing::Message() << "seed " << seed << " round " << round);
+    std::vector<Point3> nodes;
+    for (int k = 0; k < 200; ++k)
+      nodes.push_back({grid(random) * 1e-4 + jitter(random), grid(random) * 1e-4, 1e6 + grid(random) * 3e-4});
+    for (int k = 0; k < 300; ++k) {
+      const Point3 p{grid(random) * 1e-4 + jitter(random), grid(random) * 1e-4 + jitter(random),
+                     1e6 + grid(random) * 3e-4 + jitter(random)};
+      std::int32_t expected = 0;
+      double best = 0.0;
+      for (std::size_t n = 0; n < nodes.size(); ++n) {
+        const double dx = std::abs(nodes[n].x - p.x), dy = std::abs(nodes[n].y - p.y),
+                     dz = std::abs(nodes[n].z - p.z);
+        if (!(dx < 1e-4 && dy < 1e-4 && dz < 1e-4)) continue;
+        const double d = dx * dx + dy * dy + dz * dz;
+        if (expected == 0 || d < best) {
+          expected = static_cast<std::int32_t>(n) + 1;
+          best = d;
+        }
+      }
+      EXPECT_EQ(NodeLocator(nodes).find(p), expected);
+    }
+  }
+  const std::vector<Point3> far = {{1e300, -1e300, 0}, {1e300, -1e300, 1}};
+  EXPECT_EQ(NodeLocator(far).find({1e300, -1e300, 1}), 2);
 }
 
 TEST(DxfReading, ClosedPolylineAndArcs) {
