@@ -1,5 +1,7 @@
 #include "report.hpp"
 
+#include "library_arrays.hpp"
+
 #include <fmt/format.h>
 
 #include <cmath>
@@ -71,10 +73,23 @@ void header(Out out, const Model& model, const AnalysisResult& r) {
                  model.springs.size(), model.load_cases.size());
   fmt::format_to(out,
                  "Numbering  {} equations; before -> after renumbering: node bandwidth {} -> {}, "
-                 "profile length {} -> {}, largest column {} -> {}\n\n",
+                 "profile length {} -> {}, largest column {} -> {}\n",
                  r.mesh.n_equations, r.mesh.bandwidth_before, r.mesh.bandwidth_after,
                  r.mesh.profile_before, r.mesh.profile_after, r.mesh.column_height_before,
                  r.mesh.column_height_after);
+  std::string stiff;
+  for (const Support& s : model.supports) {
+    const RestraintPlan plan = plan_restraint(s.restrained, model.frame == FrameKind::plane);
+    for (int d : plan.stiff_springs)
+      stiff += fmt::format("{}{} {}", stiff.empty() ? "" : ", ", s.name,
+                           k_dof_names[static_cast<std::size_t>(d)]);
+  }
+  if (!stiff.empty())
+    fmt::format_to(out, "{}", wrapped(fmt::format("Restraints held by a spring of stiffness {:g} "
+                                                  "(no exact support record fits): {}",
+                                                  k_penalty_stiffness, stiff),
+                                      86, ""));
+  fmt::format_to(out, "\n");
 }
 
 void nodes_table(Out out, const AnalysisResult& r) {
