@@ -75,8 +75,8 @@ struct Profile {
 Profile profile(GridFrame& g) {
   Profile p;
   p.diag.assign(static_cast<std::size_t>(g.n_equations), 0);
-  ZEBMUK6(g.pairs.data(), p.diag.data(), g.codes.data(), &g.n_nodes, &g.n_equations,
-          &g.n_elements, &p.profile_length, &p.max_column_height);
+  ZEBMUK6(g.pairs.data(), p.diag.data(), g.codes.data(), &g.n_nodes, &g.n_equations, &g.n_elements,
+          &p.profile_length, &p.max_column_height);
   int32_t previous = 0;
   for (int32_t d : p.diag) {
     const double h = d - previous;

@@ -57,9 +57,9 @@ ZERVOLA_API void ZERVOLA_CALL ZEBMUK6(int32_t* element_nodes, int32_t* diag_addr
             Table1<HostInt>(element_nodes, 2, count_of(n_elements)),
             Vector1<HostInt>(end_codes, count_of(n_elements))};
         global::ProfileSize size;
-        const global::Status status =
-            global::profile_frame(connectivity, Vector1<HostInt>(diag_address, count_of(n_equations)),
-                                  *n_nodes, *n_equations, size);
+        const global::Status status = global::profile_frame(
+            connectivity, Vector1<HostInt>(diag_address, count_of(n_equations)), *n_nodes,
+            *n_equations, size);
         *profile_length = status.ok() ? static_cast<HostInt>(size.profile_length) : 0;
         *max_column_height = status.ok() ? static_cast<HostInt>(size.max_column_height) : 0;
       },
@@ -69,14 +69,14 @@ ZERVOLA_API void ZERVOLA_CALL ZEBMUK6(int32_t* element_nodes, int32_t* diag_addr
       });
 }
 
-ZERVOLA_API void ZERVOLA_CALL MATRIXG(
-    double* load_vector, const double* node_records, const double* node_x, const double* node_y,
-    const double* node_z, const double* orient_x, const double* orient_y, const double* orient_z,
-    const int32_t* element_nodes, const int32_t* section_codes, const int32_t* diag_address,
-    const int32_t* end_codes, const int32_t* space_frame, const double* section_table,
-    const int32_t* n_nodes, const int32_t* n_elements, const int32_t* profile_length,
-    const int32_t* n_equations, const int32_t* n_records, const int32_t* max_column_height,
-    const int32_t* element_frame) {
+ZERVOLA_API void ZERVOLA_CALL
+MATRIXG(double* load_vector, const double* node_records, const double* node_x, const double* node_y,
+        const double* node_z, const double* orient_x, const double* orient_y,
+        const double* orient_z, const int32_t* element_nodes, const int32_t* section_codes,
+        const int32_t* diag_address, const int32_t* end_codes, const int32_t* space_frame,
+        const double* section_table, const int32_t* n_nodes, const int32_t* n_elements,
+        const int32_t* profile_length, const int32_t* n_equations, const int32_t* n_records,
+        const int32_t* max_column_height, const int32_t* element_frame) {
   zervola::abi::guarded(
       [&] {
         const Index nodes = count_of(n_nodes);
@@ -88,8 +88,7 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXG(
               Vector1<const double>(orient_z, elements)},
              zervola::ElementNodes(element_nodes, 2, elements),
              Vector1<const HostInt>(section_codes, elements),
-             zervola::SectionTable(section_table, zervola::k_section_table_rows,
-                                   k_unknown_extent)},
+             zervola::SectionTable(section_table, zervola::k_section_table_rows, k_unknown_extent)},
             Vector1<const HostInt>(end_codes, elements),
             Vector1<const HostInt>(diag_address, count_of(n_equations)),
             *profile_length,

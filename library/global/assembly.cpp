@@ -24,7 +24,8 @@ Status element_status(const FrameAnalysis& analysis, const SkylineProfile& profi
   const Index b = analysis.model.element_nodes(2, e);
   if (a < 1 || a >= b || b > analysis.n_nodes) return failure(Outcome::bad_element, e);
   if (analysis.model.section_codes(e) == 0) return failure(Outcome::bad_element, e);
-  if (!columns_reach(profile, a, first_equation(a)) || !columns_reach(profile, b, first_equation(b)) ||
+  if (!columns_reach(profile, a, first_equation(a)) ||
+      !columns_reach(profile, b, first_equation(b)) ||
       !columns_reach(profile, b, first_equation(a)))
     return failure(Outcome::element_outside_profile, e);
   return {};
@@ -79,8 +80,8 @@ Status analyse(const FrameAnalysis& analysis, Vector1<double> f) {
                         Vector1<double>(store.data(), analysis.profile_length));
 
   for (Index e = 1; e <= analysis.model.element_nodes.cols(); ++e) {
-    const Matrix12 E = element::element_matrix(analysis.model, e, analysis.element_frame,
-                                                analysis.end_codes(e));
+    const Matrix12 E =
+        element::element_matrix(analysis.model, e, analysis.element_frame, analysis.end_codes(e));
     add_element(K, E, analysis.model.element_nodes(1, e), analysis.model.element_nodes(2, e));
   }
   give_unit_diagonals(K);

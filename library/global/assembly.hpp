@@ -17,7 +17,7 @@ namespace zervola::global {
 
 // The host's arrays of one analysis.
 struct FrameAnalysis {
-  element::ElementModel model;    // element_nodes ascending, as profiled
+  element::ElementModel model;       // element_nodes ascending, as profiled
   Vector1<const HostInt> end_codes;  // (n_elements)
   Vector1<const HostInt> diag;       // (n_equations)
   Index profile_length = 0;

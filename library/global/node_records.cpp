@@ -16,7 +16,6 @@ constexpr std::array<std::array<Index, 2>, 6> k_spring_couplings{
 
 constexpr Index k_translation_count = 3;
 
-
 }  // namespace
 
 Index NodeRecord::prescribed_count() const {

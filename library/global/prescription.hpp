@@ -21,7 +21,7 @@ void prescribe(const SkylineMatrix& K, Vector1<double> f, Index k, double x,
 
 // Whether the columns that prescribe() reads for equation k are columns of a
 // valid profile inside profile_length entries; solved or the failing reason.
-[[nodiscard]] Status prescription_status(Vector1<const HostInt> diag, Index k,
-                                         Index profile_length, Index max_column_height);
+[[nodiscard]] Status prescription_status(Vector1<const HostInt> diag, Index k, Index profile_length,
+                                         Index max_column_height);
 
 }  // namespace zervola::global

@@ -18,8 +18,7 @@ constexpr Index first_equation(Index node) { return k_node_dofs * (node - 1) + 1
 
 }  // namespace
 
-Status connectivity_status(Table1<const HostInt> element_nodes, Index n_nodes,
-                           Index n_equations) {
+Status connectivity_status(Table1<const HostInt> element_nodes, Index n_nodes, Index n_equations) {
   if (n_nodes < 0) return failure(Outcome::bad_node_count);
   if (n_equations != k_node_dofs * n_nodes) return failure(Outcome::bad_equation_count);
   for (Index e = 1; e <= element_nodes.cols(); ++e)

@@ -14,8 +14,7 @@ namespace zervola::global {
 
 class SkylineMatrix {
  public:
-  SkylineMatrix(SkylineProfile profile, Vector1<double> store)
-      : profile_(profile), store_(store) {
+  SkylineMatrix(SkylineProfile profile, Vector1<double> store) : profile_(profile), store_(store) {
     assert(store.size() >= profile.length());
   }
 

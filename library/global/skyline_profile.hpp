@@ -37,9 +37,7 @@ class SkylineProfile {
   [[nodiscard]] Index top(Index j) const { return j - height(j) + 1; }
 
   // K(i, j), i <= j, is stored.
-  [[nodiscard]] bool contains(Index i, Index j) const {
-    return i <= j && j - i < height(j);
-  }
+  [[nodiscard]] bool contains(Index i, Index j) const { return i <= j && j - i < height(j); }
   // Store position of K(i, j), i <= j, inside the profile.
   [[nodiscard]] Index position(Index i, Index j) const {
     assert(contains(i, j));

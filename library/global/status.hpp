@@ -9,16 +9,16 @@ namespace zervola::global {
 
 enum class Outcome {
   solved,
-  bad_node_count,        // n_nodes < 0
-  bad_equation_count,    // n_equations != 6 * n_nodes, or not whole nodes in plane-frame mode
-  bad_element,           // a node number outside 1..n_nodes, a pair not ascending, section code 0
-  bad_profile,           // diag_address is not a profile ending at profile_length
-  bad_column_height,     // max_column_height below the highest column
+  bad_node_count,      // n_nodes < 0
+  bad_equation_count,  // n_equations != 6 * n_nodes, or not whole nodes in plane-frame mode
+  bad_element,         // a node number outside 1..n_nodes, a pair not ascending, section code 0
+  bad_profile,         // diag_address is not a profile ending at profile_length
+  bad_column_height,   // max_column_height below the highest column
   element_outside_profile,  // an element's entries do not all lie inside the profile
-  bad_record,            // a node record reaches outside the system or the profile
-  bad_equation,          // a prescribed equation outside 1..n_equations
-  profile_too_long,      // the store would have more than the host's integer can count
-  out_of_memory,         // the skyline store could not be obtained
+  bad_record,               // a node record reaches outside the system or the profile
+  bad_equation,             // a prescribed equation outside 1..n_equations
+  profile_too_long,         // the store would have more than the host's integer can count
+  out_of_memory,            // the skyline store or a working array could not be obtained
 };
 
 struct Status {

@@ -48,7 +48,9 @@ Status apply_records_and_solve(const SkylineMatrix& K, Vector1<double> f,
   const Index n = K.n_equations();
   const Index B = supports.max_column_height;
   const Index n_nodes = (n + k_node_dofs - 1) / k_node_dofs;
-  auto out_of_plane = [](Index node, Index offset) { return k_node_dofs * (node - 1) + 1 + offset; };
+  auto out_of_plane = [](Index node, Index offset) {
+    return k_node_dofs * (node - 1) + 1 + offset;
+  };
 
   // The last prescription of every equation: record number + 1, the plane
   // restraint, or none.

@@ -46,7 +46,8 @@ TEST(Assembly, ElementLandsOnItsNodesEquationsFromItsLowerTriangle) {
   const Dense K = test::dense_from_skyline(s);
   auto equation = [](Index local) { return local <= 6 ? local : local + 6; };  // nodes 1 and 3
   for (Index c = 1; c <= 12; ++c)
-    for (Index r = 1; r <= 12; ++r) EXPECT_EQ(K(equation(r), equation(c)), E(r, c)) << r << "," << c;
+    for (Index r = 1; r <= 12; ++r)
+      EXPECT_EQ(K(equation(r), equation(c)), E(r, c)) << r << "," << c;
   for (Index j = 7; j <= 12; ++j)
     for (Index i = 1; i <= 18; ++i) EXPECT_EQ(K(i, j), 0.0);
 }
@@ -64,7 +65,8 @@ TEST(Assembly, NoElementsReturnsTheLoads) {
   f.space_frame = 0;
   u = load;
   ASSERT_TRUE(analyse(f.analysis(), test::view(u)).ok());
-  for (std::size_t k = 0; k < u.size(); ++k) EXPECT_EQ(u[k], (k % 6 >= 2 && k % 6 <= 4) ? 0.0 : load[k]);
+  for (std::size_t k = 0; k < u.size(); ++k)
+    EXPECT_EQ(u[k], (k % 6 >= 2 && k % 6 <= 4) ? 0.0 : load[k]);
 }
 
 TEST(Assembly, NodeThatNoElementReachesReturnsItsLoads) {
@@ -88,8 +90,10 @@ TEST(Assembly, CantileverMatchesTheInverseOfItsEndBlock) {
     HostFrame f;
     f.add_node(0, 0, 0);
     f.add_node(2.0, 1.0, 1.5);
-    if (reversed) f.add_element(2, 1, 0);
-    else f.add_element(1, 2, 0);
+    if (reversed)
+      f.add_element(2, 1, 0);
+    else
+      f.add_element(1, 2, 0);
     f.add_record(116, 1, {});
     ASSERT_TRUE(f.profile().ok());
     const std::vector<double> load{0, 0, 0, 0, 0, 0, 10.0, -20.0, 5.0, 3.0, -1.0, 2.0};
@@ -133,8 +137,10 @@ TEST(Assembly, RandomFramesAreInEquilibrium) {
 
     Dense K(6 * n);
     for (Index e = 1; e <= f.n_elements(); ++e) {
-      const Matrix12 E = element::element_matrix(f.model(), e, f.element_frame, f.codes[static_cast<std::size_t>(e - 1)]);
-      const Index a = f.pairs[static_cast<std::size_t>(2 * e - 2)], b = f.pairs[static_cast<std::size_t>(2 * e - 1)];
+      const Matrix12 E = element::element_matrix(f.model(), e, f.element_frame,
+                                                 f.codes[static_cast<std::size_t>(e - 1)]);
+      const Index a = f.pairs[static_cast<std::size_t>(2 * e - 2)],
+                  b = f.pairs[static_cast<std::size_t>(2 * e - 1)];
       for (Index c = 1; c <= 12; ++c)
         for (Index r = 1; r <= 12; ++r) {
           const Index i = r <= 6 ? 6 * (a - 1) + r : 6 * (b - 1) + r - 6;
@@ -145,8 +151,9 @@ TEST(Assembly, RandomFramesAreInEquilibrium) {
     const std::vector<double> Ku = test::multiply(K, u);
     const double scale = test::norm_inf(K) * test::norm_inf(u);
     for (Index k = 7; k <= 6 * n - 6; ++k)
-      EXPECT_LE(std::fabs(Ku[static_cast<std::size_t>(k - 1)] - load[static_cast<std::size_t>(k - 1)]),
-                1e-9 * scale)
+      EXPECT_LE(
+          std::fabs(Ku[static_cast<std::size_t>(k - 1)] - load[static_cast<std::size_t>(k - 1)]),
+          1e-9 * scale)
           << "equation " << k;
   }
 }

@@ -66,10 +66,9 @@ TEST(GlobalExports, SolveAndPrescribeTheTwoByTwoSystem) {
 
 TEST(GlobalExports, SolveRefusesABrokenProfileWithNaN) {
   const int32_t n = 2;
-  for (const auto& [diag, length] : {std::pair{std::vector<int32_t>{1, 3}, 4},
-                                     std::pair{std::vector<int32_t>{1, 2}, 2},
-                                     std::pair{std::vector<int32_t>{1, 300}, 300},
-                                     std::pair{std::vector<int32_t>{2, 4}, 4}}) {
+  for (const auto& [diag, length] :
+       {std::pair{std::vector<int32_t>{1, 3}, 4}, std::pair{std::vector<int32_t>{1, 2}, 2},
+        std::pair{std::vector<int32_t>{1, 300}, 300}, std::pair{std::vector<int32_t>{2, 4}, 4}}) {
     std::vector<double> store{4.0, 2.0, 3.0, k_guard}, f{8.0, 7.0, k_guard};
     ZEBSLA(store.data(), f.data(), diag.data(), &n, &length);
     EXPECT_TRUE(all_nan(f.data(), 2));
@@ -163,10 +162,9 @@ struct Bar {
             &highest);
   }
   void run() {
-    MATRIXG(u.data(), records.data(), x.data(), y.data(), z.data(), ox.data(), oy.data(),
-            oz.data(), pairs.data(), sections.data(), diag.data(), codes.data(), &space_frame,
-            table.data(), &n_nodes, &n_elements, &length, &n_equations, &n_records, &highest,
-            &element_frame);
+    MATRIXG(u.data(), records.data(), x.data(), y.data(), z.data(), ox.data(), oy.data(), oz.data(),
+            pairs.data(), sections.data(), diag.data(), codes.data(), &space_frame, table.data(),
+            &n_nodes, &n_elements, &length, &n_equations, &n_records, &highest, &element_frame);
   }
 };
 

@@ -14,7 +14,8 @@ struct HostFrame {
   std::vector<double> x, y, z;
   std::vector<HostInt> pairs, sections, codes;
   std::vector<double> ox, oy, oz;
-  std::vector<double> table{200000.0, 80000.0, 3000.0, 4.0e6, 2.5e7, 9.0e6, 0.0, 300.0, 150.0, 1.2e-5};
+  std::vector<double> table{200000.0, 80000.0, 3000.0, 4.0e6, 2.5e7,
+                            9.0e6,    0.0,     300.0,  150.0, 1.2e-5};
   std::vector<HostInt> diag;
   std::vector<double> records;
   Index n_records = -1;

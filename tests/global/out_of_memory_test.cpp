@@ -51,8 +51,7 @@ TEST(OutOfMemory, StoreThatCannotBeObtainedGivesNaN) {
   const int32_t no_int = 0;
   MATRIXG(m.u.data(), &none, &none, &none, &none, &none, &none, &none, &no_int, &no_int,
           m.diag.data(), &no_int, &m.space_frame, &none, &m.n_nodes, &m.n_elements,
-          &m.profile_length, &m.n_equations, &m.n_records, &m.max_column_height,
-          &m.element_frame);
+          &m.profile_length, &m.n_equations, &m.n_records, &m.max_column_height, &m.element_frame);
   for (double v : m.u) ASSERT_TRUE(std::isnan(v));
 }
 

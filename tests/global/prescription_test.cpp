@@ -111,7 +111,8 @@ std::vector<double> dense_prescribed_solve(const Dense& A, const std::vector<dou
 TEST(Prescription, RandomPrescriptionsInAnyOrderMatchTheReducedSystem) {
   for (Index n : {2, 3, 6, 12, 40, 90}) {
     for (std::uint64_t trial = 0; trial < 3; ++trial) {
-      const std::uint64_t seed = test::k_base_seed + 1000 + static_cast<std::uint64_t>(n) * 10 + trial;
+      const std::uint64_t seed =
+          test::k_base_seed + 1000 + static_cast<std::uint64_t>(n) * 10 + trial;
       SCOPED_TRACE("n = " + std::to_string(n) + ", seed = " + std::to_string(seed));
       std::mt19937_64 rng(seed);
       HostSkyline s = test::skyline_from_heights(test::random_heights(n, rng));
@@ -133,7 +134,8 @@ TEST(Prescription, RandomPrescriptionsInAnyOrderMatchTheReducedSystem) {
         if (pass == 1) std::reverse(sequence.begin(), sequence.end());
         HostSkyline t = s;
         std::vector<double> u = f;
-        for (std::size_t k : sequence) prescribe(t.matrix(), test::view(u), fixed[k], values[k], highest(t));
+        for (std::size_t k : sequence)
+          prescribe(t.matrix(), test::view(u), fixed[k], values[k], highest(t));
         solve(t.matrix(), test::view(u));
         for (std::size_t k = 0; k < u.size(); ++k)
           EXPECT_LE(std::fabs(u[k] - want[k]),

@@ -20,7 +20,9 @@ struct Frame {
   ProfileSize size;
 
   Frame(Index nodes, std::vector<HostInt> p, std::vector<HostInt> c)
-      : pairs(std::move(p)), codes(std::move(c)), diag(static_cast<std::size_t>(6 * nodes), -99),
+      : pairs(std::move(p)),
+        codes(std::move(c)),
+        diag(static_cast<std::size_t>(6 * nodes), -99),
         n_nodes(nodes) {}
 
   Status run(Index n_equations) {
@@ -44,7 +46,7 @@ TEST(SkylineProfileBuilder, TwoElementsInALine) {
   EXPECT_EQ(f.heights(),
             (std::vector<Index>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 7, 8, 9, 10, 11, 12}));
   EXPECT_EQ(f.diag, (std::vector<HostInt>{1, 3, 6, 10, 15, 21, 28, 36, 45, 55, 66, 78, 85, 93, 102,
-                                           112, 123, 135}));
+                                          112, 123, 135}));
   EXPECT_EQ(f.size.profile_length, 135);
   EXPECT_EQ(f.size.max_column_height, 12);
 }
@@ -55,7 +57,7 @@ TEST(SkylineProfileBuilder, DescendingPairIsSwappedWithItsCode) {
   EXPECT_EQ(f.pairs, (std::vector<HostInt>{2, 3}));
   EXPECT_EQ(f.codes, (std::vector<HostInt>{2}));
   EXPECT_EQ(f.diag, (std::vector<HostInt>{1, 3, 6, 10, 15, 21, 23, 25, 28, 32, 37, 43, 50, 58, 67,
-                                           77, 88, 100}));
+                                          77, 88, 100}));
   EXPECT_EQ(f.size.profile_length, 100);
   EXPECT_EQ(f.size.max_column_height, 12);
 }
@@ -96,7 +98,8 @@ TEST(SkylineProfileBuilder, IsolatedNodesAndNoElements) {
   Frame isolated_middle(3, {1, 3}, {0});
   ASSERT_TRUE(isolated_middle.run().ok());
   const std::vector<Index> h = isolated_middle.heights();
-  EXPECT_EQ(std::vector<Index>(h.begin() + 6, h.begin() + 12), (std::vector<Index>{2, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(std::vector<Index>(h.begin() + 6, h.begin() + 12),
+            (std::vector<Index>{2, 2, 3, 4, 5, 6}));
   EXPECT_EQ(isolated_middle.size.max_column_height, 18);
 
   Frame empty(0, {}, {});
@@ -172,7 +175,9 @@ TEST(SkylineProfileBuilder, RandomFramesGiveValidProfilesWithTheirInvariants) {
       const Index a = f.pairs[static_cast<std::size_t>(2 * e)];
       const Index b = f.pairs[static_cast<std::size_t>(2 * e + 1)];
       EXPECT_LE(a, b);
-      EXPECT_EQ(std::min(original[static_cast<std::size_t>(2 * e)], original[static_cast<std::size_t>(2 * e + 1)]), a);
+      EXPECT_EQ(std::min(original[static_cast<std::size_t>(2 * e)],
+                         original[static_cast<std::size_t>(2 * e + 1)]),
+                a);
       for (Index k = 0; k < 6; ++k) EXPECT_LE(p.top(6 * b - 5 + k), 6 * a - 5);
     }
   }

@@ -99,7 +99,8 @@ TEST(NodeRecords, RecordZeroIsReadAndCodeZeroDoesNothing) {
 TEST(NodeRecords, PrescribedNodeTakesAllSixValues) {
   System sys(test::k_base_seed + 3);
   ASSERT_TRUE(sys.run({{116, 13, {1, 2, 3, 4, 5, 6}}}).ok());
-  for (std::size_t k = 0; k < 6; ++k) EXPECT_NEAR(sys.f[12 + k], 1.0 + static_cast<double>(k), 1e-14);
+  for (std::size_t k = 0; k < 6; ++k)
+    EXPECT_NEAR(sys.f[12 + k], 1.0 + static_cast<double>(k), 1e-14);
 }
 
 TEST(NodeRecords, FieldsAreTruncatedTowardZero) {
@@ -110,9 +111,10 @@ TEST(NodeRecords, FieldsAreTruncatedTowardZero) {
   EXPECT_EQ(fractional.f, exact.f);
   System not_a_code(test::k_base_seed + 4);
   const std::vector<double> want = plain_solve(not_a_code);
-  ASSERT_TRUE(not_a_code.run({{std::numeric_limits<double>::quiet_NaN(), 7, {1, 2, 3}},
-                              {1.0e300, 7, {1, 2, 3}},
-                              {112.99, 7, {1, 2, 3}}})
+  ASSERT_TRUE(not_a_code
+                  .run({{std::numeric_limits<double>::quiet_NaN(), 7, {1, 2, 3}},
+                        {1.0e300, 7, {1, 2, 3}},
+                        {112.99, 7, {1, 2, 3}}})
                   .ok());
   EXPECT_EQ(not_a_code.f, want);
 }
@@ -129,13 +131,14 @@ TEST(NodeRecords, SpringsAndLoadsAccumulate) {
     for (Index block = 0; block < 2; ++block)
       for (Index a = 0; a < 3; ++a)
         for (Index b = 0; b < 3; ++b)
-          A(7 + 3 * block + a, 7 + 3 * block + b) +=
-              v[static_cast<std::size_t>(3 * block + a)] * v[static_cast<std::size_t>(3 * block + b)];
+          A(7 + 3 * block + a, 7 + 3 * block + b) += v[static_cast<std::size_t>(3 * block + a)] *
+                                                     v[static_cast<std::size_t>(3 * block + b)];
   f[12] += 5.0 + 1.0;
   f[13] += -7.0;
   f[14] += 2.0 + 2.0;
   const std::vector<double> want = test::dense_ldlt_solve(A, f);
-  ASSERT_TRUE(sys.run({{213, 7, p}, {214, 13, {5, -7, 2}}, {246, 7, q}, {214, 13, {1, 0, 2}}}).ok());
+  ASSERT_TRUE(
+      sys.run({{213, 7, p}, {214, 13, {5, -7, 2}}, {246, 7, q}, {214, 13, {1, 0, 2}}}).ok());
   expect_close(sys.f, want);
 }
 
@@ -162,7 +165,9 @@ TEST(NodeRecords, LoadOnAPrescribedEquationHasNoEffect) {
 // alone: the neighbours see the value that the equation takes.
 TEST(NodeRecords, LaterPrescriptionWinsConsistently) {
   System twice(test::k_base_seed + 8);
-  ASSERT_TRUE(twice.run({{113, 7, {5, 6, 7}}, {116, 7, {-1, -2, -3, 0.1, 0.2, 0.3}}, {113, 7, {1, 2, 3}}}).ok());
+  ASSERT_TRUE(
+      twice.run({{113, 7, {5, 6, 7}}, {116, 7, {-1, -2, -3, 0.1, 0.2, 0.3}}, {113, 7, {1, 2, 3}}})
+          .ok());
   System once(test::k_base_seed + 8);
   ASSERT_TRUE(once.run({{116, 7, {1, 2, 3, 0.1, 0.2, 0.3}}}).ok());
   expect_close(twice.f, once.f);
@@ -173,7 +178,8 @@ TEST(NodeRecords, PlaneFrameHoldsOutOfPlaneEquationsAtExactlyZero) {
   System sys(test::k_base_seed + 9);
   ASSERT_TRUE(sys.run({{113, 1, {0.5, 0.5, 0.5}}, {214, 9, {1, 1, 1}}}, FrameMode::plane).ok());
   for (Index node = 1; node <= 3; ++node)
-    for (Index k : {3, 4, 5}) EXPECT_EQ(sys.f[static_cast<std::size_t>(6 * (node - 1) + k - 1)], 0.0);
+    for (Index k : {3, 4, 5})
+      EXPECT_EQ(sys.f[static_cast<std::size_t>(6 * (node - 1) + k - 1)], 0.0);
   EXPECT_NEAR(sys.f[0], 0.5, 1e-14);
 }
 
@@ -187,8 +193,10 @@ TEST(NodeRecordsStatus, RefusesRecordsOutsideTheSystemOrProfile) {
   const std::vector<double> spring = table_of({{213, 1, {}}});  // (1, 3) outside the profile
   const Supports outside{NodeRecordTable(spring.data(), 0), 2, FrameMode::space};
   EXPECT_EQ(supports_status(outside, thin.profile()).outcome, Outcome::bad_record);
-  EXPECT_EQ(sys.run({{113, std::numeric_limits<double>::infinity(), {}}}).outcome, Outcome::bad_record);
-  EXPECT_EQ(sys.run({{113, std::numeric_limits<double>::quiet_NaN(), {}}}).outcome, Outcome::bad_record);
+  EXPECT_EQ(sys.run({{113, std::numeric_limits<double>::infinity(), {}}}).outcome,
+            Outcome::bad_record);
+  EXPECT_EQ(sys.run({{113, std::numeric_limits<double>::quiet_NaN(), {}}}).outcome,
+            Outcome::bad_record);
   EXPECT_TRUE(sys.run({{0, -5, {}}, {214, 16, {}}}).ok());  // not acting / inside
 }
 

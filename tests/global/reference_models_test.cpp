@@ -27,8 +27,8 @@ Analysis analyse(const ReferenceModel& m, std::vector<int32_t> pairs, std::vecto
   a.pairs = std::move(pairs);
   a.codes = std::move(codes);
   a.diag.assign(static_cast<std::size_t>(m.n_equations), -1);
-  ZEBMUK6(a.pairs.data(), a.diag.data(), a.codes.data(), &m.n_nodes, &m.n_equations,
-          &m.n_elements, &a.profile_length, &a.max_column_height);
+  ZEBMUK6(a.pairs.data(), a.diag.data(), a.codes.data(), &m.n_nodes, &m.n_equations, &m.n_elements,
+          &a.profile_length, &a.max_column_height);
   a.u = m.load_vector;
   MATRIXG(a.u.data(), m.node_records.data(), m.node_x.data(), m.node_y.data(), m.node_z.data(),
           m.orient_x.data(), m.orient_y.data(), m.orient_z.data(), a.pairs.data(),

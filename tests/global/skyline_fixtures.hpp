@@ -26,7 +26,9 @@ struct Dense {
   std::vector<double> a;
 
   explicit Dense(Index size) : n(size), a(static_cast<std::size_t>(size * size), 0.0) {}
-  double& operator()(Index i, Index j) { return a[static_cast<std::size_t>((j - 1) * n + (i - 1))]; }
+  double& operator()(Index i, Index j) {
+    return a[static_cast<std::size_t>((j - 1) * n + (i - 1))];
+  }
   double operator()(Index i, Index j) const {
     return a[static_cast<std::size_t>((j - 1) * n + (i - 1))];
   }
@@ -46,7 +48,8 @@ struct HostSkyline {
     return SkylineMatrix(profile(), Vector1<double>(store.data(), length()));
   }
   [[nodiscard]] Index height(Index j) const {
-    return j == 1 ? diag[0] : diag[static_cast<std::size_t>(j - 1)] - diag[static_cast<std::size_t>(j - 2)];
+    return j == 1 ? diag[0]
+                  : diag[static_cast<std::size_t>(j - 1)] - diag[static_cast<std::size_t>(j - 2)];
   }
   [[nodiscard]] Index top(Index j) const { return j - height(j) + 1; }
 };
@@ -74,8 +77,12 @@ inline std::vector<Index> random_heights(Index n, std::mt19937_64& rng) {
     }
     Index height = 2;
     switch (kind(rng)) {
-      case 0: height = 2; break;
-      case 1: height = j; break;
+      case 0:
+        height = 2;
+        break;
+      case 1:
+        height = j;
+        break;
       default: {
         std::uniform_int_distribution<Index> any(2, j);
         height = any(rng);
@@ -91,7 +98,8 @@ inline Dense dense_from_skyline(const HostSkyline& s) {
   Dense A(s.n());
   for (Index j = 1; j <= s.n(); ++j)
     for (Index i = s.top(j); i <= j; ++i) {
-      const double v = s.store[static_cast<std::size_t>(s.diag[static_cast<std::size_t>(j - 1)] - (j - i) - 1)];
+      const double v =
+          s.store[static_cast<std::size_t>(s.diag[static_cast<std::size_t>(j - 1)] - (j - i) - 1)];
       A(i, j) = v;
       A(j, i) = v;
     }
@@ -105,13 +113,15 @@ inline void fill_random_spd(HostSkyline& s, std::mt19937_64& rng) {
   std::uniform_real_distribution<double> margin(0.5, 2.0);
   for (Index j = 1; j <= s.n(); ++j)
     for (Index i = s.top(j); i < j; ++i)
-      s.store[static_cast<std::size_t>(s.diag[static_cast<std::size_t>(j - 1)] - (j - i) - 1)] = value(rng);
+      s.store[static_cast<std::size_t>(s.diag[static_cast<std::size_t>(j - 1)] - (j - i) - 1)] =
+          value(rng);
   Dense A = dense_from_skyline(s);
   for (Index j = 1; j <= s.n(); ++j) {
     double row = 0.0;
     for (Index i = 1; i <= s.n(); ++i)
       if (i != j) row += std::fabs(A(i, j));
-    s.store[static_cast<std::size_t>(s.diag[static_cast<std::size_t>(j - 1)] - 1)] = row + margin(rng);
+    s.store[static_cast<std::size_t>(s.diag[static_cast<std::size_t>(j - 1)] - 1)] =
+        row + margin(rng);
   }
 }
 
@@ -146,8 +156,8 @@ inline double scaled_residual(const Dense& A, const std::vector<double>& u,
   const std::vector<double> Au = multiply(A, u);
   std::vector<double> r(f.size());
   for (std::size_t k = 0; k < f.size(); ++k) r[k] = Au[k] - f[k];
-  const double scale = norm_inf(A) * norm_inf(u) * static_cast<double>(std::max<Index>(A.n, 1)) *
-                       epsilon();
+  const double scale =
+      norm_inf(A) * norm_inf(u) * static_cast<double>(std::max<Index>(A.n, 1)) * epsilon();
   return scale == 0.0 ? norm_inf(r) : norm_inf(r) / scale;
 }
 

@@ -50,7 +50,9 @@ TEST(SkylineSolver, TwoByTwoSystemGivesItsFactorsAndSolution) {
 TEST(SkylineSolver, DiagonalMatrixDividesEachEquation) {
   HostSkyline s = test::skyline_from_heights({1, 2, 2, 2, 2});
   const std::vector<double> d{2.0, 4.0, 0.5, 8.0, 3.0};
-  for (Index j = 1; j <= 5; ++j) s.store[static_cast<std::size_t>(s.diag[static_cast<std::size_t>(j - 1)] - 1)] = d[static_cast<std::size_t>(j - 1)];
+  for (Index j = 1; j <= 5; ++j)
+    s.store[static_cast<std::size_t>(s.diag[static_cast<std::size_t>(j - 1)] - 1)] =
+        d[static_cast<std::size_t>(j - 1)];
   std::vector<double> f{1.0, 2.0, 3.0, 4.0, 5.0};
   solve(s.matrix(), test::view(f));
   for (std::size_t k = 0; k < 5; ++k) EXPECT_EQ(f[k], (1.0 + static_cast<double>(k)) / d[k]);

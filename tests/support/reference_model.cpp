@@ -36,10 +36,12 @@ void read_expected(const json& e, ExpectedResults& x) {
   if (e.contains("reactions")) x.reactions = read_node_values(e.at("reactions"), "r");
   if (e.contains("end_forces") && !e.at("end_forces").is_null())
     for (const json& item : e.at("end_forces"))
-      x.end_forces.push_back({item.at("element").get<std::int32_t>(), read_array<12>(item.at("f"))});
+      x.end_forces.push_back(
+          {item.at("element").get<std::int32_t>(), read_array<12>(item.at("f"))});
   if (e.contains("axial_forces"))
     for (const json& item : e.at("axial_forces"))
-      x.axial_forces.push_back({item.at("element").get<std::int32_t>(), item.at("N").get<double>()});
+      x.axial_forces.push_back(
+          {item.at("element").get<std::int32_t>(), item.at("N").get<double>()});
   if (e.contains("derived_section_stresses")) {
     const json& s = e.at("derived_section_stresses");
     x.temperature_change = s.value("temperature_change", 0.0);
@@ -93,9 +95,8 @@ ReferenceModel read_reference_model(const std::string& path) {
     const json& s = sections.at(k);
     if (s.at("id").get<std::size_t>() != k + 1)
       throw std::runtime_error("reference model: section ids not 1..n in order");
-    const char* rows[k_section_rows] = {"E",  "G",        "A",        "It",
-                                        "Iy", "Iz",       nullptr,    "extent_z",
-                                        "extent_y", "thermal_coefficient"};
+    const char* rows[k_section_rows] = {
+        "E", "G", "A", "It", "Iy", "Iz", nullptr, "extent_z", "extent_y", "thermal_coefficient"};
     for (std::size_t r = 0; r < k_section_rows; ++r)
       if (rows[r] != nullptr) m.section_table[k * k_section_rows + r] = s.at(rows[r]).get<double>();
   }

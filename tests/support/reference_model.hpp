@@ -37,11 +37,11 @@ struct SectionStresses {
 
 struct ExpectedResults {
   std::vector<NodeValues> displacements;
-  std::vector<ElementEndForces> end_forces;  // empty for pin-ended truss models
-  std::vector<AxialForce> axial_forces;      // truss models only
-  std::vector<NodeValues> reactions;         // nodes with a support or spring
+  std::vector<ElementEndForces> end_forces;       // empty for pin-ended truss models
+  std::vector<AxialForce> axial_forces;           // truss models only
+  std::vector<NodeValues> reactions;              // nodes with a support or spring
   std::vector<SectionStresses> section_stresses;  // may be empty
-  double temperature_change = 0.0;           // of section_stresses
+  double temperature_change = 0.0;                // of section_stresses
 };
 
 struct Tolerance {
@@ -68,14 +68,14 @@ struct ReferenceModel {
   std::int32_t n_equations = 0;  // 6 n_nodes
   std::int32_t n_records = -1;   // number of the last record (count - 1)
 
-  std::vector<double> node_x, node_y, node_z;          // n_nodes
-  std::vector<std::int32_t> element_nodes;             // (2, n_elements)
-  std::vector<double> orient_x, orient_y, orient_z;    // n_elements, marker for none
-  std::vector<std::int32_t> section_codes;             // n_elements
-  std::vector<std::int32_t> end_codes;                 // n_elements
-  std::vector<double> section_table;                   // (10, n_sections)
-  std::vector<double> node_records;                    // (8, n_records + 1)
-  std::vector<double> load_vector;                     // n_equations, as given (zeros)
+  std::vector<double> node_x, node_y, node_z;        // n_nodes
+  std::vector<std::int32_t> element_nodes;           // (2, n_elements)
+  std::vector<double> orient_x, orient_y, orient_z;  // n_elements, marker for none
+  std::vector<std::int32_t> section_codes;           // n_elements
+  std::vector<std::int32_t> end_codes;               // n_elements
+  std::vector<double> section_table;                 // (10, n_sections)
+  std::vector<double> node_records;                  // (8, n_records + 1)
+  std::vector<double> load_vector;                   // n_equations, as given (zeros)
 
   ExpectedResults expected;
   Tolerance tolerance;
