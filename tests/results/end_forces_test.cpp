@@ -49,9 +49,10 @@ double tolerance(const HostFrame& f) {
   const Matrix12 K =
       element::local_stiffness(s, {L, 0, 0, L, L * L, L * L * L}, element::EndForm::rigid);
   double translation = 0.0, rotation = 0.0;
-  for (std::size_t k = 0; k < f.displacements.size(); ++k)
-    (k % 6 < 3 ? translation : rotation) =
-        std::max(k % 6 < 3 ? translation : rotation, std::fabs(f.displacements[k]));
+  for (std::size_t k = 0; k < f.displacements.size(); ++k) {
+    double& largest = k % 6 < 3 ? translation : rotation;
+    largest = std::max(largest, std::fabs(f.displacements[k]));
+  }
   double scale = 0.0;
   for (Index r = 1; r <= 12; ++r) {
     double row = 0.0;
