@@ -1,6 +1,7 @@
 #include "mesh_numbering/band_renumbering.hpp"
 
 #include <algorithm>
+#include <cassert>
 
 #include "mesh_numbering/mesh_errors.hpp"
 #include "mesh_numbering/neighbour_graph.hpp"
@@ -97,6 +98,8 @@ Index renumber_for_band(const MeshCoordinates& coordinates, MeshElementNodes ele
     // A trial that is sure to be abandoned leaves no trace: skip it.
     if (screen.certainly_abandoned(start, bound)) continue;
     const TrialOutcome outcome = trials.run(start, bound);
+    // In one piece, a queue can run out only for a lone node.
+    assert(outcome != TrialOutcome::ran_out || n_nodes == 1);
     if (outcome == TrialOutcome::succeeded) {
       bound = trials.trial_max();
       improved = true;

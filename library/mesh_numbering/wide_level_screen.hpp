@@ -9,12 +9,18 @@
 // when the mesh is in one piece and some level L >= 1 holds `bound` nodes or
 // more, the trial from s reaches a difference of `bound` and is abandoned.
 //
-// The screen finds such levels for 256 start nodes at once: the starts are
+// The screen finds such levels for 64 start nodes at once: the starts are
 // grouped with near neighbours, and one level-by-level sweep carries a
-// 256-bit set per node (bit k: reached from the k-th start of the group). Level
-// sizes are summed per bit in bit-sliced counters. A start is marked wide
-// when one of its levels reaches the bound given when its group is swept;
-// later bounds are never larger, so the mark stays a proof.
+// 64-bit set per node (bit k: reached from the k-th start of the group).
+// Level sizes are summed per bit in bit-sliced counters. A start is marked
+// wide when one of its levels reaches the bound given when its group is
+// swept; later bounds are never larger, so the mark stays a proof. A start
+// leaves the sweep as soon as it is marked, and the sweep ends when no start
+// of the group is left in it.
+//
+// The sweep runs without data-dependent branches in its inner loops (they
+// would be mispredicted about half the time): every neighbour of a level is
+// written as a candidate, and list lengths advance by 0 or 1.
 
 #include <array>
 #include <cstddef>
@@ -38,40 +44,37 @@ class WideLevelScreen {
 
  private:
   using Word = std::uint64_t;
-  static constexpr std::size_t k_words = 4;
-  static constexpr Index k_group_size = 64 * k_words;
+  static constexpr Index k_group_size = 64;
   // How many nodes the search for a group's members may visit.
   static constexpr Index k_group_search = 8 * k_group_size;
-  static constexpr std::size_t k_counter_planes = 40;
-
-  // A set of starts of the group, bit k of word k / 64 for the k-th start.
-  using Starts = std::array<Word, k_words>;
-
-  struct Reached {
-    HostInt node = 0;
-    Starts starts{};
-  };
-
-  // What a sweep knows of one node; both sets on one cache line.
-  struct NodeState {
-    Starts seen{};  // reached from these starts
-    Starts next{};  // first reached in the level being formed
-  };
 
   void form_group(HostInt first);
   void sweep_group(Index bound);
 
   const NodeLists& neighbours_;
+  Index n_nodes_;
+  // The neighbour lists again, compressed and 0-based: the neighbours of
+  // node v + 1 are adjacent_[first_[v] .. first_[v + 1]) (less indirection
+  // in the sweep).
+  std::vector<std::size_t> first_;
+  std::vector<std::uint32_t> adjacent_;
   WorkArray<Mark> grouped_;
   WorkArray<Mark> wide_;
   WorkArray<HostInt> search_stamp_;  // the start of the search that last saw a node
-  std::vector<NodeState> state_;     // by node number - 1
   std::vector<HostInt> group_;
   std::vector<HostInt> search_;
-  std::vector<HostInt> touched_;
-  std::vector<HostInt> next_nodes_;
-  std::vector<Reached> frontier_;
-  std::vector<Reached> next_frontier_;
+  // By 0-based node: the starts that reached the node, and those that reach
+  // it in the level being formed (both all clear between sweeps).
+  std::vector<Word> seen_;
+  std::vector<Word> next_;
+  // One more entry than nodes each: a write past the current length is
+  // harmless.
+  std::vector<std::uint32_t> candidates_;
+  std::vector<std::uint32_t> touched_;
+  std::vector<std::uint32_t> frontier_nodes_;
+  std::vector<Word> frontier_starts_;
+  // One bit per node: the candidates of a level, to take them in order.
+  std::vector<Word> in_order_;
 };
 
 }  // namespace zervola::mesh_numbering
