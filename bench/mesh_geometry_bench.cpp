@@ -1,6 +1,6 @@
 // Figures for the mesh geometry exports on large drawings: a space frame of
-// about 10^6 lines drawn in random order and direction, each endpoint moved
-// by less than half the merge tolerance, as the host passes it.
+// about 10^6 lines, each endpoint moved by less than half the merge
+// tolerance, as the host passes it.
 //
 // Targets: MESHDISKR and FREELINE each under 1 s on 10^6 lines.
 
@@ -23,8 +23,10 @@ struct Drawing {
   [[nodiscard]] int32_t n_lines() const { return static_cast<int32_t>(x.size() / 2); }
 };
 
-// Lines between neighbouring nodes of an n x n x m grid: 3 n^2 m lines about.
-Drawing space_frame(int n, int m, bool shuffled, std::uint64_t seed) {
+// Lines between neighbouring nodes of an n x n x m grid: 3 n^2 m lines about,
+// the nodes spacing apart from origin.
+Drawing space_frame(int n, int m, bool shuffled, std::uint64_t seed, double spacing,
+                    double origin) {
   std::mt19937_64 rng(seed);
   std::uniform_real_distribution<double> jitter(-k_jitter, k_jitter);
   struct Line {
@@ -43,23 +45,43 @@ Drawing space_frame(int n, int m, bool shuffled, std::uint64_t seed) {
   for (Line& l : lines) {
     if (shuffled && (rng() & 1U) != 0) std::swap(l.a, l.b);
     for (const int* p : {l.a, l.b}) {
-      d.x.push_back(p[0] * k_spacing + jitter(rng));
-      d.y.push_back(p[1] * k_spacing + jitter(rng));
-      d.z.push_back(p[2] * k_spacing + jitter(rng));
+      d.x.push_back(origin + p[0] * spacing + jitter(rng));
+      d.y.push_back(origin + p[1] * spacing + jitter(rng));
+      d.z.push_back(origin + p[2] * spacing + jitter(rng));
     }
   }
   return d;
 }
 
-// 70 x 70 x 69 nodes: 1,004,640 lines.
-const Drawing& million_lines(bool shuffled) {
-  static const Drawing in_order = space_frame(70, 69, false, 1);
-  static const Drawing random_order = space_frame(70, 69, true, 2);
-  return shuffled ? random_order : in_order;
+// The drawings of the figures, by argument: 0 lines in drawing order,
+// 1 in random order and direction, 2 in random order with nodes off round
+// coordinates (spacing 1000 + 1/3 from 0.1234567), so that the search grids
+// also look into neighbouring cells, 3 in random order with coordinates of
+// four decimals (spacing 1000.37 from 0.123), the least favourable for the
+// grids: every node reaches into all its neighbouring cells.
+// 70 x 70 x 69 nodes: 999,740 lines.
+enum class Order { drawn = 0, shuffled = 1, shuffled_off_grid = 2, shuffled_four_decimals = 3 };
+
+const Drawing& million_lines(std::int64_t arg) {
+  static const Drawing drawn = space_frame(70, 69, false, 1, k_spacing, 0.0);
+  static const Drawing shuffled = space_frame(70, 69, true, 2, k_spacing, 0.0);
+  static const Drawing off_grid = space_frame(70, 69, true, 3, 1000.0 + 1.0 / 3.0, 0.1234567);
+  static const Drawing four_decimals = space_frame(70, 69, true, 4, 1000.37, 0.123);
+  switch (static_cast<Order>(arg)) {
+    case Order::drawn:
+      return drawn;
+    case Order::shuffled:
+      return shuffled;
+    case Order::shuffled_off_grid:
+      return off_grid;
+    case Order::shuffled_four_decimals:
+      break;
+  }
+  return four_decimals;
 }
 
 void meshdiskr(benchmark::State& state) {
-  const Drawing& d = million_lines(state.range(0) != 0);
+  const Drawing& d = million_lines(state.range(0));
   const int32_t n_elements = d.n_lines();
   std::vector<int32_t> element_nodes(2 * static_cast<std::size_t>(n_elements));
   int32_t nodes = 0;
@@ -79,7 +101,7 @@ void meshdiskr(benchmark::State& state) {
 // FREELINE on the raw drawing: every line has its own two point numbers, so
 // connections are found from coordinates alone.
 void freeline_drawing(benchmark::State& state) {
-  const Drawing& d = million_lines(state.range(0) != 0);
+  const Drawing& d = million_lines(state.range(0));
   const int32_t n_lines = d.n_lines();
   std::vector<int32_t> line_points(2 * static_cast<std::size_t>(n_lines));
   for (std::size_t i = 0; i < line_points.size(); ++i)
@@ -102,7 +124,7 @@ void freeline_drawing(benchmark::State& state) {
 
 // FREELINE on the model that MESHDISKR makes of the drawing.
 void freeline_model(benchmark::State& state) {
-  const Drawing& d = million_lines(state.range(0) != 0);
+  const Drawing& d = million_lines(state.range(0));
   const int32_t n_lines = d.n_lines();
   std::vector<double> x = d.x, y = d.y, z = d.z;
   std::vector<int32_t> element_nodes(2 * static_cast<std::size_t>(n_lines));
@@ -119,7 +141,7 @@ void freeline_model(benchmark::State& state) {
 }
 
 void point_queries(benchmark::State& state) {
-  const Drawing& d = million_lines(true);
+  const Drawing& d = million_lines(1);
   const int32_t n_elements = d.n_lines();
   std::vector<double> x = d.x, y = d.y, z = d.z;
   std::vector<int32_t> element_nodes(2 * static_cast<std::size_t>(n_elements));
@@ -139,10 +161,10 @@ void point_queries(benchmark::State& state) {
   state.counters["lines"] = n_elements;
 }
 
-// Argument: 0 lines in drawing order, 1 in random order and direction.
-BENCHMARK(meshdiskr)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(freeline_drawing)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(freeline_model)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Argument: the drawing, as million_lines.
+BENCHMARK(meshdiskr)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(freeline_drawing)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(freeline_model)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(point_queries)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

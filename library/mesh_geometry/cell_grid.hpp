@@ -3,7 +3,7 @@
 // A uniform grid of cubic cells over all of space, for finding every position
 // within a tolerance of a given one without comparing against all positions.
 //
-// The cell edge is four times the tolerance, and cells are shifted by half an
+// The cell edge is eight times the tolerance, and cells are shifted by half an
 // edge so that round coordinates lie in the middle of a cell. A position q
 // within the tolerance of p (every coordinate differs by less than it) lies,
 // along each axis, in the cell of p or in one of its two neighbours, and
@@ -47,8 +47,8 @@ struct CellReach {
 
 class CellGrid {
  public:
-  // Cell edge in tolerances: the reach along one axis is a quarter of a cell.
-  static constexpr double k_edge_in_tolerances = 4.0;
+  // Cell edge in tolerances: the reach along one axis is an eighth of a cell.
+  static constexpr double k_edge_in_tolerances = 8.0;
 
   // Cell numbers are held within [-k_clamp_cell, k_clamp_cell].
   static constexpr CellNumber k_clamp_cell = CellNumber{1} << 50;
@@ -83,7 +83,7 @@ class CellGrid {
   // the shift, each at most 2^40 * 2^-53 = 2^-13 of a cell); above it the
   // reach always includes both neighbours.
   static constexpr double k_fine_quotient_limit = 1099511627776.0;  // 2^40
-  // Slack, in cells, added to the quarter-cell reach for that rounding and
+  // Slack, in cells, added to the eighth-cell reach for that rounding and
   // for the rounding of the fractional part.
   static constexpr double k_reach_margin = 1.0 / 1024.0;
   static constexpr double k_reach_in_cells = 1.0 / k_edge_in_tolerances;

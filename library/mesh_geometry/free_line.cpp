@@ -19,15 +19,33 @@ namespace {
 constexpr CellGrid k_coincidence_grid{k_coincidence_tolerance};
 
 // The two endpoints of a line, copied together out of the host's arrays.
+// Made without clearing, since every line's entry is written before it is read.
 struct LineEnds {
-  Point3 first;
-  Point3 second;
+  LineEnds() {}  // NOLINT: deliberately leaves the members unset
+  LineEnds(const Point3& first, const Point3& second)
+      : ends{first.x, first.y, first.z, second.x, second.y, second.z} {}
+  [[nodiscard]] std::array<Point3, 2> points() const {
+    return {Point3{ends[0], ends[1], ends[2]}, Point3{ends[3], ends[4], ends[5]}};
+  }
+
+  double ends[6];
 };
 
-// An endpoint as listed in its cell: its coordinates and its line.
+// The endpoints of one bucket: ends_[start, start + live) are still listed.
+struct BucketRange {
+  Link start = 0;
+  Link live = 0;
+};
+
+// An endpoint as listed in its cell: its coordinates and its line. Made
+// without clearing, since every entry is written before it is read.
 struct ListedEnd {
-  Point3 p;
-  HostInt line = 0;
+  ListedEnd() {}  // NOLINT: deliberately leaves the members unset
+  ListedEnd(const Point3& at, HostInt of_line) : x(at.x), y(at.y), z(at.z), line(of_line) {}
+  [[nodiscard]] Point3 p() const { return {x, y, z}; }
+
+  double x, y, z;
+  HostInt line;
 };
 
 // The spread from line 1 over touching lines, breadth first.
@@ -43,13 +61,12 @@ class Sweep {
  public:
   Sweep(const NodeCoordinates& points, LinePoints line_points, Index n_lines,
         std::pmr::memory_resource* storage)
-      : lines_(static_cast<std::size_t>(n_lines) + 1, LineEnds{}, storage),
+      : lines_(static_cast<std::size_t>(n_lines) + 1, storage),
         ends_(storage),
         reached_(static_cast<std::size_t>(n_lines) + 1, 0, storage),
         queue_(storage),
         buckets_(static_cast<std::size_t>(n_lines)),
-        start_(buckets_.count() + 1, 0, storage),
-        live_(buckets_.count(), 0, storage) {
+        ranges_(buckets_.count(), BucketRange{}, storage) {
     queue_.reserve(static_cast<std::size_t>(n_lines));
     auto point = [&](Index number) {
       return Point3{points.x(number), points.y(number), points.z(number)};
@@ -63,32 +80,39 @@ class Sweep {
           prefetch(&points.z(ahead));
         }
       }
-      lines_[static_cast<std::size_t>(k)] = {point(line_points(1, k)), point(line_points(2, k))};
+      lines_[static_cast<std::size_t>(k)] = LineEnds(point(line_points(1, k)), point(line_points(2, k)));
     }
     // Count the endpoints of each bucket, then give each bucket its range.
-    for (Index k = 1; k <= n_lines; ++k)
-      for (const Point3* p : ends_of(k))
-        if (is_finite(*p)) ++live_[bucket(*p)];
-    std::size_t listed = 0;
-    for (std::size_t b = 0; b < live_.size(); ++b) {
-      start_[b] = static_cast<Link>(listed);
-      listed += live_[b];
-      live_[b] = 0;
-    }
-    if (listed >= k_no_link) throw std::bad_alloc();
-    start_.back() = static_cast<Link>(listed);
-    ends_.resize(listed);
     for (Index k = 1; k <= n_lines; ++k) {
       if (k + k_lookahead <= n_lines)
-        for (const Point3* p : ends_of(k + k_lookahead))
-          if (is_finite(*p)) {
-            const std::size_t b = bucket(*p);
-            prefetch(&ends_[start_[b] + live_[b]]);
+        for (const Point3& p : ends_of(k + k_lookahead))
+          if (is_finite(p)) prefetch(&ranges_[bucket(p)]);
+      for (const Point3& p : ends_of(k))
+        if (is_finite(p)) ++ranges_[bucket(p)].live;
+    }
+    std::size_t listed = 0;
+    for (BucketRange& r : ranges_) {
+      r.start = static_cast<Link>(listed);
+      listed += r.live;
+      r.live = 0;
+      if (listed >= k_no_link) throw std::bad_alloc();
+    }
+    ends_.resize(listed);
+    for (Index k = 1; k <= n_lines; ++k) {
+      // Two stages ahead: the bucket's range, then the place in ends_.
+      if (k + 2 * k_lookahead <= n_lines)
+        for (const Point3& p : ends_of(k + 2 * k_lookahead))
+          if (is_finite(p)) prefetch(&ranges_[bucket(p)]);
+      if (k + k_lookahead <= n_lines)
+        for (const Point3& p : ends_of(k + k_lookahead))
+          if (is_finite(p)) {
+            const BucketRange& r = ranges_[bucket(p)];
+            prefetch(ends_.data() + r.start + r.live);
           }
-      for (const Point3* p : ends_of(k)) {
-        if (!is_finite(*p)) continue;
-        const std::size_t b = bucket(*p);
-        ends_[start_[b] + live_[b]++] = {*p, static_cast<HostInt>(k)};
+      for (const Point3& p : ends_of(k)) {
+        if (!is_finite(p)) continue;
+        BucketRange& r = ranges_[bucket(p)];
+        ends_[r.start + r.live++] = ListedEnd(p, static_cast<HostInt>(k));
       }
     }
   }
@@ -97,15 +121,18 @@ class Sweep {
   void spread() {
     reach(1);
     for (std::size_t i = 0; i < queue_.size(); ++i) {
-      // Lines further down the queue: start loading their ends, and the
-      // buckets of lines nearer.
+      // Lines further down the queue, in three stages: their ends, the
+      // ranges of their buckets, the listed endpoints of those ranges.
+      if (i + 3 * k_lookahead < queue_.size())
+        prefetch(&lines_[static_cast<std::size_t>(queue_[i + 3 * k_lookahead])]);
       if (i + 2 * k_lookahead < queue_.size())
-        prefetch(&lines_[static_cast<std::size_t>(queue_[i + 2 * k_lookahead])]);
+        for (const Point3& p : ends_of(queue_[i + 2 * k_lookahead]))
+          if (is_finite(p)) prefetch(&ranges_[bucket(p)]);
       if (i + k_lookahead < queue_.size())
-        for (const Point3* p : ends_of(queue_[i + k_lookahead]))
-          if (is_finite(*p)) prefetch(&ends_[start_[bucket(*p)]]);
-      for (const Point3* p : ends_of(queue_[i]))
-        if (is_finite(*p)) reach_touching(*p);
+        for (const Point3& p : ends_of(queue_[i + k_lookahead]))
+          if (is_finite(p)) prefetch(ends_.data() + ranges_[bucket(p)].start);
+      for (const Point3& p : ends_of(queue_[i]))
+        if (is_finite(p)) reach_touching(p);
     }
   }
 
@@ -115,9 +142,8 @@ class Sweep {
   // How many lines ahead memory is asked for.
   static constexpr Index k_lookahead = 8;
 
-  [[nodiscard]] std::array<const Point3*, 2> ends_of(Index line) const {
-    const LineEnds& l = lines_[static_cast<std::size_t>(line)];
-    return {&l.first, &l.second};
+  [[nodiscard]] std::array<Point3, 2> ends_of(Index line) const {
+    return lines_[static_cast<std::size_t>(line)].points();
   }
 
   [[nodiscard]] std::size_t bucket(const Point3& p) const {
@@ -130,18 +156,18 @@ class Sweep {
 
   void reach(Index line) {
     reached_[static_cast<std::size_t>(line)] = 1;
-    queue_.push_back(line);
+    queue_.push_back(static_cast<HostInt>(line));
   }
 
   // Reaches the line of every listed endpoint within the tolerance of p.
   void reach_touching(const Point3& p) {
     for_each_cell(k_coincidence_grid.reach(p), [&](const CellKey& key) {
-      const std::size_t b = buckets_.of(key);
-      std::size_t i = start_[b];
-      std::size_t live_end = i + live_[b];
+      BucketRange& r = ranges_[buckets_.of(key)];
+      std::size_t i = r.start;
+      std::size_t live_end = i + r.live;
       while (i < live_end) {
         const ListedEnd& e = ends_[i];
-        if (reached(e.line) || within(p, e.p, k_coincidence_tolerance)) {
+        if (reached(e.line) || within(p, e.p(), k_coincidence_tolerance)) {
           if (!reached(e.line)) reach(e.line);
           std::swap(ends_[i], ends_[live_end - 1]);
           --live_end;
@@ -149,17 +175,16 @@ class Sweep {
           ++i;
         }
       }
-      live_[b] = static_cast<Link>(live_end - start_[b]);
+      r.live = static_cast<Link>(live_end - r.start);
     });
   }
 
   std::pmr::vector<LineEnds> lines_;
   std::pmr::vector<ListedEnd> ends_;
   ReachedLines reached_;
-  std::pmr::vector<Index> queue_;
+  std::pmr::vector<HostInt> queue_;
   CellBuckets buckets_;
-  std::pmr::vector<Link> start_;  // first listed endpoint of each bucket
-  std::pmr::vector<Link> live_;   // endpoints of each bucket still listed
+  std::pmr::vector<BucketRange> ranges_;
 };
 
 [[nodiscard]] bool point_numbers_are_readable(LinePoints line_points, Index n_lines) {

@@ -40,10 +40,20 @@ class Merge {
   void run(const MutableCoordinates& points) {
     const auto n = static_cast<Index>(node_of_.size());
     for (Index j = 1; j <= n; ++j) {
+      // Two stages ahead: the bucket's head, then the first node listed
+      // there (nodes listed later may still join the list).
+      if (j + 2 * k_lookahead <= n) {
+        const Index a = j + 2 * k_lookahead;
+        const Point3 ahead{points.x(a), points.y(a), points.z(a)};
+        if (is_finite(ahead)) prefetch(&heads_[buckets_.of(k_merge_grid.key(ahead))]);
+      }
       if (j + k_lookahead <= n) {
         const Index a = j + k_lookahead;
         const Point3 ahead{points.x(a), points.y(a), points.z(a)};
-        if (is_finite(ahead)) prefetch(&heads_[buckets_.of(k_merge_grid.key(ahead))]);
+        if (is_finite(ahead)) {
+          const Link head = heads_[buckets_.of(k_merge_grid.key(ahead))];
+          if (head != k_no_link) prefetch(&listed_[head]);
+        }
       }
       const Point3 p{points.x(j), points.y(j), points.z(j)};
       HostInt node = is_finite(p) ? earliest_near(p) : 0;

@@ -31,24 +31,26 @@ void expect_reached(const CellGrid& grid, double a, double b, double tolerance) 
       << " cell(b) " << c;
 }
 
-TEST(CellGrid, CellsAreShiftedByHalfAnEdgeAndReachAQuarter) {
+TEST(CellGrid, CellsAreShiftedByHalfAnEdgeAndReachAnEighth) {
   const CellGrid grid(0.1);
-  EXPECT_EQ(grid.edge(), 0.4);
-  // Cell 0 spans [-0.2, 0.2).
+  EXPECT_DOUBLE_EQ(grid.edge(), 0.8);
+  // Cell 0 spans [-0.4, 0.4).
   EXPECT_EQ(grid.cell(0.0), 0);
   EXPECT_EQ(grid.cell(-0.0), 0);
-  EXPECT_EQ(grid.cell(0.19), 0);
-  EXPECT_EQ(grid.cell(0.2), 1);
-  EXPECT_EQ(grid.cell(-0.2), 0);
-  EXPECT_EQ(grid.cell(-0.21), -1);
-  // In the middle of a cell the reach stays in it; near an edge it takes the
-  // neighbour on that side only.
-  EXPECT_EQ(grid.reach(0.0).first, 0);
-  EXPECT_EQ(grid.reach(0.0).last, 0);
-  EXPECT_EQ(grid.reach(0.15).first, 0);
-  EXPECT_EQ(grid.reach(0.15).last, 1);
-  EXPECT_EQ(grid.reach(-0.15).first, -1);
-  EXPECT_EQ(grid.reach(-0.15).last, 0);
+  EXPECT_EQ(grid.cell(0.39), 0);
+  EXPECT_EQ(grid.cell(0.41), 1);
+  EXPECT_EQ(grid.cell(-0.39), 0);
+  EXPECT_EQ(grid.cell(-0.41), -1);
+  // In the middle of a cell the reach stays in it; within an eighth of a
+  // cell from an edge it takes the neighbour on that side only.
+  for (double v : {0.0, 0.25, -0.25}) {
+    EXPECT_EQ(grid.reach(v).first, 0) << v;
+    EXPECT_EQ(grid.reach(v).last, 0) << v;
+  }
+  EXPECT_EQ(grid.reach(0.35).first, 0);
+  EXPECT_EQ(grid.reach(0.35).last, 1);
+  EXPECT_EQ(grid.reach(-0.35).first, -1);
+  EXPECT_EQ(grid.reach(-0.35).last, 0);
 }
 
 TEST(CellGrid, HugeCoordinatesAreClampedAndReachBothNeighbours) {
@@ -81,7 +83,8 @@ TEST(CellGrid, EveryPositionWithinToleranceIsReachedAtCellEdges) {
                                   grid.edge() * scale;
         for (double a : {edge_point, std::nextafter(edge_point, -test::k_inf),
                          std::nextafter(edge_point, test::k_inf),
-                         edge_point + 0.25 * grid.edge(), edge_point - 0.25 * grid.edge()}) {
+                         edge_point + 0.125 * grid.edge(), edge_point - 0.125 * grid.edge(),
+                         edge_point + 0.375 * grid.edge()}) {
           for (double dir : {1.0, -1.0}) {
             expect_reached(grid, a, just_inside(a, tol, dir), tol);
             expect_reached(grid, just_inside(a, tol, dir), a, tol);
@@ -109,11 +112,11 @@ TEST(CellGrid, EveryPositionWithinToleranceIsReachedAtRandom) {
       expect_reached(grid, b, a, tol);
     }
     // Where the quotient coordinate / edge is so large that its rounding
-    // exceeds the reach margin, around a quarter cell from an edge.
+    // exceeds the reach margin, around an eighth of a cell from an edge.
     std::uniform_int_distribution<int> cells_exponent(36, 52);
     for (int n = 0; n < 200000; ++n) {
       const double cells = std::floor(std::ldexp(1.0 + 0.5 * (unit(rng) + 1), cells_exponent(rng)));
-      const double a = (cells + 0.75 + 1e-3 * unit(rng)) * grid.edge();
+      const double a = (cells + 0.625 + 1e-3 * unit(rng)) * grid.edge();
       for (double dir : {1.0, -1.0}) {
         expect_reached(grid, a, just_inside(a, tol, dir), tol);
         expect_reached(grid, just_inside(a, tol, dir), a, tol);

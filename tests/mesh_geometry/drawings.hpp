@@ -73,10 +73,10 @@ class DrawingMaker {
 
  private:
   static std::vector<double> anchors_for(Scale scale, double tol) {
-    const double edge = 4.0 * tol;  // the cell edge of the routines' grids
+    const double edge = 8.0 * tol;  // the cell edge of the routines' grids
     const std::vector<double> ordinary{0.0,        1.0,         -2.5,        1000.125,
                                        12345.5,    -0.3,        edge,        -edge,
-                                       7.0 * edge, 1000 * edge, 0.25 * edge, 0.75 * edge,
+                                       7.0 * edge, 1000 * edge, 0.125 * edge, 0.875 * edge,
                                        0.5 * edge, -1.5 * edge, 2.5 * edge, 1000.5 * edge};
     const std::vector<double> huge{
         std::ldexp(edge, 40),  -std::ldexp(edge, 40), std::ldexp(edge, 50),
