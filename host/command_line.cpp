@@ -17,56 +17,65 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
       "tables and as an SVG drawing.",
       "zervola-frame"};
   app.footer(
-      "Exit status: 0 success; 1 command-line error; 2 error in the model file (its syntax, "
-      "with file, line and column, or its meaning, with the item and field); 3 the model "
-      "cannot be analysed (not in one piece, a mechanism, a singular system); 4 an output file "
-      "could not be written. Output files are written whole or not at all.");
+      "Exit status: 0 success; 1 command-line error; 2 error in the model file (its\n"
+      "syntax, with file, line and column, or its meaning, with the item and field);\n"
+      "3 the model cannot be analysed (not in one piece, a mechanism, a singular\n"
+      "system); 4 an output file could not be written. Output files are written\n"
+      "whole or not at all.");
   app.set_version_flag("--version", "zervola-frame 0.1.0");
-  app.add_option("model", o.model_file, "the model file (JSON)")->required()->check(CLI::ExistingFile);
+  app.add_option("model", o.model_file, "the model file (JSON, comments allowed)")
+      ->required()
+      ->check(CLI::ExistingFile)
+      ->type_name("MODEL");
   std::string svg, json, csv;
-  app.add_option("--svg", svg, "write a drawing of the frame (SVG) to this file");
-  app.add_option("--json", json, "write every result to this file (JSON)");
+  app.add_option("--svg", svg, "write a drawing of the frame (SVG) to this file")->type_name("FILE");
+  app.add_option("--json", json, "write every result to this file (JSON)")->type_name("FILE");
   app.add_option("--csv", csv,
-                 "write one CSV table per kind of result into this directory (created if "
-                 "missing): nodes, members, displacements, reactions, end_forces, stresses, "
-                 "equilibrium");
+                 "write one CSV table per kind of result into this directory\n"
+                 "(created if missing): nodes, members, displacements, reactions,\n"
+                 "end_forces, stresses, equilibrium")
+      ->type_name("DIR");
   bool summary = false;
   app.add_flag("--summary", summary,
-               "limit the report to the model summary, the extremes of each load case and the "
-               "equilibrium check");
+               "limit the report to the model summary, the extremes of each\n"
+               "load case and the equilibrium check");
   app.add_flag("-q,--quiet", o.quiet, "print no report");
   bool no_progress = false;
   app.add_flag("--no-progress", no_progress,
-               "never show progress on standard error (it is shown only on a terminal, for "
-               "analyses that take more than a moment)");
+               "never show progress on standard error (otherwise shown on a\n"
+               "terminal for analyses that take more than a moment)");
   const std::map<std::string, View> views = {{"auto", View::automatic},
                                              {"xy", View::xy},
                                              {"xz", View::xz},
                                              {"yz", View::yz},
                                              {"axonometric", View::axonometric}};
-  app.add_option("--view", o.drawing.view,
-                 "view of the drawing: xy (plan), xz or yz (elevations), axonometric, or auto "
-                 "(xy for a plane frame, axonometric for a space frame)")
-      ->transform(CLI::CheckedTransformer(views, CLI::ignore_case))
+  std::string view = "auto";
+  app.add_option("--view", view,
+                 "view of the drawing: xy (plan), xz, yz (elevations), axonometric,\n"
+                 "or auto: xy for a plane frame, axonometric for a space frame")
+      ->check(CLI::IsMember({"auto", "xy", "xz", "yz", "axonometric"}))
+      ->type_name("VIEW")
       ->default_str("auto");
   double scale = 0.0;
   auto* scale_option = app.add_option(
       "--scale", scale,
-      "draw displacements this many times their size (default: chosen so that the largest is "
-      "about 8% of the frame's size, stated in the drawing)");
+      "draw displacements this many times their size (default: the\n"
+      "largest is drawn about 8% of the frame's size; the drawing states it)");
   scale_option->check(CLI::PositiveNumber);
   app.add_flag("--moments", o.drawing.moment_diagrams, "draw the bending-moment diagrams");
   bool no_labels = false;
   app.add_flag("--no-labels", no_labels, "draw no node and member labels");
   std::string svg_case;
   app.add_option("--svg-case", svg_case,
-                 "draw only this load case (by name; default: one panel per load case)");
+                 "draw only this load case (default: one panel per load case)")
+      ->type_name("NAME");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     parsed.exit_now = app.exit(e) == 0 ? 0 : static_cast<int>(ExitStatus::usage);
     return parsed;
   }
+  o.drawing.view = views.at(view);
   if (!svg.empty()) o.svg_file = svg;
   if (!json.empty()) o.json_file = json;
   if (!csv.empty()) o.csv_directory = csv;
