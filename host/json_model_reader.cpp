@@ -290,11 +290,37 @@ NodalLoad read_load(const Item& item, std::size_t index) {
   return l;
 }
 
+SupportDisplacement read_support_displacement(const Item& item) {
+  item.expect_object({"at", "displacement", "comment"});
+  SupportDisplacement d;
+  d.at = item.point("at");
+  const json& values = item.get("displacement");
+  if (!values.is_object() || values.empty())
+    item.fail("displacement", "expected an object such as {\"uz\": -0.01}");
+  for (const auto& [key, value] : values.items()) {
+    const auto k = static_cast<std::size_t>(dof_index(item, "displacement", key));
+    if (!value.is_number() || !std::isfinite(value.get<double>()))
+      item.fail("displacement", fmt::format("{}: expected a number", key));
+    d.given[k] = true;
+    d.value[k] = value.get<double>();
+  }
+  d.origin = item.origin();
+  return d;
+}
+
 LoadCase read_load_case(const Item& item, const std::string& file, std::size_t index) {
-  item.expect_object({"name", "loads", "comment"});
+  item.expect_object({"name", "loads", "support_displacements", "comment"});
   LoadCase c;
   c.name = item.has("name") ? item.string("name") : default_name("LC", index);
   c.origin = item.origin();
+  if (item.has("support_displacements")) {
+    const json& list = item.array("support_displacements");
+    for (std::size_t k = 0; k < list.size(); ++k)
+      c.support_displacements.push_back(read_support_displacement(
+          Item(list[k], file,
+               fmt::format("load case \"{}\", support displacement {} (support_displacements[{}])",
+                           c.name, k + 1, k))));
+  }
   if (!item.has("loads")) return c;
   const json& loads = item.array("loads");
   for (std::size_t k = 0; k < loads.size(); ++k) {

@@ -142,8 +142,16 @@ std::vector<double> build_node_records(const Model& model, const Placement& plac
                                        std::size_t load_case) {
   std::vector<double> table;
   const bool plane = model.frame == FrameKind::plane;
-  for (std::size_t k = 0; k < model.supports.size(); ++k)
-    add_restraint_records(table, model.supports[k], placement.support_node[k], plane);
+  const LoadCase& c = model.load_cases[load_case];
+  std::vector<Support> supports = model.supports;
+  for (std::size_t k = 0; k < c.support_displacements.size(); ++k) {
+    const SupportDisplacement& d = c.support_displacements[k];
+    Support& s = supports[placement.displaced_support[load_case][k]];
+    for (std::size_t i = 0; i < 6; ++i)
+      if (d.given[i]) s.prescribed[i] = d.value[i];
+  }
+  for (std::size_t k = 0; k < supports.size(); ++k)
+    add_restraint_records(table, supports[k], placement.support_node[k], plane);
   for (std::size_t k = 0; k < model.springs.size(); ++k) {
     const double r = first_equation(placement.spring_node[k]);
     for (const SpringTerm& t : model.springs[k].terms)
@@ -151,7 +159,6 @@ std::vector<double> build_node_records(const Model& model, const Placement& plac
                  {t.translation[0], t.translation[1], t.translation[2], t.rotation[0],
                   t.rotation[1], t.rotation[2]});
   }
-  const LoadCase& c = model.load_cases[load_case];
   for (std::size_t k = 0; k < c.loads.size(); ++k) {
     const NodalLoad& l = c.loads[k];
     const double r = first_equation(placement.load_node[load_case][k]);

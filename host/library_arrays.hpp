@@ -56,6 +56,8 @@ struct Placement {
   std::vector<std::int32_t> support_node;
   std::vector<std::int32_t> spring_node;
   std::vector<std::vector<std::int32_t>> load_node;  // per load case
+  // Per load case, for each support displacement, the support it moves.
+  std::vector<std::vector<std::size_t>> displaced_support;
 };
 
 // How the restraint of one node becomes records: whole blocks of three or six

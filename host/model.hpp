@@ -99,9 +99,19 @@ struct NodalLoad {
   Origin origin;
 };
 
+// A settlement of a support in one load case: values for some of the
+// support's restrained directions, replacing its own prescribed values.
+struct SupportDisplacement {
+  Point3 at;
+  std::array<bool, 6> given{};
+  std::array<double, 6> value{};
+  Origin origin;
+};
+
 struct LoadCase {
   std::string name;
   std::vector<NodalLoad> loads;
+  std::vector<SupportDisplacement> support_displacements;
   Origin origin;
 };
 

@@ -76,13 +76,15 @@ Placement place_on_nodes(const Model& model, const std::vector<Point3>& nodes,
     if (n == 0) not_on_node(o, p);
     return n;
   };
-  std::map<std::int32_t, std::string> held;
-  for (const Support& s : model.supports) {
+  std::map<std::int32_t, std::size_t> held;  // node -> support
+  for (std::size_t k = 0; k < model.supports.size(); ++k) {
+    const Support& s = model.supports[k];
     const std::int32_t n = locate(s.origin, s.at);
     if (const auto it = held.find(n); it != held.end())
       throw InputError(fmt::format("{}: {}: field \"at\": node {} already has support \"{}\"",
-                                   s.origin.file, s.origin.place, n, it->second));
-    held.emplace(n, s.name);
+                                   s.origin.file, s.origin.place, n,
+                                   model.supports[it->second].name));
+    held.emplace(n, k);
     placement.support_node.push_back(library_node[static_cast<std::size_t>(n - 1)]);
   }
   for (const Spring& s : model.springs)
@@ -93,6 +95,22 @@ Placement place_on_nodes(const Model& model, const std::vector<Point3>& nodes,
     for (const NodalLoad& l : c.loads)
       on.push_back(library_node[static_cast<std::size_t>(locate(l.origin, l.at) - 1)]);
     placement.load_node.push_back(std::move(on));
+    std::vector<std::size_t> moved;
+    for (const SupportDisplacement& d : c.support_displacements) {
+      const std::int32_t n = locate(d.origin, d.at);
+      const auto it = held.find(n);
+      if (it == held.end())
+        throw InputError(fmt::format("{}: {}: field \"at\": node {} has no support",
+                                     d.origin.file, d.origin.place, n));
+      const Support& s = model.supports[it->second];
+      for (std::size_t k = 0; k < 6; ++k)
+        if (d.given[k] && !s.restrained[k])
+          throw InputError(fmt::format(
+              "{}: {}: field \"displacement\": direction {} is not restrained by support \"{}\"",
+              d.origin.file, d.origin.place, k_dof_names[k], s.name));
+      moved.push_back(it->second);
+    }
+    placement.displaced_support.push_back(std::move(moved));
   }
   return placement;
 }

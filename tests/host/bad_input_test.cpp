@@ -257,3 +257,60 @@ TEST(BadInput, CommandLineErrors) {
 
 }  // namespace
 }  // namespace zervola::host::test
+
+namespace zervola::host::test {
+namespace {
+
+// A settlement given per load case gives what the same settlement given on
+// the support gives, and the other cases keep the support's own values.
+TEST(SupportDisplacements, PerLoadCaseEqualsOnTheSupport) {
+  const json original = json::parse(read_text(host_data_dir() + "/settlement.model.json"));
+  json per_case = original;
+  json moved = json::array();
+  for (json& s : per_case["supports"]) {
+    if (!s.contains("displacement")) continue;
+    moved.push_back({{"at", s["at"]}, {"displacement", s["displacement"]}});
+    s.erase("displacement");
+  }
+  ASSERT_FALSE(moved.empty());
+  json still = per_case["load_cases"][0];
+  still["name"] = "no settlement";
+  per_case["load_cases"][0]["support_displacements"] = moved;
+  per_case["load_cases"].push_back(still);
+
+  const ScratchDirectory dir;
+  ASSERT_EQ(run_frame({dir.write("a.json", original.dump()), "-q", "--json", dir.path("a.out")}).exit_status, 0);
+  const RunResult r = run_frame({dir.write("b.json", per_case.dump()), "-q", "--json", dir.path("b.out")});
+  ASSERT_EQ(r.exit_status, 0) << r.err;
+  const json a = read_json(dir.path("a.out"));
+  const json b = read_json(dir.path("b.out"));
+  EXPECT_EQ(a["load_cases"][0]["displacements"], b["load_cases"][0]["displacements"]);
+  EXPECT_EQ(a["load_cases"][0]["end_forces"], b["load_cases"][0]["end_forces"]);
+  EXPECT_EQ(a["load_cases"][0]["reactions"], b["load_cases"][0]["reactions"]);
+  EXPECT_NE(b["load_cases"][0]["displacements"], b["load_cases"][1]["displacements"]);
+
+  json bad = per_case;
+  bad["load_cases"][0]["support_displacements"][0]["at"] = json::array({1234.5, 0, 0});
+  const RunResult nowhere = run_frame({dir.write("c.json", bad.dump()), "-q"});
+  EXPECT_EQ(nowhere.exit_status, 2);
+  EXPECT_NE(nowhere.err.find("support displacement 1 (support_displacements[0]): field \"at\""),
+            std::string::npos)
+      << nowhere.err;
+}
+
+TEST(SupportDisplacements, OnlyRestrainedDirectionsOfASupport) {
+  json m = portal();
+  m["supports"][0]["type"] = "pinned";
+  m["load_cases"][0]["support_displacements"] = {{{"at", {0, 0, 0}}, {"displacement", {{"rz", 0.01}}}}};
+  Failure f = run_failing(m);
+  EXPECT_EQ(f.exit_status, 2);
+  EXPECT_NE(f.message.find("direction rz is not restrained by support \"left\""), std::string::npos)
+      << f.message;
+  m = portal();
+  m["load_cases"][0]["support_displacements"] = {{{"at", {0, 3, 0}}, {"displacement", {{"ux", 0.01}}}}};
+  f = run_failing(m);
+  EXPECT_NE(f.message.find("node 2 has no support"), std::string::npos) << f.message;
+}
+
+}  // namespace
+}  // namespace zervola::host::test

@@ -130,7 +130,7 @@ TEST(NodeRecords, SupportsSpringsAndLoads) {
   s.restrained = {false, false, true, false, false, false};
   s.prescribed = {0, 0, -0.5, 0, 0, 0};
   m.supports.push_back(s);
-  Placement place{{1}, {2}, {{2}}};
+  Placement place{{1}, {2}, {{2}}, {{}}};
   const std::vector<double> t = build_node_records(m, place, 0);
   ASSERT_EQ(t.size() % k_record_size, 0u);
   // A stiff spring on uz of node 1 with its load, three spring records on
