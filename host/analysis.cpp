@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <numeric>
 
+#include "equilibrium.hpp"
 #include "errors.hpp"
 #include "library_arrays.hpp"
 #include "placement.hpp"
@@ -175,11 +176,7 @@ Mesh build_mesh(const Model& model) {
   return mesh;
 }
 
-Vector3 cross(const Vector3& a, const Vector3& b) {
-  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
 double norm(const Vector3& a) { return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]); }
-Vector3 position(const Point3& p) { return {p.x, p.y, p.z}; }
 
 [[noreturn]] void non_finite(const Model& model, const Mesh& mesh, const std::vector<double>& u,
                              const LoadCase& c) {
@@ -200,10 +197,6 @@ Vector3 position(const Point3& p) { return {p.x, p.y, p.z}; }
       model.source_file, c.name, k_dof_names[static_cast<std::size_t>(eq % 6)], node, p.x, p.y,
       p.z, eq + 1));
 }
-
-struct Recovery {
-  std::vector<std::array<double, 6>> nodal_sum;  // per drawing node: sum of K_e u
-};
 
 CaseResult solve_case(const Model& model, const Mesh& mesh, const Placement& placement,
                       std::size_t case_index, std::vector<MemberGeometry>& geometry,
@@ -280,7 +273,10 @@ CaseResult solve_case(const Model& model, const Mesh& mesh, const Placement& pla
 
   // Applied loads per node, and which directions are held.
   const std::size_t n = static_cast<std::size_t>(mesh.n_nodes);
-  std::vector<std::array<double, 6>> applied(n);
+  NodeBalance balance;
+  balance.member_sum = std::move(nodal_sum);
+  auto& applied = balance.applied;
+  applied.resize(n);
   for (std::size_t k = 0; k < c.loads.size(); ++k) {
     const std::size_t node = at(mesh.drawing_node[at(placement.load_node[case_index][k])]);
     for (std::size_t d = 0; d < 3; ++d) {
@@ -288,8 +284,10 @@ CaseResult solve_case(const Model& model, const Mesh& mesh, const Placement& pla
       applied[node][d + 3] += c.loads[k].moment[d];
     }
   }
-  std::vector<std::array<bool, 6>> held(n);
-  std::vector<bool> supported(n, false);
+  auto& held = balance.held;
+  held.resize(n);
+  auto& supported = balance.supported;
+  supported.assign(n, false);
   for (std::size_t k = 0; k < model.supports.size(); ++k) {
     const std::size_t node = at(mesh.drawing_node[at(placement.support_node[k])]);
     supported[node] = true;
@@ -303,73 +301,7 @@ CaseResult solve_case(const Model& model, const Mesh& mesh, const Placement& pla
   if (model.frame == FrameKind::plane)
     for (auto& h : held) h[2] = h[3] = h[4] = true;
 
-  Equilibrium& q = r.equilibrium;
-  double force_scale = 0.0, moment_scale = 0.0;
-  for (std::size_t node = 0; node < n; ++node) {
-    const Vector3 x = position(mesh.nodes[node]);
-    const Vector3 f{applied[node][0], applied[node][1], applied[node][2]};
-    const Vector3 m{applied[node][3], applied[node][4], applied[node][5]};
-    const Vector3 xf = cross(x, f);
-    for (std::size_t d = 0; d < 3; ++d) {
-      q.applied_force[d] += f[d];
-      q.applied_moment[d] += m[d] + xf[d];
-    }
-    force_scale += norm(f);
-    moment_scale += norm(m) + norm(x) * norm(f);
-    if (!supported[node]) continue;
-    Reaction reaction{static_cast<Int>(node) + 1, {}};
-    for (std::size_t d = 0; d < 6; ++d) reaction.value[d] = nodal_sum[node][d] - applied[node][d];
-    Vector3 rf{}, rm{};
-    for (std::size_t d = 0; d < 3; ++d) {
-      rf[d] = held[node][d] ? reaction.value[d] : 0.0;
-      rm[d] = held[node][d + 3] ? reaction.value[d + 3] : 0.0;
-    }
-    const Vector3 xr = cross(x, rf);
-    for (std::size_t d = 0; d < 3; ++d) {
-      q.reaction_force[d] += rf[d];
-      q.reaction_moment[d] += rm[d] + xr[d];
-    }
-    force_scale += norm(rf);
-    moment_scale += norm(rm) + norm(x) * norm(rf);
-    r.reactions.push_back(reaction);
-  }
-  for (std::size_t d = 0; d < 3; ++d) {
-    q.force_residual[d] = q.applied_force[d] + q.reaction_force[d];
-    q.moment_residual[d] = q.applied_moment[d] + q.reaction_moment[d];
-  }
-  q.relative_force_residual = force_scale > 0.0 ? norm(q.force_residual) / force_scale : 0.0;
-  q.relative_moment_residual = moment_scale > 0.0 ? norm(q.moment_residual) / moment_scale : 0.0;
-
-  // A load in a free direction that the members do not carry: a mechanism
-  // whose equations the assembly gave a unit pivot, or a near-singular system.
-  double worst = 0.0;
-  std::size_t worst_node = 0, worst_dof = 0;
-  for (std::size_t node = 0; node < n; ++node)
-    for (std::size_t d = 0; d < 6; ++d) {
-      if (held[node][d]) continue;
-      const double scale = d < 3 ? force_scale : moment_scale;
-      const double relative = std::abs(nodal_sum[node][d] - applied[node][d]) / std::max(scale, 1e-300);
-      if (relative > worst) {
-        worst = relative;
-        worst_node = node;
-        worst_dof = d;
-      }
-    }
-  if (worst > k_equilibrium_tolerance) {
-    const Point3& p = mesh.nodes[worst_node];
-    throw AnalysisError(fmt::format(
-        "{}: load case \"{}\": the frame is a mechanism or its system is singular: node {} at "
-        "[{}, {}, {}] is not in equilibrium in direction {} (the members carry {:.6g} of the "
-        "applied {:.6g}); check supports and releases there",
-        model.source_file, c.name, worst_node + 1, p.x, p.y, p.z, k_dof_names[worst_dof],
-        nodal_sum[worst_node][worst_dof], applied[worst_node][worst_dof]));
-  }
-  if (q.relative_force_residual > k_equilibrium_tolerance ||
-      q.relative_moment_residual > k_equilibrium_tolerance)
-    throw AnalysisError(fmt::format(
-        "{}: load case \"{}\": the reactions do not balance the loads (relative residual {:.3g} "
-        "in forces, {:.3g} in moments): the system is singular or ill-conditioned",
-        model.source_file, c.name, q.relative_force_residual, q.relative_moment_residual));
+  balance_reactions(model, mesh.nodes, c, balance, r);
   return r;
 }
 

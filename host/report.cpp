@@ -192,7 +192,7 @@ void stresses(Out out, const Model& model, const CaseResult& c) {
   fmt::format_to(out, "\n");
 }
 
-void summary(Out out, const Model& model, const AnalysisResult& r, const CaseResult& c) {
+void summary(Out out, const Model& model, const CaseResult& c) {
   double t = 0.0, rot = 0.0;
   std::size_t tn = 0, rn = 0, td = 0, rd = 3;
   for (std::size_t n = 0; n < c.displacements.size(); ++n)
@@ -222,7 +222,6 @@ void summary(Out out, const Model& model, const AnalysisResult& r, const CaseRes
                  num(smax), model.members[sxn].name, num(smin), model.members[snn].name);
   fmt::format_to(out, "  total reaction       Fx {} Fy {} Fz {}\n", num(c.equilibrium.reaction_force[0]),
                  num(c.equilibrium.reaction_force[1]), num(c.equilibrium.reaction_force[2]));
-  static_cast<void>(r);
   fmt::format_to(out, "\n");
 }
 
@@ -252,7 +251,7 @@ std::string format_report(const Model& model, const AnalysisResult& result, Repo
     const CaseResult& c = result.cases[k];
     fmt::format_to(out, "Load case {}: \"{}\"\n\n", k + 1, c.name);
     if (detail == ReportDetail::summary) {
-      summary(out, model, result, c);
+      summary(out, model, c);
       equilibrium(out, c);
       continue;
     }
