@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cassert>
+#include <cstring>
 
 namespace zervola::mesh_numbering {
 namespace {
@@ -101,7 +102,7 @@ WideLevelScreen::WideLevelScreen(const NodeLists& neighbours)
       touched_(static_cast<std::size_t>(n_nodes_) + 1, 0),
       frontier_nodes_(static_cast<std::size_t>(n_nodes_) + 1, 0),
       frontier_starts_(static_cast<std::size_t>(n_nodes_) + 1, Starts{}),
-      in_order_(static_cast<std::size_t>(n_nodes_) / 64 + 1, 0),
+      in_order_(static_cast<std::size_t>(n_nodes_) + k_flags_per_word, 0),
       reach_low_(static_cast<std::size_t>(n_nodes_), ~std::uint32_t{0}),
       reach_high_(static_cast<std::size_t>(n_nodes_), 0) {
   for (Index v = 1; v <= n_nodes_; ++v) {
@@ -159,7 +160,7 @@ void WideLevelScreen::sweep_group(Index bound) {
   std::uint32_t* const touched = touched_.data();
   std::uint32_t* const frontier_nodes = frontier_nodes_.data();
   Starts* const frontier_starts = frontier_starts_.data();
-  Word* const in_order = in_order_.data();
+  unsigned char* const in_order = in_order_.data();
   const std::uint32_t* const reach_low = reach_low_.data();
   const std::uint32_t* const reach_high = reach_high_.data();
 
@@ -182,7 +183,7 @@ void WideLevelScreen::sweep_group(Index bound) {
   while (!none(active) && n_frontier != 0) {
     // Every neighbour of the level, once, as a candidate for the next level.
     // When the candidates are dense in their range of node numbers they are
-    // gathered in a bitmap and taken in increasing order, so that the next
+    // flagged by node and taken in increasing order, so that the next
     // level walks the node arrays forwards; otherwise in a list.
     std::uint32_t lowest = ~std::uint32_t{0};
     std::uint32_t highest = 0;
@@ -190,8 +191,8 @@ void WideLevelScreen::sweep_group(Index bound) {
       lowest = std::min(lowest, reach_low[frontier_nodes[f]]);
       highest = std::max(highest, reach_high[frontier_nodes[f]]);
     }
-    const std::size_t first_word = lowest / 64;
-    const std::size_t last_word = highest / 64;
+    const std::size_t first_word = lowest / k_flags_per_word;
+    const std::size_t last_word = highest / k_flags_per_word;
     const bool dense = lowest <= highest && last_word - first_word < k_dense_ratio * n_frontier;
     const std::size_t n_level = n_frontier;
     n_frontier = 0;
@@ -214,17 +215,19 @@ void WideLevelScreen::sweep_group(Index bound) {
         for (std::size_t k = first[v]; k < end; ++k) {
           const std::uint32_t w = adjacent[k];
           next[w] |= from;
-          in_order[w / 64] |= Word{1} << (w % 64);
+          in_order[w] = 1;
         }
       }
       // The frontier list is read to its end before take overwrites it:
       // take writes at most as many entries as it has taken.
       for (std::size_t i = first_word; i <= last_word; ++i) {
-        Word bits = in_order[i];
-        in_order[i] = 0;
-        while (bits != 0) {
-          take(static_cast<std::uint32_t>(64 * i + static_cast<std::size_t>(std::countr_zero(bits))));
-          bits &= bits - 1;
+        Word flags;
+        std::memcpy(&flags, in_order + k_flags_per_word * i, sizeof flags);
+        if (flags == 0) continue;
+        std::memset(in_order + k_flags_per_word * i, 0, sizeof flags);
+        for (; flags != 0; flags &= flags - 1) {
+          const auto byte = static_cast<std::size_t>(std::countr_zero(flags)) / 8;
+          take(static_cast<std::uint32_t>(k_flags_per_word * i + byte));
         }
       }
     } else {

@@ -52,9 +52,10 @@ class WideLevelScreen {
   static constexpr Index k_group_size = 64 * static_cast<Index>(k_words);
   // How many nodes the search for a group's members may visit.
   static constexpr Index k_group_search = 8 * k_group_size;
-  // A level's candidates go through the bitmap when the words that their
-  // range of node numbers spans are fewer than this many per node of the
-  // level (scanning the words then costs less than the level itself).
+  // A level's candidates go through the flags when the words of flags that
+  // their range of node numbers spans are fewer than this many per node of
+  // the level (scanning the words then costs less than the level itself).
+  static constexpr std::size_t k_flags_per_word = sizeof(Word);
   static constexpr std::size_t k_dense_ratio = 4;
 
   void form_group(HostInt first);
@@ -82,8 +83,9 @@ class WideLevelScreen {
   std::vector<std::uint32_t> touched_;
   std::vector<std::uint32_t> frontier_nodes_;
   std::vector<Starts> frontier_starts_;
-  // One bit per node: the candidates of a level, to take them in order.
-  std::vector<Word> in_order_;
+  // One flag byte per node (plain stores, no read-modify-write): the
+  // candidates of a level, to take them in order, read a word at a time.
+  std::vector<unsigned char> in_order_;
   // By 0-based node: its lowest and highest 0-based neighbour (none: the
   // largest number and 0).
   std::vector<std::uint32_t> reach_low_;
