@@ -105,23 +105,39 @@ WideLevelScreen::WideLevelScreen(const NodeLists& neighbours)
       in_order_(static_cast<std::size_t>(n_nodes_) + k_flags_per_word, 0),
       reach_low_(static_cast<std::size_t>(n_nodes_), ~std::uint32_t{0}),
       reach_high_(static_cast<std::size_t>(n_nodes_), 0) {
-  for (Index v = 1; v <= n_nodes_; ++v) {
-    const auto node = static_cast<std::size_t>(v - 1);
-    for (const HostInt w : neighbours(v)) {
-      const auto neighbour = static_cast<std::uint32_t>(w - 1);
-      adjacent_.push_back(neighbour);
-      reach_low_[node] = std::min(reach_low_[node], neighbour);
-      reach_high_[node] = std::max(reach_high_[node], neighbour);
+  // The groups, formed in the order in which the starts come: the group of
+  // a start holds it and the nearest starts that no earlier group holds.
+  place_.assign(static_cast<std::size_t>(n_nodes_), 0);
+  group_of_.assign(static_cast<std::size_t>(n_nodes_), 0);
+  group_begin_.push_back(0);
+  for (Index s = 1; s <= n_nodes_; ++s) {
+    if (grouped_(s) == Mark::set) continue;
+    form_group(static_cast<HostInt>(s));
+    for (const HostInt v : group_) {
+      place_[static_cast<std::size_t>(v - 1)] = static_cast<std::uint32_t>(node_at_.size());
+      group_of_[static_cast<std::size_t>(v - 1)] = static_cast<std::uint32_t>(swept_.size());
+      node_at_.push_back(v);
     }
-    first_[node + 1] = adjacent_.size();
+    group_begin_.push_back(node_at_.size());
+    swept_.push_back(Mark::clear);
+  }
+  for (std::size_t p = 0; p < node_at_.size(); ++p) {
+    for (const HostInt w : neighbours(node_at_[p])) {
+      const std::uint32_t neighbour = place_[static_cast<std::size_t>(w - 1)];
+      adjacent_.push_back(neighbour);
+      reach_low_[p] = std::min(reach_low_[p], neighbour);
+      reach_high_[p] = std::max(reach_high_[p], neighbour);
+    }
+    first_[p + 1] = adjacent_.size();
   }
 }
 
 bool WideLevelScreen::certainly_abandoned(HostInt start, Index bound) {
   assert(bound >= 1);
-  if (grouped_(start) == Mark::clear) {
-    form_group(start);
-    sweep_group(bound);
+  const std::uint32_t group = group_of_[static_cast<std::size_t>(start - 1)];
+  if (swept_[group] == Mark::clear) {
+    swept_[group] = Mark::set;
+    sweep_group(group, bound);
   }
   return wide_(start) == Mark::set;
 }
@@ -149,7 +165,7 @@ void WideLevelScreen::form_group(HostInt first) {
   }
 }
 
-void WideLevelScreen::sweep_group(Index bound) {
+void WideLevelScreen::sweep_group(std::size_t group, Index bound) {
   // Plain pointers: the compiler need not assume that a store through one
   // array changes another.
   const std::size_t* const first = first_.data();
@@ -164,12 +180,13 @@ void WideLevelScreen::sweep_group(Index bound) {
   const std::uint32_t* const reach_low = reach_low_.data();
   const std::uint32_t* const reach_high = reach_high_.data();
 
-  const std::size_t n_starts = group_.size();
+  const std::size_t begin = group_begin_[group];
+  const std::size_t n_starts = group_begin_[group + 1] - begin;
   Starts active{};
   std::size_t n_frontier = 0;
   std::size_t n_touched = 0;
   for (std::size_t k = 0; k < n_starts; ++k) {
-    const auto s = static_cast<std::uint32_t>(group_[k] - 1);
+    const auto s = static_cast<std::uint32_t>(begin + k);
     Starts bit{};
     bit[k / 64] = Word{1} << (k % 64);
     active |= bit;
@@ -253,7 +270,7 @@ void WideLevelScreen::sweep_group(Index bound) {
     active &= ~wide;
     for (std::size_t i = 0; i < k_words; ++i) {
       for (Word bits = wide[i]; bits != 0; bits &= bits - 1)
-        wide_(group_[64 * i + static_cast<std::size_t>(std::countr_zero(bits))]) = Mark::set;
+        wide_(node_at_[begin + 64 * i + static_cast<std::size_t>(std::countr_zero(bits))]) = Mark::set;
     }
   }
   for (std::size_t t = 0; t < n_touched; ++t) seen[touched[t]] = Starts{};

@@ -59,13 +59,21 @@ class WideLevelScreen {
   static constexpr std::size_t k_dense_ratio = 4;
 
   void form_group(HostInt first);
-  void sweep_group(Index bound);
+  void sweep_group(std::size_t group, Index bound);
 
   const NodeLists& neighbours_;
   Index n_nodes_;
-  // The neighbour lists again, compressed and 0-based: the neighbours of
-  // node v + 1 are adjacent_[first_[v] .. first_[v + 1]) (less indirection
-  // in the sweep).
+  // The sweeps see the nodes by place: the members of group 0 first, then
+  // those of group 1, and so on, so that near nodes lie near in memory.
+  // node_at_[p]: the node at place p; place_[v - 1]: the place of node v.
+  std::vector<HostInt> node_at_;
+  std::vector<std::uint32_t> place_;
+  // Group g holds the places group_begin_[g] .. group_begin_[g + 1] - 1.
+  std::vector<std::size_t> group_begin_;
+  std::vector<std::uint32_t> group_of_;  // by node - 1
+  std::vector<Mark> swept_;              // by group
+  // The neighbour lists again, compressed and by place: the neighbours of
+  // place p are adjacent_[first_[p] .. first_[p + 1]).
   std::vector<std::size_t> first_;
   std::vector<std::uint32_t> adjacent_;
   WorkArray<Mark> grouped_;
@@ -73,8 +81,8 @@ class WideLevelScreen {
   WorkArray<HostInt> search_stamp_;  // the start of the search that last saw a node
   std::vector<HostInt> group_;
   std::vector<HostInt> search_;
-  // By 0-based node: the starts that reached the node, and those that reach
-  // it in the level being formed (both all clear between sweeps).
+  // By place: the starts that reached the node, and those that reach it in
+  // the level being formed (both all clear between sweeps).
   std::vector<Starts> seen_;
   std::vector<Starts> next_;
   // One more entry than nodes each: a write past the current length is
@@ -83,10 +91,10 @@ class WideLevelScreen {
   std::vector<std::uint32_t> touched_;
   std::vector<std::uint32_t> frontier_nodes_;
   std::vector<Starts> frontier_starts_;
-  // One flag byte per node (plain stores, no read-modify-write): the
+  // One flag byte per place (plain stores, no read-modify-write): the
   // candidates of a level, to take them in order, read a word at a time.
   std::vector<unsigned char> in_order_;
-  // By 0-based node: its lowest and highest 0-based neighbour (none: the
+  // By place: the lowest and highest place of a neighbour (none: the
   // largest number and 0).
   std::vector<std::uint32_t> reach_low_;
   std::vector<std::uint32_t> reach_high_;
