@@ -3,14 +3,26 @@
 #include <algorithm>
 #include <bit>
 #include <cassert>
+#include <cstring>
 
 namespace zervola::mesh_numbering {
 namespace {
 
 using Word = std::uint64_t;
+constexpr std::size_t k_words = 2;
+using Starts = Word __attribute__((vector_size(8 * k_words)));
 
-// Bit-sliced counters, one per bit of a word: bit k of plane b is bit b of
-// the k-th counter. Words are added into four low planes (no branch); every
+bool none(const Starts& set) {
+  Word any = 0;
+  for (std::size_t i = 0; i < k_words; ++i) any |= set[i];
+  return any == 0;
+}
+
+// 0 or 1: whether the set has a start.
+std::size_t any_of(const Starts& set) { return static_cast<std::size_t>(!none(set)); }
+
+// Bit-sliced counters, one per bit of a set: bit k of plane b is bit b of
+// the k-th counter. Sets are added into four low planes (no branch); every
 // fifteen additions, before the low counters can overflow, they are carried
 // into the high planes.
 class LevelCounters {
@@ -21,22 +33,24 @@ class LevelCounters {
     assert(n_high_ <= k_max_planes);
   }
 
-  void add(Word word) {
-    for (Word& plane : low_) {
-      const Word carry = plane & word;
-      plane ^= word;
-      word = carry;
+  void add(const Starts& added) {
+    Starts set = added;
+    for (Starts& plane : low_) {
+      const Starts carry = plane & set;
+      plane ^= set;
+      set = carry;
     }
     if (++pending_ == k_low_capacity) carry_low();
   }
 
-  // The counters that are at least bound; all counters are 0 afterwards.
-  Word take_at_least(Index bound) {
+  // result: the counters that are at least bound; all counters are 0
+  // afterwards.
+  void take_at_least(Index bound, Starts& result) {
     carry_low();
-    Word result = 0;
+    result = Starts{};
     if ((static_cast<std::uint64_t>(bound) >> n_high_) == 0) {
-      Word greater = 0;
-      Word equal = ~Word{0};
+      Starts greater{};
+      Starts equal = ~Starts{};
       for (std::size_t b = n_high_; b-- > 0;) {
         if (((static_cast<std::uint64_t>(bound) >> b) & 1U) != 0) {
           equal &= high_[b];
@@ -47,8 +61,7 @@ class LevelCounters {
       }
       result = greater | equal;
     }
-    for (std::size_t b = 0; b < n_high_; ++b) high_[b] = 0;
-    return result;
+    for (std::size_t b = 0; b < n_high_; ++b) high_[b] = Starts{};
   }
 
  private:
@@ -57,10 +70,10 @@ class LevelCounters {
   static constexpr std::size_t k_max_planes = 66;
 
   void carry_low() {
-    Word carry = 0;
+    Starts carry{};
     for (std::size_t b = 0; b < n_high_; ++b) {
-      const Word x = b < k_low_planes ? low_[b] : 0;
-      const Word h = high_[b];
+      const Starts x = b < k_low_planes ? low_[b] : Starts{};
+      const Starts h = high_[b];
       high_[b] = h ^ x ^ carry;
       carry = (h & x) | (carry & (h ^ x));
     }
@@ -69,8 +82,8 @@ class LevelCounters {
   }
 
   std::size_t n_high_;
-  std::array<Word, k_low_planes> low_{};
-  std::array<Word, k_max_planes> high_{};
+  std::array<Starts, k_low_planes> low_{};
+  std::array<Starts, k_max_planes> high_{};
   int pending_ = 0;
 };
 
@@ -83,24 +96,48 @@ WideLevelScreen::WideLevelScreen(const NodeLists& neighbours)
       grouped_(n_nodes_, Mark::clear),
       wide_(n_nodes_, Mark::clear),
       search_stamp_(n_nodes_, 0),
-      seen_(static_cast<std::size_t>(n_nodes_), 0),
-      next_(static_cast<std::size_t>(n_nodes_), 0),
+      seen_(static_cast<std::size_t>(n_nodes_), Starts{}),
+      next_(static_cast<std::size_t>(n_nodes_), Starts{}),
       candidates_(static_cast<std::size_t>(n_nodes_) + 1, 0),
       touched_(static_cast<std::size_t>(n_nodes_) + 1, 0),
       frontier_nodes_(static_cast<std::size_t>(n_nodes_) + 1, 0),
-      frontier_starts_(static_cast<std::size_t>(n_nodes_) + 1, 0),
-      in_order_(static_cast<std::size_t>(n_nodes_) / 64 + 1, 0) {
-  for (Index v = 1; v <= n_nodes_; ++v) {
-    for (const HostInt w : neighbours(v)) adjacent_.push_back(static_cast<std::uint32_t>(w - 1));
-    first_[static_cast<std::size_t>(v)] = adjacent_.size();
+      frontier_starts_(static_cast<std::size_t>(n_nodes_) + 1, Starts{}),
+      in_order_(static_cast<std::size_t>(n_nodes_) + k_flags_per_word, 0),
+      reach_low_(static_cast<std::size_t>(n_nodes_), ~std::uint32_t{0}),
+      reach_high_(static_cast<std::size_t>(n_nodes_), 0) {
+  // The groups, formed in the order in which the starts come: the group of
+  // a start holds it and the nearest starts that no earlier group holds.
+  place_.assign(static_cast<std::size_t>(n_nodes_), 0);
+  group_of_.assign(static_cast<std::size_t>(n_nodes_), 0);
+  group_begin_.push_back(0);
+  for (Index s = 1; s <= n_nodes_; ++s) {
+    if (grouped_(s) == Mark::set) continue;
+    form_group(static_cast<HostInt>(s));
+    for (const HostInt v : group_) {
+      place_[static_cast<std::size_t>(v - 1)] = static_cast<std::uint32_t>(node_at_.size());
+      group_of_[static_cast<std::size_t>(v - 1)] = static_cast<std::uint32_t>(swept_.size());
+      node_at_.push_back(v);
+    }
+    group_begin_.push_back(node_at_.size());
+    swept_.push_back(Mark::clear);
+  }
+  for (std::size_t p = 0; p < node_at_.size(); ++p) {
+    for (const HostInt w : neighbours(node_at_[p])) {
+      const std::uint32_t neighbour = place_[static_cast<std::size_t>(w - 1)];
+      adjacent_.push_back(neighbour);
+      reach_low_[p] = std::min(reach_low_[p], neighbour);
+      reach_high_[p] = std::max(reach_high_[p], neighbour);
+    }
+    first_[p + 1] = adjacent_.size();
   }
 }
 
 bool WideLevelScreen::certainly_abandoned(HostInt start, Index bound) {
   assert(bound >= 1);
-  if (grouped_(start) == Mark::clear) {
-    form_group(start);
-    sweep_group(bound);
+  const std::uint32_t group = group_of_[static_cast<std::size_t>(start - 1)];
+  if (swept_[group] == Mark::clear) {
+    swept_[group] = Mark::set;
+    sweep_group(group, bound);
   }
   return wide_(start) == Mark::set;
 }
@@ -128,26 +165,30 @@ void WideLevelScreen::form_group(HostInt first) {
   }
 }
 
-void WideLevelScreen::sweep_group(Index bound) {
+void WideLevelScreen::sweep_group(std::size_t group, Index bound) {
   // Plain pointers: the compiler need not assume that a store through one
   // array changes another.
   const std::size_t* const first = first_.data();
   const std::uint32_t* const adjacent = adjacent_.data();
-  Word* const seen = seen_.data();
-  Word* const next = next_.data();
+  Starts* const seen = seen_.data();
+  Starts* const next = next_.data();
   std::uint32_t* const candidates = candidates_.data();
   std::uint32_t* const touched = touched_.data();
   std::uint32_t* const frontier_nodes = frontier_nodes_.data();
-  Word* const frontier_starts = frontier_starts_.data();
-  Word* const in_order = in_order_.data();
+  Starts* const frontier_starts = frontier_starts_.data();
+  unsigned char* const in_order = in_order_.data();
+  const std::uint32_t* const reach_low = reach_low_.data();
+  const std::uint32_t* const reach_high = reach_high_.data();
 
-  const std::size_t n_starts = group_.size();
-  Word active = 0;
+  const std::size_t begin = group_begin_[group];
+  const std::size_t n_starts = group_begin_[group + 1] - begin;
+  Starts active{};
   std::size_t n_frontier = 0;
   std::size_t n_touched = 0;
   for (std::size_t k = 0; k < n_starts; ++k) {
-    const auto s = static_cast<std::uint32_t>(group_[k] - 1);
-    const Word bit = Word{1} << k;
+    const auto s = static_cast<std::uint32_t>(begin + k);
+    Starts bit{};
+    bit[k / 64] = Word{1} << (k % 64);
     active |= bit;
     frontier_nodes[n_frontier] = s;
     frontier_starts[n_frontier] = bit;
@@ -156,68 +197,83 @@ void WideLevelScreen::sweep_group(Index bound) {
     touched[n_touched++] = s;
   }
   LevelCounters level_size(n_nodes_);
-  while (active != 0 && n_frontier != 0) {
+  while (!none(active) && n_frontier != 0) {
     // Every neighbour of the level, once, as a candidate for the next level.
-    std::size_t n_candidates = 0;
+    // When the candidates are dense in their range of node numbers they are
+    // flagged by node and taken in increasing order, so that the next
+    // level walks the node arrays forwards; otherwise in a list.
     std::uint32_t lowest = ~std::uint32_t{0};
     std::uint32_t highest = 0;
     for (std::size_t f = 0; f < n_frontier; ++f) {
-      const std::uint32_t v = frontier_nodes[f];
-      const Word from = frontier_starts[f];
-      const std::size_t end = first[v + 1];
-      for (std::size_t k = first[v]; k < end; ++k) {
-        const std::uint32_t w = adjacent[k];
-        const Word before = next[w];
-        next[w] = before | from;
-        candidates[n_candidates] = w;
-        n_candidates += static_cast<std::size_t>(before == 0);
-      }
+      lowest = std::min(lowest, reach_low[frontier_nodes[f]]);
+      highest = std::max(highest, reach_high[frontier_nodes[f]]);
     }
-    for (std::size_t c = 0; c < n_candidates; ++c) {
-      lowest = std::min(lowest, candidates[c]);
-      highest = std::max(highest, candidates[c]);
-    }
-    // The next level of every start still in the sweep: what is new. When
-    // the candidates are dense in their range of node numbers, they are taken
-    // in increasing order (through a bitmap), so that the next level walks
-    // the node arrays forwards instead of at random.
+    const std::size_t first_word = lowest / k_flags_per_word;
+    const std::size_t last_word = highest / k_flags_per_word;
+    const bool dense = lowest <= highest && last_word - first_word < k_dense_ratio * n_frontier;
+    const std::size_t n_level = n_frontier;
     n_frontier = 0;
     auto take = [&](std::uint32_t w) {
-      const Word had = seen[w];
-      const Word fresh = next[w] & ~had & active;
-      next[w] = 0;
+      const Starts had = seen[w];
+      const Starts fresh = next[w] & ~had & active;
+      next[w] = Starts{};
       seen[w] = had | fresh;
       touched[n_touched] = w;
-      n_touched += static_cast<std::size_t>((had == 0) & (fresh != 0));
+      n_touched += (1 - any_of(had)) & any_of(fresh);
       frontier_nodes[n_frontier] = w;
       frontier_starts[n_frontier] = fresh;
-      n_frontier += static_cast<std::size_t>(fresh != 0);
+      n_frontier += any_of(fresh);
     };
-    const std::size_t first_word = lowest / 64;
-    const std::size_t last_word = highest / 64;
-    if (n_candidates != 0 && last_word - first_word < n_candidates) {
-      for (std::size_t c = 0; c < n_candidates; ++c)
-        in_order[candidates[c] / 64] |= Word{1} << (candidates[c] % 64);
+    if (dense) {
+      for (std::size_t f = 0; f < n_level; ++f) {
+        const std::uint32_t v = frontier_nodes[f];
+        const Starts from = frontier_starts[f];
+        const std::size_t end = first[v + 1];
+        for (std::size_t k = first[v]; k < end; ++k) {
+          const std::uint32_t w = adjacent[k];
+          next[w] |= from;
+          in_order[w] = 1;
+        }
+      }
+      // The frontier list is read to its end before take overwrites it:
+      // take writes at most as many entries as it has taken.
       for (std::size_t i = first_word; i <= last_word; ++i) {
-        Word bits = in_order[i];
-        in_order[i] = 0;
-        while (bits != 0) {
-          take(static_cast<std::uint32_t>(64 * i + static_cast<std::size_t>(std::countr_zero(bits))));
-          bits &= bits - 1;
+        Word flags;
+        std::memcpy(&flags, in_order + k_flags_per_word * i, sizeof flags);
+        if (flags == 0) continue;
+        std::memset(in_order + k_flags_per_word * i, 0, sizeof flags);
+        for (; flags != 0; flags &= flags - 1) {
+          const auto byte = static_cast<std::size_t>(std::countr_zero(flags)) / 8;
+          take(static_cast<std::uint32_t>(k_flags_per_word * i + byte));
         }
       }
     } else {
+      std::size_t n_candidates = 0;
+      for (std::size_t f = 0; f < n_level; ++f) {
+        const std::uint32_t v = frontier_nodes[f];
+        const Starts from = frontier_starts[f];
+        const std::size_t end = first[v + 1];
+        for (std::size_t k = first[v]; k < end; ++k) {
+          const std::uint32_t w = adjacent[k];
+          const Starts before = next[w];
+          next[w] = before | from;
+          candidates[n_candidates] = w;
+          n_candidates += 1 - any_of(before);
+        }
+      }
       for (std::size_t c = 0; c < n_candidates; ++c) take(candidates[c]);
     }
     for (std::size_t f = 0; f < n_frontier; ++f) level_size.add(frontier_starts[f]);
-    Word wide = level_size.take_at_least(bound) & active;
+    Starts wide;
+    level_size.take_at_least(bound, wide);
+    wide &= active;
     active &= ~wide;
-    while (wide != 0) {
-      wide_(group_[static_cast<std::size_t>(std::countr_zero(wide))]) = Mark::set;
-      wide &= wide - 1;
+    for (std::size_t i = 0; i < k_words; ++i) {
+      for (Word bits = wide[i]; bits != 0; bits &= bits - 1)
+        wide_(node_at_[begin + 64 * i + static_cast<std::size_t>(std::countr_zero(bits))]) = Mark::set;
     }
   }
-  for (std::size_t t = 0; t < n_touched; ++t) seen[touched[t]] = 0;
+  for (std::size_t t = 0; t < n_touched; ++t) seen[touched[t]] = Starts{};
 }
 
 }  // namespace zervola::mesh_numbering

@@ -9,9 +9,10 @@
 // when the mesh is in one piece and some level L >= 1 holds `bound` nodes or
 // more, the trial from s reaches a difference of `bound` and is abandoned.
 //
-// The screen finds such levels for 64 start nodes at once: the starts are
+// The screen finds such levels for 128 start nodes at once: the starts are
 // grouped with near neighbours, and one level-by-level sweep carries a
-// 64-bit set per node (bit k: reached from the k-th start of the group).
+// set of starts per node (bit k: reached from the k-th start of the group),
+// 128 bits in one machine vector.
 // Level sizes are summed per bit in bit-sliced counters. A start is marked
 // wide when one of its levels reaches the bound given when its group is
 // swept; later bounds are never larger, so the mark stays a proof. A start
@@ -44,18 +45,35 @@ class WideLevelScreen {
 
  private:
   using Word = std::uint64_t;
-  static constexpr Index k_group_size = 64;
+  static constexpr std::size_t k_words = 2;
+  // A set of starts of a group: bit k % 64 of word k / 64 for the k-th start,
+  // in one machine vector (the compiler's vector extension).
+  using Starts = Word __attribute__((vector_size(8 * k_words)));
+  static constexpr Index k_group_size = 64 * static_cast<Index>(k_words);
   // How many nodes the search for a group's members may visit.
   static constexpr Index k_group_search = 8 * k_group_size;
+  // A level's candidates go through the flags when the words of flags that
+  // their range of node numbers spans are fewer than this many per node of
+  // the level (scanning the words then costs less than the level itself).
+  static constexpr std::size_t k_flags_per_word = sizeof(Word);
+  static constexpr std::size_t k_dense_ratio = 4;
 
   void form_group(HostInt first);
-  void sweep_group(Index bound);
+  void sweep_group(std::size_t group, Index bound);
 
   const NodeLists& neighbours_;
   Index n_nodes_;
-  // The neighbour lists again, compressed and 0-based: the neighbours of
-  // node v + 1 are adjacent_[first_[v] .. first_[v + 1]) (less indirection
-  // in the sweep).
+  // The sweeps see the nodes by place: the members of group 0 first, then
+  // those of group 1, and so on, so that near nodes lie near in memory.
+  // node_at_[p]: the node at place p; place_[v - 1]: the place of node v.
+  std::vector<HostInt> node_at_;
+  std::vector<std::uint32_t> place_;
+  // Group g holds the places group_begin_[g] .. group_begin_[g + 1] - 1.
+  std::vector<std::size_t> group_begin_;
+  std::vector<std::uint32_t> group_of_;  // by node - 1
+  std::vector<Mark> swept_;              // by group
+  // The neighbour lists again, compressed and by place: the neighbours of
+  // place p are adjacent_[first_[p] .. first_[p + 1]).
   std::vector<std::size_t> first_;
   std::vector<std::uint32_t> adjacent_;
   WorkArray<Mark> grouped_;
@@ -63,18 +81,23 @@ class WideLevelScreen {
   WorkArray<HostInt> search_stamp_;  // the start of the search that last saw a node
   std::vector<HostInt> group_;
   std::vector<HostInt> search_;
-  // By 0-based node: the starts that reached the node, and those that reach
-  // it in the level being formed (both all clear between sweeps).
-  std::vector<Word> seen_;
-  std::vector<Word> next_;
+  // By place: the starts that reached the node, and those that reach it in
+  // the level being formed (both all clear between sweeps).
+  std::vector<Starts> seen_;
+  std::vector<Starts> next_;
   // One more entry than nodes each: a write past the current length is
   // harmless.
   std::vector<std::uint32_t> candidates_;
   std::vector<std::uint32_t> touched_;
   std::vector<std::uint32_t> frontier_nodes_;
-  std::vector<Word> frontier_starts_;
-  // One bit per node: the candidates of a level, to take them in order.
-  std::vector<Word> in_order_;
+  std::vector<Starts> frontier_starts_;
+  // One flag byte per place (plain stores, no read-modify-write): the
+  // candidates of a level, to take them in order, read a word at a time.
+  std::vector<unsigned char> in_order_;
+  // By place: the lowest and highest place of a neighbour (none: the
+  // largest number and 0).
+  std::vector<std::uint32_t> reach_low_;
+  std::vector<std::uint32_t> reach_high_;
 };
 
 }  // namespace zervola::mesh_numbering
