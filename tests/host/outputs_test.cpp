@@ -193,3 +193,63 @@ TEST(Outputs, UnknownLoadCaseForTheDrawing) {
 
 }  // namespace
 }  // namespace zervola::host::test
+
+namespace zervola::host::test {
+namespace {
+
+// Drawing every member the other way round (its hinge with it) is the same
+// frame: the same displacements and reactions at the same points, and each
+// member's end values exchanged (axial force and torque keep their sign, the
+// moments their size).
+TEST(Outputs, DrawingDirectionDoesNotChangeTheFrame) {
+  json model = json::parse(read_text(examples_dir() + "/office_frame.json"), nullptr, true, true);
+  json reversed = model;
+  for (json& m : reversed["members"]) {
+    const json from = m.at("from");
+    m["from"] = m.at("to");
+    m["to"] = from;
+    const std::string release = m.contains("release") ? m.at("release").get<std::string>() : "none";
+    if (release == "hinge_start") m["release"] = "hinge_end";
+    if (release == "hinge_end") m["release"] = "hinge_start";
+  }
+  const ScratchDirectory dir;
+  ASSERT_EQ(run_frame({dir.write("a.json", model.dump()), "-q", "--json", dir.path("a.out")}).exit_status, 0);
+  ASSERT_EQ(run_frame({dir.write("b.json", reversed.dump()), "-q", "--json", dir.path("b.out")}).exit_status, 0);
+  const json a = read_json(dir.path("a.out"));
+  const json b = read_json(dir.path("b.out"));
+  const auto key = [](const json& n) {
+    return std::array<double, 3>{n["x"].get<double>(), n["y"].get<double>(), n["z"].get<double>()};
+  };
+  std::map<std::array<double, 3>, std::size_t> b_node;
+  for (const json& n : b["nodes"]) b_node[key(n)] = n["node"].get<std::size_t>();
+  for (std::size_t c = 0; c < 2; ++c) {
+    const json& ca = a["load_cases"][c];
+    const json& cb = b["load_cases"][c];
+    double scale_u = 0.0, scale_f = 0.0;
+    for (const json& d : ca["displacements"])
+      for (const json& v : d["u"]) scale_u = std::max(scale_u, std::abs(v.get<double>()));
+    for (const json& f : ca["end_forces"])
+      for (const json& v : f["f"]) scale_f = std::max(scale_f, std::abs(v.get<double>()));
+    for (const json& n : a["nodes"]) {
+      const std::size_t i = n["node"].get<std::size_t>(), j = b_node.at(key(n));
+      for (std::size_t k = 0; k < 6; ++k)
+        EXPECT_NEAR(ca["displacements"][i - 1]["u"][k].get<double>(),
+                    cb["displacements"][j - 1]["u"][k].get<double>(), 1e-9 * scale_u);
+    }
+    for (std::size_t e = 0; e < ca["end_forces"].size(); ++e) {
+      const json& fa = ca["end_forces"][e]["f"];
+      const json& fb = cb["end_forces"][e]["f"];
+      for (std::size_t k : {0u, 3u}) {  // N and T: the same at the exchanged ends
+        EXPECT_NEAR(fa[k].get<double>(), fb[k + 6].get<double>(), 1e-9 * scale_f) << e;
+        EXPECT_NEAR(fa[k + 6].get<double>(), fb[k].get<double>(), 1e-9 * scale_f) << e;
+      }
+      for (std::size_t k : {4u, 5u}) {  // My, Mz: the same size at the exchanged ends
+        EXPECT_NEAR(std::abs(fa[k].get<double>()), std::abs(fb[k + 6].get<double>()), 1e-9 * scale_f) << e;
+        EXPECT_NEAR(std::abs(fa[k + 6].get<double>()), std::abs(fb[k].get<double>()), 1e-9 * scale_f) << e;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zervola::host::test
