@@ -45,10 +45,15 @@ class WideLevelScreen {
 
  private:
   using Word = std::uint64_t;
-  static constexpr std::size_t k_words = 2;
+  static constexpr std::size_t k_words = 4;
   // A set of starts of a group: bit k % 64 of word k / 64 for the k-th start,
   // in one machine vector (the compiler's vector extension).
   using Starts = Word __attribute__((vector_size(8 * k_words)));
+  // A set in storage, aligned to its size (the vector type alone is aligned
+  // less where the compiler targets no 256-bit vectors).
+  struct alignas(8 * k_words) StartsSlot {
+    Starts bits{};
+  };
   static constexpr Index k_group_size = 64 * static_cast<Index>(k_words);
   // How many nodes the search for a group's members may visit.
   static constexpr Index k_group_search = 8 * k_group_size;
@@ -59,9 +64,18 @@ class WideLevelScreen {
   static constexpr std::size_t k_dense_ratio = 4;
 
   void form_group(HostInt first);
+  // The sweep, compiled twice: for any processor, and for one with 256-bit
+  // vectors (chosen when the processor has them).
   void sweep_group(std::size_t group, Index bound);
+  [[gnu::always_inline]] inline void sweep_group_body(std::size_t group, Index bound);
+#if defined(__x86_64__) || defined(__i386__)
+  void sweep_group_avx2(std::size_t group, Index bound);
+#endif
 
   const NodeLists& neighbours_;
+#if defined(__x86_64__) || defined(__i386__)
+  bool has_avx2_;
+#endif
   Index n_nodes_;
   // The sweeps see the nodes by place: the members of group 0 first, then
   // those of group 1, and so on, so that near nodes lie near in memory.
@@ -83,14 +97,14 @@ class WideLevelScreen {
   std::vector<HostInt> search_;
   // By place: the starts that reached the node, and those that reach it in
   // the level being formed (both all clear between sweeps).
-  std::vector<Starts> seen_;
-  std::vector<Starts> next_;
+  std::vector<StartsSlot> seen_;
+  std::vector<StartsSlot> next_;
   // One more entry than nodes each: a write past the current length is
   // harmless.
   std::vector<std::uint32_t> candidates_;
   std::vector<std::uint32_t> touched_;
   std::vector<std::uint32_t> frontier_nodes_;
-  std::vector<Starts> frontier_starts_;
+  std::vector<StartsSlot> frontier_starts_;
   // One flag byte per place (plain stores, no read-modify-write): the
   // candidates of a level, to take them in order, read a word at a time.
   std::vector<unsigned char> in_order_;
