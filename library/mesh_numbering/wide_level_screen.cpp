@@ -118,11 +118,11 @@ WideLevelScreen::WideLevelScreen(const NodeLists& neighbours)
     form_group(static_cast<HostInt>(s));
     for (const HostInt v : group_) {
       place_[static_cast<std::size_t>(v - 1)] = static_cast<std::uint32_t>(node_at_.size());
-      group_of_[static_cast<std::size_t>(v - 1)] = static_cast<std::uint32_t>(swept_.size());
+      group_of_[static_cast<std::size_t>(v - 1)] = static_cast<std::uint32_t>(swept_under_.size());
       node_at_.push_back(v);
     }
     group_begin_.push_back(node_at_.size());
-    swept_.push_back(Mark::clear);
+    swept_under_.push_back(k_not_swept);
   }
   for (std::size_t p = 0; p < node_at_.size(); ++p) {
     for (const HostInt w : neighbours(node_at_[p])) {
@@ -138,8 +138,10 @@ WideLevelScreen::WideLevelScreen(const NodeLists& neighbours)
 bool WideLevelScreen::certainly_abandoned(HostInt start, Index bound) {
   assert(bound >= 1);
   const std::uint32_t group = group_of_[static_cast<std::size_t>(start - 1)];
-  if (swept_[group] == Mark::clear) {
-    swept_[group] = Mark::set;
+  // A group swept under a larger bound is swept again for the starts that
+  // it could not mark then.
+  if (wide_(start) == Mark::clear && swept_under_[group] > bound) {
+    swept_under_[group] = bound;
     sweep_group(group, bound);
   }
   return wide_(start) == Mark::set;
@@ -205,6 +207,7 @@ void WideLevelScreen::sweep_group_body(std::size_t group, Index bound) {
   std::size_t n_frontier = 0;
   std::size_t n_touched = 0;
   for (std::size_t k = 0; k < n_starts; ++k) {
+    if (wide_(node_at_[begin + k]) == Mark::set) continue;
     const auto s = static_cast<std::uint32_t>(begin + k);
     Starts bit{};
     bit[k / 64] = Word{1} << (k % 64);

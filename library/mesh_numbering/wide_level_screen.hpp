@@ -26,6 +26,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "common/index.hpp"
@@ -40,7 +41,8 @@ class WideLevelScreen {
   explicit WideLevelScreen(const NodeLists& neighbours);
 
   // True only when the trial from start is sure to be abandoned under bound
-  // (or any smaller bound). Sweeps start's group on first use.
+  // (or any smaller bound). Sweeps start's group on first use, and again for
+  // its unmarked starts when the bound has fallen since.
   [[nodiscard]] bool certainly_abandoned(HostInt start, Index bound);
 
  private:
@@ -85,7 +87,9 @@ class WideLevelScreen {
   // Group g holds the places group_begin_[g] .. group_begin_[g + 1] - 1.
   std::vector<std::size_t> group_begin_;
   std::vector<std::uint32_t> group_of_;  // by node - 1
-  std::vector<Mark> swept_;              // by group
+  // By group: the bound of its last sweep (k_not_swept before the first).
+  std::vector<Index> swept_under_;
+  static constexpr Index k_not_swept = std::numeric_limits<Index>::max();
   // The neighbour lists again, compressed and by place: the neighbours of
   // place p are adjacent_[first_[p] .. first_[p + 1]).
   std::vector<std::size_t> first_;
