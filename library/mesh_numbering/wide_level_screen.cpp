@@ -77,7 +77,7 @@ class LevelCounters {
       high_[b] = h ^ x ^ carry;
       carry = (h & x) | (carry & (h ^ x));
     }
-    low_ = {};
+    for (Starts& plane : low_) plane = Starts{};
     pending_ = 0;
   }
 
@@ -105,7 +105,7 @@ WideLevelScreen::WideLevelScreen(const NodeLists& neighbours)
       touched_(static_cast<std::size_t>(n_nodes_) + 1, 0),
       frontier_nodes_(static_cast<std::size_t>(n_nodes_) + 1, 0),
       frontier_starts_(static_cast<std::size_t>(n_nodes_) + 1),
-      in_order_(static_cast<std::size_t>(n_nodes_) + k_flags_per_word, 0),
+      in_order_(static_cast<std::size_t>(n_nodes_) + k_flags_per_word * (k_block_words + 1), 0),
       reach_low_(static_cast<std::size_t>(n_nodes_), ~std::uint32_t{0}),
       reach_high_(static_cast<std::size_t>(n_nodes_), 0) {
   // The groups, formed in the order in which the starts come: the group of
@@ -259,14 +259,17 @@ void WideLevelScreen::sweep_group_body(std::size_t group, Index bound) {
       }
       // The frontier list is read to its end before take overwrites it:
       // take writes at most as many entries as it has taken.
-      for (std::size_t i = first_word; i <= last_word; ++i) {
-        Word flags;
-        std::memcpy(&flags, in_order + k_flags_per_word * i, sizeof flags);
-        if (flags == 0) continue;
-        std::memset(in_order + k_flags_per_word * i, 0, sizeof flags);
-        for (; flags != 0; flags &= flags - 1) {
-          const auto byte = static_cast<std::size_t>(std::countr_zero(flags)) / 8;
-          take(static_cast<std::uint32_t>(k_flags_per_word * i + byte));
+      // Four words at a time: most blocks of the range are empty.
+      for (std::size_t block = first_word; block <= last_word; block += k_block_words) {
+        std::array<Word, k_block_words> flags;
+        std::memcpy(flags.data(), in_order + k_flags_per_word * block, sizeof flags);
+        if ((flags[0] | flags[1] | flags[2] | flags[3]) == 0) continue;
+        std::memset(in_order + k_flags_per_word * block, 0, sizeof flags);
+        for (std::size_t j = 0; j < k_block_words; ++j) {
+          for (Word word = flags[j]; word != 0; word &= word - 1) {
+            const auto byte = static_cast<std::size_t>(std::countr_zero(word)) / 8;
+            take(static_cast<std::uint32_t>(k_flags_per_word * (block + j) + byte));
+          }
         }
       }
     } else {

@@ -64,6 +64,9 @@ class WideLevelScreen {
   // the level (scanning the words then costs less than the level itself).
   static constexpr std::size_t k_flags_per_word = sizeof(Word);
   static constexpr std::size_t k_dense_ratio = 4;
+  // The flags are read in blocks of this many words (the flag storage has
+  // room for a block past the last node).
+  static constexpr std::size_t k_block_words = 4;
 
   void form_group(HostInt first);
   // The sweep, compiled twice: for any processor, and for one with 256-bit
