@@ -8,13 +8,12 @@
 namespace zervola::mesh_numbering {
 namespace {
 
-using Word = std::uint64_t;
-constexpr std::size_t k_words = 4;
-using Starts = Word __attribute__((vector_size(8 * k_words)));
+using Word = StartWord;
+using Starts = StartSet;
 
 [[gnu::always_inline]] inline bool none(const Starts& set) {
   Word any = 0;
-  for (std::size_t i = 0; i < k_words; ++i) any |= set[i];
+  for (std::size_t i = 0; i < k_start_words; ++i) any |= set[i];
   return any == 0;
 }
 
@@ -89,10 +88,10 @@ class LevelCounters {
 
 }  // namespace
 
-WideLevelScreen::WideLevelScreen(const NodeLists& neighbours)
+WideLevelScreen::WideLevelScreen(const NodeLists& neighbours, [[maybe_unused]] VectorUnits units)
     : neighbours_(neighbours),
 #if defined(__x86_64__) || defined(__i386__)
-      has_avx2_(__builtin_cpu_supports("avx2") != 0),
+      has_avx2_(units == VectorUnits::widest && __builtin_cpu_supports("avx2") != 0),
 #endif
       n_nodes_(neighbours.n_lists()),
       first_(static_cast<std::size_t>(n_nodes_) + 1, 0),
@@ -293,7 +292,7 @@ void WideLevelScreen::sweep_group_body(std::size_t group, Index bound) {
     level_size.take_at_least(bound, wide);
     wide &= active;
     active &= ~wide;
-    for (std::size_t i = 0; i < k_words; ++i) {
+    for (std::size_t i = 0; i < k_start_words; ++i) {
       for (Word bits = wide[i]; bits != 0; bits &= bits - 1)
         wide_(node_at_[begin + 64 * i + static_cast<std::size_t>(std::countr_zero(bits))]) = Mark::set;
     }

@@ -9,19 +9,23 @@
 // when the mesh is in one piece and some level L >= 1 holds `bound` nodes or
 // more, the trial from s reaches a difference of `bound` and is abandoned.
 //
-// The screen finds such levels for 128 start nodes at once: the starts are
-// grouped with near neighbours, and one level-by-level sweep carries a
-// set of starts per node (bit k: reached from the k-th start of the group),
-// 128 bits in one machine vector.
-// Level sizes are summed per bit in bit-sliced counters. A start is marked
-// wide when one of its levels reaches the bound given when its group is
-// swept; later bounds are never larger, so the mark stays a proof. A start
-// leaves the sweep as soon as it is marked, and the sweep ends when no start
-// of the group is left in it.
+// The screen finds such levels for 256 start nodes at once. The starts are
+// grouped up front, in the order in which they come, each group a start and
+// the nearest starts of no earlier group; the sweeps address nodes by their
+// place in group order, so that near nodes lie near in memory. One
+// level-by-level sweep carries a 256-bit set of starts per node (bit k:
+// reached from the k-th start of the group), one machine vector where the
+// processor has 256-bit vectors. Level sizes are summed per bit in
+// bit-sliced counters. A start is marked wide when one of its levels reaches
+// the bound given when its group is swept; later bounds are never larger, so
+// the mark stays a proof. A start leaves the sweep as soon as it is marked,
+// and the sweep ends when no start of the group is left in it. A group swept
+// under a larger bound is swept again for its unmarked starts.
 //
 // The sweep runs without data-dependent branches in its inner loops (they
-// would be mispredicted about half the time): every neighbour of a level is
-// written as a candidate, and list lengths advance by 0 or 1.
+// would be mispredicted about half the time): list lengths advance by 0 or
+// 1, and the candidates of a dense level are flagged by plain byte stores and
+// taken in place order.
 
 #include <array>
 #include <cstddef>
@@ -31,14 +35,21 @@
 
 #include "common/index.hpp"
 #include "mesh_numbering/node_lists.hpp"
+#include "mesh_numbering/start_sets.hpp"
 #include "mesh_numbering/work_array.hpp"
 
 namespace zervola::mesh_numbering {
 
+// Which vector instructions the sweep may use: the widest that the processor
+// has (chosen at run time), or only those that every processor of the
+// target has (the same marks; for tests of that path).
+enum class VectorUnits { widest, portable };
+
 class WideLevelScreen {
  public:
   // The neighbour lists of a mesh in one piece.
-  explicit WideLevelScreen(const NodeLists& neighbours);
+  explicit WideLevelScreen(const NodeLists& neighbours,
+                           VectorUnits units = VectorUnits::widest);
 
   // True only when the trial from start is sure to be abandoned under bound
   // (or any smaller bound). Sweeps start's group on first use, and again for
@@ -46,17 +57,10 @@ class WideLevelScreen {
   [[nodiscard]] bool certainly_abandoned(HostInt start, Index bound);
 
  private:
-  using Word = std::uint64_t;
-  static constexpr std::size_t k_words = 4;
-  // A set of starts of a group: bit k % 64 of word k / 64 for the k-th start,
-  // in one machine vector (the compiler's vector extension).
-  using Starts = Word __attribute__((vector_size(8 * k_words)));
-  // A set in storage, aligned to its size (the vector type alone is aligned
-  // less where the compiler targets no 256-bit vectors).
-  struct alignas(8 * k_words) StartsSlot {
-    Starts bits{};
-  };
-  static constexpr Index k_group_size = 64 * static_cast<Index>(k_words);
+  using Word = StartWord;
+  using Starts = StartSet;
+  using StartsSlot = StartSetSlot;
+  static constexpr Index k_group_size = static_cast<Index>(k_starts_per_set);
   // How many nodes the search for a group's members may visit.
   static constexpr Index k_group_search = 8 * k_group_size;
   // A level's candidates go through the flags when the words of flags that
