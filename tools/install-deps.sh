@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Installs, through apt-get, the Debian packages that are missing for the given
-# purpose: "build" (compilers, CMake), "test" (build plus GoogleTest and
-# Google Benchmark), "windows" (the mingw-w64 cross compilers and Wine, with
+# purpose: "build" (compilers, CMake, the libraries of zervola-frame), "test"
+# (build plus GoogleTest, Google Benchmark, and the SVG renderer and PNG reader
+# of the drawing test), "windows" (the mingw-w64 cross compilers and Wine, with
 # its 32-bit part, which needs the i386 architecture). Installed packages are
 # left alone.
 set -euo pipefail
 
 purpose="${1:-build}"
-packages=(g++ gcc cmake make binutils)
+packages=(g++ gcc cmake make binutils pkg-config)
+# zervola-frame: JSON, command line, formatting, DXF drawings.
+packages+=(nlohmann-json3-dev libcli11-dev libfmt-dev libdxflib-dev)
 if [[ "$purpose" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev)
+  packages+=(librsvg2-bin libpng-dev)
 fi
 if [[ "$purpose" == windows ]]; then
   packages=(cmake make binutils g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32

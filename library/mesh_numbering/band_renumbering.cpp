@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstddef>
+#include <vector>
 
 #include "mesh_numbering/mesh_errors.hpp"
 #include "mesh_numbering/neighbour_graph.hpp"
@@ -23,50 +25,85 @@ enum class TrialOutcome {
 class Trials {
  public:
   explicit Trials(const NodeLists& neighbours)
-      : neighbours_(neighbours),
-        n_nodes_(neighbours.n_lists()),
-        new_number_(n_nodes_, 0),
-        visit_order_(n_nodes_, 0) {}
+      : n_nodes_(neighbours.n_lists()),
+        first_(static_cast<std::size_t>(n_nodes_) + 2, 0),
+        new_number_(static_cast<std::size_t>(n_nodes_) + 1, 0),
+        visit_order_(static_cast<std::size_t>(n_nodes_) + 2, 0) {
+    for (Index v = 1; v <= n_nodes_; ++v) {
+      for (const HostInt w : neighbours(v)) adjacent_.push_back(w);
+      first_[static_cast<std::size_t>(v) + 1] = adjacent_.size();
+    }
+  }
 
   // The trial from start; on success trial_max holds its bandwidth.
+  //
+  // The inner loop has no branch on whether a neighbour is numbered yet:
+  // every neighbour is written after the tail, and the tail moves on only
+  // for an unnumbered one. d = tail - head changes only when a node is
+  // numbered, and otherwise never exceeds the largest d so far, so testing
+  // and taking the maximum after every neighbour gives the same outcome.
   TrialOutcome run(HostInt start, Index bound) {
+    const std::size_t* const first = first_.data();
+    const HostInt* const adjacent = adjacent_.data();
+    HostInt* const number = new_number_.data();
+    HostInt* const order = visit_order_.data();
     Index head = 1;
-    tail_ = 1;
-    trial_max_ = 0;
-    visit_order_(1) = start;
-    new_number_(start) = 1;
+    Index tail = 1;
+    Index trial_max = 0;
+    order[1] = start;
+    number[start] = 1;
     for (;;) {
-      const auto list = neighbours_(visit_order_(head));
-      if (!list.empty()) {
-        for (const HostInt w : list) {
-          if (new_number_(w) >= 1) continue;
-          ++tail_;
-          visit_order_(tail_) = w;
-          new_number_(w) = static_cast<HostInt>(tail_);
-          const Index d = tail_ - head;
-          if (d >= bound) return TrialOutcome::abandoned;
-          trial_max_ = std::max(trial_max_, d);
+      const auto v = static_cast<std::size_t>(order[head]);
+      const std::size_t end = first[v + 1];
+      if (first[v] != end) {
+        for (std::size_t k = first[v]; k < end; ++k) {
+          const HostInt w = adjacent[k];
+          const HostInt had = number[w];
+          const Index fresh = had < 1 ? 1 : 0;
+          order[tail + 1] = w;
+          number[w] = fresh != 0 ? static_cast<HostInt>(tail + 1) : had;
+          tail += fresh;
+          const Index d = tail - head;
+          if (d >= bound) {
+            tail_ = tail;
+            return TrialOutcome::abandoned;
+          }
+          trial_max = std::max(trial_max, d);
         }
-        if (tail_ == n_nodes_) return TrialOutcome::succeeded;
+        if (tail == n_nodes_) {
+          tail_ = tail;
+          trial_max_ = trial_max;
+          return TrialOutcome::succeeded;
+        }
       }
       ++head;
-      if (head > tail_) return TrialOutcome::ran_out;
+      if (head > tail) {
+        tail_ = tail;
+        return TrialOutcome::ran_out;
+      }
     }
   }
 
   [[nodiscard]] Index trial_max() const { return trial_max_; }
-  [[nodiscard]] HostInt new_number(Index node) const { return new_number_(node); }
+  [[nodiscard]] HostInt new_number(Index node) const {
+    return new_number_[static_cast<std::size_t>(node)];
+  }
 
   // Clears what the last trial numbered.
   void reset() {
-    for (Index p = 1; p <= tail_; ++p) new_number_(visit_order_(p)) = 0;
+    for (Index p = 1; p <= tail_; ++p)
+      new_number_[static_cast<std::size_t>(visit_order_[static_cast<std::size_t>(p)])] = 0;
   }
 
  private:
-  const NodeLists& neighbours_;
   Index n_nodes_;
-  WorkArray<HostInt> new_number_;
-  WorkArray<HostInt> visit_order_;
+  // Compressed neighbour lists: node v's are adjacent_[first_[v] .. first_[v + 1]).
+  std::vector<std::size_t> first_;
+  std::vector<HostInt> adjacent_;
+  // By node number (entry 0 unused), and by position (entry 0 unused; one
+  // spare entry after the last position for the write past the tail).
+  std::vector<HostInt> new_number_;
+  std::vector<HostInt> visit_order_;
   Index tail_ = 0;
   Index trial_max_ = 0;
 };

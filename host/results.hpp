@@ -1,0 +1,73 @@
+#pragma once
+
+// What one analysis gives: the mesh and its numbering, and per load case the
+// displacements, reactions, member end forces, extreme stresses and the
+// equilibrium check. Nodes are numbered by their first appearance among the
+// members' points (the drawing's order), whatever numbering the solver used.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model.hpp"
+
+namespace zervola::host {
+
+struct MeshSummary {
+  std::int32_t n_nodes = 0;
+  std::int32_t n_equations = 0;
+  std::int32_t bandwidth_before = 0;  // largest node-number difference
+  std::int32_t bandwidth_after = 0;
+  std::int32_t profile_before = 0;    // length of the skyline store
+  std::int32_t profile_after = 0;
+  std::int32_t column_height_before = 0;
+  std::int32_t column_height_after = 0;
+};
+
+struct MemberGeometry {
+  std::int32_t start_node = 0;  // node of the member's "from" point
+  std::int32_t end_node = 0;    // node of its "to" point
+  double length = 0.0;
+  // Local axes in global components: rows x, y, z.
+  std::array<Vector3, 3> axes{};
+};
+
+struct Equilibrium {
+  Vector3 applied_force{};
+  Vector3 applied_moment{};   // about the origin
+  Vector3 reaction_force{};
+  Vector3 reaction_moment{};  // about the origin
+  Vector3 force_residual{};
+  Vector3 moment_residual{};
+  double relative_force_residual = 0.0;
+  double relative_moment_residual = 0.0;
+};
+
+struct Reaction {
+  std::int32_t node = 0;
+  std::array<double, 6> value{};  // what supports and springs exert on the node
+};
+
+struct CaseResult {
+  std::string name;
+  std::vector<std::array<double, 6>> displacements;       // per node
+  std::vector<Reaction> reactions;                        // supported nodes
+  std::vector<std::array<double, 12>> end_forces;         // per member, local axes
+  std::vector<std::array<double, 12>> end_displacements;  // per member, local axes
+  std::vector<double> stress_max;                         // per member, force/length^2
+  std::vector<double> stress_min;
+  Equilibrium equilibrium;
+};
+
+struct AnalysisResult {
+  MeshSummary mesh;
+  std::vector<Point3> nodes;  // per node, 1-based numbers at index number - 1
+  std::vector<MemberGeometry> members;
+  std::vector<CaseResult> cases;
+};
+
+// The equilibrium check passes when both relative residuals are below this.
+inline constexpr double k_equilibrium_tolerance = 1.0e-6;
+
+}  // namespace zervola::host

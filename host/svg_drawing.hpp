@@ -1,0 +1,34 @@
+#pragma once
+
+// A drawing of the frame in SVG: one panel per load case with the undeformed
+// and the deformed shape (at a stated scale), supports, springs and loads as
+// symbols, node and member labels, and on request the bending-moment
+// diagrams.
+
+#include <optional>
+#include <string>
+
+#include "model.hpp"
+#include "results.hpp"
+
+namespace zervola::host {
+
+enum class View { automatic, xy, xz, yz, axonometric };
+
+struct DrawingOptions {
+  View view = View::automatic;
+  std::optional<double> deformation_scale;  // automatic when empty
+  bool moment_diagrams = false;
+  bool labels = true;
+  std::optional<std::string> load_case;      // all cases when empty
+};
+
+// Throws InputError when options.load_case names no load case.
+[[nodiscard]] std::string draw_svg(const Model& model, const AnalysisResult& result,
+                                   const DrawingOptions& options);
+
+// The view a drawing uses when asked for the automatic one: xy for a plane
+// frame, axonometric for a space frame.
+[[nodiscard]] View resolved_view(const Model& model, View view);
+
+}  // namespace zervola::host
