@@ -7,6 +7,7 @@
 // the others cost time, never a wrong answer. No keys are stored and nothing
 // grows, which keeps the memory that lookups touch small.
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -32,8 +33,10 @@ inline void prefetch(const void* p) {
 
 class CellBuckets {
  public:
-  // Beyond this many buckets no work array could be obtained.
-  static constexpr std::size_t k_most_buckets = std::size_t{1} << 40U;
+  // Beyond this many buckets no work array could be obtained; on a 32-bit
+  // machine also the largest power of two a size holds.
+  static constexpr std::size_t k_most_buckets =
+      std::size_t{1} << std::min(40, std::numeric_limits<std::size_t>::digits - 1);
 
   // The least power of two not below wanted (at least 1). Throws
   // std::bad_alloc for more than k_most_buckets, as obtaining the arrays

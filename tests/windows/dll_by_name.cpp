@@ -19,7 +19,9 @@ constexpr const char* k_exported_names[] = {
 };
 
 constexpr zervola::windows_test::CaseFamily k_case_families[] = {
-    zervola::windows_test::element_cases,
+    zervola::windows_test::element_cases,        zervola::windows_test::global_cases,
+    zervola::windows_test::results_cases,        zervola::windows_test::mesh_numbering_cases,
+    zervola::windows_test::mesh_geometry_cases,
 };
 
 void resolve_every_name(const Dll& dll, Report& report) {

@@ -100,5 +100,9 @@ inline bool within(double a, double b, double tolerance) { return std::fabs(a - 
 using CaseFamily = void (*)(const Dll& dll, Report& report);
 
 void element_cases(const Dll& dll, Report& report);
+void global_cases(const Dll& dll, Report& report);
+void results_cases(const Dll& dll, Report& report);
+void mesh_numbering_cases(const Dll& dll, Report& report);
+void mesh_geometry_cases(const Dll& dll, Report& report);
 
 }  // namespace zervola::windows_test
