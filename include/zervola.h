@@ -480,8 +480,8 @@ ZERVOLA_API void ZERVOLA_CALL GUKATOK(double *skyline_store, double *load_vector
  *       local y, shear force along local z, torque;
  *   end_forces(12) = end_forces(6) + L end_forces(2)   (moment about z);
  *   end_forces(11) = end_forces(5) - L end_forces(3)   (moment about y).
- * Loads between the ends do not enter: only the part of the end forces that
- * the end displacements produce is returned.
+ * Loads between the ends do not enter: the end forces returned are those
+ * that the end displacements produce.
  *
  * displacements (6, n_nodes): the load vector as the global analysis
  * returns it; entry (c, n) = entry 6 (n - 1) + c is degree of freedom c of
