@@ -587,9 +587,10 @@ ZERVOLA_API void ZERVOLA_CALL LOCTOGLOB(const double *transform, const double *l
  * element_index  [in]  int32: the element e, 1-based.
  *
  * The preconditions of GLOBTOLOC hold for e and for every element that can
- * be found as its neighbour. A component outside 1..12, or a node number
- * below 1 or section code 0 of e or of its neighbour, sets force_element to
- * quiet NaN and leaves force_neighbour alone.
+ * be found as its neighbour. A component outside 1..12, or an element_index,
+ * node number below 1 or section code 0 of e, sets force_element to quiet
+ * NaN and leaves force_neighbour alone; a node number below 1 or section
+ * code 0 of the neighbour sets force_neighbour to quiet NaN.
  */
 ZERVOLA_API void ZERVOLA_CALL QE1QE2(const double *displacements, const double *node_x,
                                      const double *node_y, const double *node_z,

@@ -1,6 +1,7 @@
 #include "results/neighbour_force.hpp"
 
 #include <cstdlib>
+#include <limits>
 
 #include "element/local_axes.hpp"
 #include "results/end_forces.hpp"
@@ -53,8 +54,11 @@ std::optional<ComponentForces> element_and_neighbour_force(const FrameModel& mod
   if (!node) return r;
   const std::optional<Index> neighbour = first_other_element_at(en, n_elements, element, *node);
   if (!neighbour) return r;
-  if (!references_are_readable(model.recovery, *neighbour)) return std::nullopt;
-  r.neighbour = component_of(model, *neighbour, component);
+  // A neighbour whose numbers cannot be read still is the neighbour: its
+  // value is refused, the element's own value stands.
+  r.neighbour = references_are_readable(model.recovery, *neighbour)
+                    ? component_of(model, *neighbour, component)
+                    : std::numeric_limits<double>::quiet_NaN();
   return r;
 }
 
