@@ -354,7 +354,9 @@ ZERVOLA_API void ZERVOLA_CALL ZEBMUK6(int32_t *element_nodes, int32_t *diag_addr
  * max_column_height [in]  int32: from ZEBMUK6 (a larger value only costs
  *                         time).
  * element_frame     [in]  int32: exactly 1 leaves element matrices in local
- *                         axes; any other value transforms them.
+ *                         axes (pin-ended bars are in global axes either
+ *                         way, as MATRIXE builds them); any other value
+ *                         transforms them.
  *
  * The model arrays are only read. No host memory is kept after the call.
  * Bad input: load_vector is filled with quiet NaN, and nothing else is
