@@ -38,7 +38,7 @@ void scale_column(const SkylineMatrix& K, Index j, Index top_j, double* column_j
 
 }  // namespace
 
-void factorise(const SkylineMatrix& K) {
+void factorise_columns(const SkylineMatrix& K) {
   const Index n = K.n_equations();
   for (Index j = 2; j <= n; ++j) {
     const Index top_j = K.profile().top(j);
@@ -48,6 +48,8 @@ void factorise(const SkylineMatrix& K) {
     scale_column(K, j, top_j, column_j);
   }
 }
+
+void factorise(const SkylineMatrix& K) { factorise_blocked(K, best_vector_path()); }
 
 void substitute(const SkylineMatrix& K, Vector1<double> f) {
   const SkylineProfile& p = K.profile();

@@ -2,19 +2,37 @@
 
 // Solution of K u = f for K held in a skyline store, by K = L D L^T in place.
 //
-// After factorise() the diagonal position of column j holds D(j) and the
-// position of K(i, j), i < j, holds L(j, i). Pivots are not tested: a zero
+// After either factorisation the diagonal position of column j holds D(j)
+// and the position of K(i, j), i < j, holds L(j, i). The two factorisations
+// compute the same quantities and differ only in the order of the additions
+// inside each sum, hence only by rounding. Pivots are not tested: a zero
 // pivot gives non-finite values, which spread to the solution unreported.
 
+#include "common/index.hpp"
 #include "common/one_based.hpp"
 #include "global/skyline_matrix.hpp"
+#include "global/vector_path.hpp"
 
 namespace zervola::global {
+
+// Columns per panel of the blocked factorisation.
+inline constexpr Index k_panel_width = 32;
 
 // K = L D L^T, column by column (an active-column Crout scheme): for column
 // j, first K(i, j) -= sum_r L(i, r) D(r) L(j, r) over the rows both columns
 // hold, for i = top(j)+1 .. j-1, then scaling by the pivots and the update
 // of the diagonal. Work: the sum of h(j)^2 over the columns.
+void factorise_columns(const SkylineMatrix& K);
+
+// The same factors, panel by panel of panel_width >= 1 columns: the rows of
+// a panel above its first column are reduced by tiles of inner products
+// (the kernel of `path`, which must be available) against the finished
+// columns, then the panel's own triangle column by column. Scratch: one
+// panel's columns above the panel, at most panel_width * max height.
+void factorise_blocked(const SkylineMatrix& K, VectorPath path,
+                       Index panel_width = k_panel_width);
+
+// The library's factorisation: blocked, with the widest available path.
 void factorise(const SkylineMatrix& K);
 
 // With K holding its factors: f <- L^-1 f, then D^-1 f, then L^-T f.

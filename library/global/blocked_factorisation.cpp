@@ -1,0 +1,183 @@
+// The blocked L D L^T factorisation. Notation as in ldlt_solver.hpp; g(i, j)
+// is the reduced, not yet scaled entry of column j at row i, which the store
+// holds between the reduction of that entry and the scaling of column j:
+//
+//   g(i, j) = K(i, j) - sum over r = max(top(i), top(j)) .. i-1 of L(i, r) g(r, j)
+//   L(j, i) = g(i, j) / D(i),   D(j) = K(j, j) - sum over i < j of g(i, j) L(j, i)
+//
+// A panel is the columns p0 .. p1. Its rows i < p0 need only finished
+// columns: they are reduced by tiles of k_tile_rows rows (columns i) and
+// k_tile_columns columns j, each tile as inner products over the rows that
+// all its columns hold (the kernel), plus per pair the rows above that
+// common stretch and the rows inside the tile. Then the panel's own rows.
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cstdlib>
+#include <vector>
+
+#include "global/column_kernels.hpp"
+#include "global/ldlt_solver.hpp"
+#include "global/tile_kernels.hpp"
+
+namespace zervola::global {
+
+namespace {
+
+// Columns whose tops differ by at most this many rows share a tile; the rows
+// that one column holds above the others' common stretch go through dot().
+constexpr Index k_tile_top_spread = 24;
+
+// Last column of the tile that starts at column first: at most size columns,
+// not beyond last, tops within k_tile_top_spread of the first column's.
+Index tile_end(const SkylineProfile& p, Index first, Index last, Index size) {
+  const Index top_first = p.top(first);
+  Index end = first;
+  while (end < last && end - first + 1 < size &&
+         std::abs(p.top(end + 1) - top_first) <= k_tile_top_spread)
+    ++end;
+  return end;
+}
+
+struct Tile {
+  Index first = 0, last = 0, highest_top = 0, lowest_top = 0;
+};
+
+Tile make_tile(const SkylineProfile& p, Index first, Index last) {
+  Tile t{first, last, p.top(first), p.top(first)};
+  for (Index c = first + 1; c <= last; ++c) {
+    t.highest_top = std::max(t.highest_top, p.top(c));
+    t.lowest_top = std::min(t.lowest_top, p.top(c));
+  }
+  return t;
+}
+
+// Rows rows.first .. rows.last (all < first column of the panel) of the
+// columns of `columns`: g(i, j) for every stored pair.
+void reduce_tile(const SkylineMatrix& K, TileProducts products, const Tile& rows,
+                 const Tile& columns) {
+  const SkylineProfile& p = K.profile();
+  const Index i0 = rows.first;
+  const Index common = std::max(rows.highest_top, columns.highest_top);
+  std::array<double, k_tile_rows * k_tile_columns> sums{};
+  if (common < i0) {
+    std::array<const double*, k_tile_rows> left{};
+    std::array<const double*, k_tile_columns> right{};
+    for (Index i = rows.first; i <= rows.last; ++i)
+      left[static_cast<std::size_t>(i - i0)] = K.column_from(common, i);
+    for (Index j = columns.first; j <= columns.last; ++j)
+      right[static_cast<std::size_t>(j - columns.first)] = K.column_from(common, j);
+    products(left.data(), rows.last - i0 + 1, right.data(), columns.last - columns.first + 1,
+             i0 - common, sums.data());
+  }
+  for (Index i = rows.first; i <= rows.last; ++i) {
+    const Index top_i = p.top(i);
+    for (Index j = columns.first; j <= columns.last; ++j) {
+      const Index top_j = p.top(j);
+      if (i < top_j) continue;
+      const Index start = std::max(top_i, top_j);
+      double sum =
+          common < i0
+              ? sums[static_cast<std::size_t>((i - i0) * k_tile_columns + (j - columns.first))]
+              : 0.0;
+      const Index head_end =
+          std::min(common, i0);  // rows start .. head_end-1 lie above the common stretch
+      if (start < head_end)
+        sum += dot(K.column_from(start, i), K.column_from(start, j), head_end - start);
+      const Index inside = std::max(start, i0);  // rows inside the tile, already reduced
+      if (inside < i) sum += dot(K.column_from(inside, i), K.column_from(inside, j), i - inside);
+      K(i, j) -= sum;
+    }
+  }
+}
+
+// The panel's rows i < p0, then its own rows; scratch holds the panel's
+// columns above p0 scaled, L(j, r), until the panel's pairs have used g.
+void factorise_panel(const SkylineMatrix& K, TileProducts products, Index p0, Index p1,
+                     std::vector<double>& scratch) {
+  const SkylineProfile& p = K.profile();
+  const Vector1<double> store = K.store();
+  Index panel_top = p0;
+  for (Index j = p0; j <= p1; ++j) panel_top = std::min(panel_top, p.top(j));
+
+  // Rows above the panel, by tiles: a tile of rows meets every tile of columns.
+  std::vector<Tile> column_tiles;
+  for (Index j = p0; j <= p1;) {
+    const Index end = tile_end(p, j, p1, k_tile_columns);
+    column_tiles.push_back(make_tile(p, j, end));
+    j = end + 1;
+  }
+  for (Index i = panel_top; i < p0;) {
+    const Tile rows = make_tile(p, i, tile_end(p, i, p0 - 1, k_tile_rows));
+    for (const Tile& columns : column_tiles)
+      if (rows.last >= columns.lowest_top) reduce_tile(K, products, rows, columns);
+    i = rows.last + 1;
+  }
+
+  // Scale the rows above the panel into scratch, summing the diagonal's
+  // update in increasing row order.
+  std::vector<Index> offset(static_cast<std::size_t>(p1 - p0 + 2), 0);
+  std::vector<double> diagonal_update(static_cast<std::size_t>(p1 - p0 + 1), 0.0);
+  for (Index j = p0; j <= p1; ++j) {
+    const Index top_j = p.top(j);
+    const std::size_t slot = static_cast<std::size_t>(j - p0);
+    double s = 0.0;
+    Index at = offset[slot];
+    for (Index r = top_j; r < p0; ++r, ++at) {
+      const double g = K(r, j);
+      const double l = g / store(p.diag(r));
+      scratch[static_cast<std::size_t>(at)] = l;
+      s += g * l;
+    }
+    offset[slot + 1] = at;
+    diagonal_update[slot] = s;
+  }
+  // The panel's pairs i < j over the rows above the panel.
+  for (Index j = p0 + 1; j <= p1; ++j) {
+    const Index top_j = p.top(j);
+    for (Index i = std::max(p0, top_j); i < j; ++i) {
+      const Index start = std::max(p.top(i), top_j);
+      if (start >= p0) continue;
+      const double* l =
+          scratch.data() + offset[static_cast<std::size_t>(i - p0)] + (start - p.top(i));
+      K(i, j) -= dot(l, K.column_from(start, j), p0 - start);
+    }
+  }
+  for (Index j = p0; j <= p1; ++j) {
+    Index at = offset[static_cast<std::size_t>(j - p0)];
+    for (Index r = p.top(j); r < p0; ++r, ++at) K(r, j) = scratch[static_cast<std::size_t>(at)];
+  }
+  // The panel's own rows, column by column.
+  for (Index j = p0; j <= p1; ++j) {
+    const Index top_j = p.top(j);
+    const Index first = std::max(p0, top_j);
+    for (Index i = first + 1; i < j; ++i) {
+      const Index start = std::max({p.top(i), top_j, p0});
+      if (start < i) K(i, j) -= dot(K.column_from(start, i), K.column_from(start, j), i - start);
+    }
+    double s = diagonal_update[static_cast<std::size_t>(j - p0)];
+    for (Index i = first; i < j; ++i) {
+      const double g = K(i, j);
+      const double l = g / store(p.diag(i));
+      K(i, j) = l;
+      s += g * l;
+    }
+    K(j, j) -= s;
+  }
+}
+
+}  // namespace
+
+void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_width) {
+  assert(panel_width >= 1 && path_available(path));
+  const Index n = K.n_equations();
+  if (n < 2) return;
+  const TileProducts products = tile_products_for(path);
+  std::vector<double> scratch(
+      static_cast<std::size_t>(panel_width * K.profile().max_column_height()));
+  for (Index p0 = 1; p0 <= n; p0 += panel_width)
+    factorise_panel(K, products, p0, std::min(n, p0 + panel_width - 1), scratch);
+}
+
+}  // namespace zervola::global

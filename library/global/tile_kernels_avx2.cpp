@@ -1,0 +1,79 @@
+// The tile kernel for processors with AVX2 and fused multiply-add. Only the
+// functions of this file are built for that instruction set (by their target
+// attribute); the rest of the library runs on the build's baseline, and the
+// kernel is called only after the processor has been asked.
+
+#include "global/tile_kernels.hpp"
+
+#if ZERVOLA_HAVE_X86_PATHS
+
+#include <immintrin.h>
+
+#include <array>
+#include <cstddef>
+
+namespace zervola::global {
+
+namespace {
+
+constexpr int k_lanes = 4;
+
+#define ZERVOLA_AVX2 __attribute__((target("avx2,fma")))
+
+ZERVOLA_AVX2 inline double lane_sum(__m256d v) {
+  const __m128d low = _mm256_castpd256_pd128(v);
+  const __m128d high = _mm256_extractf128_pd(v, 1);
+  const __m128d pair = _mm_add_pd(low, high);
+  return _mm_cvtsd_f64(_mm_add_sd(pair, _mm_unpackhi_pd(pair, pair)));
+}
+
+// Loads are written out, one register per operand and step, so that the
+// compiler keeps the tile of partial sums in registers.
+template <std::size_t Rows, std::size_t Columns>
+ZERVOLA_AVX2 void tile(const double* const* left, const double* const* right, Index length,
+                       double* out) {
+  __m256d acc[Rows][Columns];
+  for (std::size_t a = 0; a < Rows; ++a)
+    for (std::size_t b = 0; b < Columns; ++b) acc[a][b] = _mm256_setzero_pd();
+  const double* l[Rows];
+  const double* r[Columns];
+  for (std::size_t a = 0; a < Rows; ++a) l[a] = left[a];
+  for (std::size_t b = 0; b < Columns; ++b) r[b] = right[b];
+  Index k = 0;
+  for (; k + k_lanes <= length; k += k_lanes) {
+    __m256d x[Rows];
+    __m256d y[Columns];
+    for (std::size_t a = 0; a < Rows; ++a) x[a] = _mm256_loadu_pd(l[a] + k);
+    for (std::size_t b = 0; b < Columns; ++b) y[b] = _mm256_loadu_pd(r[b] + k);
+    for (std::size_t a = 0; a < Rows; ++a)
+      for (std::size_t b = 0; b < Columns; ++b) acc[a][b] = _mm256_fmadd_pd(x[a], y[b], acc[a][b]);
+  }
+  for (std::size_t a = 0; a < Rows; ++a)
+    for (std::size_t b = 0; b < Columns; ++b) {
+      double tail = 0.0;
+      for (Index t = k; t < length; ++t) tail += l[a][t] * r[b][t];
+      out[a * static_cast<std::size_t>(k_tile_columns) + b] = lane_sum(acc[a][b]) + tail;
+    }
+}
+
+using Tile = void (*)(const double* const*, const double* const*, Index, double*);
+
+constexpr std::array<std::array<Tile, 4>, 3> k_tiles{{
+    {tile<1, 1>, tile<1, 2>, tile<1, 3>, tile<1, 4>},
+    {tile<2, 1>, tile<2, 2>, tile<2, 3>, tile<2, 4>},
+    {tile<3, 1>, tile<3, 2>, tile<3, 3>, tile<3, 4>},
+}};
+
+#undef ZERVOLA_AVX2
+
+}  // namespace
+
+void tile_products_avx2(const double* const* left, Index rows, const double* const* right,
+                        Index columns, Index length, double* out) {
+  k_tiles[static_cast<std::size_t>(rows - 1)][static_cast<std::size_t>(columns - 1)](left, right,
+                                                                                     length, out);
+}
+
+}  // namespace zervola::global
+
+#endif

@@ -1,0 +1,228 @@
+// The blocked factorisation against the column algorithm, and both against a
+// dense solve, on random symmetric positive definite matrices in irregular
+// profiles, with every vector path this processor offers forced in turn.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "global/ldlt_solver.hpp"
+#include "global/tile_kernels.hpp"
+#include "global/vector_path.hpp"
+#include "skyline_fixtures.hpp"
+
+namespace zervola::global {
+namespace {
+
+using test::Dense;
+using test::HostSkyline;
+
+std::vector<VectorPath> available_paths() {
+  std::vector<VectorPath> paths;
+  for (VectorPath path : {VectorPath::portable, VectorPath::avx2})
+    if (path_available(path)) paths.push_back(path);
+  return paths;
+}
+
+std::string path_name(VectorPath path) { return path == VectorPath::avx2 ? "avx2" : "portable"; }
+
+// Heights of an irregular profile: runs of columns sharing a top (as a
+// node's columns do), height-2 columns between tall ones, tall columns
+// whose tops fall anywhere, full columns.
+std::vector<Index> irregular_heights(Index n, std::mt19937_64& rng) {
+  std::vector<Index> h{1};
+  std::uniform_int_distribution<int> kind(0, 5);
+  std::uniform_int_distribution<Index> run(1, 7);
+  Index j = 2;
+  while (j <= n) {
+    const int k = kind(rng);
+    const Index length = std::min(run(rng), n - j + 1);
+    std::uniform_int_distribution<Index> any_top(1, j - 1);
+    const Index top = k == 0 ? j - 1 : k == 1 ? 1 : any_top(rng);
+    for (Index c = 0; c < length; ++c, ++j) h.push_back(k == 0 ? 2 : j - std::min(top, j - 1) + 1);
+  }
+  return h;
+}
+
+// A band of width `band` with steps every `step` columns: every column of a
+// step shares its top, so that the panel boundaries (width 1 .. 13) fall at
+// every position relative to the steps.
+std::vector<Index> stepped_heights(Index n, Index band, Index step) {
+  std::vector<Index> h{1};
+  for (Index j = 2; j <= n; ++j) {
+    const Index step_first = ((j - 1) / step) * step + 1;
+    const Index top = std::max<Index>(1, std::min(step_first - band, j - 1));
+    h.push_back(j - top + 1);
+  }
+  return h;
+}
+
+double largest_magnitude(const std::vector<double>& v) {
+  double largest = 0.0;
+  for (double x : v) largest = std::max(largest, std::fabs(x));
+  return largest;
+}
+
+// Factorises s with the column algorithm and with the blocked one for each
+// path and panel width; the factors agree to rounding, and the solution
+// agrees with a dense solve (up to n = k_dense_limit) and has a small residual.
+constexpr Index k_dense_limit = 400;
+
+void check_all_paths(const HostSkyline& s, std::uint64_t seed, const std::vector<Index>& widths) {
+  const Index n = s.n();
+  std::mt19937_64 rng(seed + 1);
+  const std::vector<double> f = test::random_vector(n, rng);
+
+  HostSkyline column = s;
+  factorise_columns(column.matrix());
+  const double largest = largest_magnitude(column.store);
+  const double tolerance =
+      test::k_rounding_threshold * test::epsilon() * largest * static_cast<double>(n);
+
+  const Dense A = test::dense_from_skyline(s);
+  std::vector<double> dense;
+  if (n <= k_dense_limit) dense = test::dense_ldlt_solve(A, f);
+
+  for (VectorPath path : available_paths())
+    for (Index width : widths) {
+      SCOPED_TRACE("path " + path_name(path) + ", panel width " + std::to_string(width));
+      HostSkyline blocked = s;
+      factorise_blocked(blocked.matrix(), path, width);
+      for (std::size_t k = 0; k < blocked.store.size(); ++k)
+        ASSERT_LE(std::fabs(blocked.store[k] - column.store[k]), tolerance)
+            << "store position " << k + 1;
+      std::vector<double> u = f;
+      substitute(blocked.matrix(), test::view(u));
+      EXPECT_LE(test::scaled_residual(A, u, f), test::k_rounding_threshold);
+      if (!dense.empty()) {
+        const double scale = test::norm_inf(dense);
+        for (std::size_t k = 0; k < u.size(); ++k)
+          ASSERT_LE(std::fabs(u[k] - dense[k]),
+                    test::k_rounding_threshold * test::epsilon() * scale * static_cast<double>(n))
+              << "equation " << k + 1;
+      }
+    }
+}
+
+TEST(BlockedSolver, PortablePathIsAlwaysAvailableAndTheBestIsAvailable) {
+  EXPECT_TRUE(path_available(VectorPath::portable));
+  EXPECT_TRUE(path_available(best_vector_path()));
+#if !ZERVOLA_HAVE_X86_PATHS
+  EXPECT_FALSE(path_available(VectorPath::avx2));
+#endif
+}
+
+// Every tile shape and stretch length, against products summed in order.
+TEST(BlockedSolver, TileKernelsGiveEveryProductOfTheTile) {
+  const std::uint64_t seed = test::k_base_seed + 901;
+  SCOPED_TRACE("seed = " + std::to_string(seed));
+  std::mt19937_64 rng(seed);
+  std::uniform_real_distribution<double> value(-1.0, 1.0);
+  for (VectorPath path : available_paths()) {
+    SCOPED_TRACE("path " + path_name(path));
+    const TileProducts products = tile_products_for(path);
+    for (Index length : {1, 2, 3, 4, 5, 7, 8, 9, 31, 64, 257}) {
+      std::vector<std::vector<double>> columns(k_tile_rows + k_tile_columns);
+      for (auto& c : columns) {
+        c.resize(static_cast<std::size_t>(length) + 1);  // one past, to catch over-reads by value
+        for (double& x : c) x = value(rng);
+      }
+      for (Index rows = 1; rows <= k_tile_rows; ++rows)
+        for (Index cols = 1; cols <= k_tile_columns; ++cols) {
+          std::vector<const double*> left, right;
+          for (Index a = 0; a < rows; ++a)
+            left.push_back(columns[static_cast<std::size_t>(a)].data());
+          for (Index b = 0; b < cols; ++b)
+            right.push_back(columns[static_cast<std::size_t>(k_tile_rows + b)].data());
+          std::vector<double> out(static_cast<std::size_t>(k_tile_rows * k_tile_columns), 12345.0);
+          products(left.data(), rows, right.data(), cols, length, out.data());
+          for (Index a = 0; a < k_tile_rows; ++a)
+            for (Index b = 0; b < k_tile_columns; ++b) {
+              const double got = out[static_cast<std::size_t>(a * k_tile_columns + b)];
+              if (a >= rows || b >= cols) {
+                EXPECT_EQ(got, 12345.0) << "outside the tile";
+                continue;
+              }
+              double sum = 0.0, magnitude = 0.0;
+              for (Index k = 0; k < length; ++k) {
+                const double t =
+                    left[static_cast<std::size_t>(a)][k] * right[static_cast<std::size_t>(b)][k];
+                sum += t;
+                magnitude += std::fabs(t);
+              }
+              EXPECT_LE(std::fabs(got - sum),
+                        4.0 * test::epsilon() * magnitude * static_cast<double>(length))
+                  << rows << " x " << cols << ", length " << length;
+            }
+        }
+    }
+  }
+}
+
+TEST(BlockedSolver, TwoByTwoSystemGivesTheSameFactorsOnEveryPath) {
+  for (VectorPath path : available_paths())
+    for (Index width : {1, 2, 32}) {
+      HostSkyline s = test::skyline_from_heights({1, 2});
+      s.store = {4.0, 2.0, 3.0};
+      factorise_blocked(s.matrix(), path, width);
+      EXPECT_EQ(s.store, (std::vector<double>{4.0, 0.5, 2.0})) << path_name(path) << " " << width;
+    }
+}
+
+TEST(BlockedSolver, RandomProfilesOfEverySmallSizeMatchTheColumnAlgorithm) {
+  for (Index n = 1; n <= 40; ++n) {
+    const std::uint64_t seed = test::k_base_seed + 5000 + static_cast<std::uint64_t>(n);
+    SCOPED_TRACE("n = " + std::to_string(n) + ", seed = " + std::to_string(seed));
+    std::mt19937_64 rng(seed);
+    HostSkyline s = test::skyline_from_heights(n % 2 == 0 ? test::random_heights(n, rng)
+                                                          : irregular_heights(n, rng));
+    test::fill_random_spd(s, rng);
+    check_all_paths(s, seed, {1, 2, 3, 4, 5, 7, 8, 13, 32});
+  }
+}
+
+TEST(BlockedSolver, IrregularProfilesMatchTheColumnAlgorithmAndDenseSolve) {
+  for (Index n : {57, 100, 173, 256, 400, 777}) {
+    for (std::uint64_t trial = 0; trial < 3; ++trial) {
+      const std::uint64_t seed =
+          test::k_base_seed + 6000 + static_cast<std::uint64_t>(n) * 10 + trial;
+      SCOPED_TRACE("n = " + std::to_string(n) + ", seed = " + std::to_string(seed));
+      std::mt19937_64 rng(seed);
+      HostSkyline s = test::skyline_from_heights(trial == 0 ? test::random_heights(n, rng)
+                                                            : irregular_heights(n, rng));
+      test::fill_random_spd(s, rng);
+      check_all_paths(s, seed, {3, 16, 32, 61});
+    }
+  }
+}
+
+TEST(BlockedSolver, PanelBoundariesAtEveryPositionOfTheSteps) {
+  for (Index step : {1, 3, 6}) {
+    const Index n = 150;
+    const std::uint64_t seed = test::k_base_seed + 7000 + static_cast<std::uint64_t>(step);
+    SCOPED_TRACE("step = " + std::to_string(step) + ", seed = " + std::to_string(seed));
+    std::mt19937_64 rng(seed);
+    HostSkyline s = test::skyline_from_heights(stepped_heights(n, 40, step));
+    test::fill_random_spd(s, rng);
+    check_all_paths(s, seed, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
+  }
+}
+
+TEST(BlockedSolver, LargeProfilesMatchTheColumnAlgorithm) {
+  for (Index n : {1200, 2000}) {
+    const std::uint64_t seed = test::k_base_seed + 8000 + static_cast<std::uint64_t>(n);
+    SCOPED_TRACE("n = " + std::to_string(n) + ", seed = " + std::to_string(seed));
+    std::mt19937_64 rng(seed);
+    HostSkyline s = test::skyline_from_heights(n == 2000 ? stepped_heights(n, 150, 6)
+                                                         : irregular_heights(n, rng));
+    test::fill_random_spd(s, rng);
+    check_all_paths(s, seed, {k_panel_width});
+  }
+}
+
+}  // namespace
+}  // namespace zervola::global
