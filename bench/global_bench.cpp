@@ -8,9 +8,15 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <random>
 #include <vector>
 
+#include "global/ldlt_solver.hpp"
+#include "global/skyline_matrix.hpp"
+#include "global/tile_kernels.hpp"
+#include "global/vector_path.hpp"
 #include "zervola.h"
 
 namespace {
@@ -124,8 +130,97 @@ void BM_Analysis(benchmark::State& state) {
   state.counters["last_node_ux"] = u[u.size() - 6];
 }
 
+// A symmetric, diagonally dominant matrix in the frame's profile: the
+// factorisation's work depends on the profile alone.
+std::vector<double> dominant_store(const Profile& p) {
+  std::vector<double> store(static_cast<std::size_t>(p.profile_length));
+  std::vector<double> row_sum(p.diag.size(), 0.0);
+  std::mt19937_64 rng(20240611);
+  std::uniform_real_distribution<double> value(-1.0, 1.0);
+  int32_t previous = 0;
+  for (std::size_t j = 0; j < p.diag.size(); ++j) {
+    const int32_t height = p.diag[j] - previous;
+    for (int32_t k = 0; k + 1 < height; ++k) {
+      const double v = value(rng);
+      store[static_cast<std::size_t>(previous + k)] = v;
+      row_sum[j] += std::fabs(v);
+      row_sum[j + 1 - static_cast<std::size_t>(height - k)] += std::fabs(v);
+    }
+    previous = p.diag[j];
+  }
+  for (std::size_t j = 0; j < p.diag.size(); ++j)
+    store[static_cast<std::size_t>(p.diag[j] - 1)] = row_sum[j] + 1.0;
+  return store;
+}
+
+enum class Method : int64_t { blocked, columns };
+
+// Factorisation alone of the frame's profile, by the library's blocked
+// solver (widest path) or the plain column algorithm. Rate: sum of h^2 flops.
+void BM_Factorise(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const auto method = static_cast<Method>(state.range(1));
+  GridFrame g(n, n, n);
+  const Profile p = profile(g);
+  const std::vector<double> original = dominant_store(p);
+  std::vector<double> store;
+  namespace zg = zervola::global;
+  const zg::SkylineProfile sp(
+      zervola::Vector1<const int32_t>(p.diag.data(), static_cast<zervola::Index>(p.diag.size())));
+  for (auto _ : state) {
+    state.PauseTiming();
+    store = original;
+    const zg::SkylineMatrix K(sp, zervola::Vector1<double>(store.data(), p.profile_length));
+    state.ResumeTiming();
+    if (method == Method::blocked)
+      zg::factorise(K);
+    else
+      zg::factorise_columns(K);
+    benchmark::DoNotOptimize(store.data());
+  }
+  report(state, g, p);
+  state.counters["GFLOP/s"] =
+      benchmark::Counter(p.sum_h2 * 1.0e-9, benchmark::Counter::kIsIterationInvariantRate);
+  state.SetLabel(method == Method::blocked ? "blocked" : "columns");
+}
+
+// The tile kernel of the widest path on a dense product C = A^T B of
+// `size` x `size` columns of length `size`, tile by tile: the practical
+// peak of the kernel.
+void BM_DenseProduct(benchmark::State& state) {
+  namespace zg = zervola::global;
+  const auto size = static_cast<zervola::Index>(state.range(0));
+  const auto count = static_cast<std::size_t>(size * size);
+  std::vector<double> a(count, 0.5), b(count, 0.25), c(count, 0.0);
+  const zg::TileProducts products = zg::tile_products_for(zg::best_vector_path());
+  std::array<double, zg::k_tile_rows * zg::k_tile_columns> out{};
+  for (auto _ : state) {
+    for (zervola::Index i = 0; i + zg::k_tile_rows <= size; i += zg::k_tile_rows)
+      for (zervola::Index j = 0; j + zg::k_tile_columns <= size; j += zg::k_tile_columns) {
+        std::array<const double*, zg::k_tile_rows> left{};
+        std::array<const double*, zg::k_tile_columns> right{};
+        for (zervola::Index r = 0; r < zg::k_tile_rows; ++r)
+          left[static_cast<std::size_t>(r)] = a.data() + (i + r) * size;
+        for (zervola::Index q = 0; q < zg::k_tile_columns; ++q)
+          right[static_cast<std::size_t>(q)] = b.data() + (j + q) * size;
+        products(left.data(), zg::k_tile_rows, right.data(), zg::k_tile_columns, size, out.data());
+        c[static_cast<std::size_t>(i * size + j)] += out[0];
+      }
+    benchmark::DoNotOptimize(c.data());
+  }
+  const double tiles_rows = static_cast<double>(size / zg::k_tile_rows * zg::k_tile_rows);
+  const double tiles_columns = static_cast<double>(size / zg::k_tile_columns * zg::k_tile_columns);
+  state.counters["GFLOP/s"] = benchmark::Counter(
+      2.0 * tiles_rows * tiles_columns * static_cast<double>(size) * 1.0e-9,
+      benchmark::Counter::kIsIterationInvariantRate);
+  state.SetLabel(zg::best_vector_path() == zg::VectorPath::avx2 ? "avx2" : "portable");
+}
+
 }  // namespace
 
+BENCHMARK(BM_DenseProduct)->Arg(96)->Arg(480)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Factorise)->Args({10, 0})->Args({10, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Factorise)->Args({20, 0})->Args({20, 1})->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_Profile)->Arg(10)->Arg(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Analysis)->Arg(10)->Arg(15)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Analysis)->Arg(20)->Iterations(1)->Unit(benchmark::kSecond);
