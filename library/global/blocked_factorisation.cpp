@@ -92,6 +92,43 @@ void reduce_tile(const SkylineMatrix& K, TileProducts products, const Tile& rows
   }
 }
 
+// The panel's pairs i < j (rows of `rows`, columns of `columns`, all in the
+// panel p0 ..) over the rows r < p0, with L(i, r) taken from the scratch
+// copy of column i (which starts at its top) and g(r, j) from the store.
+void reduce_panel_tile(const SkylineMatrix& K, TileProducts products, const Tile& rows,
+                       const Tile& columns, Index p0, const std::vector<double>& scratch,
+                       const std::vector<Index>& offset) {
+  const SkylineProfile& p = K.profile();
+  auto scaled = [&](Index r, Index i) {
+    return scratch.data() + offset[static_cast<std::size_t>(i - p0)] + (r - p.top(i));
+  };
+  const Index common = std::max(rows.highest_top, columns.highest_top);
+  std::array<double, k_tile_rows * k_tile_columns> sums{};
+  if (common < p0) {
+    std::array<const double*, k_tile_rows> left{};
+    std::array<const double*, k_tile_columns> right{};
+    for (Index i = rows.first; i <= rows.last; ++i)
+      left[static_cast<std::size_t>(i - rows.first)] = scaled(common, i);
+    for (Index j = columns.first; j <= columns.last; ++j)
+      right[static_cast<std::size_t>(j - columns.first)] = K.column_from(common, j);
+    products(left.data(), rows.last - rows.first + 1, right.data(),
+             columns.last - columns.first + 1, p0 - common, sums.data());
+  }
+  for (Index i = rows.first; i <= rows.last; ++i)
+    for (Index j = std::max(columns.first, i + 1); j <= columns.last; ++j) {
+      const Index top_j = p.top(j);
+      if (i < top_j) continue;
+      const Index start = std::max(p.top(i), top_j);
+      if (start >= p0) continue;
+      double sum = common < p0 ? sums[static_cast<std::size_t>((i - rows.first) * k_tile_columns +
+                                                               (j - columns.first))]
+                               : 0.0;
+      const Index head_end = std::min(common, p0);
+      if (start < head_end) sum += dot(scaled(start, i), K.column_from(start, j), head_end - start);
+      K(i, j) -= sum;
+    }
+}
+
 // The panel's rows i < p0, then its own rows; scratch holds the panel's
 // columns above p0 scaled, L(j, r), until the panel's pairs have used g.
 void factorise_panel(const SkylineMatrix& K, TileProducts products, Index p0, Index p1,
@@ -133,16 +170,14 @@ void factorise_panel(const SkylineMatrix& K, TileProducts products, Index p0, In
     offset[slot + 1] = at;
     diagonal_update[slot] = s;
   }
-  // The panel's pairs i < j over the rows above the panel.
-  for (Index j = p0 + 1; j <= p1; ++j) {
-    const Index top_j = p.top(j);
-    for (Index i = std::max(p0, top_j); i < j; ++i) {
-      const Index start = std::max(p.top(i), top_j);
-      if (start >= p0) continue;
-      const double* l =
-          scratch.data() + offset[static_cast<std::size_t>(i - p0)] + (start - p.top(i));
-      K(i, j) -= dot(l, K.column_from(start, j), p0 - start);
-    }
+  // The panel's pairs i < j over the rows above the panel, by tiles, with
+  // L(i, r) from scratch on the left.
+  for (Index i = p0; i < p1;) {
+    const Tile rows = make_tile(p, i, tile_end(p, i, p1 - 1, k_tile_rows));
+    for (const Tile& columns : column_tiles)
+      if (columns.last > rows.first)
+        reduce_panel_tile(K, products, rows, columns, p0, scratch, offset);
+    i = rows.last + 1;
   }
   for (Index j = p0; j <= p1; ++j) {
     Index at = offset[static_cast<std::size_t>(j - p0)];

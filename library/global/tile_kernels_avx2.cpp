@@ -27,8 +27,9 @@ ZERVOLA_AVX2 inline double lane_sum(__m256d v) {
   return _mm_cvtsd_f64(_mm_add_sd(pair, _mm_unpackhi_pd(pair, pair)));
 }
 
-// Loads are written out, one register per operand and step, so that the
-// compiler keeps the tile of partial sums in registers.
+// Each step loads the left columns once and then one right column at a
+// time: the tile of partial sums, the left operands and one right operand
+// fill the sixteen vector registers, with every load issued once.
 template <std::size_t Rows, std::size_t Columns>
 ZERVOLA_AVX2 void tile(const double* const* left, const double* const* right, Index length,
                        double* out) {
@@ -42,11 +43,11 @@ ZERVOLA_AVX2 void tile(const double* const* left, const double* const* right, In
   Index k = 0;
   for (; k + k_lanes <= length; k += k_lanes) {
     __m256d x[Rows];
-    __m256d y[Columns];
     for (std::size_t a = 0; a < Rows; ++a) x[a] = _mm256_loadu_pd(l[a] + k);
-    for (std::size_t b = 0; b < Columns; ++b) y[b] = _mm256_loadu_pd(r[b] + k);
-    for (std::size_t a = 0; a < Rows; ++a)
-      for (std::size_t b = 0; b < Columns; ++b) acc[a][b] = _mm256_fmadd_pd(x[a], y[b], acc[a][b]);
+    for (std::size_t b = 0; b < Columns; ++b) {
+      const __m256d y = _mm256_loadu_pd(r[b] + k);
+      for (std::size_t a = 0; a < Rows; ++a) acc[a][b] = _mm256_fmadd_pd(x[a], y, acc[a][b]);
+    }
   }
   for (std::size_t a = 0; a < Rows; ++a)
     for (std::size_t b = 0; b < Columns; ++b) {
