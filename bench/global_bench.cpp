@@ -184,6 +184,28 @@ void BM_Factorise(benchmark::State& state) {
   state.SetLabel(method == Method::blocked ? "blocked" : "columns");
 }
 
+// The blocked factorisation with the widest path and a given panel width.
+void BM_PanelWidth(benchmark::State& state) {
+  namespace zg = zervola::global;
+  const int n = static_cast<int>(state.range(0));
+  GridFrame g(n, n, n);
+  const Profile p = profile(g);
+  const std::vector<double> original = dominant_store(p);
+  std::vector<double> store;
+  const zg::SkylineProfile sp(
+      zervola::Vector1<const int32_t>(p.diag.data(), static_cast<zervola::Index>(p.diag.size())));
+  for (auto _ : state) {
+    state.PauseTiming();
+    store = original;
+    const zg::SkylineMatrix K(sp, zervola::Vector1<double>(store.data(), p.profile_length));
+    state.ResumeTiming();
+    zg::factorise_blocked(K, zg::best_vector_path(), state.range(1));
+    benchmark::DoNotOptimize(store.data());
+  }
+  state.counters["GFLOP/s"] =
+      benchmark::Counter(p.sum_h2 * 1.0e-9, benchmark::Counter::kIsIterationInvariantRate);
+}
+
 // The tile kernel of the widest path on a dense product C = A^T B of
 // `size` x `size` columns of length `size`, tile by tile: the practical
 // peak of the kernel.
@@ -221,6 +243,9 @@ void BM_DenseProduct(benchmark::State& state) {
 BENCHMARK(BM_DenseProduct)->Arg(96)->Arg(480)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Factorise)->Args({10, 0})->Args({10, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Factorise)->Args({20, 0})->Args({20, 1})->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_PanelWidth)
+    ->ArgsProduct({{10}, {8, 16, 32, 64, 128}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Profile)->Arg(10)->Arg(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Analysis)->Arg(10)->Arg(15)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Analysis)->Arg(20)->Iterations(1)->Unit(benchmark::kSecond);

@@ -152,23 +152,25 @@ void factorise_panel(const SkylineMatrix& K, TileProducts products, Index p0, In
     i = rows.last + 1;
   }
 
-  // Scale the rows above the panel into scratch, summing the diagonal's
-  // update in increasing row order.
+  // Scale the rows above the panel into scratch. The pivots of those rows
+  // are gathered first, at the end of scratch, so that the divisions run
+  // over contiguous stretches.
+  const Index above = p0 - panel_top;
+  double* const pivots = scratch.data() + (static_cast<Index>(scratch.size()) - above);
+  for (Index r = panel_top; r < p0; ++r) pivots[r - panel_top] = store(p.diag(r));
   std::vector<Index> offset(static_cast<std::size_t>(p1 - p0 + 2), 0);
   std::vector<double> diagonal_update(static_cast<std::size_t>(p1 - p0 + 1), 0.0);
   for (Index j = p0; j <= p1; ++j) {
     const Index top_j = p.top(j);
     const std::size_t slot = static_cast<std::size_t>(j - p0);
-    double s = 0.0;
-    Index at = offset[slot];
-    for (Index r = top_j; r < p0; ++r, ++at) {
-      const double g = K(r, j);
-      const double l = g / store(p.diag(r));
-      scratch[static_cast<std::size_t>(at)] = l;
-      s += g * l;
-    }
-    offset[slot + 1] = at;
-    diagonal_update[slot] = s;
+    const Index count = std::max<Index>(0, p0 - top_j);
+    double* const l = scratch.data() + offset[slot];
+    offset[slot + 1] = offset[slot] + count;
+    if (count == 0) continue;
+    const double* const g = K.column_from(top_j, j);
+    const double* const d = pivots + (top_j - panel_top);
+    for (Index k = 0; k < count; ++k) l[k] = g[k] / d[k];
+    diagonal_update[slot] = dot(g, l, count);
   }
   // The panel's pairs i < j over the rows above the panel, by tiles, with
   // L(i, r) from scratch on the left.
@@ -180,8 +182,10 @@ void factorise_panel(const SkylineMatrix& K, TileProducts products, Index p0, In
     i = rows.last + 1;
   }
   for (Index j = p0; j <= p1; ++j) {
-    Index at = offset[static_cast<std::size_t>(j - p0)];
-    for (Index r = p.top(j); r < p0; ++r, ++at) K(r, j) = scratch[static_cast<std::size_t>(at)];
+    const std::size_t slot = static_cast<std::size_t>(j - p0);
+    if (offset[slot + 1] > offset[slot])
+      std::copy(scratch.data() + offset[slot], scratch.data() + offset[slot + 1],
+                K.column_from(p.top(j), j));
   }
   // The panel's own rows, column by column.
   for (Index j = p0; j <= p1; ++j) {
@@ -209,8 +213,9 @@ void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_widt
   const Index n = K.n_equations();
   if (n < 2) return;
   const TileProducts products = tile_products_for(path);
+  // The panel's scaled columns above it, then the pivots of those rows.
   std::vector<double> scratch(
-      static_cast<std::size_t>(panel_width * K.profile().max_column_height()));
+      static_cast<std::size_t>((panel_width + 1) * K.profile().max_column_height()));
   for (Index p0 = 1; p0 <= n; p0 += panel_width)
     factorise_panel(K, products, p0, std::min(n, p0 + panel_width - 1), scratch);
 }
