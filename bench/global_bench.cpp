@@ -157,10 +157,13 @@ enum class Method : int64_t { blocked, columns };
 
 // Factorisation alone of the frame's profile, by the library's blocked
 // solver (widest path) or the plain column algorithm. Rate: sum of h^2 flops.
+// Arguments: grid size n, the method, and nz: an n x n x nz frame, or
+// n x n x n when nz is 0.
 void BM_Factorise(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   const auto method = static_cast<Method>(state.range(1));
-  GridFrame g(n, n, n);
+  const int nz = state.range(2) > 0 ? static_cast<int>(state.range(2)) : n;
+  GridFrame g(n, n, nz);
   const Profile p = profile(g);
   const std::vector<double> original = dominant_store(p);
   std::vector<double> store;
@@ -232,20 +235,26 @@ void BM_DenseProduct(benchmark::State& state) {
   }
   const double tiles_rows = static_cast<double>(size / zg::k_tile_rows * zg::k_tile_rows);
   const double tiles_columns = static_cast<double>(size / zg::k_tile_columns * zg::k_tile_columns);
-  state.counters["GFLOP/s"] = benchmark::Counter(
-      2.0 * tiles_rows * tiles_columns * static_cast<double>(size) * 1.0e-9,
-      benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["GFLOP/s"] =
+      benchmark::Counter(2.0 * tiles_rows * tiles_columns * static_cast<double>(size) * 1.0e-9,
+                         benchmark::Counter::kIsIterationInvariantRate);
   state.SetLabel(zg::best_vector_path() == zg::VectorPath::avx2 ? "avx2" : "portable");
 }
 
 }  // namespace
 
 BENCHMARK(BM_DenseProduct)->Arg(96)->Arg(480)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Factorise)->Args({10, 0})->Args({10, 1})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Factorise)->Args({20, 0})->Args({20, 1})->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(BM_PanelWidth)
-    ->ArgsProduct({{10}, {8, 16, 32, 64, 128}})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Factorise)->Args({10, 0, 0})->Args({10, 1, 0})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Factorise)
+    ->Args({20, 0, 0})
+    ->Args({20, 1, 0})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_Factorise)->Args({3, 0, 1000})->Args({3, 1, 1000})->Unit(benchmark::kMillisecond);
+// The 30 x 30 x 30 frame takes about a minute blocked (the column algorithm,
+// about ten): run it with --benchmark_filter=Factorise/30.
+BENCHMARK(BM_Factorise)->Args({30, 0, 0})->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_PanelWidth)->ArgsProduct({{10}, {8, 16, 32, 64, 128}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Profile)->Arg(10)->Arg(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Analysis)->Arg(10)->Arg(15)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Analysis)->Arg(20)->Iterations(1)->Unit(benchmark::kSecond);

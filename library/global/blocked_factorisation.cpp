@@ -132,11 +132,15 @@ void reduce_panel_tile(const SkylineMatrix& K, TileProducts products, const Tile
 // The panel's rows i < p0, then its own rows; scratch holds the panel's
 // columns above p0 scaled, L(j, r), until the panel's pairs have used g.
 void factorise_panel(const SkylineMatrix& K, TileProducts products, Index p0, Index p1,
-                     std::vector<double>& scratch) {
+                     Index tiled_rows, std::vector<double>& scratch) {
   const SkylineProfile& p = K.profile();
   const Vector1<double> store = K.store();
   Index panel_top = p0;
   for (Index j = p0; j <= p1; ++j) panel_top = std::min(panel_top, p.top(j));
+  if (p0 - panel_top < tiled_rows) {
+    for (Index j = p0; j <= p1; ++j) factorise_column(K, j);
+    return;
+  }
 
   // Rows above the panel, by tiles: a tile of rows meets every tile of columns.
   std::vector<Tile> column_tiles;
@@ -208,7 +212,8 @@ void factorise_panel(const SkylineMatrix& K, TileProducts products, Index p0, In
 
 }  // namespace
 
-void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_width) {
+void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_width,
+                       Index tiled_rows) {
   assert(panel_width >= 1 && path_available(path));
   const Index n = K.n_equations();
   if (n < 2) return;
@@ -217,7 +222,7 @@ void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_widt
   std::vector<double> scratch(
       static_cast<std::size_t>((panel_width + 1) * K.profile().max_column_height()));
   for (Index p0 = 1; p0 <= n; p0 += panel_width)
-    factorise_panel(K, products, p0, std::min(n, p0 + panel_width - 1), scratch);
+    factorise_panel(K, products, p0, std::min(n, p0 + panel_width - 1), tiled_rows, scratch);
 }
 
 }  // namespace zervola::global

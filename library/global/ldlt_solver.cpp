@@ -38,15 +38,17 @@ void scale_column(const SkylineMatrix& K, Index j, Index top_j, double* column_j
 
 }  // namespace
 
+void factorise_column(const SkylineMatrix& K, Index j) {
+  const Index top_j = K.profile().top(j);
+  assert(top_j < j || j == 1);
+  double* column_j = K.column_from(top_j, j);
+  reduce_column(K, j, top_j, column_j);
+  scale_column(K, j, top_j, column_j);
+}
+
 void factorise_columns(const SkylineMatrix& K) {
   const Index n = K.n_equations();
-  for (Index j = 2; j <= n; ++j) {
-    const Index top_j = K.profile().top(j);
-    assert(top_j < j);
-    double* column_j = K.column_from(top_j, j);
-    reduce_column(K, j, top_j, column_j);
-    scale_column(K, j, top_j, column_j);
-  }
+  for (Index j = 2; j <= n; ++j) factorise_column(K, j);
 }
 
 void factorise(const SkylineMatrix& K) { factorise_blocked(K, best_vector_path()); }

@@ -17,6 +17,7 @@ namespace zervola::global {
 
 // Columns per panel of the blocked factorisation.
 inline constexpr Index k_panel_width = 32;
+inline constexpr Index k_tiled_panel_rows = 128;
 
 // K = L D L^T, column by column (an active-column Crout scheme): for column
 // j, first K(i, j) -= sum_r L(i, r) D(r) L(j, r) over the rows both columns
@@ -24,13 +25,19 @@ inline constexpr Index k_panel_width = 32;
 // of the diagonal. Work: the sum of h(j)^2 over the columns.
 void factorise_columns(const SkylineMatrix& K);
 
+// Column j of factorise_columns alone; columns 1 .. j-1 hold their factors.
+void factorise_column(const SkylineMatrix& K, Index j);
+
 // The same factors, panel by panel of panel_width >= 1 columns: the rows of
 // a panel above its first column are reduced by tiles of inner products
 // (the kernel of `path`, which must be available) against the finished
-// columns, then the panel's own triangle column by column. Scratch: one
+// columns, then the panel's own triangle column by column. A panel that
+// reaches fewer than k_tiled_panel_rows rows above itself (a slender
+// profile) is factorised column by column instead, where tiles would not
+// pay for their bookkeeping. Scratch: one
 // panel's columns above the panel, at most panel_width * max height.
-void factorise_blocked(const SkylineMatrix& K, VectorPath path,
-                       Index panel_width = k_panel_width);
+void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_width = k_panel_width,
+                       Index tiled_rows = k_tiled_panel_rows);
 
 // The library's factorisation: blocked, with the widest available path.
 void factorise(const SkylineMatrix& K);

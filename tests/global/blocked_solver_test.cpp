@@ -68,7 +68,8 @@ double largest_magnitude(const std::vector<double>& v) {
 }
 
 // Factorises s with the column algorithm and with the blocked one for each
-// path and panel width; the factors agree to rounding, and the solution
+// path and panel width, with tiles for every panel and with the library's
+// choice between tiles and columns; the factors agree to rounding, and the solution
 // agrees with a dense solve (up to n = k_dense_limit) and has a small residual.
 constexpr Index k_dense_limit = 400;
 
@@ -88,24 +89,26 @@ void check_all_paths(const HostSkyline& s, std::uint64_t seed, const std::vector
   if (n <= k_dense_limit) dense = test::dense_ldlt_solve(A, f);
 
   for (VectorPath path : available_paths())
-    for (Index width : widths) {
-      SCOPED_TRACE("path " + path_name(path) + ", panel width " + std::to_string(width));
-      HostSkyline blocked = s;
-      factorise_blocked(blocked.matrix(), path, width);
-      for (std::size_t k = 0; k < blocked.store.size(); ++k)
-        ASSERT_LE(std::fabs(blocked.store[k] - column.store[k]), tolerance)
-            << "store position " << k + 1;
-      std::vector<double> u = f;
-      substitute(blocked.matrix(), test::view(u));
-      EXPECT_LE(test::scaled_residual(A, u, f), test::k_rounding_threshold);
-      if (!dense.empty()) {
-        const double scale = test::norm_inf(dense);
-        for (std::size_t k = 0; k < u.size(); ++k)
-          ASSERT_LE(std::fabs(u[k] - dense[k]),
-                    test::k_rounding_threshold * test::epsilon() * scale * static_cast<double>(n))
-              << "equation " << k + 1;
+    for (Index width : widths)
+      for (Index tiled_rows : {Index{0}, k_tiled_panel_rows}) {
+        SCOPED_TRACE("path " + path_name(path) + ", panel width " + std::to_string(width) +
+                     ", tiled from " + std::to_string(tiled_rows) + " rows");
+        HostSkyline blocked = s;
+        factorise_blocked(blocked.matrix(), path, width, tiled_rows);
+        for (std::size_t k = 0; k < blocked.store.size(); ++k)
+          ASSERT_LE(std::fabs(blocked.store[k] - column.store[k]), tolerance)
+              << "store position " << k + 1;
+        std::vector<double> u = f;
+        substitute(blocked.matrix(), test::view(u));
+        EXPECT_LE(test::scaled_residual(A, u, f), test::k_rounding_threshold);
+        if (!dense.empty()) {
+          const double scale = test::norm_inf(dense);
+          for (std::size_t k = 0; k < u.size(); ++k)
+            ASSERT_LE(std::fabs(u[k] - dense[k]),
+                      test::k_rounding_threshold * test::epsilon() * scale * static_cast<double>(n))
+                << "equation " << k + 1;
+        }
       }
-    }
 }
 
 TEST(BlockedSolver, PortablePathIsAlwaysAvailableAndTheBestIsAvailable) {
@@ -168,7 +171,7 @@ TEST(BlockedSolver, TwoByTwoSystemGivesTheSameFactorsOnEveryPath) {
     for (Index width : {1, 2, 32}) {
       HostSkyline s = test::skyline_from_heights({1, 2});
       s.store = {4.0, 2.0, 3.0};
-      factorise_blocked(s.matrix(), path, width);
+      factorise_blocked(s.matrix(), path, width, 0);
       EXPECT_EQ(s.store, (std::vector<double>{4.0, 0.5, 2.0})) << path_name(path) << " " << width;
     }
 }
