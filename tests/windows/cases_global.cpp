@@ -3,8 +3,10 @@
 // theory, so both platforms agree.
 
 #include <array>
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "cantilever.hpp"
 #include "dll_harness.hpp"
@@ -68,6 +70,43 @@ void two_by_two(const Dll& dll, Report& report) {
   report.check(std::isnan(f[0]) && std::isnan(f[1]) && f[2] == k_guard &&
                    store == std::array<double, 4>{4, 2, 3, k_guard},
                "ZEBSLA refuses a broken profile with NaN");
+}
+
+// A banded system tall enough for the tiled factorisation and its widest
+// vector path: K u = K 1 must give u = 1 to rounding.
+void banded_system(const Dll& dll, Report& report) {
+  const int32_t n = 600, band = 300;
+  std::vector<int32_t> diag;
+  int32_t address = 0;
+  for (int32_t j = 1; j <= n; ++j) {
+    address += std::min(j, band);
+    diag.push_back(address);
+  }
+  std::vector<double> store(static_cast<std::size_t>(address), 0.0);
+  std::vector<double> f(static_cast<std::size_t>(n), 0.0);
+  std::vector<double> row(static_cast<std::size_t>(n), 0.0);
+  for (int32_t j = 1; j <= n; ++j) {
+    const int32_t top = j - std::min(j, band) + 1;
+    for (int32_t i = top; i < j; ++i) {
+      const double v = 0.001 * static_cast<double>((i * 7 + j * 3) % 11 - 5);
+      store[static_cast<std::size_t>(diag[static_cast<std::size_t>(j - 1)] - (j - i) - 1)] = v;
+      row[static_cast<std::size_t>(i - 1)] += std::fabs(v);
+      row[static_cast<std::size_t>(j - 1)] += std::fabs(v);
+      f[static_cast<std::size_t>(i - 1)] += v;
+      f[static_cast<std::size_t>(j - 1)] += v;
+    }
+  }
+  for (int32_t j = 1; j <= n; ++j) {
+    const double d = row[static_cast<std::size_t>(j - 1)] + 1.0;
+    store[static_cast<std::size_t>(diag[static_cast<std::size_t>(j - 1)] - 1)] = d;
+    f[static_cast<std::size_t>(j - 1)] += d;
+  }
+  int32_t n_equations = n, length = address;
+  ZERVOLA_CALL_EXPORT(dll, report, ZEBSLA, store.data(), f.data(), diag.data(), &n_equations,
+                      &length);
+  double worst = 0.0;
+  for (double u : f) worst = std::max(worst, std::fabs(u - 1.0));
+  report.check(worst < 1.0e-12, "ZEBSLA solves a banded system of 600 equations");
 }
 
 void driver(const Dll& dll, Report& report) {
@@ -135,6 +174,7 @@ void cantilever(const Dll& dll, Report& report) {
 void global_cases(const Dll& dll, Report& report) {
   profiles(dll, report);
   two_by_two(dll, report);
+  banded_system(dll, report);
   driver(dll, report);
   cantilever(dll, report);
 }
