@@ -60,7 +60,7 @@ void reduce_tile(const SkylineMatrix& K, TileProducts products, const Tile& rows
   const SkylineProfile& p = K.profile();
   const Index i0 = rows.first;
   const Index common = std::max(rows.highest_top, columns.highest_top);
-  std::array<double, k_tile_rows * k_tile_columns> sums{};
+  std::array<double, k_tile_rows * k_tile_columns> sums;  // written by products() before use
   if (common < i0) {
     std::array<const double*, k_tile_rows> left{};
     std::array<const double*, k_tile_columns> right{};
@@ -103,7 +103,7 @@ void reduce_panel_tile(const SkylineMatrix& K, TileProducts products, const Tile
     return scratch.data() + offset[static_cast<std::size_t>(i - p0)] + (r - p.top(i));
   };
   const Index common = std::max(rows.highest_top, columns.highest_top);
-  std::array<double, k_tile_rows * k_tile_columns> sums{};
+  std::array<double, k_tile_rows * k_tile_columns> sums;  // written by products() before use
   if (common < p0) {
     std::array<const double*, k_tile_rows> left{};
     std::array<const double*, k_tile_columns> right{};
