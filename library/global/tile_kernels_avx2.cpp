@@ -49,12 +49,30 @@ ZERVOLA_AVX2 void tile(const double* const* left, const double* const* right, In
       for (std::size_t a = 0; a < Rows; ++a) acc[a][b] = _mm256_fmadd_pd(x[a], y, acc[a][b]);
     }
   }
-  for (std::size_t a = 0; a < Rows; ++a)
+  if (k < length) {
+    // The last 1 .. 3 rows by masked loads, which read nothing past them.
+    const __m256i lanes = _mm256_set_epi64x(3, 2, 1, 0);
+    const __m256i mask = _mm256_cmpgt_epi64(_mm256_set1_epi64x(length - k), lanes);
+    __m256d x[Rows];
+    for (std::size_t a = 0; a < Rows; ++a) x[a] = _mm256_maskload_pd(l[a] + k, mask);
     for (std::size_t b = 0; b < Columns; ++b) {
-      double tail = 0.0;
-      for (Index t = k; t < length; ++t) tail += l[a][t] * r[b][t];
-      out[a * static_cast<std::size_t>(k_tile_columns) + b] = lane_sum(acc[a][b]) + tail;
+      const __m256d y = _mm256_maskload_pd(r[b] + k, mask);
+      for (std::size_t a = 0; a < Rows; ++a) acc[a][b] = _mm256_fmadd_pd(x[a], y, acc[a][b]);
     }
+  }
+  for (std::size_t a = 0; a < Rows; ++a) {
+    double* const row = out + a * static_cast<std::size_t>(k_tile_columns);
+    if constexpr (Columns == 4) {
+      // The four sums of a row at once: pairwise within halves, then across.
+      const __m256d s01 = _mm256_hadd_pd(acc[a][0], acc[a][1]);
+      const __m256d s23 = _mm256_hadd_pd(acc[a][2], acc[a][3]);
+      const __m256d low = _mm256_permute2f128_pd(s01, s23, 0x20);
+      const __m256d high = _mm256_permute2f128_pd(s01, s23, 0x31);
+      _mm256_storeu_pd(row, _mm256_add_pd(low, high));
+    } else {
+      for (std::size_t b = 0; b < Columns; ++b) row[b] = lane_sum(acc[a][b]);
+    }
+  }
 }
 
 using Tile = void (*)(const double* const*, const double* const*, Index, double*);
