@@ -17,11 +17,8 @@ using zervola::abi::node_view;
 using zervola::abi::orientation_view;
 
 using zervola::ElementNodes;
-using zervola::Index;
 using zervola::k_unknown_extent;
 using zervola::Matrix12;
-using zervola::NodeCoordinates;
-using zervola::OrientationPoints;
 using zervola::Point3;
 using zervola::Vector1;
 

@@ -19,12 +19,8 @@ using zervola::abi::element_nodes_view;
 using zervola::abi::node_view;
 using zervola::abi::orientation_view;
 
-using zervola::ElementNodes;
-using zervola::Index;
 using zervola::k_unknown_extent;
 using zervola::Matrix12;
-using zervola::NodeCoordinates;
-using zervola::OrientationPoints;
 using zervola::Vector1;
 using zervola::Vector12;
 
@@ -37,7 +33,7 @@ zervola::results::RecoveryModel recovery_view(const double* displacements, const
                                               const double* section_table) {
   return {zervola::results::Displacements(displacements, zervola::results::k_displacement_rows,
                                           k_unknown_extent),
-          node_view(node_x, node_y, node_z), ElementNodes(element_nodes, 2, k_unknown_extent),
+          node_view(node_x, node_y, node_z), element_nodes_view(element_nodes),
           Vector1<const int32_t>(section_codes, k_unknown_extent),
           zervola::SectionTable(section_table, zervola::k_section_table_rows, k_unknown_extent)};
 }
