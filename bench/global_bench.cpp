@@ -19,7 +19,7 @@
 
 #include "global/ldlt_solver.hpp"
 #include "global/skyline_matrix.hpp"
-#include "global/tile_kernels.hpp"
+#include "global/block_kernels.hpp"
 #include "global/vector_path.hpp"
 #include "zervola.h"
 
@@ -213,35 +213,32 @@ void BM_PanelWidth(benchmark::State& state) {
       benchmark::Counter(p.sum_h2 * 1.0e-9, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-// The tile kernel of the widest path on a dense product C = A^T B of
-// `size` x `size` columns of length `size`, tile by tile: the practical
-// peak of the kernel.
+// The block kernel of the widest path on a dense product C -= A B of
+// `size` x `size` matrices (A by rows, B and C row-major), block by block
+// over the whole inner dimension: the practical peak of the kernel.
 void BM_DenseProduct(benchmark::State& state) {
   namespace zg = zervola::global;
   const auto size = static_cast<zervola::Index>(state.range(0));
   const auto count = static_cast<std::size_t>(size * size);
   std::vector<double> a(count, 0.5), b(count, 0.25), c(count, 0.0);
-  const zg::TileProducts products = zg::tile_products_for(zg::best_vector_path());
-  std::array<double, zg::k_tile_rows * zg::k_tile_columns> out{};
+  const zg::BlockProducts products = zg::block_products_for(zg::best_vector_path());
+  const zervola::Index rows = size / zg::k_block_rows * zg::k_block_rows;
+  const zervola::Index columns = size / zg::k_block_width * zg::k_block_width;
   for (auto _ : state) {
-    for (zervola::Index i = 0; i + zg::k_tile_rows <= size; i += zg::k_tile_rows)
-      for (zervola::Index j = 0; j + zg::k_tile_columns <= size; j += zg::k_tile_columns) {
-        std::array<const double*, zg::k_tile_rows> left{};
-        std::array<const double*, zg::k_tile_columns> right{};
-        for (zervola::Index r = 0; r < zg::k_tile_rows; ++r)
-          left[static_cast<std::size_t>(r)] = a.data() + (i + r) * size;
-        for (zervola::Index q = 0; q < zg::k_tile_columns; ++q)
-          right[static_cast<std::size_t>(q)] = b.data() + (j + q) * size;
-        products(left.data(), zg::k_tile_rows, right.data(), zg::k_tile_columns, size, out.data());
-        c[static_cast<std::size_t>(i * size + j)] += out[0];
-      }
+    for (zervola::Index i = 0; i < rows; i += zg::k_block_rows) {
+      std::array<const double*, zg::k_block_rows> row{};
+      for (zervola::Index r = 0; r < zg::k_block_rows; ++r)
+        row[static_cast<std::size_t>(r)] = a.data() + (i + r) * size;
+      for (zervola::Index j = 0; j < columns; j += zg::k_block_width)
+        products(row.data(), zg::k_block_rows, b.data() + j, size, size, c.data() + i * size + j,
+                 size);
+    }
     benchmark::DoNotOptimize(c.data());
   }
-  const double tiles_rows = static_cast<double>(size / zg::k_tile_rows * zg::k_tile_rows);
-  const double tiles_columns = static_cast<double>(size / zg::k_tile_columns * zg::k_tile_columns);
-  state.counters["GFLOP/s"] =
-      benchmark::Counter(2.0 * tiles_rows * tiles_columns * static_cast<double>(size) * 1.0e-9,
-                         benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["GFLOP/s"] = benchmark::Counter(
+      2.0 * static_cast<double>(rows) * static_cast<double>(columns) * static_cast<double>(size) *
+          1.0e-9,
+      benchmark::Counter::kIsIterationInvariantRate);
   state.SetLabel(zg::best_vector_path() == zg::VectorPath::avx2 ? "avx2" : "portable");
 }
 

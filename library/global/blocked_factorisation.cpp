@@ -6,192 +6,208 @@
 //   L(j, i) = g(i, j) / D(i),   D(j) = K(j, j) - sum over i < j of g(i, j) L(j, i)
 //
 // A panel is the columns p0 .. p1. Its rows i < p0 need only finished
-// columns: they are reduced by tiles of k_tile_rows rows (columns i) and
-// k_tile_columns columns j, each tile as inner products over the rows that
-// all its columns hold (the kernel), plus per pair the rows above that
-// common stretch and the rows inside the tile. Then the panel's own rows.
+// columns: for those rows the panel is a triangular solve with the unit
+// lower factor, which runs on a row-major copy of the panel (row r holds
+// g(r, j) for every j of the panel, zero above the column's top). The rows
+// are taken in blocks of equations with nearly equal tops, and the source
+// rows in chunks: a chunk first finishes its own rows, then is subtracted
+// from every later row at once, while its rows of the copy stay in cache.
+// The multipliers L(i, r) of a block are read straight from the columns of
+// the store, where they lie contiguous. Then the panel's columns are scaled
+// back into the store, its pairs i < j get their sums over the rows above
+// the panel by the same kernel, and the panel's own rows go column by column.
 
 #include <algorithm>
-#include <array>
 #include <cassert>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
+#include "global/block_kernels.hpp"
 #include "global/column_kernels.hpp"
 #include "global/ldlt_solver.hpp"
-#include "global/tile_kernels.hpp"
 
 namespace zervola::global {
 
 namespace {
 
-// Columns whose tops differ by at most this many rows share a tile; the rows
-// that one column holds above the others' common stretch go through dot().
-constexpr Index k_tile_top_spread = 24;
+// Equations whose tops differ by at most this many rows share a block; the
+// rows that one holds above the block's common stretch are added one by one.
+constexpr Index k_block_top_spread = 24;
+// Source rows per chunk: the chunk's rows of the copy (this many times the
+// copy's row length) stay in the second-level cache while later rows use them.
+constexpr Index k_chunk_rows = 256;
+// Alignment of the copy's rows, in doubles: one cache line.
+constexpr Index k_row_alignment = 8;
 
-// Last column of the tile that starts at column first: at most size columns,
-// not beyond last, tops within k_tile_top_spread of the first column's.
-Index tile_end(const SkylineProfile& p, Index first, Index last, Index size) {
-  const Index top_first = p.top(first);
-  Index end = first;
-  while (end < last && end - first + 1 < size &&
-         std::abs(p.top(end + 1) - top_first) <= k_tile_top_spread)
-    ++end;
-  return end;
-}
+Index round_up(Index value, Index multiple) { return (value + multiple - 1) / multiple * multiple; }
 
-struct Tile {
-  Index first = 0, last = 0, highest_top = 0, lowest_top = 0;
+// Equations first .. last; common is the lowest-placed (largest) top among
+// them, lowest the highest-placed (smallest).
+struct Block {
+  Index first = 0, last = 0, common = 0, lowest = 0;
 };
 
-Tile make_tile(const SkylineProfile& p, Index first, Index last) {
-  Tile t{first, last, p.top(first), p.top(first)};
-  for (Index c = first + 1; c <= last; ++c) {
-    t.highest_top = std::max(t.highest_top, p.top(c));
-    t.lowest_top = std::min(t.lowest_top, p.top(c));
+// Consecutive blocks of at most k_block_rows equations covering first .. last.
+std::vector<Block> make_blocks(const SkylineProfile& p, Index first, Index last) {
+  std::vector<Block> blocks;
+  for (Index i = first; i <= last;) {
+    Block b{i, i, p.top(i), p.top(i)};
+    while (b.last < last && b.last - b.first + 1 < k_block_rows &&
+           std::abs(p.top(b.last + 1) - p.top(b.first)) <= k_block_top_spread) {
+      ++b.last;
+      b.common = std::max(b.common, p.top(b.last));
+      b.lowest = std::min(b.lowest, p.top(b.last));
+    }
+    blocks.push_back(b);
+    i = b.last + 1;
   }
-  return t;
+  return blocks;
 }
 
-// Rows rows.first .. rows.last (all < first column of the panel) of the
-// columns of `columns`: g(i, j) for every stored pair.
-void reduce_tile(const SkylineMatrix& K, TileProducts products, const Tile& rows,
-                 const Tile& columns) {
-  const SkylineProfile& p = K.profile();
-  const Index i0 = rows.first;
-  const Index common = std::max(rows.highest_top, columns.highest_top);
-  std::array<double, k_tile_rows * k_tile_columns> sums;  // written by products() before use
-  if (common < i0) {
-    std::array<const double*, k_tile_rows> left{};
-    std::array<const double*, k_tile_columns> right{};
-    for (Index i = rows.first; i <= rows.last; ++i)
-      left[static_cast<std::size_t>(i - i0)] = K.column_from(common, i);
-    for (Index j = columns.first; j <= columns.last; ++j)
-      right[static_cast<std::size_t>(j - columns.first)] = K.column_from(common, j);
-    products(left.data(), rows.last - i0 + 1, right.data(), columns.last - columns.first + 1,
-             i0 - common, sums.data());
-  }
-  for (Index i = rows.first; i <= rows.last; ++i) {
-    const Index top_i = p.top(i);
-    for (Index j = columns.first; j <= columns.last; ++j) {
+// The panel's rows top .. p0-1 in row-major order, `step` doubles per row:
+// column c of a row is panel column p0 + c. Columns are grouped by
+// k_block_width; group_top(c) is the smallest top in the group of column c,
+// above which the group's rows are zero.
+class PanelRows {
+ public:
+  PanelRows(const SkylineMatrix& K, Index p0, Index p1, Index top, double* data, Index step)
+      : top_(top), step_(step), data_(data) {
+    const SkylineProfile& p = K.profile();
+    std::fill(data_, data_ + (p0 - top_) * step_, 0.0);
+    for (Index j = p0; j <= p1; ++j) {
       const Index top_j = p.top(j);
-      if (i < top_j) continue;
-      const Index start = std::max(top_i, top_j);
-      double sum =
-          common < i0
-              ? sums[static_cast<std::size_t>((i - i0) * k_tile_columns + (j - columns.first))]
-              : 0.0;
-      const Index head_end =
-          std::min(common, i0);  // rows start .. head_end-1 lie above the common stretch
-      if (start < head_end)
-        sum += dot(K.column_from(start, i), K.column_from(start, j), head_end - start);
-      const Index inside = std::max(start, i0);  // rows inside the tile, already reduced
-      if (inside < i) sum += dot(K.column_from(inside, i), K.column_from(inside, j), i - inside);
-      K(i, j) -= sum;
+      for (Index r = top_j; r < p0; ++r) row(r)[j - p0] = K(r, j);
+      const auto group = static_cast<std::size_t>((j - p0) / k_block_width);
+      if (group_tops_.size() <= group) group_tops_.push_back(top_j);
+      group_tops_[group] = std::min(group_tops_[group], top_j);
     }
   }
-}
 
-// The panel's pairs i < j (rows of `rows`, columns of `columns`, all in the
-// panel p0 ..) over the rows r < p0, with L(i, r) taken from the scratch
-// copy of column i (which starts at its top) and g(r, j) from the store.
-void reduce_panel_tile(const SkylineMatrix& K, TileProducts products, const Tile& rows,
-                       const Tile& columns, Index p0, const std::vector<double>& scratch,
-                       const std::vector<Index>& offset) {
-  const SkylineProfile& p = K.profile();
-  auto scaled = [&](Index r, Index i) {
-    return scratch.data() + offset[static_cast<std::size_t>(i - p0)] + (r - p.top(i));
-  };
-  const Index common = std::max(rows.highest_top, columns.highest_top);
-  std::array<double, k_tile_rows * k_tile_columns> sums;  // written by products() before use
-  if (common < p0) {
-    std::array<const double*, k_tile_rows> left{};
-    std::array<const double*, k_tile_columns> right{};
-    for (Index i = rows.first; i <= rows.last; ++i)
-      left[static_cast<std::size_t>(i - rows.first)] = scaled(common, i);
-    for (Index j = columns.first; j <= columns.last; ++j)
-      right[static_cast<std::size_t>(j - columns.first)] = K.column_from(common, j);
-    products(left.data(), rows.last - rows.first + 1, right.data(),
-             columns.last - columns.first + 1, p0 - common, sums.data());
+  [[nodiscard]] double* row(Index r) const { return data_ + (r - top_) * step_; }
+  [[nodiscard]] Index step() const { return step_; }
+  [[nodiscard]] Index groups() const { return static_cast<Index>(group_tops_.size()); }
+  [[nodiscard]] Index group_top(Index group) const {
+    return group_tops_[static_cast<std::size_t>(group)];
   }
-  for (Index i = rows.first; i <= rows.last; ++i)
-    for (Index j = std::max(columns.first, i + 1); j <= columns.last; ++j) {
-      const Index top_j = p.top(j);
-      if (i < top_j) continue;
-      const Index start = std::max(p.top(i), top_j);
-      if (start >= p0) continue;
-      double sum = common < p0 ? sums[static_cast<std::size_t>((i - rows.first) * k_tile_columns +
-                                                               (j - columns.first))]
-                               : 0.0;
-      const Index head_end = std::min(common, p0);
-      if (start < head_end) sum += dot(scaled(start, i), K.column_from(start, j), head_end - start);
-      K(i, j) -= sum;
-    }
+
+ private:
+  Index top_, step_;
+  double* data_;
+  std::vector<Index> group_tops_;
+};
+
+// target[v] -= sum over r = first .. end-1 of L(i, r) * rows.row(r)[column + v]
+// for the k_block_width columns of one group, one source row at a time.
+void subtract_rows(const SkylineMatrix& K, const PanelRows& rows, Index i, Index first, Index end,
+                   Index column, double* target) {
+  for (Index r = first; r < end; ++r) {
+    const double l = K(r, i);
+    const double* const source = rows.row(r) + column;
+    for (Index v = 0; v < k_block_width; ++v) target[v] -= l * source[v];
+  }
 }
 
-// The panel's rows i < p0, then its own rows; scratch holds the panel's
-// columns above p0 scaled, L(j, r), until the panel's pairs have used g.
-void factorise_panel(const SkylineMatrix& K, TileProducts products, Index p0, Index p1,
-                     Index tiled_rows, std::vector<double>& scratch) {
+// Subtracts from out (row a of the block at out + a * out_step) the sums over
+// the source rows s0 .. s1-1 of L(i, r) times the panel rows, for one group
+// of columns: the kernel over the rows that every equation of the block
+// holds, then each equation's rows above that common stretch.
+void subtract_block(const SkylineMatrix& K, BlockProducts products, const PanelRows& rows,
+                    const Block& b, Index group, Index s0, Index s1, double* out,
+                    Index out_step) {
+  const SkylineProfile& p = K.profile();
+  const Index column = group * k_block_width;
+  const Index low = std::max(s0, rows.group_top(group));
+  const Index start = std::max(low, b.common);
+  if (start < s1) {
+    const double* multipliers[k_block_rows];
+    for (Index i = b.first; i <= b.last; ++i) multipliers[i - b.first] = K.column_from(start, i);
+    products(multipliers, b.last - b.first + 1, rows.row(start) + column, rows.step(),
+             s1 - start, out + column, out_step);
+  }
+  const Index head_end = std::min(b.common, s1);
+  for (Index i = b.first; i <= b.last; ++i)
+    subtract_rows(K, rows, i, std::max(low, p.top(i)), head_end, column,
+                  out + (i - b.first) * out_step + column);
+}
+
+// The sources inside the block itself, row after row.
+void finish_block(const SkylineMatrix& K, const PanelRows& rows, const Block& b, Index group) {
+  const SkylineProfile& p = K.profile();
+  const Index column = group * k_block_width;
+  const Index low = std::max(b.first, rows.group_top(group));
+  for (Index i = b.first + 1; i <= b.last; ++i)
+    subtract_rows(K, rows, i, std::max(low, p.top(i)), i, column, rows.row(i) + column);
+}
+
+// g(i, j) for the rows i < p0 of the panel, in the row-major copy.
+void reduce_rows_above(const SkylineMatrix& K, BlockProducts products, const PanelRows& rows,
+                       const std::vector<Block>& blocks) {
+  const Index groups = rows.groups();
+  for (std::size_t c = 0; c < blocks.size();) {
+    const Index c0 = blocks[c].first;
+    std::size_t end = c;
+    while (end < blocks.size() && blocks[end].first - c0 < k_chunk_rows) ++end;
+    const Index c1 = blocks[end - 1].last + 1;
+    for (std::size_t k = c; k < end; ++k)
+      for (Index group = 0; group < groups; ++group) {
+        subtract_block(K, products, rows, blocks[k], group, c0, blocks[k].first,
+                       rows.row(blocks[k].first), rows.step());
+        finish_block(K, rows, blocks[k], group);
+      }
+    for (std::size_t k = end; k < blocks.size(); ++k) {
+      if (blocks[k].lowest >= c1) continue;
+      for (Index group = 0; group < groups; ++group)
+        subtract_block(K, products, rows, blocks[k], group, c0, c1, rows.row(blocks[k].first),
+                       rows.step());
+    }
+    c = end;
+  }
+}
+
+// L(j, r) = g(r, j) / D(r) into the store for the rows r < p0; returns per
+// column the sum of g(r, j) L(j, r), its pivot's update from those rows.
+std::vector<double> scale_rows_above(const SkylineMatrix& K, const PanelRows& rows, Index p0,
+                                     Index p1) {
   const SkylineProfile& p = K.profile();
   const Vector1<double> store = K.store();
-  Index panel_top = p0;
-  for (Index j = p0; j <= p1; ++j) panel_top = std::min(panel_top, p.top(j));
-  if (p0 - panel_top < tiled_rows) {
-    for (Index j = p0; j <= p1; ++j) factorise_column(K, j);
-    return;
-  }
-
-  // Rows above the panel, by tiles: a tile of rows meets every tile of columns.
-  std::vector<Tile> column_tiles;
-  for (Index j = p0; j <= p1;) {
-    const Index end = tile_end(p, j, p1, k_tile_columns);
-    column_tiles.push_back(make_tile(p, j, end));
-    j = end + 1;
-  }
-  for (Index i = panel_top; i < p0;) {
-    const Tile rows = make_tile(p, i, tile_end(p, i, p0 - 1, k_tile_rows));
-    for (const Tile& columns : column_tiles)
-      if (rows.last >= columns.lowest_top) reduce_tile(K, products, rows, columns);
-    i = rows.last + 1;
-  }
-
-  // Scale the rows above the panel into scratch. The pivots of those rows
-  // are gathered first, at the end of scratch, so that the divisions run
-  // over contiguous stretches.
-  const Index above = p0 - panel_top;
-  double* const pivots = scratch.data() + (static_cast<Index>(scratch.size()) - above);
-  for (Index r = panel_top; r < p0; ++r) pivots[r - panel_top] = store(p.diag(r));
-  std::vector<Index> offset(static_cast<std::size_t>(p1 - p0 + 2), 0);
-  std::vector<double> diagonal_update(static_cast<std::size_t>(p1 - p0 + 1), 0.0);
+  std::vector<double> update(static_cast<std::size_t>(p1 - p0 + 1), 0.0);
   for (Index j = p0; j <= p1; ++j) {
-    const Index top_j = p.top(j);
-    const std::size_t slot = static_cast<std::size_t>(j - p0);
-    const Index count = std::max<Index>(0, p0 - top_j);
-    double* const l = scratch.data() + offset[slot];
-    offset[slot + 1] = offset[slot] + count;
-    if (count == 0) continue;
-    const double* const g = K.column_from(top_j, j);
-    const double* const d = pivots + (top_j - panel_top);
-    for (Index k = 0; k < count; ++k) l[k] = g[k] / d[k];
-    diagonal_update[slot] = dot(g, l, count);
+    double s = 0.0;
+    for (Index r = p.top(j); r < p0; ++r) {
+      const double g = rows.row(r)[j - p0];
+      const double l = g / store(p.diag(r));
+      K(r, j) = l;
+      s += g * l;
+    }
+    update[static_cast<std::size_t>(j - p0)] = s;
   }
-  // The panel's pairs i < j over the rows above the panel, by tiles, with
-  // L(i, r) from scratch on the left.
-  for (Index i = p0; i < p1;) {
-    const Tile rows = make_tile(p, i, tile_end(p, i, p1 - 1, k_tile_rows));
-    for (const Tile& columns : column_tiles)
-      if (columns.last > rows.first)
-        reduce_panel_tile(K, products, rows, columns, p0, scratch, offset);
-    i = rows.last + 1;
+  return update;
+}
+
+// The panel's pairs i < j: K(i, j) -= sum over r < p0 of L(i, r) g(r, j),
+// the multipliers from the store (already scaled), g from the copy.
+void reduce_panel_pairs(const SkylineMatrix& K, BlockProducts products, const PanelRows& rows,
+                        Index p0, Index p1, std::vector<double>& sums) {
+  const SkylineProfile& p = K.profile();
+  const Index step = rows.step();
+  std::fill(sums.begin(), sums.end(), 0.0);
+  for (const Block& b : make_blocks(p, p0, p1 - 1)) {
+    if (b.lowest >= p0) continue;
+    for (Index group = 0; group < rows.groups(); ++group)
+      if (p0 + (group + 1) * k_block_width - 1 > b.first)
+        subtract_block(K, products, rows, b, group, rows.group_top(group), p0,
+                       sums.data() + (b.first - p0) * step, step);
   }
-  for (Index j = p0; j <= p1; ++j) {
-    const std::size_t slot = static_cast<std::size_t>(j - p0);
-    if (offset[slot + 1] > offset[slot])
-      std::copy(scratch.data() + offset[slot], scratch.data() + offset[slot + 1],
-                K.column_from(p.top(j), j));
-  }
-  // The panel's own rows, column by column.
+  for (Index j = p0 + 1; j <= p1; ++j)
+    for (Index i = std::max(p0, p.top(j)); i < j; ++i)
+      K(i, j) += sums[static_cast<std::size_t>((i - p0) * step + (j - p0))];
+}
+
+// The panel's own rows, column by column, after the rows above.
+void finish_panel(const SkylineMatrix& K, Index p0, Index p1, const std::vector<double>& update) {
+  const SkylineProfile& p = K.profile();
+  const Vector1<double> store = K.store();
   for (Index j = p0; j <= p1; ++j) {
     const Index top_j = p.top(j);
     const Index first = std::max(p0, top_j);
@@ -199,7 +215,7 @@ void factorise_panel(const SkylineMatrix& K, TileProducts products, Index p0, In
       const Index start = std::max({p.top(i), top_j, p0});
       if (start < i) K(i, j) -= dot(K.column_from(start, i), K.column_from(start, j), i - start);
     }
-    double s = diagonal_update[static_cast<std::size_t>(j - p0)];
+    double s = update[static_cast<std::size_t>(j - p0)];
     for (Index i = first; i < j; ++i) {
       const double g = K(i, j);
       const double l = g / store(p.diag(i));
@@ -210,6 +226,35 @@ void factorise_panel(const SkylineMatrix& K, TileProducts products, Index p0, In
   }
 }
 
+struct Scratch {
+  std::vector<double> rows;  // the panel's rows above it, row-major
+  std::vector<double> sums;  // the panel's pairs, one row per equation
+  Index step = 0;
+
+  // The copy's rows start on a cache line.
+  [[nodiscard]] double* aligned_rows() {
+    const auto address = reinterpret_cast<std::uintptr_t>(rows.data());
+    const auto line = static_cast<std::uintptr_t>(k_row_alignment * sizeof(double));
+    return rows.data() + (line - address % line) % line / sizeof(double);
+  }
+};
+
+void factorise_panel(const SkylineMatrix& K, BlockProducts products, Index p0, Index p1,
+                     Index tiled_rows, Scratch& scratch) {
+  const SkylineProfile& p = K.profile();
+  Index panel_top = p0;
+  for (Index j = p0; j <= p1; ++j) panel_top = std::min(panel_top, p.top(j));
+  if (p0 - panel_top < tiled_rows || p0 == panel_top) {
+    for (Index j = p0; j <= p1; ++j) factorise_column(K, j);
+    return;
+  }
+  const PanelRows rows(K, p0, p1, panel_top, scratch.aligned_rows(), scratch.step);
+  reduce_rows_above(K, products, rows, make_blocks(p, panel_top, p0 - 1));
+  const std::vector<double> update = scale_rows_above(K, rows, p0, p1);
+  reduce_panel_pairs(K, products, rows, p0, p1, scratch.sums);
+  finish_panel(K, p0, p1, update);
+}
+
 }  // namespace
 
 void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_width,
@@ -217,10 +262,12 @@ void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_widt
   assert(panel_width >= 1 && path_available(path));
   const Index n = K.n_equations();
   if (n < 2) return;
-  const TileProducts products = tile_products_for(path);
-  // The panel's scaled columns above it, then the pivots of those rows.
-  std::vector<double> scratch(
-      static_cast<std::size_t>((panel_width + 1) * K.profile().max_column_height()));
+  const BlockProducts products = block_products_for(path);
+  Scratch scratch;
+  scratch.step = round_up(panel_width, k_block_width);
+  scratch.rows.resize(
+      static_cast<std::size_t>(K.profile().max_column_height() * scratch.step + k_row_alignment));
+  scratch.sums.resize(static_cast<std::size_t>(panel_width * scratch.step));
   for (Index p0 = 1; p0 <= n; p0 += panel_width)
     factorise_panel(K, products, p0, std::min(n, p0 + panel_width - 1), tiled_rows, scratch);
 }

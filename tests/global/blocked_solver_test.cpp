@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "global/ldlt_solver.hpp"
-#include "global/tile_kernels.hpp"
+#include "global/block_kernels.hpp"
 #include "global/vector_path.hpp"
 #include "skyline_fixtures.hpp"
 
@@ -119,49 +119,53 @@ TEST(BlockedSolver, PortablePathIsAlwaysAvailableAndTheBestIsAvailable) {
 #endif
 }
 
-// Every tile shape and stretch length, against products summed in order.
-TEST(BlockedSolver, TileKernelsGiveEveryProductOfTheTile) {
+// Every block height and stretch length, against products summed in order;
+// the panel is read with a row step wider than the block, and nothing but
+// the block's targets is written.
+TEST(BlockedSolver, BlockKernelsSubtractEveryProductOfTheBlock) {
   const std::uint64_t seed = test::k_base_seed + 901;
   SCOPED_TRACE("seed = " + std::to_string(seed));
   std::mt19937_64 rng(seed);
   std::uniform_real_distribution<double> value(-1.0, 1.0);
+  constexpr Index k_panel_step = 2 * k_block_width + 3;
+  constexpr Index k_out_step = k_block_width + 5;
+  constexpr double k_untouched = 12345.0;
   for (VectorPath path : available_paths()) {
     SCOPED_TRACE("path " + path_name(path));
-    const TileProducts products = tile_products_for(path);
-    for (Index length : {1, 2, 3, 4, 5, 7, 8, 9, 31, 64, 257}) {
-      std::vector<std::vector<double>> columns(k_tile_rows + k_tile_columns);
-      for (auto& c : columns) {
-        c.resize(static_cast<std::size_t>(length) + 1);  // one past, to catch over-reads by value
-        for (double& x : c) x = value(rng);
+    const BlockProducts products = block_products_for(path);
+    for (Index length : {0, 1, 2, 3, 4, 5, 7, 8, 9, 31, 64, 257}) {
+      std::vector<std::vector<double>> multipliers(k_block_rows);
+      for (auto& m : multipliers) {
+        m.resize(static_cast<std::size_t>(length) + 1);
+        for (double& x : m) x = value(rng);
       }
-      for (Index rows = 1; rows <= k_tile_rows; ++rows)
-        for (Index cols = 1; cols <= k_tile_columns; ++cols) {
-          std::vector<const double*> left, right;
-          for (Index a = 0; a < rows; ++a)
-            left.push_back(columns[static_cast<std::size_t>(a)].data());
-          for (Index b = 0; b < cols; ++b)
-            right.push_back(columns[static_cast<std::size_t>(k_tile_rows + b)].data());
-          std::vector<double> out(static_cast<std::size_t>(k_tile_rows * k_tile_columns), 12345.0);
-          products(left.data(), rows, right.data(), cols, length, out.data());
-          for (Index a = 0; a < k_tile_rows; ++a)
-            for (Index b = 0; b < k_tile_columns; ++b) {
-              const double got = out[static_cast<std::size_t>(a * k_tile_columns + b)];
-              if (a >= rows || b >= cols) {
-                EXPECT_EQ(got, 12345.0) << "outside the tile";
-                continue;
-              }
-              double sum = 0.0, magnitude = 0.0;
-              for (Index k = 0; k < length; ++k) {
-                const double t =
-                    left[static_cast<std::size_t>(a)][k] * right[static_cast<std::size_t>(b)][k];
-                sum += t;
-                magnitude += std::fabs(t);
-              }
-              EXPECT_LE(std::fabs(got - sum),
-                        4.0 * test::epsilon() * magnitude * static_cast<double>(length))
-                  << rows << " x " << cols << ", length " << length;
+      std::vector<double> panel(static_cast<std::size_t>((length + 1) * k_panel_step));
+      for (double& x : panel) x = value(rng);
+      for (Index rows = 1; rows <= k_block_rows; ++rows) {
+        std::vector<const double*> row;
+        for (Index a = 0; a < rows; ++a) row.push_back(multipliers[static_cast<std::size_t>(a)].data());
+        std::vector<double> out(static_cast<std::size_t>(k_block_rows * k_out_step), k_untouched);
+        products(row.data(), rows, panel.data(), k_panel_step, length, out.data(), k_out_step);
+        for (Index a = 0; a < k_block_rows; ++a)
+          for (Index v = 0; v < k_out_step; ++v) {
+            const double got = out[static_cast<std::size_t>(a * k_out_step + v)];
+            if (a >= rows || v >= k_block_width) {
+              EXPECT_EQ(got, k_untouched) << "outside the block";
+              continue;
             }
-        }
+            double sum = 0.0, magnitude = 0.0;
+            for (Index k = 0; k < length; ++k) {
+              const double t = row[static_cast<std::size_t>(a)][k] *
+                               panel[static_cast<std::size_t>(k * k_panel_step + v)];
+              sum += t;
+              magnitude += std::fabs(t);
+            }
+            EXPECT_LE(std::fabs(got - (k_untouched - sum)),
+                      4.0 * test::epsilon() * (magnitude + k_untouched) *
+                          static_cast<double>(length + 1))
+                << rows << " rows, length " << length << ", row " << a << ", column " << v;
+          }
+      }
     }
   }
 }
