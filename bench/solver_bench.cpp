@@ -1,0 +1,322 @@
+// The skyline factorisation on building-like frames, by the library's
+// blocked solver (widest vector path, and the portable path forced), by the
+// plain column algorithm, and by CHOLMOD where the build found it (with the
+// natural order, so on the same profile, and with its own fill-reducing
+// order). The block kernel on a dense product gives the machine's practical
+// peak. After the runs a summary prints each model's rates side by side,
+// their ratios, and the share that MATRIXG spends outside the factorisation.
+//
+// The flop count of a factorisation is the sum of h^2 over the columns of
+// the profile. The 30 x 30 x 30 frames take minutes (the column algorithm
+// is not run on them); --benchmark_filter selects cases by name.
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "global/block_kernels.hpp"
+#include "global/ldlt_solver.hpp"
+#include "global/skyline_matrix.hpp"
+#include "global/vector_path.hpp"
+#include "grid_frame.hpp"
+
+#if ZERVOLA_BENCH_CHOLMOD
+#include <cholmod.h>
+#endif
+
+namespace {
+
+namespace zg = zervola::global;
+using bench::GridFrame;
+using bench::Numbering;
+using bench::Profile;
+
+// A symmetric, diagonally dominant matrix in the frame's profile: the
+// factorisation's work depends on the profile alone.
+std::vector<double> dominant_store(const Profile& p) {
+  std::vector<double> store(static_cast<std::size_t>(p.profile_length));
+  std::vector<double> row_sum(p.diag.size(), 0.0);
+  std::mt19937_64 rng(20240611);
+  std::uniform_real_distribution<double> value(-1.0, 1.0);
+  int32_t previous = 0;
+  for (std::size_t j = 0; j < p.diag.size(); ++j) {
+    const int32_t height = p.diag[j] - previous;
+    for (int32_t k = 0; k + 1 < height; ++k) {
+      const double v = value(rng);
+      store[static_cast<std::size_t>(previous + k)] = v;
+      row_sum[j] += std::fabs(v);
+      row_sum[j + 1 - static_cast<std::size_t>(height - k)] += std::fabs(v);
+    }
+    previous = p.diag[j];
+  }
+  for (std::size_t j = 0; j < p.diag.size(); ++j)
+    store[static_cast<std::size_t>(p.diag[j] - 1)] = row_sum[j] + 1.0;
+  return store;
+}
+
+enum class Method { blocked, portable, columns, cholmod_natural, cholmod_ordered };
+
+const char* method_name(Method m) {
+  switch (m) {
+    case Method::blocked: return "blocked";
+    case Method::portable: return "blocked-portable";
+    case Method::columns: return "columns";
+    case Method::cholmod_natural: return "cholmod-natural";
+    case Method::cholmod_ordered: return "cholmod-ordered";
+  }
+  return "?";
+}
+
+struct Model {
+  std::string name;
+  int nx, ny, nz;
+  Numbering numbering;
+};
+
+void set_rate(benchmark::State& state, const GridFrame& g, const Profile& p) {
+  state.counters["equations"] = g.n_equations;
+  state.counters["max_height"] = p.max_column_height;
+  state.counters["sum_h2"] = p.sum_h2;
+  state.counters["GFLOP/s"] =
+      benchmark::Counter(p.sum_h2 * 1.0e-9, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void factorise_skyline(benchmark::State& state, const Model& m, Method method) {
+  GridFrame g(m.nx, m.ny, m.nz, m.numbering);
+  const Profile p = bench::profile(g);
+  const std::vector<double> original = dominant_store(p);
+  std::vector<double> store;
+  const zg::SkylineProfile sp(
+      zervola::Vector1<const int32_t>(p.diag.data(), static_cast<zervola::Index>(p.diag.size())));
+  for (auto _ : state) {
+    state.PauseTiming();
+    store = original;
+    const zg::SkylineMatrix K(sp, zervola::Vector1<double>(store.data(), p.profile_length));
+    state.ResumeTiming();
+    if (method == Method::blocked)
+      zg::factorise(K);
+    else if (method == Method::portable)
+      zg::factorise_blocked(K, zg::VectorPath::portable);
+    else
+      zg::factorise_columns(K);
+    benchmark::DoNotOptimize(store.data());
+  }
+  set_rate(state, g, p);
+}
+
+#if ZERVOLA_BENCH_CHOLMOD
+// The same matrix in compressed columns (upper triangle), factorised by
+// CHOLMOD after its symbolic analysis, which is not timed.
+void factorise_cholmod(benchmark::State& state, const Model& m, Method method) {
+  GridFrame g(m.nx, m.ny, m.nz, m.numbering);
+  const Profile p = bench::profile(g);
+  const std::vector<double> skyline = dominant_store(p);
+  cholmod_common common;
+  cholmod_start(&common);
+  if (method == Method::cholmod_natural) {
+    common.nmethods = 1;
+    common.method[0].ordering = CHOLMOD_NATURAL;
+    common.postorder = 0;
+  }
+  const auto n = static_cast<std::size_t>(g.n_equations);
+  cholmod_sparse* A = cholmod_allocate_sparse(n, n, static_cast<std::size_t>(p.profile_length), 1,
+                                              1, 1, CHOLMOD_REAL, &common);
+  auto* column_start = static_cast<int*>(A->p);
+  auto* row = static_cast<int*>(A->i);
+  auto* value = static_cast<double*>(A->x);
+  int32_t previous = 0;
+  for (std::size_t j = 0; j < n; ++j) {
+    column_start[j] = previous;
+    const int32_t height = p.diag[j] - previous;
+    for (int32_t k = 0; k < height; ++k) {
+      row[previous + k] = static_cast<int>(j) - height + 1 + k;
+      value[previous + k] = skyline[static_cast<std::size_t>(previous + k)];
+    }
+    previous = p.diag[j];
+  }
+  column_start[n] = previous;
+  cholmod_factor* L = cholmod_analyze(A, &common);
+  for (auto _ : state) {
+    cholmod_factorize(A, L, &common);
+    benchmark::DoNotOptimize(L->x);
+  }
+  state.counters["factor_entries"] = common.lnz;
+  state.counters["factor_flops"] = common.fl;
+  cholmod_free_factor(&L, &common);
+  cholmod_free_sparse(&A, &common);
+  cholmod_finish(&common);
+  set_rate(state, g, p);
+}
+#endif
+
+// The whole analysis through MATRIXG: assembly, supports, factorisation
+// and substitution of the frame's real stiffness.
+void analyse(benchmark::State& state, const Model& m) {
+  GridFrame g(m.nx, m.ny, m.nz, m.numbering);
+  const Profile p = bench::profile(g);
+  std::vector<double> u;
+  for (auto _ : state) {
+    u.assign(static_cast<std::size_t>(g.n_equations), 0.0);
+    MATRIXG(u.data(), g.records.data(), g.x.data(), g.y.data(), g.z.data(), g.ox.data(),
+            g.oy.data(), g.oz.data(), g.pairs.data(), g.sections.data(), p.diag.data(),
+            g.codes.data(), &g.space_frame, g.table.data(), &g.n_nodes, &g.n_elements,
+            &p.profile_length, &g.n_equations, &g.n_records, &p.max_column_height,
+            &g.element_frame);
+    benchmark::DoNotOptimize(u.data());
+  }
+  set_rate(state, g, p);
+}
+
+// C -= A B for size x size matrices, block by block over the whole inner
+// dimension: the kernel's practical peak.
+void dense_product(benchmark::State& state, zervola::Index size) {
+  const auto count = static_cast<std::size_t>(size * size);
+  std::vector<double> a(count, 0.5), b(count, 0.25), c(count, 0.0);
+  const zg::BlockProducts products = zg::block_products_for(zg::best_vector_path());
+  const zervola::Index rows = size / zg::k_block_rows * zg::k_block_rows;
+  const zervola::Index columns = size / zg::k_block_width * zg::k_block_width;
+  for (auto _ : state) {
+    for (zervola::Index i = 0; i < rows; i += zg::k_block_rows) {
+      std::array<const double*, zg::k_block_rows> row{};
+      for (zervola::Index r = 0; r < zg::k_block_rows; ++r)
+        row[static_cast<std::size_t>(r)] = a.data() + (i + r) * size;
+      for (zervola::Index j = 0; j < columns; j += zg::k_block_width)
+        products(row.data(), zg::k_block_rows, b.data() + j, size, size, c.data() + i * size + j,
+                 size);
+    }
+    benchmark::DoNotOptimize(c.data());
+  }
+  state.counters["GFLOP/s"] = benchmark::Counter(
+      2.0 * static_cast<double>(rows) * static_cast<double>(columns) * static_cast<double>(size) *
+          1.0e-9,
+      benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Seconds per iteration and GFLOP/s of every run, by name.
+struct Figures {
+  double seconds = 0.0, gflops = 0.0;
+};
+
+class SummaryReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
+      Figures f;
+      f.seconds = run.real_accumulated_time / static_cast<double>(run.iterations);
+      if (const auto it = run.counters.find("GFLOP/s"); it != run.counters.end())
+        f.gflops = it->second.value;
+      figures_[run.run_name.function_name] = f;
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    double peak = 0.0;
+    for (const auto& [name, f] : figures_)
+      if (name.rfind("dense_product/", 0) == 0) peak = std::max(peak, f.gflops);
+    std::printf("\nkernel peak (dense product): %.1f GFLOP/s\n\n", peak);
+    std::printf("%-22s %10s %9s %9s %9s %9s %9s %9s %11s %11s\n", "model", "blocked s",
+                "GFLOP/s", "of peak", "portable", "columns", "blk/col", "col s", "chol-nat/b",
+                "chol-ord/b");
+    for (const std::string& model : models_) {
+      const Figures* b = find("factorise/" + model + "/blocked");
+      if (b == nullptr) continue;
+      const Figures* portable = find("factorise/" + model + "/blocked-portable");
+      const Figures* c = find("factorise/" + model + "/columns");
+      const Figures* cn = find("factorise/" + model + "/cholmod-natural");
+      const Figures* co = find("factorise/" + model + "/cholmod-ordered");
+      std::printf("%-22s %10.4f %9.1f %9.2f %9s %9s %9s %9s %11s %11s\n", model.c_str(),
+                  b->seconds, b->gflops, peak > 0.0 ? b->gflops / peak : 0.0,
+                  portable ? fixed(portable->gflops, 1).c_str() : "-",
+                  c ? fixed(c->gflops, 2).c_str() : "-",
+                  c ? fixed(b->gflops / c->gflops, 1).c_str() : "-",
+                  c ? fixed(c->seconds, 3).c_str() : "-",
+                  cn ? fixed(cn->seconds / b->seconds, 2).c_str() : "-",
+                  co ? fixed(co->seconds / b->seconds, 3).c_str() : "-");
+      if (const Figures* a = find("analysis/" + model))
+        std::printf("%-22s MATRIXG %.4f s: %.1f %% beyond the factorisation\n", "",
+                    a->seconds, 100.0 * (a->seconds - b->seconds) / b->seconds);
+    }
+  }
+
+  void add_model(const std::string& name) { models_.push_back(name); }
+
+ private:
+  const Figures* find(const std::string& name) const {
+    const auto it = figures_.find(name);
+    return it == figures_.end() ? nullptr : &it->second;
+  }
+  static std::string fixed(double v, int digits) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", digits, v);
+    return text;
+  }
+
+  std::map<std::string, Figures> figures_;
+  std::vector<std::string> models_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  SummaryReporter reporter;
+  for (zervola::Index size : {96, 480})
+    benchmark::RegisterBenchmark(("dense_product/" + std::to_string(size)).c_str(),
+                                 [size](benchmark::State& s) { dense_product(s, size); })
+        ->Unit(benchmark::kMillisecond);
+
+  const std::vector<Model> models{
+      {"floors/10x10x10", 10, 10, 10, Numbering::floors},
+      {"diagonal/10x10x10", 10, 10, 10, Numbering::diagonal},
+      {"floors/3x3x1000", 3, 3, 1000, Numbering::floors},
+      {"floors/20x20x20", 20, 20, 20, Numbering::floors},
+      {"diagonal/20x20x20", 20, 20, 20, Numbering::diagonal},
+      {"floors/30x30x30", 30, 30, 30, Numbering::floors},
+      {"diagonal/30x30x30", 30, 30, 30, Numbering::diagonal},
+  };
+  for (const Model& m : models) {
+    reporter.add_model(m.name);
+    const bool large = m.nx >= 20;
+    const bool huge = m.nx >= 30;
+    std::vector<Method> methods{Method::blocked};
+    if (!huge) methods.insert(methods.end(), {Method::portable, Method::columns});
+#if ZERVOLA_BENCH_CHOLMOD
+    if (!huge) methods.push_back(Method::cholmod_natural);
+#endif
+    for (Method method : methods) {
+      auto* b = method == Method::cholmod_natural || method == Method::cholmod_ordered
+#if ZERVOLA_BENCH_CHOLMOD
+                    ? benchmark::RegisterBenchmark(
+                          ("factorise/" + m.name + "/" + method_name(method)).c_str(),
+                          [m, method](benchmark::State& s) { factorise_cholmod(s, m, method); })
+#else
+                    ? nullptr
+#endif
+                    : benchmark::RegisterBenchmark(
+                          ("factorise/" + m.name + "/" + method_name(method)).c_str(),
+                          [m, method](benchmark::State& s) { factorise_skyline(s, m, method); });
+      if (b == nullptr) continue;
+      b->Unit(large ? benchmark::kSecond : benchmark::kMillisecond);
+      if (large) b->Iterations(1);
+    }
+    if (m.nx == 20 || m.nx == 10) {
+      auto* a = benchmark::RegisterBenchmark(("analysis/" + m.name).c_str(),
+                                             [m](benchmark::State& s) { analyse(s, m); });
+      a->Unit(large ? benchmark::kSecond : benchmark::kMillisecond);
+      if (large) a->Iterations(1);
+    }
+  }
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
