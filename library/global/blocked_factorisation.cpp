@@ -258,11 +258,11 @@ struct Scratch {
 };
 
 void factorise_panel(const SkylineMatrix& K, BlockProducts products, Index p0, Index p1,
-                     Index tiled_rows, Scratch& scratch) {
+                     Index blocked_rows, Scratch& scratch) {
   const SkylineProfile& p = K.profile();
   Index panel_top = p0;
   for (Index j = p0; j <= p1; ++j) panel_top = std::min(panel_top, p.top(j));
-  if (p0 - panel_top < tiled_rows || p0 == panel_top) {
+  if (p0 - panel_top < blocked_rows || p0 == panel_top) {
     for (Index j = p0; j <= p1; ++j) factorise_column(K, j);
     return;
   }
@@ -276,7 +276,7 @@ void factorise_panel(const SkylineMatrix& K, BlockProducts products, Index p0, I
 }  // namespace
 
 void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_width,
-                       Index tiled_rows) {
+                       Index blocked_rows) {
   assert(panel_width >= 1 && path_available(path));
   const Index n = K.n_equations();
   if (n < 2) return;
@@ -287,7 +287,7 @@ void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_widt
       static_cast<std::size_t>(K.profile().max_column_height() * scratch.step + k_row_alignment));
   scratch.sums.resize(static_cast<std::size_t>(panel_width * scratch.step));
   for (Index p0 = 1; p0 <= n; p0 += panel_width)
-    factorise_panel(K, products, p0, std::min(n, p0 + panel_width - 1), tiled_rows, scratch);
+    factorise_panel(K, products, p0, std::min(n, p0 + panel_width - 1), blocked_rows, scratch);
 }
 
 }  // namespace zervola::global

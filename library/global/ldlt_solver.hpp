@@ -17,7 +17,7 @@ namespace zervola::global {
 
 // Columns per panel of the blocked factorisation.
 inline constexpr Index k_panel_width = 32;
-inline constexpr Index k_tiled_panel_rows = 128;
+inline constexpr Index k_blocked_panel_rows = 128;
 
 // K = L D L^T, column by column (an active-column Crout scheme): for column
 // j, first K(i, j) -= sum_r L(i, r) D(r) L(j, r) over the rows both columns
@@ -29,15 +29,16 @@ void factorise_columns(const SkylineMatrix& K);
 void factorise_column(const SkylineMatrix& K, Index j);
 
 // The same factors, panel by panel of panel_width >= 1 columns: the rows of
-// a panel above its first column are reduced by tiles of inner products
-// (the kernel of `path`, which must be available) against the finished
-// columns, then the panel's own triangle column by column. A panel that
-// reaches fewer than k_tiled_panel_rows rows above itself (a slender
-// profile) is factorised column by column instead, where tiles would not
-// pay for their bookkeeping. Scratch: one
-// panel's columns above the panel, at most panel_width * max height.
+// a panel above its first column are reduced as a triangular solve on a
+// row-major copy of the panel, by blocks of the kernel of `path` (which
+// must be available), then scaled back; the panel's pairs get their sums
+// over those rows by the same kernel, and its own triangle goes column by
+// column. A panel that reaches fewer than k_blocked_panel_rows rows above
+// itself (a slender profile) is factorised column by column instead, where
+// blocks would not pay for their bookkeeping. Scratch: the copy, at most
+// (max height + panel_width) times panel_width rounded up to 8 doubles.
 void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_width = k_panel_width,
-                       Index tiled_rows = k_tiled_panel_rows);
+                       Index blocked_rows = k_blocked_panel_rows);
 
 // The library's factorisation: blocked, with the widest available path.
 void factorise(const SkylineMatrix& K);

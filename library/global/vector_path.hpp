@@ -1,6 +1,6 @@
 #pragma once
 
-// The instruction sets the solver's tile kernels are written for, and the
+// The instruction sets the solver's block kernels are written for, and the
 // choice among them from what the processor offers. The choice is made
 // afresh on every call; nothing is cached.
 

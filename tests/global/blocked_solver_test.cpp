@@ -68,8 +68,8 @@ double largest_magnitude(const std::vector<double>& v) {
 }
 
 // Factorises s with the column algorithm and with the blocked one for each
-// path and panel width, with tiles for every panel and with the library's
-// choice between tiles and columns; the factors agree to rounding, and the solution
+// path and panel width, blocked in every panel and with the library's
+// choice between blocks and columns; the factors agree to rounding, and the solution
 // agrees with a dense solve (up to n = k_dense_limit) and has a small residual.
 constexpr Index k_dense_limit = 400;
 
@@ -90,11 +90,11 @@ void check_all_paths(const HostSkyline& s, std::uint64_t seed, const std::vector
 
   for (VectorPath path : available_paths())
     for (Index width : widths)
-      for (Index tiled_rows : {Index{0}, k_tiled_panel_rows}) {
+      for (Index blocked_rows : {Index{0}, k_blocked_panel_rows}) {
         SCOPED_TRACE("path " + path_name(path) + ", panel width " + std::to_string(width) +
-                     ", tiled from " + std::to_string(tiled_rows) + " rows");
+                     ", blocked from " + std::to_string(blocked_rows) + " rows");
         HostSkyline blocked = s;
-        factorise_blocked(blocked.matrix(), path, width, tiled_rows);
+        factorise_blocked(blocked.matrix(), path, width, blocked_rows);
         for (std::size_t k = 0; k < blocked.store.size(); ++k)
           ASSERT_LE(std::fabs(blocked.store[k] - column.store[k]), tolerance)
               << "store position " << k + 1;
