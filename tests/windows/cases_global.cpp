@@ -72,7 +72,7 @@ void two_by_two(const Dll& dll, Report& report) {
                "ZEBSLA refuses a broken profile with NaN");
 }
 
-// A banded system tall enough for the tiled factorisation and its widest
+// A banded system tall enough for the blocked factorisation and its widest
 // vector path: K u = K 1 must give u = 1 to rounding.
 void banded_system(const Dll& dll, Report& report) {
   const int32_t n = 600, band = 300;
