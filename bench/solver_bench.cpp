@@ -2,8 +2,8 @@
 // blocked solver (widest vector path, and the portable path forced), by the
 // plain column algorithm, and by CHOLMOD where the build found it (with the
 // natural order, so on the same profile, and with its own fill-reducing
-// order). The block kernel on a dense product gives the machine's practical
-// peak. After the runs a summary prints each model's rates side by side,
+// order). The block kernel on a dense product of the factorisation's shape
+// gives the machine's practical peak. After the runs a summary prints each model's rates side by side,
 // their ratios, and the share that MATRIXG spends outside the factorisation.
 //
 // The flop count of a factorisation is the sum of h^2 over the columns of
@@ -19,6 +19,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "global/block_kernels.hpp"
@@ -174,28 +175,31 @@ void analyse(benchmark::State& state, const Model& m) {
   set_rate(state, g, p);
 }
 
-// C -= A B for size x size matrices, block by block over the whole inner
-// dimension: the kernel's practical peak.
-void dense_product(benchmark::State& state, zervola::Index size) {
-  const auto count = static_cast<std::size_t>(size * size);
-  std::vector<double> a(count, 0.5), b(count, 0.25), c(count, 0.0);
+// The kernel's practical peak, on the shape of the factorisation's main
+// update: C -= A W for `rows` rows of A (each a contiguous stretch of
+// `depth` multipliers, as in the store's columns) against a row-major W of
+// depth rows by 32 columns (a chunk of the panel's copy, in cache), C by
+// rows of 32 like the copy.
+void panel_product(benchmark::State& state, zervola::Index rows, zervola::Index depth) {
+  constexpr zervola::Index k_columns = 32;
+  std::vector<double> a(static_cast<std::size_t>(rows * depth), 0.5);
+  std::vector<double> w(static_cast<std::size_t>(depth * k_columns), 0.25);
+  std::vector<double> c(static_cast<std::size_t>(rows * k_columns), 0.0);
   const zg::BlockProducts products = zg::block_products_for(zg::best_vector_path());
-  const zervola::Index rows = size / zg::k_block_rows * zg::k_block_rows;
-  const zervola::Index columns = size / zg::k_block_width * zg::k_block_width;
   for (auto _ : state) {
-    for (zervola::Index i = 0; i < rows; i += zg::k_block_rows) {
+    for (zervola::Index i = 0; i + zg::k_block_rows <= rows; i += zg::k_block_rows) {
       std::array<const double*, zg::k_block_rows> row{};
       for (zervola::Index r = 0; r < zg::k_block_rows; ++r)
-        row[static_cast<std::size_t>(r)] = a.data() + (i + r) * size;
-      for (zervola::Index j = 0; j < columns; j += zg::k_block_width)
-        products(row.data(), zg::k_block_rows, b.data() + j, size, size, c.data() + i * size + j,
-                 size);
+        row[static_cast<std::size_t>(r)] = a.data() + (i + r) * depth;
+      for (zervola::Index j = 0; j < k_columns; j += zg::k_block_width)
+        products(row.data(), zg::k_block_rows, w.data() + j, k_columns, depth,
+                 c.data() + i * k_columns + j, k_columns);
     }
     benchmark::DoNotOptimize(c.data());
   }
+  const double blocks = static_cast<double>(rows / zg::k_block_rows * zg::k_block_rows);
   state.counters["GFLOP/s"] = benchmark::Counter(
-      2.0 * static_cast<double>(rows) * static_cast<double>(columns) * static_cast<double>(size) *
-          1.0e-9,
+      2.0 * blocks * static_cast<double>(k_columns) * static_cast<double>(depth) * 1.0e-9,
       benchmark::Counter::kIsIterationInvariantRate);
 }
 
@@ -270,9 +274,11 @@ class SummaryReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   SummaryReporter reporter;
-  for (zervola::Index size : {96, 480})
-    benchmark::RegisterBenchmark(("dense_product/" + std::to_string(size)).c_str(),
-                                 [size](benchmark::State& s) { dense_product(s, size); })
+  // Everything in the second-level cache, then rows streaming from memory.
+  for (const auto& [rows, depth] : {std::pair<zervola::Index, zervola::Index>{12, 64}, {12, 128}, {96, 256}, {1200, 1024}})
+    benchmark::RegisterBenchmark(
+        ("dense_product/" + std::to_string(rows) + "x" + std::to_string(depth)).c_str(),
+        [rows, depth](benchmark::State& s) { panel_product(s, rows, depth); })
         ->Unit(benchmark::kMillisecond);
 
   const std::vector<Model> models{

@@ -1,9 +1,11 @@
 #include "global/assembly.hpp"
 
+#include <memory>
 #include <new>
 #include <vector>
 
 #include "global/skyline_profile.hpp"
+#include "global/zeroed_store.hpp"
 
 namespace zervola::global {
 
@@ -70,14 +72,14 @@ Status analyse(const FrameAnalysis& analysis, Vector1<double> f) {
   const Status checked = analysis_status(analysis);
   if (!checked.ok()) return checked;
 
-  std::vector<double> store;
+  std::unique_ptr<ZeroedStore> store;
   try {
-    store.assign(static_cast<std::size_t>(analysis.profile_length), 0.0);
+    store = std::make_unique<ZeroedStore>(static_cast<std::size_t>(analysis.profile_length));
   } catch (const std::bad_alloc&) {
     return failure(Outcome::out_of_memory);
   }
   const SkylineMatrix K(SkylineProfile(analysis.diag),
-                        Vector1<double>(store.data(), analysis.profile_length));
+                        Vector1<double>(store->data(), analysis.profile_length));
 
   for (Index e = 1; e <= analysis.model.element_nodes.cols(); ++e) {
     const Matrix12 E =

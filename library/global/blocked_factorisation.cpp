@@ -7,8 +7,9 @@
 //
 // A panel is the columns p0 .. p1. Its rows i < p0 need only finished
 // columns: for those rows the panel is a triangular solve with the unit
-// lower factor, which runs on a row-major copy of the panel (row r holds
-// g(r, j) for every j of the panel, zero above the column's top). The rows
+// lower factor, which runs on a copy of the panel by groups of 8 columns
+// (each group's rows one after the other, row r holding g(r, j) for the
+// group's j, zero above the column's top). The rows
 // are taken in blocks of equations with nearly equal tops, and the source
 // rows in chunks: a chunk first finishes its own rows, then is subtracted
 // from every later row at once, while its rows of the copy stay in cache.
@@ -34,9 +35,9 @@ namespace {
 // Equations whose tops differ by at most this many rows share a block; the
 // rows that one holds above the block's common stretch are added one by one.
 constexpr Index k_block_top_spread = 24;
-// Source rows per chunk: the chunk's rows of the copy (this many times the
-// copy's row length, 256 KiB for panels of 32) stay in the second-level
-// cache while later rows use them. Measured best between 512 and 2048.
+// Source rows per chunk: the chunk's rows of the copy (64 KiB per group of
+// columns, 256 KiB for panels of 32) stay in the second-level cache while
+// later rows use them. Measured best between 1024 and 2048.
 constexpr Index k_chunk_rows = 1024;
 // Alignment of the copy's rows, in doubles: one cache line.
 constexpr Index k_row_alignment = 8;
@@ -66,85 +67,89 @@ std::vector<Block> make_blocks(const SkylineProfile& p, Index first, Index last)
   return blocks;
 }
 
-// The panel's rows top .. p0-1 in row-major order, `step` doubles per row:
-// column c of a row is panel column p0 + c. Columns are grouped by
-// k_block_width; group_top(c) is the smallest top in the group of column c,
-// above which the group's rows are zero.
+// The panel's rows top .. p0-1, by groups of k_block_width columns (panel
+// columns p0 + g * k_block_width ..): each group holds its rows one after
+// the other, k_block_width doubles per row, so that the kernel walks one
+// contiguous stretch. group_top(g) is the smallest top in group g, above
+// which the group's rows are zero.
 class PanelRows {
  public:
-  PanelRows(const SkylineMatrix& K, Index p0, Index p1, Index top, double* data, Index step)
-      : top_(top), step_(step), data_(data) {
+  PanelRows(const SkylineMatrix& K, Index p0, Index p1, Index top, double* data)
+      : top_(top), rows_(p0 - top), data_(data) {
     const SkylineProfile& p = K.profile();
-    std::fill(data_, data_ + (p0 - top_) * step_, 0.0);
+    const Index groups = (p1 - p0) / k_block_width + 1;
+    std::fill(data_, data_ + groups * rows_ * k_block_width, 0.0);
     for (Index j = p0; j <= p1; ++j) {
       const Index top_j = p.top(j);
-      for (Index r = top_j; r < p0; ++r) row(r)[j - p0] = K(r, j);
-      const auto group = static_cast<std::size_t>((j - p0) / k_block_width);
-      if (group_tops_.size() <= group) group_tops_.push_back(top_j);
-      group_tops_[group] = std::min(group_tops_[group], top_j);
+      const Index group = (j - p0) / k_block_width;
+      const Index column = (j - p0) % k_block_width;
+      for (Index r = top_j; r < p0; ++r) at(r, group)[column] = K(r, j);
+      const auto slot = static_cast<std::size_t>(group);
+      if (group_tops_.size() <= slot) group_tops_.push_back(top_j);
+      group_tops_[slot] = std::min(group_tops_[slot], top_j);
     }
   }
 
-  [[nodiscard]] double* row(Index r) const { return data_ + (r - top_) * step_; }
-  [[nodiscard]] Index step() const { return step_; }
+  // Row r of group g: k_block_width doubles, followed by row r + 1.
+  [[nodiscard]] double* at(Index r, Index group) const {
+    return data_ + (group * rows_ + (r - top_)) * k_block_width;
+  }
   [[nodiscard]] Index groups() const { return static_cast<Index>(group_tops_.size()); }
   [[nodiscard]] Index group_top(Index group) const {
     return group_tops_[static_cast<std::size_t>(group)];
   }
 
  private:
-  Index top_, step_;
+  Index top_, rows_;
   double* data_;
   std::vector<Index> group_tops_;
 };
 
-// target[v] -= sum over r = first .. end-1 of L(i, r) * rows.row(r)[column + v]
-// for the k_block_width columns of one group, one source row at a time.
+// target[v] -= sum over r = first .. end-1 of L(i, r) * rows.at(r, group)[v],
+// one source row at a time.
 void subtract_rows(const SkylineMatrix& K, const PanelRows& rows, Index i, Index first, Index end,
-                   Index column, double* target) {
+                   Index group, double* target) {
   if (first >= end) return;
   double sum[k_block_width] = {};
   const double* const l = K.column_from(first, i);
   for (Index r = first; r < end; ++r) {
-    const double* const source = rows.row(r) + column;
+    const double* const source = rows.at(r, group);
     for (Index v = 0; v < k_block_width; ++v) sum[v] += l[r - first] * source[v];
   }
   for (Index v = 0; v < k_block_width; ++v) target[v] -= sum[v];
 }
 
-// Subtracts from out (row a of the block at out + a * out_step) the sums over
-// the source rows s0 .. s1-1 of L(i, r) times the panel rows, for one group
-// of columns: the kernel over the rows that every equation of the block
-// holds, then each equation's rows above that common stretch.
+// Subtracts from out (the group's columns of the block's row a at
+// out + a * out_step) the sums over the source rows s0 .. s1-1 of L(i, r)
+// times the group's rows: the kernel over the rows that every equation of
+// the block holds, then each equation's rows above that common stretch.
 void subtract_block(const SkylineMatrix& K, BlockProducts products, const PanelRows& rows,
                     const Block& b, Index group, Index s0, Index s1, double* out,
                     Index out_step) {
   const SkylineProfile& p = K.profile();
-  const Index column = group * k_block_width;
   const Index low = std::max(s0, rows.group_top(group));
   const Index start = std::max(low, b.common);
   if (start < s1) {
     const double* multipliers[k_block_rows];
     for (Index i = b.first; i <= b.last; ++i) multipliers[i - b.first] = K.column_from(start, i);
-    products(multipliers, b.last - b.first + 1, rows.row(start) + column, rows.step(),
-             s1 - start, out + column, out_step);
+    products(multipliers, b.last - b.first + 1, rows.at(start, group), k_block_width, s1 - start,
+             out, out_step);
   }
   const Index head_end = std::min(b.common, s1);
   for (Index i = b.first; i <= b.last; ++i)
-    subtract_rows(K, rows, i, std::max(low, p.top(i)), head_end, column,
-                  out + (i - b.first) * out_step + column);
+    subtract_rows(K, rows, i, std::max(low, p.top(i)), head_end, group,
+                  out + (i - b.first) * out_step);
 }
 
 // The sources inside the block itself, row after row.
 void finish_block(const SkylineMatrix& K, const PanelRows& rows, const Block& b, Index group) {
   const SkylineProfile& p = K.profile();
-  const Index column = group * k_block_width;
   const Index low = std::max(b.first, rows.group_top(group));
   for (Index i = b.first + 1; i <= b.last; ++i)
-    subtract_rows(K, rows, i, std::max(low, p.top(i)), i, column, rows.row(i) + column);
+    subtract_rows(K, rows, i, std::max(low, p.top(i)), i, group, rows.at(i, group));
 }
 
-// g(i, j) for the rows i < p0 of the panel, in the row-major copy.
+// g(i, j) for the rows i < p0 of the panel, in the copy.
 void reduce_rows_above(const SkylineMatrix& K, BlockProducts products, const PanelRows& rows,
                        const std::vector<Block>& blocks) {
   const Index groups = rows.groups();
@@ -156,14 +161,14 @@ void reduce_rows_above(const SkylineMatrix& K, BlockProducts products, const Pan
     for (std::size_t k = c; k < end; ++k)
       for (Index group = 0; group < groups; ++group) {
         subtract_block(K, products, rows, blocks[k], group, c0, blocks[k].first,
-                       rows.row(blocks[k].first), rows.step());
+                       rows.at(blocks[k].first, group), k_block_width);
         finish_block(K, rows, blocks[k], group);
       }
     for (std::size_t k = end; k < blocks.size(); ++k) {
       if (blocks[k].lowest >= c1) continue;
       for (Index group = 0; group < groups; ++group)
-        subtract_block(K, products, rows, blocks[k], group, c0, c1, rows.row(blocks[k].first),
-                       rows.step());
+        subtract_block(K, products, rows, blocks[k], group, c0, c1,
+                       rows.at(blocks[k].first, group), k_block_width);
     }
     c = end;
   }
@@ -171,12 +176,13 @@ void reduce_rows_above(const SkylineMatrix& K, BlockProducts products, const Pan
 
 // L(j, r) = g(r, j) / D(r) into the store for the rows r < p0; returns per
 // column the sum of g(r, j) L(j, r), its pivot's update from those rows.
-// A group of columns at a time, so that each row of the copy and each pivot
-// is read once for the group.
+// A group of columns at a time, so that each row of the copy is read once
+// for the group. The pivots D(r), r = top .. p0-1, come gathered in
+// `pivots`: in the store each lies in a column of its own, a page apart in
+// a large profile.
 std::vector<double> scale_rows_above(const SkylineMatrix& K, const PanelRows& rows, Index p0,
-                                     Index p1) {
+                                     Index p1, Index top, const std::vector<double>& pivots) {
   const SkylineProfile& p = K.profile();
-  const Vector1<double> store = K.store();
   std::vector<double> update(static_cast<std::size_t>(p1 - p0 + 1), 0.0);
   for (Index group = 0; group < rows.groups(); ++group) {
     const Index first = p0 + group * k_block_width;
@@ -189,8 +195,8 @@ std::vector<double> scale_rows_above(const SkylineMatrix& K, const PanelRows& ro
       columns[j - first] = K.column_from(tops[j - first], j);
     }
     for (Index r = rows.group_top(group); r < p0; ++r) {
-      const double pivot = store(p.diag(r));
-      const double* const g = rows.row(r) + (first - p0);
+      const double pivot = pivots[static_cast<std::size_t>(r - top)];
+      const double* const g = rows.at(r, group);
       for (Index c = 0; c <= last - first; ++c)
         if (r >= tops[c]) {
           const double l = g[c] / pivot;
@@ -204,18 +210,18 @@ std::vector<double> scale_rows_above(const SkylineMatrix& K, const PanelRows& ro
 }
 
 // The panel's pairs i < j: K(i, j) -= sum over r < p0 of L(i, r) g(r, j),
-// the multipliers from the store (already scaled), g from the copy.
+// the multipliers from the store (already scaled), g from the copy; the
+// sums gather in rows of `step` doubles, one row per equation of the panel.
 void reduce_panel_pairs(const SkylineMatrix& K, BlockProducts products, const PanelRows& rows,
-                        Index p0, Index p1, std::vector<double>& sums) {
+                        Index p0, Index p1, Index step, std::vector<double>& sums) {
   const SkylineProfile& p = K.profile();
-  const Index step = rows.step();
   std::fill(sums.begin(), sums.end(), 0.0);
   for (const Block& b : make_blocks(p, p0, p1 - 1)) {
     if (b.lowest >= p0) continue;
     for (Index group = 0; group < rows.groups(); ++group)
       if (p0 + (group + 1) * k_block_width - 1 > b.first)
         subtract_block(K, products, rows, b, group, rows.group_top(group), p0,
-                       sums.data() + (b.first - p0) * step, step);
+                       sums.data() + (b.first - p0) * step + group * k_block_width, step);
   }
   for (Index j = p0 + 1; j <= p1; ++j)
     for (Index i = std::max(p0, p.top(j)); i < j; ++i)
@@ -245,11 +251,12 @@ void finish_panel(const SkylineMatrix& K, Index p0, Index p1, const std::vector<
 }
 
 struct Scratch {
-  std::vector<double> rows;  // the panel's rows above it, row-major
-  std::vector<double> sums;  // the panel's pairs, one row per equation
+  std::vector<double> rows;  // the panel's rows above it, by groups of columns
+  std::vector<double> sums;     // the panel's pairs, one row per equation
+  std::vector<double> pivots;   // D(r) of the rows above the panel
   Index step = 0;
 
-  // The copy's rows start on a cache line.
+  // The copy's rows start on a cache line (a row of a group is one line).
   [[nodiscard]] double* aligned_rows() {
     const auto address = reinterpret_cast<std::uintptr_t>(rows.data());
     const auto line = static_cast<std::uintptr_t>(k_row_alignment * sizeof(double));
@@ -266,10 +273,12 @@ void factorise_panel(const SkylineMatrix& K, BlockProducts products, Index p0, I
     for (Index j = p0; j <= p1; ++j) factorise_column(K, j);
     return;
   }
-  const PanelRows rows(K, p0, p1, panel_top, scratch.aligned_rows(), scratch.step);
+  const PanelRows rows(K, p0, p1, panel_top, scratch.aligned_rows());
   reduce_rows_above(K, products, rows, make_blocks(p, panel_top, p0 - 1));
-  const std::vector<double> update = scale_rows_above(K, rows, p0, p1);
-  reduce_panel_pairs(K, products, rows, p0, p1, scratch.sums);
+  for (Index r = panel_top; r < p0; ++r)
+    scratch.pivots[static_cast<std::size_t>(r - panel_top)] = K(r, r);
+  const std::vector<double> update = scale_rows_above(K, rows, p0, p1, panel_top, scratch.pivots);
+  reduce_panel_pairs(K, products, rows, p0, p1, scratch.step, scratch.sums);
   finish_panel(K, p0, p1, update);
 }
 
@@ -286,6 +295,7 @@ void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_widt
   scratch.rows.resize(
       static_cast<std::size_t>(K.profile().max_column_height() * scratch.step + k_row_alignment));
   scratch.sums.resize(static_cast<std::size_t>(panel_width * scratch.step));
+  scratch.pivots.resize(static_cast<std::size_t>(K.profile().max_column_height()));
   for (Index p0 = 1; p0 <= n; p0 += panel_width)
     factorise_panel(K, products, p0, std::min(n, p0 + panel_width - 1), blocked_rows, scratch);
 }

@@ -1,0 +1,26 @@
+#pragma once
+
+// The skyline store that a whole analysis obtains for itself: zeroed
+// doubles, released with the object. A large store's pages are mapped in
+// at once where the system offers it (Linux): a page fault per 4 KiB costs
+// several per cent of the factorisation's time. Huge pages were tried and
+// dropped: where the system compacts memory for them on request, obtaining
+// the store took longer than the factorisation gained.
+
+#include <cstddef>
+#include <memory>
+
+namespace zervola::global {
+
+class ZeroedStore {
+ public:
+  // Throws std::bad_alloc when the memory cannot be obtained.
+  explicit ZeroedStore(std::size_t count);
+
+  [[nodiscard]] double* data() const { return data_.get(); }
+
+ private:
+  std::unique_ptr<double[]> data_;
+};
+
+}  // namespace zervola::global
