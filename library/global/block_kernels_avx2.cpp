@@ -27,8 +27,8 @@ static_assert(k_block_width == 8, "two vectors of four columns");
 // The sums are named variables, not an array: g++ 12 keeps an array of
 // vectors in memory across the loop, storing every sum on every step.
 template <std::size_t Rows>
-ZERVOLA_AVX2 void block(const double* const* row, const double* panel, Index panel_step,
-                        Index length, double* out, Index out_step) {
+ZERVOLA_AVX2 void pass(const double* const* row, const double* panel, Index panel_step,
+                       Index length, double* out, Index out_step) {
   static_assert(Rows >= 1 && Rows <= 6);
   __m256d low0 = _mm256_setzero_pd(), high0 = low0, low1 = low0, high1 = low0, low2 = low0,
           high2 = low0, low3 = low0, high3 = low0, low4 = low0, high4 = low0, low5 = low0,
@@ -71,6 +71,26 @@ ZERVOLA_AVX2 void block(const double* const* row, const double* panel, Index pan
   if constexpr (Rows > 3) subtract(3, low3, high3);
   if constexpr (Rows > 4) subtract(4, low4, high4);
   if constexpr (Rows > 5) subtract(5, low5, high5);
+}
+
+// In 32-bit mode there are eight vector registers: two rows per pass over
+// the panel (four sums, two panel vectors, one multiplier).
+#if defined(__i386__)
+constexpr std::size_t k_rows_per_pass = 2;
+#else
+constexpr std::size_t k_rows_per_pass = 6;
+#endif
+
+template <std::size_t Rows>
+ZERVOLA_AVX2 void block(const double* const* row, const double* panel, Index panel_step,
+                        Index length, double* out, Index out_step) {
+  if constexpr (Rows <= k_rows_per_pass) {
+    pass<Rows>(row, panel, panel_step, length, out, out_step);
+  } else {
+    pass<k_rows_per_pass>(row, panel, panel_step, length, out, out_step);
+    block<Rows - k_rows_per_pass>(row + k_rows_per_pass, panel, panel_step, length,
+                                  out + static_cast<Index>(k_rows_per_pass) * out_step, out_step);
+  }
 }
 
 using Block = void (*)(const double* const*, const double*, Index, Index, double*, Index);

@@ -35,10 +35,6 @@ namespace {
 // Equations whose tops differ by at most this many rows share a block; the
 // rows that one holds above the block's common stretch are added one by one.
 constexpr Index k_block_top_spread = 24;
-// Source rows per chunk: the chunk's rows of the copy (64 KiB per group of
-// columns, 256 KiB for panels of 32) stay in the second-level cache while
-// later rows use them. Measured best between 1024 and 2048.
-constexpr Index k_chunk_rows = 1024;
 // Alignment of the copy's rows, in doubles: one cache line.
 constexpr Index k_row_alignment = 8;
 
@@ -151,12 +147,12 @@ void finish_block(const SkylineMatrix& K, const PanelRows& rows, const Block& b,
 
 // g(i, j) for the rows i < p0 of the panel, in the copy.
 void reduce_rows_above(const SkylineMatrix& K, BlockProducts products, const PanelRows& rows,
-                       const std::vector<Block>& blocks) {
+                       const std::vector<Block>& blocks, Index chunk_rows) {
   const Index groups = rows.groups();
   for (std::size_t c = 0; c < blocks.size();) {
     const Index c0 = blocks[c].first;
     std::size_t end = c;
-    while (end < blocks.size() && blocks[end].first - c0 < k_chunk_rows) ++end;
+    while (end < blocks.size() && blocks[end].first - c0 < chunk_rows) ++end;
     const Index c1 = blocks[end - 1].last + 1;
     for (std::size_t k = c; k < end; ++k)
       for (Index group = 0; group < groups; ++group) {
@@ -265,7 +261,7 @@ struct Scratch {
 };
 
 void factorise_panel(const SkylineMatrix& K, BlockProducts products, Index p0, Index p1,
-                     Index blocked_rows, Scratch& scratch) {
+                     Index blocked_rows, Index chunk_rows, Scratch& scratch) {
   const SkylineProfile& p = K.profile();
   Index panel_top = p0;
   for (Index j = p0; j <= p1; ++j) panel_top = std::min(panel_top, p.top(j));
@@ -274,7 +270,7 @@ void factorise_panel(const SkylineMatrix& K, BlockProducts products, Index p0, I
     return;
   }
   const PanelRows rows(K, p0, p1, panel_top, scratch.aligned_rows());
-  reduce_rows_above(K, products, rows, make_blocks(p, panel_top, p0 - 1));
+  reduce_rows_above(K, products, rows, make_blocks(p, panel_top, p0 - 1), chunk_rows);
   for (Index r = panel_top; r < p0; ++r)
     scratch.pivots[static_cast<std::size_t>(r - panel_top)] = K(r, r);
   const std::vector<double> update = scale_rows_above(K, rows, p0, p1, panel_top, scratch.pivots);
@@ -285,8 +281,8 @@ void factorise_panel(const SkylineMatrix& K, BlockProducts products, Index p0, I
 }  // namespace
 
 void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_width,
-                       Index blocked_rows) {
-  assert(panel_width >= 1 && path_available(path));
+                       Index blocked_rows, Index chunk_rows) {
+  assert(panel_width >= 1 && chunk_rows >= 1 && path_available(path));
   const Index n = K.n_equations();
   if (n < 2) return;
   const BlockProducts products = block_products_for(path);
@@ -297,7 +293,8 @@ void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_widt
   scratch.sums.resize(static_cast<std::size_t>(panel_width * scratch.step));
   scratch.pivots.resize(static_cast<std::size_t>(K.profile().max_column_height()));
   for (Index p0 = 1; p0 <= n; p0 += panel_width)
-    factorise_panel(K, products, p0, std::min(n, p0 + panel_width - 1), blocked_rows, scratch);
+    factorise_panel(K, products, p0, std::min(n, p0 + panel_width - 1), blocked_rows, chunk_rows,
+                    scratch);
 }
 
 }  // namespace zervola::global

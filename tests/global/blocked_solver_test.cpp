@@ -219,6 +219,34 @@ TEST(BlockedSolver, PanelBoundariesAtEveryPositionOfTheSteps) {
   }
 }
 
+// Chunks of source rows from one row to several blocks, so that chunk
+// boundaries fall inside blocks' common stretches, inside the rows that one
+// equation holds above them, and at panel boundaries.
+TEST(BlockedSolver, ChunkBoundariesAnywhereInTheRowsAboveThePanel) {
+  for (Index n : {90, 300}) {
+    const std::uint64_t seed = test::k_base_seed + 7500 + static_cast<std::uint64_t>(n);
+    SCOPED_TRACE("n = " + std::to_string(n) + ", seed = " + std::to_string(seed));
+    std::mt19937_64 rng(seed);
+    HostSkyline s = test::skyline_from_heights(irregular_heights(n, rng));
+    test::fill_random_spd(s, rng);
+    HostSkyline column = s;
+    factorise_columns(column.matrix());
+    const double tolerance = test::k_rounding_threshold * test::epsilon() *
+                             largest_magnitude(column.store) * static_cast<double>(n);
+    for (VectorPath path : available_paths())
+      for (Index width : {5, 32})
+        for (Index chunk : {1, 5, 6, 7, 30, 1000}) {
+          SCOPED_TRACE(path_name(path) + ", width " + std::to_string(width) + ", chunk " +
+                       std::to_string(chunk));
+          HostSkyline blocked = s;
+          factorise_blocked(blocked.matrix(), path, width, 0, chunk);
+          for (std::size_t k = 0; k < blocked.store.size(); ++k)
+            ASSERT_LE(std::fabs(blocked.store[k] - column.store[k]), tolerance)
+                << "store position " << k + 1;
+        }
+  }
+}
+
 TEST(BlockedSolver, LargeProfilesMatchTheColumnAlgorithm) {
   for (Index n : {1200, 2000}) {
     const std::uint64_t seed = test::k_base_seed + 8000 + static_cast<std::uint64_t>(n);
