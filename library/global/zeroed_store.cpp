@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -35,7 +36,8 @@ void prefault([[maybe_unused]] double* data, [[maybe_unused]] std::size_t bytes)
 
 }  // namespace
 
-ZeroedStore::ZeroedStore(std::size_t count) : data_(new double[count]) {
+ZeroedStore::ZeroedStore(std::size_t count)
+    : data_(static_cast<double*>(::operator new(count * sizeof(double)))) {
   prefault(data_.get(), count * sizeof(double));
   std::fill(data_.get(), data_.get() + count, 0.0);
 }

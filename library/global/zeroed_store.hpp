@@ -20,7 +20,12 @@ class ZeroedStore {
   [[nodiscard]] double* data() const { return data_.get(); }
 
  private:
-  std::unique_ptr<double[]> data_;
+  // Obtained from the global operator new, as a standard container would,
+  // so that a program's own allocation functions see the request.
+  struct Release {
+    void operator()(double* p) const noexcept { ::operator delete(p); }
+  };
+  std::unique_ptr<double, Release> data_;
 };
 
 }  // namespace zervola::global
