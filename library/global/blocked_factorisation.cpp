@@ -285,6 +285,12 @@ void factorise_blocked(const SkylineMatrix& K, VectorPath path, Index panel_widt
   assert(panel_width >= 1 && chunk_rows >= 1 && path_available(path));
   const Index n = K.n_equations();
   if (n < 2) return;
+  // No panel could reach blocked_rows rows above itself: a slender profile
+  // goes column by column from the start, without scratch.
+  if (K.profile().max_column_height() <= blocked_rows) {
+    factorise_columns(K);
+    return;
+  }
   const BlockProducts products = block_products_for(path);
   Scratch scratch;
   scratch.step = round_up(panel_width, k_block_width);
