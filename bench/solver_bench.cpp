@@ -89,7 +89,9 @@ void set_rate(benchmark::State& state, const GridFrame& g, const Profile& p) {
       benchmark::Counter(p.sum_h2 * 1.0e-9, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-void factorise_skyline(benchmark::State& state, const Model& m, Method method) {
+// method == blocked with panel_width > 0: the widest path with that width.
+void factorise_skyline(benchmark::State& state, const Model& m, Method method,
+                       zervola::Index panel_width = 0) {
   GridFrame g(m.nx, m.ny, m.nz, m.numbering);
   const Profile p = bench::profile(g);
   const std::vector<double> original = dominant_store(p);
@@ -101,7 +103,9 @@ void factorise_skyline(benchmark::State& state, const Model& m, Method method) {
     store = original;
     const zg::SkylineMatrix K(sp, zervola::Vector1<double>(store.data(), p.profile_length));
     state.ResumeTiming();
-    if (method == Method::blocked)
+    if (method == Method::blocked && panel_width > 0)
+      zg::factorise_blocked(K, zg::best_vector_path(), panel_width);
+    else if (method == Method::blocked)
       zg::factorise(K);
     else if (method == Method::portable)
       zg::factorise_blocked(K, zg::VectorPath::portable);
@@ -321,6 +325,15 @@ int main(int argc, char** argv) {
       a->Unit(large ? benchmark::kSecond : benchmark::kMillisecond);
       if (large) a->Iterations(1);
     }
+  }
+  // Panel widths on the small frame (not in the summary).
+  for (zervola::Index width : {8, 16, 32, 64, 128}) {
+    const Model m = models.front();
+    benchmark::RegisterBenchmark(("panel_width/" + m.name + "/" + std::to_string(width)).c_str(),
+                                 [m, width](benchmark::State& s) {
+                                   factorise_skyline(s, m, Method::blocked, width);
+                                 })
+        ->Unit(benchmark::kMillisecond);
   }
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
