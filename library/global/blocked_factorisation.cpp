@@ -247,9 +247,9 @@ void finish_panel(const SkylineMatrix& K, Index p0, Index p1, const std::vector<
 }
 
 struct Scratch {
-  std::vector<double> rows;  // the panel's rows above it, by groups of columns
-  std::vector<double> sums;     // the panel's pairs, one row per equation
-  std::vector<double> pivots;   // D(r) of the rows above the panel
+  std::vector<double> rows;    // the panel's rows above it, by groups of columns
+  std::vector<double> sums;    // the panel's pairs, one row per equation
+  std::vector<double> pivots;  // D(r) of the rows above the panel
   Index step = 0;
 
   // The copy's rows start on a cache line (a row of a group is one line).
