@@ -11,6 +11,7 @@
 #include "equilibrium.hpp"
 #include "errors.hpp"
 #include "library_arrays.hpp"
+#include "member_loads.hpp"
 #include "placement.hpp"
 
 namespace zervola::host {
@@ -198,12 +199,42 @@ double norm(const Vector3& a) { return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2
       p.z, eq + 1));
 }
 
+// Each member's local axes, from its "from" point.
+void member_axes(const Mesh& mesh, std::vector<MemberGeometry>& geometry) {
+  const FrameArrays& a = mesh.arrays;
+  for (Int e = 1; e <= a.n_elements; ++e) {
+    const Int flag = mesh.reverse_flag[at(e)];
+    std::array<double, 144> transform{};
+    MATRIXCOS3P(transform.data(), a.node_x.data(), a.node_y.data(), a.node_z.data(),
+                mesh.recovery_x.data(), mesh.recovery_y.data(), mesh.recovery_z.data(),
+                a.element_nodes.data(), &mesh.n_nodes, &a.n_elements, &e, &flag);
+    MemberGeometry& g = geometry[at(e)];
+    for (std::size_t row = 0; row < 3; ++row)
+      for (std::size_t col = 0; col < 3; ++col) g.axes[row][col] = transform[row + 12 * col];
+  }
+}
+
+// The member loads' equivalent nodal loads as load records (8 values each).
+void add_member_load_records(const Mesh& mesh, const std::vector<std::array<double, 6>>& nodal,
+                             std::vector<double>& records) {
+  for (std::size_t n = 0; n < nodal.size(); ++n)
+    for (std::size_t block = 0; block < 2; ++block) {
+      const double* v = &nodal[n][3 * block];
+      if (v[0] == 0.0 && v[1] == 0.0 && v[2] == 0.0) continue;
+      const Int lib = mesh.library_node[n];
+      records.insert(records.end(),
+                     {static_cast<double>(static_cast<int>(RecordCode::load)),
+                      static_cast<double>(6 * (lib - 1) + 1 + 3 * static_cast<Int>(block)), v[0],
+                      v[1], v[2], 0.0, 0.0, 0.0});
+    }
+}
+
 CaseResult solve_case(const Model& model, const Mesh& mesh, const Placement& placement,
-                      std::size_t case_index, std::vector<MemberGeometry>& geometry,
-                      Progress& progress) {
+                      std::size_t case_index, const MemberLoading& loading, Progress& progress) {
   const LoadCase& c = model.load_cases[case_index];
   const FrameArrays& a = mesh.arrays;
   std::vector<double> records = build_node_records(model, placement, case_index);
+  add_member_load_records(mesh, loading.nodal[case_index], records);
   const Int n_records = static_cast<Int>(records.size() / k_record_size) - 1;
   std::vector<double> u(static_cast<std::size_t>(mesh.n_equations), 0.0);
   const Int element_frame = 0;
@@ -242,6 +273,14 @@ CaseResult solve_case(const Model& model, const Mesh& mesh, const Placement& pla
               end_forces_global.data(), a.node_x.data(), a.node_y.data(), a.node_z.data(),
               a.element_nodes.data(), a.section_codes.data(), a.section_table.data(), &spare,
               &mesh.n_nodes, &a.n_elements, &e, &flag, &a.end_codes[i]);
+    // What the nodes exert on the element, K_e u, undoing the sign
+    // convention (moments at the start, forces at the end), in global axes.
+    std::array<double, 12> nodal_local = end_forces;
+    for (std::size_t k = 3; k < 9; ++k) nodal_local[k] = -nodal_local[k];
+
+    // The member's own loads, held by fixed ends, add to what the
+    // displacements give.
+    for (std::size_t k = 0; k < 12; ++k) end_forces[k] += loading.correction[case_index][i][k];
     const double* section =
         &a.section_table[k_section_rows * static_cast<std::size_t>(std::abs(a.section_codes[i]) - 1)];
     double stress_max = 0.0, stress_min = 0.0;
@@ -252,21 +291,12 @@ CaseResult solve_case(const Model& model, const Mesh& mesh, const Placement& pla
     r.end_forces.push_back(end_forces);
     r.end_displacements.push_back(end_displacements);
 
-    // What the nodes exert on the element, K_e u, undoing the sign
-    // convention (moments at the start, forces at the end), in global axes.
-    std::array<double, 12> nodal_local = end_forces;
-    for (std::size_t k = 3; k < 9; ++k) nodal_local[k] = -nodal_local[k];
     std::array<double, 12> nodal_global{};
     LOCTOGLOB(transform.data(), nodal_local.data(), nodal_global.data());
     const std::size_t start = at(mesh.member_start[i]), end = at(mesh.member_end[i]);
     for (std::size_t k = 0; k < 6; ++k) {
       nodal_sum[start][k] += nodal_global[k];
       nodal_sum[end][k] += nodal_global[k + 6];
-    }
-    if (case_index == 0) {
-      MemberGeometry& g = geometry[i];
-      for (std::size_t row = 0; row < 3; ++row)
-        for (std::size_t col = 0; col < 3; ++col) g.axes[row][col] = transform[row + 12 * col];
     }
     progress.step(static_cast<std::size_t>(e), static_cast<std::size_t>(a.n_elements));
   }
@@ -277,6 +307,9 @@ CaseResult solve_case(const Model& model, const Mesh& mesh, const Placement& pla
   balance.member_sum = std::move(nodal_sum);
   auto& applied = balance.applied;
   applied.resize(n);
+  // The member loads, as their equivalent nodal loads: statically the same.
+  for (std::size_t node = 0; node < n; ++node)
+    for (std::size_t d = 0; d < 6; ++d) applied[node][d] += loading.nodal[case_index][node][d];
   for (std::size_t k = 0; k < c.loads.size(); ++k) {
     const std::size_t node = at(mesh.drawing_node[at(placement.load_node[case_index][k])]);
     for (std::size_t d = 0; d < 3; ++d) {
@@ -323,8 +356,12 @@ AnalysisResult analyse(const Model& model, Progress& progress) {
     const Point3& q = mesh.nodes[at(g.end_node)];
     g.length = norm({q.x - p.x, q.y - p.y, q.z - p.z});
   }
+  member_axes(mesh, result.members);
+  MemberLoading loading =
+      prepare_member_loads(model, result.members, static_cast<std::size_t>(mesh.n_nodes));
   for (std::size_t c = 0; c < model.load_cases.size(); ++c)
-    result.cases.push_back(solve_case(model, mesh, placement, c, result.members, progress));
+    result.cases.push_back(solve_case(model, mesh, placement, c, loading, progress));
+  result.member_loads = std::move(loading.loads);
   progress.finish();
   return result;
 }

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "errors.hpp"
+#include "member_load_reader.hpp"
 
 namespace zervola::host {
 namespace {
@@ -133,7 +134,7 @@ Units read_units(const Item& item) {
 
 Section read_section(const Item& item) {
   item.expect_object({"name", "E", "G", "A", "It", "Iy", "Iz", "extent_z", "extent_y",
-                      "thermal_coefficient", "comment"});
+                      "thermal_coefficient", "density", "comment"});
   Section s;
   s.name = item.string("name");
   s.elastic_modulus = item.number("E");
@@ -145,6 +146,7 @@ Section read_section(const Item& item) {
   s.extent_z = item.number("extent_z");
   s.extent_y = item.number("extent_y");
   s.thermal_coefficient = item.number_or("thermal_coefficient", 0.0);
+  if (item.has("density")) s.density = item.number("density");
   return s;
 }
 
@@ -309,10 +311,13 @@ SupportDisplacement read_support_displacement(const Item& item) {
 }
 
 LoadCase read_load_case(const Item& item, const std::string& file, std::size_t index) {
-  item.expect_object({"name", "loads", "support_displacements", "comment"});
+  item.expect_object(
+      {"name", "loads", "support_displacements", "member_loads", "gravity", "comment"});
   LoadCase c;
   c.name = item.has("name") ? item.string("name") : default_name("LC", index);
   c.origin = item.origin();
+  if (item.has("member_loads")) c.member_loads = read_member_loads(item.get("member_loads"), file, c.name);
+  if (item.has("gravity")) c.gravity = item.vector3("gravity");
   if (item.has("support_displacements")) {
     const json& list = item.array("support_displacements");
     for (std::size_t k = 0; k < list.size(); ++k)
@@ -379,7 +384,8 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
   }
   const Item top(root, file_name, "model");
   top.expect_object({"$schema", "format", "title", "units", "frame", "sections", "members", "dxf",
-                     "supports", "springs", "load_cases", "comment"});
+                     "supports", "springs", "load_cases", "combinations", "envelopes",
+                     "comment"});
   Model model;
   model.source_file = file_name;
   model.title = top.string_or("title", "");
@@ -423,6 +429,8 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
   for (std::size_t k = 0; k < cases.size(); ++k)
     model.load_cases.push_back(read_load_case(
         Item(cases[k], file_name, describe("load case", "load_cases", k, cases[k])), file_name, k));
+  if (top.has("combinations")) model.combinations = read_combinations(top.get("combinations"), file_name);
+  if (top.has("envelopes")) model.envelopes = read_envelopes(top.get("envelopes"), file_name);
   return model;
 }
 

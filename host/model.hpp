@@ -8,6 +8,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zervola::host {
@@ -47,6 +48,7 @@ struct Section {
   double extent_z = 0.0;
   double extent_y = 0.0;
   double thermal_coefficient = 0.0;
+  std::optional<double> density;  // mass per volume, for self-weight
 };
 
 // Where an item of the model was read from, for messages: "members[3]" or
@@ -108,10 +110,51 @@ struct SupportDisplacement {
   Origin origin;
 };
 
+// A load along a member, placed by distances from its "from" point (or by
+// fractions of its length when relative), in local or global axes.
+enum class MemberLoadKind { distributed, force, moment, temperature };
+// global_projected: a global load given per unit length of the member's
+// projection on the plane normal to each load component (snow on a rafter).
+enum class LoadAxes { local, global, global_projected };
+
+struct MemberLoad {
+  std::string member;
+  MemberLoadKind kind = MemberLoadKind::distributed;
+  LoadAxes axes = LoadAxes::global;
+  bool relative = false;
+  std::optional<double> start;  // distributed: where it begins (default 0)
+  std::optional<double> end;    // distributed: where it ends (default the length)
+  double position = 0.0;        // force, moment: where it acts
+  Vector3 start_value{};        // distributed: intensity at start; force, moment: the value
+  Vector3 end_value{};          // distributed: intensity at end
+  // Temperature: uniform change, and the difference between the faces at
+  // +y and -y (+z and -z) of the section.
+  double uniform_change = 0.0;
+  double difference_y = 0.0;
+  double difference_z = 0.0;
+  Origin origin;
+};
+
 struct LoadCase {
   std::string name;
   std::vector<NodalLoad> loads;
   std::vector<SupportDisplacement> support_displacements;
+  std::vector<MemberLoad> member_loads;
+  std::optional<Vector3> gravity;  // self-weight of every member: density * area * gravity
+  Origin origin;
+};
+
+// A named set of factors on load cases, whose results superpose.
+struct Combination {
+  std::string name;
+  std::vector<std::pair<std::string, double>> factors;  // load case name, factor
+  Origin origin;
+};
+
+// The extremes over a set of combinations.
+struct Envelope {
+  std::string name;
+  std::vector<std::string> combinations;
   Origin origin;
 };
 
@@ -125,6 +168,8 @@ struct Model {
   std::vector<Support> supports;
   std::vector<Spring> springs;
   std::vector<LoadCase> load_cases;
+  std::vector<Combination> combinations;
+  std::vector<Envelope> envelopes;
   std::string dxf_file;  // the drawing the members came from, if any
 };
 

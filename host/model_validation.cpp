@@ -6,6 +6,7 @@
 #include <set>
 
 #include "errors.hpp"
+#include "member_loads.hpp"
 
 namespace zervola::host {
 namespace {
@@ -116,6 +117,7 @@ void validate_model(const Model& model) {
   validate_members(model);
   validate_supports(model);
   validate_load_cases(model);
+  validate_member_loads(model);
 }
 
 }  // namespace zervola::host

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "local_member_loads.hpp"
 #include "model.hpp"
 
 namespace zervola::host {
@@ -65,6 +66,8 @@ struct AnalysisResult {
   std::vector<Point3> nodes;  // per node, 1-based numbers at index number - 1
   std::vector<MemberGeometry> members;
   std::vector<CaseResult> cases;
+  // Per load case and member: the member's loads in its local axes.
+  std::vector<std::vector<LocalMemberLoads>> member_loads;
 };
 
 // The equilibrium check passes when both relative residuals are below this.
