@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <numeric>
 
+#include "combinations.hpp"
 #include "equilibrium.hpp"
 #include "errors.hpp"
 #include "library_arrays.hpp"
@@ -362,6 +363,7 @@ AnalysisResult analyse(const Model& model, Progress& progress) {
   for (std::size_t c = 0; c < model.load_cases.size(); ++c)
     result.cases.push_back(solve_case(model, mesh, placement, c, loading, progress));
   result.member_loads = std::move(loading.loads);
+  result.combinations = combine(model, result);
   progress.finish();
   return result;
 }

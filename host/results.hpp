@@ -66,6 +66,7 @@ struct AnalysisResult {
   std::vector<Point3> nodes;  // per node, 1-based numbers at index number - 1
   std::vector<MemberGeometry> members;
   std::vector<CaseResult> cases;
+  std::vector<CaseResult> combinations;  // superposed, one per combination of the model
   // Per load case and member: the member's loads in its local axes.
   std::vector<std::vector<LocalMemberLoads>> member_loads;
 };
