@@ -1,5 +1,6 @@
 #include "report.hpp"
 
+#include "diagram_output.hpp"
 #include "library_arrays.hpp"
 
 #include <fmt/format.h>
@@ -247,9 +248,14 @@ std::string format_report(const Model& model, const AnalysisResult& result, Repo
     members_table(out, model, result);
     fmt::format_to(out, "Sign convention\n{}\n", wrapped(sign_convention_text(), 86, "  "));
   }
-  for (std::size_t k = 0; k < result.cases.size(); ++k) {
-    const CaseResult& c = result.cases[k];
-    fmt::format_to(out, "Load case {}: \"{}\"\n\n", k + 1, c.name);
+  const std::size_t n_cases = result.cases.size();
+  for (std::size_t k = 0; k < n_cases + result.combinations.size(); ++k) {
+    const bool is_case = k < n_cases;
+    const CaseResult& c = is_case ? result.cases[k] : result.combinations[k - n_cases];
+    if (is_case)
+      fmt::format_to(out, "Load case {}: \"{}\"\n\n", k + 1, c.name);
+    else
+      fmt::format_to(out, "Combination {}: \"{}\"\n\n", k - n_cases + 1, c.name);
     if (detail == ReportDetail::summary) {
       summary(out, model, c);
       equilibrium(out, c);
@@ -260,7 +266,9 @@ std::string format_report(const Model& model, const AnalysisResult& result, Repo
     equilibrium(out, c);
     end_forces(out, model, result, c);
     stresses(out, model, c);
+    text += extremes_report(model, result, k);
   }
+  for (const Envelope& v : model.envelopes) text += envelope_report(model, result, v);
   return text;
 }
 

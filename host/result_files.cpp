@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "diagram_output.hpp"
 #include "report.hpp"
 
 namespace zervola::host {
@@ -89,8 +90,7 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
   doc["members"] = members;
   doc["sign_convention"] = sign_convention_text();
   doc["stress_unit"] = fmt::format("{}/{}^2", model.units.force, model.units.length);
-  json cases = json::array();
-  for (const CaseResult& c : r.cases) {
+  const auto set_json = [&](const CaseResult& c, std::size_t set) {
     json d = json::array(), re = json::array(), f = json::array(), s = json::array();
     for (std::size_t n = 0; n < c.displacements.size(); ++n)
       d.push_back({{"node", n + 1}, {"u", values(c.displacements[n])}});
@@ -101,14 +101,21 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
                    {"max", c.stress_max[e]},
                    {"min", c.stress_min[e]}});
     }
-    cases.push_back({{"name", c.name},
-                     {"displacements", d},
-                     {"reactions", re},
-                     {"end_forces", f},
-                     {"stresses", s},
-                     {"equilibrium", equilibrium_json(c.equilibrium)}});
-  }
+    return json{{"name", c.name},
+                {"displacements", d},
+                {"reactions", re},
+                {"end_forces", f},
+                {"stresses", s},
+                {"equilibrium", equilibrium_json(c.equilibrium)},
+                {"member_diagrams", diagrams_json(model, r, set)}};
+  };
+  json cases = json::array(), combinations = json::array();
+  for (std::size_t k = 0; k < r.cases.size(); ++k) cases.push_back(set_json(r.cases[k], k));
+  for (std::size_t k = 0; k < r.combinations.size(); ++k)
+    combinations.push_back(set_json(r.combinations[k], r.cases.size() + k));
   doc["load_cases"] = cases;
+  if (!r.combinations.empty()) doc["combinations"] = combinations;
+  if (!model.envelopes.empty()) doc["envelopes"] = envelopes_json(model, r);
   return doc.dump(1) + "\n";
 }
 
@@ -140,7 +147,13 @@ std::map<std::string, std::string> format_csv_tables(const Model& model, const A
     return fmt::format("{},{},{},{},{},{}", number(a[0]), number(a[1]), number(a[2]),
                        number(a[3]), number(a[4]), number(a[5]));
   };
-  for (const CaseResult& c : r.cases) {
+  std::vector<const CaseResult*> sets;
+  for (const CaseResult& c : r.cases) sets.push_back(&c);
+  for (const CaseResult& c : r.combinations) sets.push_back(&c);
+  t["member_diagrams.csv"] = diagrams_csv(model, r);
+  if (!model.envelopes.empty()) t["envelopes.csv"] = envelopes_csv(model, r);
+  for (const CaseResult* set : sets) {
+    const CaseResult& c = *set;
     const std::string name = field(c.name);
     for (std::size_t n = 0; n < c.displacements.size(); ++n)
       disp += fmt::format("{},{},{}\n", name, n + 1, six(c.displacements[n]));

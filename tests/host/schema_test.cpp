@@ -44,7 +44,8 @@ class Validator {
     if (s.contains("type")) {
       const std::string t = s["type"];
       const bool ok = (t == "object" && v.is_object()) || (t == "array" && v.is_array()) ||
-                      (t == "number" && v.is_number()) || (t == "string" && v.is_string());
+                      (t == "number" && v.is_number()) || (t == "string" && v.is_string()) ||
+                      (t == "boolean" && v.is_boolean());
       if (!ok) return fail("not of type " + t);
     }
     if (s.contains("enum") && std::find(s["enum"].begin(), s["enum"].end(), v) == s["enum"].end())
@@ -84,6 +85,7 @@ class Validator {
       for (const json& alt : s["anyOf"]) any = any || valid(alt, v);
       if (!any) fail("matches none of anyOf");
     }
+    if (s.contains("not") && valid(s["not"], v)) fail("matches what is excluded");
     if (s.contains("allOf"))
       for (const json& part : s["allOf"]) {
         if (part.contains("if")) {
