@@ -10,10 +10,6 @@
 namespace zervola::host {
 namespace {
 
-const CaseResult& result_of(const AnalysisResult& r, std::size_t set) {
-  return set < r.cases.size() ? r.cases[set] : r.combinations[set - r.cases.size()];
-}
-
 std::size_t set_index(const Model& model, const std::string& name) {
   for (std::size_t c = 0; c < model.load_cases.size(); ++c)
     if (model.load_cases[c].name == name) return c;
@@ -48,6 +44,10 @@ std::vector<std::size_t> envelope_sets(const Model& model, const Envelope& v) {
 }
 
 }  // namespace
+
+const CaseResult& set_result(const AnalysisResult& r, std::size_t set) {
+  return set < r.cases.size() ? r.cases[set] : r.combinations[set - r.cases.size()];
+}
 
 std::vector<LoadSet> load_sets(const Model& model) {
   std::vector<LoadSet> sets;
@@ -124,10 +124,10 @@ MemberState member_state(const AnalysisResult& r, const LoadSet& set, std::size_
   return m;
 }
 
-std::vector<Station> member_stations(const AnalysisResult& r, std::size_t member) {
+std::vector<Station> member_stations(const AnalysisResult& r, std::size_t member, int divisions) {
   std::vector<const LocalMemberLoads*> loads;
   for (const auto& per_case : r.member_loads) loads.push_back(&per_case[member]);
-  return diagram_stations(loads, r.members[member].length);
+  return diagram_stations(loads, r.members[member].length, divisions);
 }
 
 EnvelopeResult envelope(const Model& model, const AnalysisResult& r, const Envelope& v) {
@@ -144,7 +144,7 @@ EnvelopeResult envelope(const Model& model, const AnalysisResult& r, const Envel
   e.stress_min.resize(shape.end_forces.size());
   e.diagram.resize(shape.end_forces.size());
   for (std::size_t k = 0; k < sets.size(); ++k) {
-    const CaseResult& c = result_of(r, sets[k]);
+    const CaseResult& c = set_result(r, sets[k]);
     const bool first = k == 0;
     for (std::size_t n = 0; n < c.displacements.size(); ++n) take_all(e.displacements[n], first, c.displacements[n], k);
     for (std::size_t n = 0; n < c.reactions.size(); ++n) take_all(e.reactions[n], first, c.reactions[n].value, k);

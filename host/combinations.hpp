@@ -27,6 +27,9 @@ struct LoadSet {
 // The load cases (factor 1 each), then the combinations.
 [[nodiscard]] std::vector<LoadSet> load_sets(const Model& model);
 
+// The result of load set k of load_sets.
+[[nodiscard]] const CaseResult& set_result(const AnalysisResult& r, std::size_t k);
+
 // One result per combination. The stresses are those of the combined end
 // forces; the equilibrium sums superpose, the relative residuals are the
 // largest of the cases'.
@@ -37,7 +40,8 @@ struct LoadSet {
                                        std::size_t member);
 
 // The stations of a member, shared by every load set.
-[[nodiscard]] std::vector<Station> member_stations(const AnalysisResult& r, std::size_t member);
+[[nodiscard]] std::vector<Station> member_stations(const AnalysisResult& r, std::size_t member,
+                                                   int divisions = k_diagram_divisions);
 
 struct Bound {
   double max = 0.0;

@@ -62,12 +62,18 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
       "draw displacements this many times their size (default: the\n"
       "largest is drawn about 8% of the frame's size; the drawing states it)");
   scale_option->check(CLI::PositiveNumber);
-  app.add_flag("--moments", o.drawing.moment_diagrams, "draw the bending-moment diagrams");
+  bool moments = false;
+  app.add_flag("--moments", moments, "draw the bending-moment diagrams (as --diagram moment)");
+  std::string diagram;
+  app.add_option("--diagram", diagram, "draw this diagram along the members: moment, shear or axial")
+      ->check(CLI::IsMember({"moment", "shear", "axial"}))
+      ->type_name("KIND");
   bool no_labels = false;
   app.add_flag("--no-labels", no_labels, "draw no node and member labels");
   std::string svg_case;
   app.add_option("--svg-case", svg_case,
-                 "draw only this load case (default: one panel per load case)")
+                 "draw only this load case or combination (default: one panel for\n"
+                 "each)")
       ->type_name("NAME");
   try {
     app.parse(argc, argv);
@@ -84,6 +90,9 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   if (scale_option->count() > 0) o.drawing.deformation_scale = scale;
   o.drawing.labels = !no_labels;
   if (!svg_case.empty()) o.drawing.load_case = svg_case;
+  if (moments || diagram == "moment") o.drawing.diagram = DiagramKind::moment;
+  if (diagram == "shear") o.drawing.diagram = DiagramKind::shear;
+  if (diagram == "axial") o.drawing.diagram = DiagramKind::axial;
   return parsed;
 }
 

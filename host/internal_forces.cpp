@@ -139,10 +139,10 @@ void add_scaled(MemberState& a, const MemberState& b, double factor) {
   }
 }
 
-std::vector<Station> diagram_stations(const std::vector<const LocalMemberLoads*>& loads, double L) {
+std::vector<Station> diagram_stations(const std::vector<const LocalMemberLoads*>& loads, double L,
+                                      int divisions) {
   std::vector<double> plain, jumps;
-  for (int k = 0; k <= k_diagram_divisions; ++k)
-    plain.push_back(k == k_diagram_divisions ? L : L * k / k_diagram_divisions);
+  for (int k = 0; k <= divisions; ++k) plain.push_back(k == divisions ? L : L * k / divisions);
   for (const LocalMemberLoads* l : loads) {
     for (const LinearLoad& q : l->distributed) {
       plain.push_back(q.start);

@@ -58,7 +58,7 @@ inline constexpr int k_diagram_divisions = 10;
 // The stations of a member of length L that carries the given loads (of
 // every load case, so that all cases share them).
 [[nodiscard]] std::vector<Station> diagram_stations(const std::vector<const LocalMemberLoads*>& loads,
-                                                    double L);
+                                                    double L, int divisions = k_diagram_divisions);
 
 // The values at each station.
 [[nodiscard]] std::vector<StationValues> member_diagram(const std::vector<Station>& stations,

@@ -6,7 +6,10 @@
 #include <cmath>
 #include <iterator>
 
+#include "combinations.hpp"
 #include "errors.hpp"
+#include "internal_forces.hpp"
+#include "member_loads.hpp"
 
 namespace zervola::host {
 namespace {
@@ -102,7 +105,8 @@ class Panel {
  public:
   Panel(const Model& model, const AnalysisResult& result, const DrawingOptions& options,
         View view)
-      : model_(model), result_(result), options_(options), project_(projection_for(view)) {
+      : model_(model), result_(result), options_(options), project_(projection_for(view)),
+        sets_(load_sets(model)) {
     double lo_x = HUGE_VAL, hi_x = -HUGE_VAL, lo_y = HUGE_VAL, hi_y = -HUGE_VAL;
     Vector3 lo{HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
     for (const Point3& p : result.nodes) {
@@ -130,25 +134,28 @@ class Panel {
 
   [[nodiscard]] double height() const { return frame_height_ + 2 * k_margin + k_title_height; }
 
-  void draw(std::string& svg, const CaseResult& c, std::size_t case_number, double y0,
-            double scale) {
+  // set: the load set's index in load_sets (cases, then combinations).
+  void draw(std::string& svg, std::size_t set, double y0, double scale) {
     auto out = std::back_inserter(svg);
+    const LoadSet& s = sets_[set];
+    const bool is_case = set < model_.load_cases.size();
+    const std::vector<MemberCurve> curves = member_curves(s);
     y0_ = y0 + k_title_height + k_margin;
-    fmt::format_to(out, "<g id=\"case-{}\">\n", case_number);
-    fmt::format_to(out,
-                   "<text x=\"{:.1f}\" y=\"{:.1f}\" class=\"title\">Load case {}: {}</text>\n",
-                   k_margin * 0.5, y0 + 26.0, case_number, escape(c.name));
+    fmt::format_to(out, "<g id=\"{}-{}\">\n", is_case ? "case" : "combination",
+                   is_case ? set + 1 : set - model_.load_cases.size() + 1);
+    fmt::format_to(out, "<text x=\"{:.1f}\" y=\"{:.1f}\" class=\"title\">{} {}: {}</text>\n",
+                   k_margin * 0.5, y0 + 26.0, is_case ? "Load case" : "Combination",
+                   is_case ? set + 1 : set - model_.load_cases.size() + 1, escape(s.name));
     fmt::format_to(out,
                    "<text x=\"{:.1f}\" y=\"{:.1f}\" class=\"note\">{}; grey: undeformed, blue: "
                    "deformed shape, displacements drawn {} times their size{}</text>\n",
                    k_margin * 0.5, y0 + 46.0, view_name(resolved_view(model_, options_.view)),
-                   fmt::format("{:g}", scale),
-                   options_.moment_diagrams ? "; red: Mz, green: My (bending moments)" : "");
+                   fmt::format("{:g}", scale), diagram_note(options_.diagram));
     undeformed(out);
-    if (options_.moment_diagrams) moments(out, c);
-    deformed(out, c, scale);
+    if (options_.diagram != DiagramKind::none) diagrams(out, curves);
+    deformed(out, curves, scale);
     supports(out);
-    loads(out, model_.load_cases[case_number - 1]);
+    if (is_case) loads(out, model_.load_cases[set]);
     if (options_.labels) labels(out);
     tripod(out, y0 + height() - 18.0);
     fmt::format_to(out, "</g>\n");
@@ -180,32 +187,43 @@ class Panel {
     fmt::format_to(out, "</g>\n");
   }
 
-  void deformed(Out out, const CaseResult& c, double scale) const {
+  // Each member's diagram at dense stations, for drawing.
+  struct MemberCurve {
+    std::vector<Station> stations;
+    std::vector<StationValues> values;
+  };
+
+  [[nodiscard]] std::vector<MemberCurve> member_curves(const LoadSet& s) const {
+    std::vector<MemberCurve> curves(result_.members.size());
+    for (std::size_t e = 0; e < curves.size(); ++e) {
+      curves[e].stations = member_stations(result_, e, k_curve_points);
+      curves[e].values = member_diagram(curves[e].stations, member_state(result_, s, e),
+                                        beam_properties(model_, e, result_.members[e].length));
+    }
+    return curves;
+  }
+
+  // A point of member e at x, moved by offset along its local axes.
+  [[nodiscard]] Vector3 along(std::size_t e, double x, const Vector3& offset) const {
+    const MemberGeometry& g = result_.members[e];
+    const Vector3 p = pos(result_.nodes[static_cast<std::size_t>(g.start_node - 1)]);
+    const Vector3 q = pos(result_.nodes[static_cast<std::size_t>(g.end_node - 1)]);
+    const double s = x / g.length;
+    Vector3 at{};
+    for (std::size_t i = 0; i < 3; ++i)
+      at[i] = p[i] + s * (q[i] - p[i]) + g.axes[0][i] * offset[0] + g.axes[1][i] * offset[1] +
+              g.axes[2][i] * offset[2];
+    return at;
+  }
+
+  void deformed(Out out, const std::vector<MemberCurve>& curves, double scale) const {
     fmt::format_to(out, "<g class=\"deformed\">\n");
-    for (std::size_t e = 0; e < result_.members.size(); ++e) {
-      const MemberGeometry& g = result_.members[e];
-      const Vector3 p = pos(result_.nodes[static_cast<std::size_t>(g.start_node - 1)]);
-      const Vector3 q = pos(result_.nodes[static_cast<std::size_t>(g.end_node - 1)]);
-      const auto& d = c.end_displacements[e];
-      const bool cubic = model_.members[e].release == Release::none;
-      const double L = g.length;
+    for (std::size_t e = 0; e < curves.size(); ++e) {
       std::string points;
-      for (int k = 0; k <= k_curve_points; ++k) {
-        const double s = static_cast<double>(k) / k_curve_points;
-        const double n1 = 1 - 3 * s * s + 2 * s * s * s, n2 = s - 2 * s * s + s * s * s;
-        const double n3 = 3 * s * s - 2 * s * s * s, n4 = -s * s + s * s * s;
-        const double ax = (1 - s) * d[0] + s * d[6];
-        double ly = (1 - s) * d[1] + s * d[7];
-        double lz = (1 - s) * d[2] + s * d[8];
-        if (cubic) {
-          ly = n1 * d[1] + n2 * L * d[5] + n3 * d[7] + n4 * L * d[11];
-          lz = n1 * d[2] - n2 * L * d[4] + n3 * d[8] - n4 * L * d[10];
-        }
-        Vector3 at{};
-        for (std::size_t i = 0; i < 3; ++i)
-          at[i] = p[i] + s * (q[i] - p[i]) +
-                  scale * (g.axes[0][i] * ax + g.axes[1][i] * ly + g.axes[2][i] * lz);
-        const Screen sp = px(at);
+      for (std::size_t n = 0; n < curves[e].stations.size(); ++n) {
+        const StationValues& v = curves[e].values[n];
+        const Screen sp = px(along(e, curves[e].stations[n].x,
+                                   {scale * v[6], scale * v[7], scale * v[8]}));
         points += fmt::format("{:.2f},{:.2f} ", sp.x, sp.y);
       }
       fmt::format_to(out, "<polyline points=\"{}\"/>\n", points);
@@ -213,42 +231,80 @@ class Panel {
     fmt::format_to(out, "</g>\n");
   }
 
-  void moments(Out out, const CaseResult& c) const {
+  static const char* diagram_note(DiagramKind k) {
+    switch (k) {
+      case DiagramKind::none: return "";
+      case DiagramKind::moment: return "; red: Mz, green: My (bending moments)";
+      case DiagramKind::shear: return "; red: Vy, green: Vz (shear forces)";
+      case DiagramKind::axial: return "; red: N (axial force, compression positive)";
+    }
+    return "";
+  }
+
+  // The quantities drawn and the local axis each is drawn along: Mz and Vy
+  // along y, My and Vz along z, N along y. Moments lie on the tension side:
+  // a positive Mz stretches the -y face, a positive My the +z face.
+  [[nodiscard]] std::vector<std::pair<Quantity, std::size_t>> drawn() const {
+    switch (options_.diagram) {
+      case DiagramKind::moment: return {{Quantity::Mz, 1}, {Quantity::My, 2}};
+      case DiagramKind::shear: return {{Quantity::Vy, 1}, {Quantity::Vz, 2}};
+      case DiagramKind::axial: return {{Quantity::N, 1}};
+      case DiagramKind::none: break;
+    }
+    return {};
+  }
+
+  void diagrams(Out out, const std::vector<MemberCurve>& curves) const {
+    std::vector<std::pair<Quantity, std::size_t>> kinds = drawn();
+    if (model_.frame == FrameKind::plane)
+      std::erase_if(kinds, [](const auto& k) { return k.second == 2; });
     double largest = 0.0;
-    for (const auto& f : c.end_forces)
-      for (std::size_t k : {4u, 5u, 10u, 11u}) largest = std::max(largest, std::abs(f[k]));
+    for (const MemberCurve& c : curves)
+      for (const StationValues& v : c.values)
+        for (const auto& [q, axis] : kinds)
+          largest = std::max(largest, std::abs(v[static_cast<std::size_t>(q)]));
     if (!(largest > 0.0)) return;
     const double ordinate = k_moment_share * size_ / largest;
-    for (std::size_t e = 0; e < result_.members.size(); ++e) {
-      const MemberGeometry& g = result_.members[e];
-      const Vector3 p = pos(result_.nodes[static_cast<std::size_t>(g.start_node - 1)]);
-      const Vector3 q = pos(result_.nodes[static_cast<std::size_t>(g.end_node - 1)]);
-      const auto& f = c.end_forces[e];
-      // Mz drawn along local y, My along local z.
-      const std::array<std::array<std::size_t, 3>, 2> diagrams = {{{5, 11, 1}, {4, 10, 2}}};
-      for (const auto& [start, end, axis] : diagrams) {
-        if (f[start] == 0.0 && f[end] == 0.0) continue;
-        const Vector3& a = g.axes[axis];
-        if (model_.frame == FrameKind::plane && axis == 2) continue;
-        Vector3 ps{}, qs{};
-        for (std::size_t i = 0; i < 3; ++i) {
-          ps[i] = p[i] + a[i] * f[start] * ordinate;
-          qs[i] = q[i] + a[i] * f[end] * ordinate;
+    for (std::size_t e = 0; e < curves.size(); ++e)
+      for (const auto& [q, axis] : kinds) {
+        const std::size_t k = static_cast<std::size_t>(q);
+        const double side = q == Quantity::Mz ? -ordinate : ordinate;
+        const MemberCurve& c = curves[e];
+        const Extreme extreme = extremes_of(c, k);
+        if (extreme.max == 0.0 && extreme.min == 0.0) continue;
+        std::string points;
+        const auto point = [&](double x, double value) {
+          Vector3 offset{};
+          offset[axis] = value * side;
+          const Screen sp = px(along(e, x, offset));
+          points += fmt::format("{:.2f},{:.2f} ", sp.x, sp.y);
+        };
+        point(0.0, 0.0);
+        for (std::size_t n = 0; n < c.stations.size(); ++n) point(c.stations[n].x, c.values[n][k]);
+        point(result_.members[e].length, 0.0);
+        fmt::format_to(out, "<polygon class=\"{}\" points=\"{}\"/>\n", axis == 1 ? "mz" : "my",
+                       points);
+        // Only the larger extremes are written, so that the drawing stays legible.
+        for (const auto& [x, value] : {std::pair{extreme.x_max, extreme.max},
+                                       std::pair{extreme.x_min, extreme.min}}) {
+          if (std::abs(value) < k_labelled_moment_share * largest) continue;
+          Vector3 offset{};
+          offset[axis] = value * side;
+          const Screen sp = px(along(e, x, offset));
+          fmt::format_to(out, "<text class=\"value\" x=\"{:.1f}\" y=\"{:.1f}\">{:.3g}</text>\n",
+                         sp.x, sp.y, value);
+          if (extreme.max == extreme.min) break;
         }
-        const Screen s0 = px(p), s1 = px(ps), s2 = px(qs), s3 = px(q);
-        fmt::format_to(out,
-                       "<polygon class=\"{}\" points=\"{:.2f},{:.2f} {:.2f},{:.2f} {:.2f},{:.2f} "
-                       "{:.2f},{:.2f}\"/>\n",
-                       axis == 1 ? "mz" : "my", s0.x, s0.y, s1.x, s1.y, s2.x, s2.y, s3.x, s3.y);
-        // Only the larger values are written, so that the drawing stays legible.
-        if (std::abs(f[start]) >= k_labelled_moment_share * largest)
-          fmt::format_to(out, "<text class=\"value\" x=\"{:.1f}\" y=\"{:.1f}\">{:.3g}</text>\n",
-                         s1.x, s1.y, f[start]);
-        if (std::abs(f[end]) >= k_labelled_moment_share * largest)
-          fmt::format_to(out, "<text class=\"value\" x=\"{:.1f}\" y=\"{:.1f}\">{:.3g}</text>\n",
-                         s2.x, s2.y, f[end]);
       }
+  }
+
+  static Extreme extremes_of(const MemberCurve& c, std::size_t k) {
+    Extreme e{c.values.front()[k], c.stations.front().x, c.values.front()[k], c.stations.front().x};
+    for (std::size_t n = 0; n < c.stations.size(); ++n) {
+      if (c.values[n][k] > e.max) { e.max = c.values[n][k]; e.x_max = c.stations[n].x; }
+      if (c.values[n][k] < e.min) { e.min = c.values[n][k]; e.x_min = c.stations[n].x; }
     }
+    return e;
   }
 
   void supports(Out out) const {
@@ -354,6 +410,7 @@ class Panel {
   const AnalysisResult& result_;
   const DrawingOptions& options_;
   Projection project_;
+  std::vector<LoadSet> sets_;
   double size_ = 1.0;
   double px_per_unit_ = 1.0;
   double frame_height_ = 0.0;
@@ -397,11 +454,12 @@ View resolved_view(const Model& model, View view) {
 
 std::string draw_svg(const Model& model, const AnalysisResult& result,
                      const DrawingOptions& options) {
-  std::vector<std::size_t> cases;
-  for (std::size_t k = 0; k < result.cases.size(); ++k)
-    if (!options.load_case || result.cases[k].name == *options.load_case) cases.push_back(k);
-  if (cases.empty())
-    throw InputError(fmt::format("--svg-case: the model has no load case \"{}\"",
+  const std::vector<LoadSet> all = load_sets(model);
+  std::vector<std::size_t> sets;
+  for (std::size_t k = 0; k < all.size(); ++k)
+    if (!options.load_case || all[k].name == *options.load_case) sets.push_back(k);
+  if (sets.empty())
+    throw InputError(fmt::format("--svg-case: the model has no load case or combination \"{}\"",
                                  options.load_case.value_or("")));
   Panel panel(model, result, options, resolved_view(model, options.view));
   double scale = 1.0;
@@ -409,12 +467,12 @@ std::string draw_svg(const Model& model, const AnalysisResult& result,
     scale = *options.deformation_scale;
   } else {
     double largest = 0.0;
-    for (std::size_t k : cases)
-      for (const auto& d : result.cases[k].displacements)
+    for (std::size_t k : sets)
+      for (const auto& d : set_result(result, k).displacements)
         largest = std::max(largest, std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]));
     if (largest > 0.0) scale = nice_below(k_deformation_share * panel.size() / largest);
   }
-  const double height = panel.height() * static_cast<double>(cases.size());
+  const double height = panel.height() * static_cast<double>(sets.size());
   std::string svg = fmt::format(
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"{0:.0f}\" height=\"{1:.0f}\" "
@@ -422,8 +480,8 @@ std::string draw_svg(const Model& model, const AnalysisResult& result,
       "<title>{2}</title>\n{3}<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n",
       k_panel_width, height, escape(model.title.empty() ? model.source_file : model.title), k_style);
   double y = 0.0;
-  for (std::size_t k : cases) {
-    panel.draw(svg, result.cases[k], k + 1, y, scale);
+  for (std::size_t k : sets) {
+    panel.draw(svg, k, y, scale);
     y += panel.height();
   }
   svg += "</svg>\n";

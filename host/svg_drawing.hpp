@@ -1,9 +1,9 @@
 #pragma once
 
-// A drawing of the frame in SVG: one panel per load case with the undeformed
-// and the deformed shape (at a stated scale), supports, springs and loads as
-// symbols, node and member labels, and on request the bending-moment
-// diagrams.
+// A drawing of the frame in SVG: one panel per load case and combination
+// with the undeformed and the deformed shape (at a stated scale, curved by
+// the member loads), supports, springs and nodal loads as symbols, node and
+// member labels, and on request the moment, shear or axial-force diagrams.
 
 #include <optional>
 #include <string>
@@ -15,15 +15,18 @@ namespace zervola::host {
 
 enum class View { automatic, xy, xz, yz, axonometric };
 
+// The internal-force diagram drawn along the members, if any.
+enum class DiagramKind { none, moment, shear, axial };
+
 struct DrawingOptions {
   View view = View::automatic;
   std::optional<double> deformation_scale;  // automatic when empty
-  bool moment_diagrams = false;
+  DiagramKind diagram = DiagramKind::none;
   bool labels = true;
-  std::optional<std::string> load_case;      // all cases when empty
+  std::optional<std::string> load_case;      // a case or combination; all when empty
 };
 
-// Throws InputError when options.load_case names no load case.
+// Throws InputError when options.load_case names no load case or combination.
 [[nodiscard]] std::string draw_svg(const Model& model, const AnalysisResult& result,
                                    const DrawingOptions& options);
 

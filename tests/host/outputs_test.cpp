@@ -187,7 +187,7 @@ TEST(Outputs, UnknownLoadCaseForTheDrawing) {
   const RunResult r = run_frame({examples_dir() + "/office_frame.json", "-q", "--svg",
                                  dir.path("f.svg"), "--svg-case", "snow"});
   EXPECT_EQ(r.exit_status, 2);
-  EXPECT_NE(r.err.find("no load case \"snow\""), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("no load case or combination \"snow\""), std::string::npos) << r.err;
   EXPECT_FALSE(std::filesystem::exists(dir.path("f.svg")));
 }
 
