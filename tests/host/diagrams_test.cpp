@@ -318,3 +318,39 @@ TEST(Diagrams, EnvelopesAgainstBruteForce) {
 
 }  // namespace
 }  // namespace zervola::host
+
+namespace zervola::host {
+namespace {
+
+// Without loads between its ends a rigid-ended member bends as the cubic of
+// its end displacements and rotations.
+TEST(Diagrams, UnloadedMembersFollowTheCubicOfTheirEnds) {
+  const std::string text = frame_text(false);
+  const Model model = parse_json_model(text, "frame.json");
+  const AnalysisResult r = analyse_text(text);
+  std::size_t checked = 0;
+  for (std::size_t c = 0; c < model.load_cases.size(); ++c)
+    for (std::size_t e = 0; e < model.members.size(); ++e) {
+      if (!r.member_loads[c][e].empty() || model.members[e].release != Release::none) continue;
+      const MemberState state = member_state(r, load_sets(model)[c], e);
+      const std::vector<Station> stations = member_stations(r, e);
+      const double L = r.members[e].length;
+      const std::vector<StationValues> v =
+          member_diagram(stations, state, beam_properties(model, e, L));
+      const Vector12& d = state.end_displacements;
+      for (std::size_t n = 0; n < stations.size(); ++n) {
+        const double s = stations[n].x / L;
+        const double n1 = 1 - 3 * s * s + 2 * s * s * s, n2 = s - 2 * s * s + s * s * s;
+        const double n3 = 3 * s * s - 2 * s * s * s, n4 = -s * s + s * s * s;
+        const double vy = n1 * d[1] + n2 * L * d[5] + n3 * d[7] + n4 * L * d[11];
+        const double wz = n1 * d[2] - n2 * L * d[4] + n3 * d[8] - n4 * L * d[10];
+        EXPECT_NEAR(v[n][7], vy, 1e-7 * scale_of(v, 7)) << model.members[e].name;
+        EXPECT_NEAR(v[n][8], wz, 1e-7 * scale_of(v, 8)) << model.members[e].name;
+      }
+      ++checked;
+    }
+  EXPECT_GT(checked, 0u);
+}
+
+}  // namespace
+}  // namespace zervola::host
