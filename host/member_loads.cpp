@@ -35,10 +35,18 @@ const Section& section_of(const Model& model, const Member& m) {
                                m.origin.place, m.section));
 }
 
-std::size_t member_index(const Model& model, const MemberLoad& l) {
-  for (std::size_t e = 0; e < model.members.size(); ++e)
-    if (model.members[e].name == l.member) return e;
-  fail(l.origin, "member", fmt::format("unknown member \"{}\"", l.member));
+using MemberIndex = std::map<std::string, std::size_t>;
+
+MemberIndex member_index(const Model& model) {
+  MemberIndex index;
+  for (std::size_t e = 0; e < model.members.size(); ++e) index.emplace(model.members[e].name, e);
+  return index;
+}
+
+std::size_t member_of(const MemberIndex& index, const MemberLoad& l) {
+  const auto found = index.find(l.member);
+  if (found == index.end()) fail(l.origin, "member", fmt::format("unknown member \"{}\"", l.member));
+  return found->second;
 }
 
 // A position on the member, checked: distance from its start.
@@ -123,8 +131,8 @@ void check_plane_load(const MemberLoad& l) {
   }
 }
 
-void check_load(const Model& model, const MemberLoad& l) {
-  const std::size_t e = member_index(model, l);
+void check_load(const Model& model, const MemberIndex& index, const MemberLoad& l) {
+  const std::size_t e = member_of(index, l);
   const Member& m = model.members[e];
   const double L = member_length(m);
   switch (l.kind) {
@@ -163,9 +171,10 @@ void check_load(const Model& model, const MemberLoad& l) {
 
 void validate_member_loads(const Model& model) {
   std::set<std::string> cases;
+  const MemberIndex index = member_index(model);
   for (const LoadCase& c : model.load_cases) {
     cases.insert(c.name);
-    for (const MemberLoad& l : c.member_loads) check_load(model, l);
+    for (const MemberLoad& l : c.member_loads) check_load(model, index, l);
     if (!c.gravity) continue;
     if (model.frame == FrameKind::plane && (*c.gravity)[2] != 0.0)
       fail(c.origin, "gravity", "a plane frame carries no load along z");
@@ -202,7 +211,7 @@ BeamProperties beam_properties(const Model& model, std::size_t member, double le
 }
 
 LocalMemberLoads local_loads(const Model& model, std::size_t load_case, std::size_t member,
-                             const MemberGeometry& g) {
+                             const MemberGeometry& g, const std::vector<const MemberLoad*>& on_member) {
   LocalMemberLoads out;
   const LoadCase& c = model.load_cases[load_case];
   const Member& m = model.members[member];
@@ -214,8 +223,8 @@ LocalMemberLoads local_loads(const Model& model, std::size_t load_case, std::siz
                                    weight * (*c.gravity)[2]});
     out.distributed.push_back({0.0, L, q, q});
   }
-  for (const MemberLoad& l : c.member_loads) {
-    if (l.member != m.name) continue;
+  for (const MemberLoad* given : on_member) {
+    const MemberLoad& l = *given;
     switch (l.kind) {
       case MemberLoadKind::distributed: {
         const Span s = distributed_span(l, L);
@@ -252,13 +261,17 @@ MemberLoading prepare_member_loads(const Model& model, const std::vector<MemberG
   out.loads.resize(n_cases);
   out.correction.resize(n_cases);
   out.nodal.resize(n_cases);
+  const MemberIndex index = member_index(model);
   for (std::size_t c = 0; c < n_cases; ++c) {
+    std::vector<std::vector<const MemberLoad*>> on_member(members.size());
+    for (const MemberLoad& l : model.load_cases[c].member_loads)
+      on_member[member_of(index, l)].push_back(&l);
     out.loads[c].reserve(members.size());
     out.correction[c].assign(members.size(), Vector12{});
     out.nodal[c].assign(n_nodes, std::array<double, 6>{});
     for (std::size_t e = 0; e < members.size(); ++e) {
       const MemberGeometry& g = members[e];
-      out.loads[c].push_back(local_loads(model, c, e, g));
+      out.loads[c].push_back(local_loads(model, c, e, g, on_member[e]));
       const LocalMemberLoads& l = out.loads[c].back();
       if (l.empty()) continue;
       const BeamProperties b = beam_properties(model, e, g.length);

@@ -32,9 +32,10 @@ struct MemberLoading {
 [[nodiscard]] BeamProperties beam_properties(const Model& model, std::size_t member, double length);
 
 // The loads of one case on one member in its local axes (geometry: its axes
-// and length).
+// and length; on_member: the case's member loads that name it).
 [[nodiscard]] LocalMemberLoads local_loads(const Model& model, std::size_t load_case,
-                                           std::size_t member, const MemberGeometry& geometry);
+                                           std::size_t member, const MemberGeometry& geometry,
+                                           const std::vector<const MemberLoad*>& on_member);
 
 // All of it, for every case; members: local axes, length and nodes;
 // n_nodes: the number of nodes.
