@@ -7,6 +7,7 @@
 
 #include "combinations.hpp"
 #include "member_loads.hpp"
+#include "result_files.hpp"
 
 namespace zervola::host {
 namespace {
@@ -33,16 +34,6 @@ MemberDiagram diagram(const Model& model, const AnalysisResult& r, const LoadSet
 std::vector<std::size_t> quantities(const Model& model) {
   if (model.frame == FrameKind::plane) return {0, 1, 5, 6, 7};
   return {0, 1, 2, 3, 4, 5, 6, 7, 8};
-}
-
-std::string csv_field(const std::string& s) {
-  if (s.find_first_of(",\"\n\r") == std::string::npos) return s;
-  std::string q = "\"";
-  for (char c : s) {
-    if (c == '"') q += '"';
-    q += c;
-  }
-  return q + "\"";
 }
 
 std::string num(double v) { return fmt::format("{:.6g}", v); }

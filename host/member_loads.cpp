@@ -10,6 +10,7 @@
 
 #include "errors.hpp"
 #include "fixed_end_forces.hpp"
+#include "model_validation.hpp"
 
 namespace zervola::host {
 namespace {
@@ -19,8 +20,7 @@ namespace {
 constexpr double k_position_tolerance = 1.0e-9;
 
 [[noreturn]] void fail(const Origin& o, const std::string& field, const std::string& problem) {
-  if (field.empty()) throw InputError(fmt::format("{}: {}: {}", o.file, o.place, problem));
-  throw InputError(fmt::format("{}: {}: field \"{}\": {}", o.file, o.place, field, problem));
+  fail_item(o, field, problem);
 }
 
 double member_length(const Member& m) {

@@ -16,8 +16,7 @@ namespace {
 constexpr double k_orientation_relative_tolerance = 1.0e-9;
 
 [[noreturn]] void fail(const Origin& o, const std::string& field, const std::string& problem) {
-  if (field.empty()) throw InputError(fmt::format("{}: {}: {}", o.file, o.place, problem));
-  throw InputError(fmt::format("{}: {}: field \"{}\": {}", o.file, o.place, field, problem));
+  fail_item(o, field, problem);
 }
 
 bool same_point(const Point3& a, const Point3& b) {
@@ -111,6 +110,11 @@ void validate_load_cases(const Model& model) {
 }
 
 }  // namespace
+
+void fail_item(const Origin& o, const std::string& field, const std::string& problem) {
+  if (field.empty()) throw InputError(fmt::format("{}: {}: {}", o.file, o.place, problem));
+  throw InputError(fmt::format("{}: {}: field \"{}\": {}", o.file, o.place, field, problem));
+}
 
 void validate_model(const Model& model) {
   validate_sections(model);

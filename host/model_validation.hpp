@@ -7,12 +7,18 @@
 // Whether supports and loads lie on nodes is checked once the nodes exist
 // (library_arrays).
 
+#include <string>
+
 #include "model.hpp"
 
 namespace zervola::host {
 
 // Throws InputError on the first fault.
 void validate_model(const Model& model);
+
+// Throws the InputError "file: place: field "name": problem" for the item
+// read from o (without the field part when field is empty).
+[[noreturn]] void fail_item(const Origin& o, const std::string& field, const std::string& problem);
 
 // Two points closer than this in every coordinate are one node, as the
 // library merges drawn line endpoints.

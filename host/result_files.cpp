@@ -43,8 +43,11 @@ json equilibrium_json(const Equilibrium& q) {
           {"moments_about", vec({0.0, 0.0, 0.0})}};
 }
 
-// A CSV field: quoted when it holds a separator, quote or line break.
-std::string field(const std::string& s) {
+std::string number(double v) { return fmt::format("{}", v); }
+
+}  // namespace
+
+std::string csv_field(const std::string& s) {
   if (s.find_first_of(",\"\n\r") == std::string::npos) return s;
   std::string q = "\"";
   for (char c : s) {
@@ -53,10 +56,6 @@ std::string field(const std::string& s) {
   }
   return q + "\"";
 }
-
-std::string number(double v) { return fmt::format("{}", v); }
-
-}  // namespace
 
 std::string format_json_results(const Model& model, const AnalysisResult& r) {
   json doc;
@@ -129,8 +128,8 @@ std::map<std::string, std::string> format_csv_tables(const Model& model, const A
   std::string& members = t["members.csv"];
   members = "member,section,start_node,end_node,length,release\n";
   for (std::size_t e = 0; e < model.members.size(); ++e)
-    members += fmt::format("{},{},{},{},{},{}\n", field(model.members[e].name),
-                           field(model.members[e].section), r.members[e].start_node,
+    members += fmt::format("{},{},{},{},{},{}\n", csv_field(model.members[e].name),
+                           csv_field(model.members[e].section), r.members[e].start_node,
                            r.members[e].end_node, number(r.members[e].length),
                            release_key(model.members[e].release));
   std::string& disp = t["displacements.csv"];
@@ -154,7 +153,7 @@ std::map<std::string, std::string> format_csv_tables(const Model& model, const A
   if (!model.envelopes.empty()) t["envelopes.csv"] = envelopes_csv(model, r);
   for (const CaseResult* set : sets) {
     const CaseResult& c = *set;
-    const std::string name = field(c.name);
+    const std::string name = csv_field(c.name);
     for (std::size_t n = 0; n < c.displacements.size(); ++n)
       disp += fmt::format("{},{},{}\n", name, n + 1, six(c.displacements[n]));
     for (const Reaction& x : c.reactions) reac += fmt::format("{},{},{}\n", name, x.node, six(x.value));
@@ -162,11 +161,11 @@ std::map<std::string, std::string> format_csv_tables(const Model& model, const A
       for (std::size_t end = 0; end < 2; ++end) {
         std::array<double, 6> part{};
         for (std::size_t k = 0; k < 6; ++k) part[k] = c.end_forces[e][k + 6 * end];
-        forces += fmt::format("{},{},{},{},{}\n", name, field(model.members[e].name),
+        forces += fmt::format("{},{},{},{},{}\n", name, csv_field(model.members[e].name),
                               end == 0 ? "start" : "end",
                               end == 0 ? r.members[e].start_node : r.members[e].end_node, six(part));
       }
-      stress += fmt::format("{},{},{},{}\n", name, field(model.members[e].name),
+      stress += fmt::format("{},{},{},{}\n", name, csv_field(model.members[e].name),
                             number(c.stress_max[e]), number(c.stress_min[e]));
     }
     const Equilibrium& q = c.equilibrium;
