@@ -28,14 +28,20 @@ if [[ $run_tests == ON ]]; then
   trap 'WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true' EXIT
 fi
 
-# wine_runs ARCH: whether this machine's Wine runs programs of ARCH. Debian's
-# wine command falls back to the 64-bit loader when the 32-bit one is
-# missing, and a 32-bit program then does nothing and exits 0.
-wine_runs() {
-  case "$1" in
-    i686) /usr/lib/wine/wine --version >/dev/null 2>&1 ;;
-    x86_64) command -v wine >/dev/null && /usr/lib/wine/wine64 --version >/dev/null 2>&1 ;;
-  esac
+# wine_cannot_run ARCH: says why this machine's Wine cannot run programs of
+# ARCH, or fails when it can. Debian's wine command falls back to the 64-bit
+# loader when the 32-bit one is missing, and a 32-bit program then does
+# nothing and exits 0, so the loader itself is asked.
+wine_cannot_run() {
+  local loader=/usr/lib/wine/wine package=wine32:i386 error
+  [[ $1 == x86_64 ]] && loader=/usr/lib/wine/wine64 package=wine64
+  if [[ ! -x $loader ]]; then
+    echo "$package is not installed (see build/install-deps.log)"
+  elif ! error=$("$loader" --version 2>&1 >/dev/null); then
+    echo "its loader $loader does not run here: ${error##*: }"
+  else
+    return 1
+  fi
 }
 
 # The native launcher's Wine layer is tested in the first build whose Wine runs.
@@ -45,11 +51,10 @@ for arch in i686 x86_64; do
   dir="build/windows-$arch"
   native=""
   wine_tests=$run_tests
-  if [[ $run_tests == ON ]] && ! wine_runs "$arch"; then
+  if [[ $run_tests == ON ]] && reason=$(wine_cannot_run "$arch"); then
     wine_tests=OFF
-    echo "SKIPPED: the $arch programs under Wine: this machine's Wine cannot run $arch programs" \
-         "(package wine32:i386 missing, or this kernel runs no 32-bit programs); the $arch" \
-         "files were built and checked statically only" | tee -a "$skipped" >&2
+    echo "SKIPPED: the $arch tests under Wine, because $reason; the $arch files were built" \
+         "and checked statically only" | tee -a "$skipped" >&2
   elif [[ $run_tests == ON ]]; then
     native="$native_pending"
     native_pending=""
