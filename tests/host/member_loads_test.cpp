@@ -134,6 +134,23 @@ TEST(MemberLoads, InclinedCantileverUnderSelfWeight) {
     expect_close(0.0, c.end_forces[0][k], "inclined cantilever, self-weight: free tip carries nothing");
 }
 
+TEST(MemberLoads, ProjectedLoadOnAnInclinedCantilever) {
+  // Snow on a rafter: q per unit horizontal length, so the total is q times
+  // the horizontal projection, whatever the slope.
+  const double q = 2.5, dx = 4.0, dy = 1.0, dz = 3.0;
+  std::string text = cantilever_model({dx, dy, dz}, 7.85, 9.81);
+  const std::string gravity = R"("gravity": [0, 0, -9.81])";
+  text.replace(text.find(gravity), gravity.size(),
+               fmt::format(R"("member_loads": [{{"member": "M1", "type": "distributed",
+                              "axes": "global_projected", "value": [0, 0, {}]}}])",
+                           -q));
+  const AnalysisResult r = analyse_text(text);
+  const CaseResult& c = r.cases[0];
+  const double horizontal = std::sqrt(dx * dx + dy * dy);
+  expect_close(q * horizontal, c.reactions[0].value[2], "projected load: reaction q times the horizontal length");
+  expect_close(-q * horizontal * dx / 2.0, c.reactions[0].value[4], "projected load: base moment My");
+}
+
 TEST(MemberLoads, HeatedFixedFixedBar) {
   const double L = 3.0, dT = 40.0, dTy = 15.0, dTz = -25.0;
   const AnalysisResult r = analyse_text(beam_model(
