@@ -123,6 +123,14 @@ class Panel {
     }
     size_ = std::max({hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]});
     if (!(size_ > 0.0)) size_ = 1.0;
+    if (options.diagram != DiagramKind::none) {
+      // Room for the diagrams' largest ordinates beside the frame.
+      const double pad = k_moment_share * size_;
+      lo_x -= pad;
+      hi_x += pad;
+      lo_y -= pad;
+      hi_y += pad;
+    }
     const double w = std::max(hi_x - lo_x, 1e-9 * size_), h = std::max(hi_y - lo_y, 1e-9 * size_);
     const double inner_w = k_panel_width - 2 * k_margin;
     px_per_unit_ = std::min(inner_w / w, (k_max_panel_height - 2 * k_margin) / h);
