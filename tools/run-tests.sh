@@ -15,7 +15,7 @@ phase_start=$SECONDS
 # end_phase NAME: records the time since the previous phase ended.
 end_phase() {
   local seconds=$((SECONDS - phase_start))
-  phases+=("$(printf '%-26s %5d s' "$1" "$seconds")")
+  phases+=("$(printf '%-32s %5d s' "$1" "$seconds")")
   echo "== $1: ${seconds} s" >&2
   phase_start=$SECONDS
 }
@@ -44,7 +44,7 @@ end_phase "windows (install, build, tests)"
 echo
 echo "phase times:"
 printf '  %s\n' "${phases[@]}"
-echo "  total                      $(printf '%5d' "$SECONDS") s"
+printf '  %-32s %5d s\n' total "$SECONDS"
 if [[ -s build/windows-skipped.txt ]]; then
   echo
   echo "!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!"
