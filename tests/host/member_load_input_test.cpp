@@ -69,6 +69,9 @@ TEST(MemberLoadInput, TheLoadedPortalRunsWithEveryOutput) {
   EXPECT_TRUE(std::filesystem::exists(dir.path("tables") + "/member_diagrams.csv"));
   EXPECT_TRUE(std::filesystem::exists(dir.path("tables") + "/envelopes.csv"));
   expect_in(r.out, "Combination 1: \"ULS\"");
+  const std::string svg = read_text(dir.path("out.svg"));
+  expect_in(svg, "Combination 1: ULS");
+  expect_in(svg, "<polygon class=\"mz\"");
   expect_in(r.out, "Envelope \"all\"");
 }
 
