@@ -25,14 +25,17 @@ using test::HostSkyline;
 constexpr VectorPath k_every_path[] = {VectorPath::portable, VectorPath::avx2,
                                        VectorPath::avx512};
 
+std::string unavailable(VectorPath path) {
+  return std::string("the ") + path_name(path) +
+         " path is not available: this build or processor lacks it";
+}
+
 // Each test of this suite runs once per path, and is skipped where the
 // path is not available.
 class BlockedSolverOnPath : public testing::TestWithParam<VectorPath> {
  protected:
   void SetUp() override {
-    if (!path_available(GetParam()))
-      GTEST_SKIP() << "the " << path_name(GetParam())
-                   << " path is not available: this build or processor lacks it";
+    if (!path_available(GetParam())) GTEST_SKIP() << unavailable(GetParam());
   }
 };
 
@@ -65,6 +68,15 @@ std::vector<Index> stepped_heights(Index n, Index band, Index step) {
     h.push_back(j - top + 1);
   }
   return h;
+}
+
+// A random positive definite matrix in a stepped band profile (n = 2000) or
+// an irregular one.
+HostSkyline large_profile(Index n, std::mt19937_64& rng) {
+  HostSkyline s = test::skyline_from_heights(n == 2000 ? stepped_heights(n, 150, 6)
+                                                       : irregular_heights(n, rng));
+  test::fill_random_spd(s, rng);
+  return s;
 }
 
 double largest_magnitude(const std::vector<double>& v) {
@@ -267,9 +279,7 @@ TEST_P(BlockedSolverOnPath, LargeProfilesMatchTheColumnAlgorithm) {
     const std::uint64_t seed = test::k_base_seed + 8000 + static_cast<std::uint64_t>(n);
     SCOPED_TRACE("n = " + std::to_string(n) + ", seed = " + std::to_string(seed));
     std::mt19937_64 rng(seed);
-    HostSkyline s = test::skyline_from_heights(n == 2000 ? stepped_heights(n, 150, 6)
-                                                         : irregular_heights(n, rng));
-    test::fill_random_spd(s, rng);
+    const HostSkyline s = large_profile(n, rng);
     check_path(GetParam(), s, seed, {k_panel_width});
   }
 }
@@ -284,14 +294,12 @@ INSTANTIATE_TEST_SUITE_P(EveryPath, BlockedSolverOnPath, testing::ValuesIn(k_eve
 // stretches: their factors agree bit for bit.
 TEST(BlockedSolver, WidePathsGiveTheSameFactorsBitForBit) {
   if (!path_available(VectorPath::avx512))
-    GTEST_SKIP() << "the avx512 path is not available: this build or processor lacks it";
+    GTEST_SKIP() << unavailable(VectorPath::avx512);
   for (Index n : {173, 777, 2000}) {
     const std::uint64_t seed = test::k_base_seed + 8500 + static_cast<std::uint64_t>(n);
     SCOPED_TRACE("n = " + std::to_string(n) + ", seed = " + std::to_string(seed));
     std::mt19937_64 rng(seed);
-    HostSkyline s = test::skyline_from_heights(n == 2000 ? stepped_heights(n, 150, 6)
-                                                         : irregular_heights(n, rng));
-    test::fill_random_spd(s, rng);
+    const HostSkyline s = large_profile(n, rng);
     for (Index width : {5, 32, 61}) {
       HostSkyline avx2 = s, avx512 = s;
       factorise_blocked(avx2.matrix(), VectorPath::avx2, width, 0);
