@@ -1,10 +1,10 @@
 // The skyline factorisation on building-like frames, by the library's
-// blocked solver (widest vector path, and the portable path forced), by the
-// plain column algorithm, and by CHOLMOD where the build found it (in the
-// natural order, so on the same profile). The block kernel on a dense
-// product gives the machine's practical peak. After the runs a summary
-// prints each model's rates side by side, their ratios, and the share that
-// MATRIXG spends outside the factorisation.
+// blocked solver on each vector path this processor runs (forced in turn),
+// by the plain column algorithm, and by CHOLMOD where the build found it (in
+// the natural order, so on the same profile). The block kernel of each path
+// on a dense product gives the machine's practical peak for that path. After
+// the runs a summary prints each model's rates side by side, their ratios,
+// and the share that MATRIXG spends outside the factorisation.
 //
 // The flop count of a factorisation is the sum of h^2 over the columns of
 // the profile. The 30 x 30 x 30 frames take minutes (the column algorithm
@@ -62,12 +62,15 @@ std::vector<double> dominant_store(const Profile& p) {
   return store;
 }
 
-enum class Method { blocked, portable, columns, cholmod };
+enum class Method { blocked, columns, cholmod };
 
-const char* method_name(Method m) {
+constexpr zg::VectorPath k_paths[] = {zg::VectorPath::portable, zg::VectorPath::avx2,
+                                      zg::VectorPath::avx512};
+
+// "blocked-<path>", "columns", "cholmod".
+std::string method_name(Method m, zg::VectorPath path) {
   switch (m) {
-    case Method::blocked: return "blocked";
-    case Method::portable: return "blocked-portable";
+    case Method::blocked: return std::string("blocked-") + zg::path_name(path);
     case Method::columns: return "columns";
     case Method::cholmod: return "cholmod";
   }
@@ -88,9 +91,8 @@ void set_rate(benchmark::State& state, const GridFrame& g, const Profile& p) {
       benchmark::Counter(p.sum_h2 * 1.0e-9, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-// method == blocked with panel_width > 0: the widest path with that width.
 void factorise_skyline(benchmark::State& state, const Model& m, Method method,
-                       zervola::Index panel_width = 0) {
+                       zg::VectorPath path, zervola::Index panel_width = zg::k_panel_width) {
   GridFrame g(m.nx, m.ny, m.nz, m.numbering);
   const Profile p = bench::profile(g);
   const std::vector<double> original = dominant_store(p);
@@ -102,12 +104,8 @@ void factorise_skyline(benchmark::State& state, const Model& m, Method method,
     store = original;
     const zg::SkylineMatrix K(sp, zervola::Vector1<double>(store.data(), p.profile_length));
     state.ResumeTiming();
-    if (method == Method::blocked && panel_width > 0)
-      zg::factorise_blocked(K, zg::best_vector_path(), panel_width);
-    else if (method == Method::blocked)
-      zg::factorise(K);
-    else if (method == Method::portable)
-      zg::factorise_blocked(K, zg::VectorPath::portable);
+    if (method == Method::blocked)
+      zg::factorise_blocked(K, path, panel_width);
     else
       zg::factorise_columns(K);
     benchmark::DoNotOptimize(store.data());
@@ -159,11 +157,11 @@ void factorise_cholmod(benchmark::State& state, const Model& m) {
 }
 #endif
 
-void factorise(benchmark::State& state, const Model& m, Method method) {
+void factorise(benchmark::State& state, const Model& m, Method method, zg::VectorPath path) {
 #if ZERVOLA_BENCH_CHOLMOD
   if (method == Method::cholmod) return factorise_cholmod(state, m);
 #endif
-  factorise_skyline(state, m, method);
+  factorise_skyline(state, m, method, path);
 }
 
 // The whole analysis through MATRIXG: assembly, supports, factorisation
@@ -184,25 +182,35 @@ void analyse(benchmark::State& state, const Model& m) {
   set_rate(state, g, p);
 }
 
-// The kernel's practical peak, on the shape of the factorisation's main
-// update: C -= A W for `rows` rows of A (each a contiguous stretch of
-// `depth` multipliers, as in the store's columns) against a row-major W of
-// depth rows by 32 columns (a chunk of the panel's copy, in cache), C by
-// rows of 32 like the copy.
-void panel_product(benchmark::State& state, zervola::Index rows, zervola::Index depth) {
+// A path's practical peak, on the shape of the factorisation's main update:
+// C -= A W for `rows` rows of A (each a contiguous stretch of `depth`
+// multipliers, as in the store's columns) against a row-major W of depth
+// rows by 32 columns (four groups of the kernel side by side, in cache), C
+// by rows of 32.
+void panel_product(benchmark::State& state, zg::VectorPath path, zervola::Index rows,
+                   zervola::Index depth) {
   constexpr zervola::Index k_columns = 32;
   std::vector<double> a(static_cast<std::size_t>(rows * depth), 0.5);
   std::vector<double> w(static_cast<std::size_t>(depth * k_columns), 0.25);
   std::vector<double> c(static_cast<std::size_t>(rows * k_columns), 0.0);
-  const zg::BlockProducts products = zg::block_products_for(zg::best_vector_path());
+  const zg::BlockProducts products = zg::block_products_for(path);
   for (auto _ : state) {
     for (zervola::Index i = 0; i + zg::k_block_rows <= rows; i += zg::k_block_rows) {
       std::array<const double*, zg::k_block_rows> row{};
       for (zervola::Index r = 0; r < zg::k_block_rows; ++r)
         row[static_cast<std::size_t>(r)] = a.data() + (i + r) * depth;
-      for (zervola::Index j = 0; j < k_columns; j += zg::k_block_width)
-        products(row.data(), zg::k_block_rows, w.data() + j, k_columns, depth,
-                 c.data() + i * k_columns + j, k_columns);
+      zg::BlockUpdate update;
+      update.row = row.data();
+      update.rows = zg::k_block_rows;
+      update.panel = w.data();
+      update.panel_step = k_columns;
+      update.panel_group_step = zg::k_block_width;
+      update.groups = k_columns / zg::k_block_width;
+      update.length = depth;
+      update.out = c.data() + i * k_columns;
+      update.out_step = k_columns;
+      update.out_group_step = zg::k_block_width;
+      products(update);
     }
     benchmark::DoNotOptimize(c.data());
   }
@@ -212,7 +220,9 @@ void panel_product(benchmark::State& state, zervola::Index rows, zervola::Index 
       benchmark::Counter::kIsIterationInvariantRate);
 }
 
-// Seconds per iteration and GFLOP/s of every run, by name.
+// Processor seconds per iteration and GFLOP/s of every run, by name. Both
+// count the process's own processor time, as Google Benchmark's rates do:
+// on a machine shared with other work the elapsed time says little.
 struct Figures {
   double seconds = 0.0, gflops = 0.0;
 };
@@ -224,7 +234,7 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
       Figures f;
-      f.seconds = run.real_accumulated_time / static_cast<double>(run.iterations);
+      f.seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
       if (const auto it = run.counters.find("GFLOP/s"); it != run.counters.end())
         f.gflops = it->second.value;
       figures_[run.run_name.function_name] = f;
@@ -233,34 +243,56 @@ class SummaryReporter : public benchmark::ConsoleReporter {
 
   void Finalize() override {
     ConsoleReporter::Finalize();
-    double peak = 0.0;
-    for (const auto& [name, f] : figures_)
-      if (name.rfind("dense_product/", 0) == 0) peak = std::max(peak, f.gflops);
-    std::printf("\nkernel peak (dense product): %.1f GFLOP/s\n\n", peak);
-    std::printf("%-22s %10s %9s %9s %9s %9s %9s %9s %11s\n", "model", "blocked s", "GFLOP/s",
-                "of peak", "portable", "columns", "blk/col", "col s", "cholmod/b");
+    std::printf("\nkernel peak (dense product, best of its sizes), GFLOP/s:");
+    for (zg::VectorPath path : k_paths)
+      if (const double peak = peak_of(path); peak > 0.0)
+        std::printf("  %s %.1f", zg::path_name(path), peak);
+    std::printf("\nseconds and rates of processor time; rates count the sum of h^2\n");
+    std::printf("\n%-20s", "model");
+    for (zg::VectorPath path : k_paths)
+      std::printf(" %9s s %7s", zg::path_name(path), "GFLOP/s");
+    std::printf(" %12s %8s %8s %8s %9s\n", "avx512/avx2", "of peak", "columns", "best/col",
+                "cholmod/b");
     for (const std::string& model : models_) {
-      const Figures* b = find("factorise/" + model + "/blocked");
-      if (b == nullptr) continue;
-      const Figures* portable = find("factorise/" + model + "/blocked-portable");
+      // The widest path run on this model is the library's own choice.
+      const Figures* best = nullptr;
+      double best_peak = 0.0;
+      std::printf("%-20s", model.c_str());
+      for (zg::VectorPath path : k_paths) {
+        const Figures* f = find("factorise/" + model + "/blocked-" + zg::path_name(path));
+        std::printf(" %11s %7s", f ? fixed(f->seconds, 4).c_str() : "-",
+                    f ? fixed(f->gflops, 1).c_str() : "-");
+        if (f != nullptr) {
+          best = f;
+          best_peak = peak_of(path);
+        }
+      }
+      const Figures* avx2 = find("factorise/" + model + "/blocked-avx2");
+      const Figures* avx512 = find("factorise/" + model + "/blocked-avx512");
       const Figures* c = find("factorise/" + model + "/columns");
       const Figures* ch = find("factorise/" + model + "/cholmod");
-      std::printf("%-22s %10.4f %9.1f %9.2f %9s %9s %9s %9s %11s\n", model.c_str(),
-                  b->seconds, b->gflops, peak > 0.0 ? b->gflops / peak : 0.0,
-                  portable ? fixed(portable->gflops, 1).c_str() : "-",
+      std::printf(" %12s %8s %8s %8s %9s\n",
+                  avx2 && avx512 ? fixed(avx512->gflops / avx2->gflops, 2).c_str() : "-",
+                  best && best_peak > 0.0 ? fixed(best->gflops / best_peak, 2).c_str() : "-",
                   c ? fixed(c->gflops, 2).c_str() : "-",
-                  c ? fixed(b->gflops / c->gflops, 1).c_str() : "-",
-                  c ? fixed(c->seconds, 3).c_str() : "-",
-                  ch ? fixed(ch->seconds / b->seconds, 2).c_str() : "-");
-      if (const Figures* a = find("analysis/" + model))
-        std::printf("%-22s MATRIXG %.4f s: %.1f %% beyond the factorisation\n", "",
-                    a->seconds, 100.0 * (a->seconds - b->seconds) / b->seconds);
+                  best && c ? fixed(best->gflops / c->gflops, 1).c_str() : "-",
+                  best && ch ? fixed(ch->seconds / best->seconds, 2).c_str() : "-");
+      if (const Figures* a = find("analysis/" + model); a && best)
+        std::printf("%-20s MATRIXG %.4f s: %.1f %% beyond the factorisation\n", "",
+                    a->seconds, 100.0 * (a->seconds - best->seconds) / best->seconds);
     }
   }
 
   void add_model(const std::string& name) { models_.push_back(name); }
 
  private:
+  double peak_of(zg::VectorPath path) const {
+    const std::string prefix = std::string("dense_product/") + zg::path_name(path) + "/";
+    double peak = 0.0;
+    for (const auto& [name, f] : figures_)
+      if (name.rfind(prefix, 0) == 0) peak = std::max(peak, f.gflops);
+    return peak;
+  }
   const Figures* find(const std::string& name) const {
     const auto it = figures_.find(name);
     return it == figures_.end() ? nullptr : &it->second;
@@ -281,11 +313,19 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   SummaryReporter reporter;
   // Everything in the second-level cache, then rows streaming from memory.
-  for (const auto& [rows, depth] : {std::pair<zervola::Index, zervola::Index>{12, 64}, {12, 128}, {96, 256}, {1200, 1024}})
-    benchmark::RegisterBenchmark(
-        ("dense_product/" + std::to_string(rows) + "x" + std::to_string(depth)).c_str(),
-        [rows, depth](benchmark::State& s) { panel_product(s, rows, depth); })
-        ->Unit(benchmark::kMillisecond);
+  std::vector<zg::VectorPath> paths;
+  for (zg::VectorPath path : k_paths)
+    if (zg::path_available(path)) paths.push_back(path);
+  for (zg::VectorPath path : paths)
+    for (const auto& [rows, depth] : {std::pair<zervola::Index, zervola::Index>{12, 64},
+                                      {12, 128}, {96, 256}, {1200, 1024}})
+      benchmark::RegisterBenchmark((std::string("dense_product/") + zg::path_name(path) + "/" +
+                                    std::to_string(rows) + "x" + std::to_string(depth))
+                                       .c_str(),
+                                   [path, rows, depth](benchmark::State& s) {
+                                     panel_product(s, path, rows, depth);
+                                   })
+          ->Unit(benchmark::kMillisecond);
 
   const std::vector<Model> models{
       {"floors/10x10x10", 10, 10, 10, Numbering::floors},
@@ -300,15 +340,20 @@ int main(int argc, char** argv) {
     reporter.add_model(m.name);
     const bool large = m.nx >= 20;
     const bool huge = m.nx >= 30;
-    std::vector<Method> methods{Method::blocked};
-    if (!huge) methods.insert(methods.end(), {Method::portable, Method::columns});
+    // Each path forced in turn (the portable one not on the huge frames),
+    // then the references.
+    std::vector<std::pair<Method, zg::VectorPath>> methods;
+    for (zg::VectorPath path : paths)
+      if (!huge || path != zg::VectorPath::portable || paths.size() == 1)
+        methods.emplace_back(Method::blocked, path);
+    if (!huge) methods.emplace_back(Method::columns, zg::VectorPath::portable);
 #if ZERVOLA_BENCH_CHOLMOD
-    if (!huge) methods.push_back(Method::cholmod);
+    if (!huge) methods.emplace_back(Method::cholmod, zg::VectorPath::portable);
 #endif
-    for (Method method : methods) {
+    for (const auto& [method, path] : methods) {
       auto* b = benchmark::RegisterBenchmark(
-          ("factorise/" + m.name + "/" + method_name(method)).c_str(),
-          [m, method](benchmark::State& s) { factorise(s, m, method); });
+          ("factorise/" + m.name + "/" + method_name(method, path)).c_str(),
+          [m, method = method, path = path](benchmark::State& s) { factorise(s, m, method, path); });
       b->Unit(large ? benchmark::kSecond : benchmark::kMillisecond);
       if (large) b->Iterations(1);
     }
@@ -319,12 +364,13 @@ int main(int argc, char** argv) {
       if (large) a->Iterations(1);
     }
   }
-  // Panel widths on the small frame (not in the summary).
+  // Panel widths on the small frame, widest path (not in the summary).
   for (zervola::Index width : {8, 16, 32, 64, 128}) {
     const Model m = models.front();
     benchmark::RegisterBenchmark(("panel_width/" + m.name + "/" + std::to_string(width)).c_str(),
                                  [m, width](benchmark::State& s) {
-                                   factorise_skyline(s, m, Method::blocked, width);
+                                   factorise_skyline(s, m, Method::blocked,
+                                                     zg::best_vector_path(), width);
                                  })
         ->Unit(benchmark::kMillisecond);
   }

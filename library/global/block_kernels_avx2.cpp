@@ -93,18 +93,17 @@ ZERVOLA_AVX2 void block(const double* const* row, const double* panel, Index pan
   }
 }
 
-using Block = void (*)(const double* const*, const double*, Index, Index, double*, Index);
-
-constexpr std::array<Block, k_block_rows> k_blocks{block<1>, block<2>, block<3>,
+constexpr std::array<GroupProducts, k_block_rows> k_blocks{block<1>, block<2>, block<3>,
                                                    block<4>, block<5>, block<6>};
 
 #undef ZERVOLA_AVX2
 
 }  // namespace
 
-void block_products_avx2(const double* const* row, Index rows, const double* panel,
-                         Index panel_step, Index length, double* out, Index out_step) {
-  k_blocks[static_cast<std::size_t>(rows - 1)](row, panel, panel_step, length, out, out_step);
+// One group of columns at a time: the twelve sums of a group fill the
+// registers already.
+void block_products_avx2(const BlockUpdate& u) {
+  by_groups(u, k_blocks[static_cast<std::size_t>(u.rows - 1)]);
 }
 
 }  // namespace zervola::global

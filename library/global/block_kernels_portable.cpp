@@ -58,24 +58,30 @@ void block(const double* const* row, const double* panel, Index panel_step, Inde
             out + static_cast<Index>(Rows - 1) * out_step, out_step);
 }
 
-using Block = void (*)(const double* const*, const double*, Index, Index, double*, Index);
-
-constexpr std::array<Block, k_block_rows> k_blocks{block<1>, block<2>, block<3>,
+constexpr std::array<GroupProducts, k_block_rows> k_blocks{block<1>, block<2>, block<3>,
                                                    block<4>, block<5>, block<6>};
 
 }  // namespace
 
-void block_products_portable(const double* const* row, Index rows, const double* panel,
-                             Index panel_step, Index length, double* out, Index out_step) {
-  k_blocks[static_cast<std::size_t>(rows - 1)](row, panel, panel_step, length, out, out_step);
+void block_products_portable(const BlockUpdate& u) {
+  by_groups(u, k_blocks[static_cast<std::size_t>(u.rows - 1)]);
 }
 
 BlockProducts block_products_for(VectorPath path) {
+  switch (path) {
+    case VectorPath::portable:
+      return block_products_portable;
 #if ZERVOLA_HAVE_X86_PATHS
-  if (path == VectorPath::avx2) return block_products_avx2;
+    case VectorPath::avx2:
+      return block_products_avx2;
+    case VectorPath::avx512:
+      return block_products_avx512;
 #else
-  (void)path;
+    case VectorPath::avx2:
+    case VectorPath::avx512:
+      break;
 #endif
+  }
   return block_products_portable;
 }
 

@@ -90,6 +90,10 @@ class PanelRows {
   [[nodiscard]] double* at(Index r, Index group) const {
     return data_ + (group * rows_ + (r - top_)) * k_block_width;
   }
+  // The distance from a row of a group to the same row of the next group.
+  [[nodiscard]] Index group_step() const { return rows_ * k_block_width; }
+  // The first row of the copy, the panel's highest top.
+  [[nodiscard]] Index top() const { return top_; }
   [[nodiscard]] Index groups() const { return static_cast<Index>(group_tops_.size()); }
   [[nodiscard]] Index group_top(Index group) const {
     return group_tops_[static_cast<std::size_t>(group)];
@@ -115,26 +119,43 @@ void subtract_rows(const SkylineMatrix& K, const PanelRows& rows, Index i, Index
   for (Index v = 0; v < k_block_width; ++v) target[v] -= sum[v];
 }
 
-// Subtracts from out (the group's columns of the block's row a at
-// out + a * out_step) the sums over the source rows s0 .. s1-1 of L(i, r)
-// times the group's rows: the kernel over the rows that every equation of
-// the block holds, then each equation's rows above that common stretch.
+// Subtracts from out (the columns of group g0 + c of the block's row a at
+// out + c * out_group_step + a * out_step) the sums over the source rows
+// s0 .. s1-1 of L(i, r) times the rows of the groups g0 .. g1-1: the kernel
+// over the rows that every equation of the block holds, for all the groups
+// at once (from the highest of their tops: a group's rows above its own top
+// are zero), then each equation's rows above that common stretch.
 void subtract_block(const SkylineMatrix& K, BlockProducts products, const PanelRows& rows,
-                    const Block& b, Index group, Index s0, Index s1, double* out,
-                    Index out_step) {
+                    const Block& b, Index g0, Index g1, Index s0, Index s1, double* out,
+                    Index out_step, Index out_group_step) {
   const SkylineProfile& p = K.profile();
-  const Index low = std::max(s0, rows.group_top(group));
-  const Index start = std::max(low, b.common);
+  Index groups_top = rows.group_top(g0);
+  for (Index group = g0 + 1; group < g1; ++group)
+    groups_top = std::min(groups_top, rows.group_top(group));
+  const Index start = std::max({s0, groups_top, b.common});
   if (start < s1) {
     const double* multipliers[k_block_rows];
     for (Index i = b.first; i <= b.last; ++i) multipliers[i - b.first] = K.column_from(start, i);
-    products(multipliers, b.last - b.first + 1, rows.at(start, group), k_block_width, s1 - start,
-             out, out_step);
+    BlockUpdate update;
+    update.row = multipliers;
+    update.rows = b.last - b.first + 1;
+    update.panel = rows.at(start, g0);
+    update.panel_step = k_block_width;
+    update.panel_group_step = rows.group_step();
+    update.groups = g1 - g0;
+    update.length = s1 - start;
+    update.out = out;
+    update.out_step = out_step;
+    update.out_group_step = out_group_step;
+    products(update);
   }
   const Index head_end = std::min(b.common, s1);
-  for (Index i = b.first; i <= b.last; ++i)
-    subtract_rows(K, rows, i, std::max(low, p.top(i)), head_end, group,
-                  out + (i - b.first) * out_step);
+  for (Index group = g0; group < g1; ++group) {
+    const Index low = std::max(s0, rows.group_top(group));
+    for (Index i = b.first; i <= b.last; ++i)
+      subtract_rows(K, rows, i, std::max(low, p.top(i)), head_end, group,
+                    out + (group - g0) * out_group_step + (i - b.first) * out_step);
+  }
 }
 
 // The sources inside the block itself, row after row.
@@ -154,17 +175,15 @@ void reduce_rows_above(const SkylineMatrix& K, BlockProducts products, const Pan
     std::size_t end = c;
     while (end < blocks.size() && blocks[end].first - c0 < chunk_rows) ++end;
     const Index c1 = blocks[end - 1].last + 1;
-    for (std::size_t k = c; k < end; ++k)
-      for (Index group = 0; group < groups; ++group) {
-        subtract_block(K, products, rows, blocks[k], group, c0, blocks[k].first,
-                       rows.at(blocks[k].first, group), k_block_width);
-        finish_block(K, rows, blocks[k], group);
-      }
+    for (std::size_t k = c; k < end; ++k) {
+      subtract_block(K, products, rows, blocks[k], 0, groups, c0, blocks[k].first,
+                     rows.at(blocks[k].first, 0), k_block_width, rows.group_step());
+      for (Index group = 0; group < groups; ++group) finish_block(K, rows, blocks[k], group);
+    }
     for (std::size_t k = end; k < blocks.size(); ++k) {
       if (blocks[k].lowest >= c1) continue;
-      for (Index group = 0; group < groups; ++group)
-        subtract_block(K, products, rows, blocks[k], group, c0, c1,
-                       rows.at(blocks[k].first, group), k_block_width);
+      subtract_block(K, products, rows, blocks[k], 0, groups, c0, c1,
+                     rows.at(blocks[k].first, 0), k_block_width, rows.group_step());
     }
     c = end;
   }
@@ -214,10 +233,12 @@ void reduce_panel_pairs(const SkylineMatrix& K, BlockProducts products, const Pa
   std::fill(sums.begin(), sums.end(), 0.0);
   for (const Block& b : make_blocks(p, p0, p1 - 1)) {
     if (b.lowest >= p0) continue;
-    for (Index group = 0; group < rows.groups(); ++group)
-      if (p0 + (group + 1) * k_block_width - 1 > b.first)
-        subtract_block(K, products, rows, b, group, rows.group_top(group), p0,
-                       sums.data() + (b.first - p0) * step + group * k_block_width, step);
+    // The groups holding a column j > b.first: the first such and all after.
+    const Index g0 = (b.first - p0 + 1) / k_block_width;
+    if (g0 < rows.groups())
+      subtract_block(K, products, rows, b, g0, rows.groups(), rows.top(), p0,
+                     sums.data() + (b.first - p0) * step + g0 * k_block_width, step,
+                     k_block_width);
   }
   for (Index j = p0 + 1; j <= p1; ++j)
     for (Index i = std::max(p0, p.top(j)); i < j; ++i)
