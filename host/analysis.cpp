@@ -12,6 +12,8 @@
 #include "errors.hpp"
 #include "library_arrays.hpp"
 #include "placement.hpp"
+#include "result_check.hpp"
+#include "store_size.hpp"
 
 namespace zervola::host {
 namespace {
@@ -146,8 +148,11 @@ Mesh build_mesh(const Model& model) {
   ZEBMUK6(a.element_nodes.data(), mesh.diag_address.data(), a.end_codes.data(), &mesh.n_nodes,
           &mesh.n_equations, &a.n_elements, &mesh.profile_length, &mesh.max_column_height);
   if (mesh.profile_length <= 0)
-    throw AnalysisError(fmt::format("{}: the library refused the node numbering of the mesh",
-                                    model.source_file));
+    throw AnalysisError(fmt::format("{}: the library refused the node numbering of the mesh "
+                                    "(for a model of {} nodes: its skyline store would exceed "
+                                    "the library's {} entries)",
+                                    model.source_file, mesh.n_nodes, k_largest_profile));
+  check_store_fits(model, mesh.profile_length);
   MeshSummary& s = mesh.summary;
   s.n_nodes = mesh.n_nodes;
   s.n_equations = mesh.n_equations;
@@ -184,7 +189,8 @@ double norm(const Vector3& a) { return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2
   if (all_nan)
     throw AnalysisError(fmt::format(
         "{}: load case \"{}\": the system is singular (every displacement is NaN): the frame "
-        "is a mechanism or lacks supports, or the library refused its input",
+        "is a mechanism or lacks supports, or the library refused its input or ran out of memory "
+        "for the skyline store",
         model.source_file, c.name));
   const auto first = std::find_if(u.begin(), u.end(), [](double v) { return !std::isfinite(v); });
   const auto eq = static_cast<Int>(first - u.begin());
@@ -301,6 +307,7 @@ CaseResult solve_case(const Model& model, const Mesh& mesh, const Placement& pla
   if (model.frame == FrameKind::plane)
     for (auto& h : held) h[2] = h[3] = h[4] = true;
 
+  check_member_results(model, mesh.nodes, geometry, r);
   balance_reactions(model, mesh.nodes, c, balance, r);
   return r;
 }

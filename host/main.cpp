@@ -3,8 +3,10 @@
 
 #include <fmt/format.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 
 #include "analysis.hpp"
 #include "atomic_files.hpp"
@@ -64,10 +66,20 @@ int run(const Options& o) {
 
 int main(int argc, char** argv) {
   using namespace zervola::host;
+  // Past the file-size limit (ulimit -f) a write then fails with EFBIG, which
+  // is reported and whose temporary file is removed, instead of the signal
+  // ending the program with the temporary left behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   const ParsedCommandLine parsed = parse_command_line(argc, argv);
   if (parsed.exit_now) return *parsed.exit_now;
   try {
     return run(parsed.options);
+  } catch (const std::bad_alloc&) {
+    fmt::print(stderr,
+               "zervola-frame: error: {}: out of memory: the model needs more memory than this "
+               "process may use\n",
+               parsed.options.model_file);
+    return static_cast<int>(ExitStatus::analysis);
   } catch (const InputError& e) {
     fmt::print(stderr, "zervola-frame: error: {}\n", e.what());
     return static_cast<int>(ExitStatus::input);
