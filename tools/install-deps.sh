@@ -13,7 +13,7 @@ packages=(g++ gcc cmake make binutils pkg-config)
 packages+=(nlohmann-json3-dev libcli11-dev libfmt-dev libdxflib-dev)
 if [[ "$purpose" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev)
-  packages+=(librsvg2-bin libpng-dev)
+  packages+=(librsvg2-bin libpng-dev clang libclang-rt-dev)
 fi
 if [[ "$purpose" == windows ]]; then
   packages=(cmake make binutils g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32

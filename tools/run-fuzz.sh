@@ -3,8 +3,10 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer (build/fuzz), and runs them.
 #
 #   tools/run-fuzz.sh TARGET|all SECONDS   fuzz each target for SECONDS, then
-#                                          merge what grew new coverage into
-#                                          the kept corpus tests/fuzz/corpus/
+#                                          minimise the kept corpus
+#                                          tests/fuzz/corpus/TARGET with what
+#                                          grew (-merge=1: the fewest inputs
+#                                          that keep all coverage)
 #   tools/run-fuzz.sh --smoke              every target for a short, bounded
 #                                          time on the kept corpus, which is
 #                                          left unchanged (the test command)
@@ -78,10 +80,15 @@ for t in "${chosen[@]}"; do
     rm -rf "$work"
     trap - EXIT
   else
-    # Keep only inputs that add coverage to the kept corpus.
-    nice -n 10 "$build/tests/fuzz/${t}_fuzz" -merge=1 -max_len="$max_len" "$kept" "$work" \
-      2>"$build/$t.merge.log"
-    echo "run-fuzz: $t kept corpus: $(ls "$kept" | wc -l) files"
+    # The kept corpus becomes the smallest set of the kept and the grown
+    # inputs that covers what they all cover.
+    merged=$(mktemp -d)
+    nice -n 10 "$build/tests/fuzz/${t}_fuzz" -merge=1 -max_len="$max_len" "$merged" "$kept" \
+      "$work" 2>"$build/$t.merge.log"
+    rm -f "$kept"/*
+    cp "$merged"/* "$kept"/
+    rm -rf "$merged"
+    echo "run-fuzz: $t kept corpus: $(ls "$kept" | wc -l) files, $(du -sk "$kept" | cut -f1) KiB"
   fi
 done
 echo "run-fuzz: no fault found"
