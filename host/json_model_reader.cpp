@@ -535,6 +535,12 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
 }
 
 Model read_json_model(const std::string& path) {
+  // A device or a directory has no end or no text (a pipe is read to its end).
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (std::filesystem::is_directory(status) || std::filesystem::is_character_file(status) ||
+      std::filesystem::is_block_file(status) || std::filesystem::is_socket(status))
+    throw InputError(fmt::format("{}: cannot read the model file: it is not a regular file", path));
   std::ifstream in(path, std::ios::binary);
   if (!in) throw InputError(fmt::format("{}: cannot open the model file", path));
   std::ostringstream text;

@@ -52,11 +52,10 @@ int run(const Options& o) {
   const Model model = load_model(o.model_file);
   Progress progress(o.progress && !o.quiet && Progress::stderr_is_terminal());
   const AnalysisResult result = analyse(model, progress);
+  // Everything is formatted before the first file is replaced.
+  const std::string report = o.quiet ? std::string() : format_report(model, result, o.detail);
   write_outputs(o, model, result);
-  if (!o.quiet) {
-    const std::string report = format_report(model, result, o.detail);
-    std::fwrite(report.data(), 1, report.size(), stdout);
-  }
+  std::fwrite(report.data(), 1, report.size(), stdout);
   if (std::fflush(stdout) != 0) throw OutputError("standard output: cannot write the report");
   return static_cast<int>(ExitStatus::success);
 }

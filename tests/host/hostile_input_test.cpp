@@ -167,6 +167,16 @@ TEST(HostileInput, OutputSetIsReplacedWholeOrNotAtAll) {
   expect_only(dir, {"out.json", "drawing.svg", "tables"});
 }
 
+TEST(HostileInput, EndlessModelFileIsRefusedBeforeReading) {
+  const RunResult r = run_frame({"/dev/zero", "--summary"});
+  EXPECT_EQ(r.exit_status, static_cast<int>(ExitStatus::input));
+  expect_contains(r.err, "/dev/zero: cannot read the model file: it is not a regular file");
+  const ScratchDirectory dir;
+  const std::string model =
+      portal_with(dir, "\"load_cases\": [", "\"dxf\": \"/dev/zero\", \"load_cases\": [");
+  expect_contains(run_frame({model}).err, "/dev/zero: cannot open the DXF drawing");
+}
+
 TEST(HostileInput, StoreLargerThanTheMemoryIsAClearRefusal) {
   Model model;
   model.source_file = "huge.json";
