@@ -40,22 +40,23 @@ const std::string k_small_dxf =
     "0\nLWPOLYLINE\n8\nBEAM\n90\n3\n70\n1\n10\n0\n20\n0\n10\n4\n20\n0\n10\n4\n20\n3\n"
     "0\nENDSEC\n0\nEOF\n";
 
-std::string refusal_of_json(const std::string& text) {
+// The message with which reading text is refused; empty when it is read.
+template <class Read>
+std::string refusal(const Read& read) {
   try {
-    static_cast<void>(parse_json_model(text, "m.json"));
+    read();
   } catch (const InputError& e) {
     return e.what();
   }
   return {};
 }
 
+std::string refusal_of_json(const std::string& text) {
+  return refusal([&] { static_cast<void>(parse_json_model(text, "m.json")); });
+}
+
 std::string refusal_of_dxf(const std::string& text) {
-  try {
-    static_cast<void>(parse_dxf_members(text, "d.dxf"));
-  } catch (const InputError& e) {
-    return e.what();
-  }
-  return {};
+  return refusal([&] { static_cast<void>(parse_dxf_members(text, "d.dxf")); });
 }
 
 // "m.json:L:C: " at the start of a message.
