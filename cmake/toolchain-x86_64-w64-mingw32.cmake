@@ -10,7 +10,9 @@ set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-find_program(WINE_EXECUTABLE wine)
+# The 64-bit loader itself where Debian keeps it: its wine command picks the
+# 32-bit loader whenever wine32 is installed, even on a kernel that cannot run it.
+find_program(WINE_EXECUTABLE NAMES wine64 wine PATHS /usr/lib/wine)
 if(WINE_EXECUTABLE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_EXECUTABLE})
 endif()

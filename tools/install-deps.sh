@@ -1,36 +1,143 @@
 #!/usr/bin/env bash
 # Installs, through apt-get, the Debian packages that are missing for the given
-# purpose: "build" (compilers, CMake, the libraries of zervola-frame), "test"
-# (build plus GoogleTest, Google Benchmark, and the SVG renderer and PNG reader
-# of the drawing test), "windows" (the mingw-w64 cross compilers and Wine, with
-# its 32-bit part, which needs the i386 architecture). Installed packages are
-# left alone.
-set -euo pipefail
+# purpose:
+#   build    compilers, CMake and the libraries of zervola-frame
+#   test     build, plus GoogleTest, Google Benchmark, the SVG renderer and PNG
+#            reader of the drawing test, and clang's libFuzzer for the readers'
+#            fuzz targets
+#   windows  the mingw-w64 cross compilers and Wine; the 32-bit Wine
+#            (wine32:i386, on the i386 architecture) is optional
+# Installed packages are left alone. A package index that fails to update (a
+# mirror in mid-sync) is a warning: the other indexes still serve. Every
+# install is tried three times. Optional packages are installed one at a time
+# after the required ones, so that one that cannot be installed blocks
+# nothing; the script says which are missing and still succeeds.
+#
+# apt's own output goes to build/install-deps.log; the terminal (standard
+# error) gets one line per step. Exit status: 0 when every required package is
+# installed, 1 otherwise.
+#
+# ZERVOLA_INSTALL_RETRY_PAUSE sets the pause between tries in seconds (5),
+# ZERVOLA_INSTALL_LOG the log file.
+set -uo pipefail
+cd "$(dirname "$0")/.."
 
 purpose="${1:-build}"
-packages=(g++ gcc cmake make binutils pkg-config)
+required=(g++ gcc cmake make binutils pkg-config)
+optional=()
 # zervola-frame: JSON, command line, formatting, DXF drawings.
-packages+=(nlohmann-json3-dev libcli11-dev libfmt-dev libdxflib-dev)
-if [[ "$purpose" == test ]]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev)
-  packages+=(librsvg2-bin libpng-dev clang libclang-rt-dev)
+required+=(nlohmann-json3-dev libcli11-dev libfmt-dev libdxflib-dev)
+case "$purpose" in
+  build) ;;
+  test)
+    required+=(libgtest-dev libgmock-dev libbenchmark-dev librsvg2-bin libpng-dev)
+    required+=(clang libclang-rt-dev)
+    ;;
+  windows)
+    required=(cmake make binutils g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64)
+    optional=(wine32:i386)
+    ;;
+  *)
+    echo "install-deps: unknown purpose '$purpose' (build, test or windows)" >&2
+    exit 2
+    ;;
+esac
+
+log="${ZERVOLA_INSTALL_LOG:-$PWD/build/install-deps.log}"
+mkdir -p "$(dirname "$log")"
+pause="${ZERVOLA_INSTALL_RETRY_PAUSE:-5}"
+tries=3
+
+say() { echo "install-deps: $*" >&2; }
+
+is_installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+missing_of() {
+  local p
+  for p in "$@"; do is_installed "$p" || echo "$p"; done
+}
+
+as_root=()
+[[ $(id -u) -ne 0 ]] && as_root=(sudo)
+
+updated=no
+update_indexes() {
+  echo "=== apt-get update" >>"$log"
+  if "${as_root[@]}" apt-get update -o Acquire::Retries=3 >>"$log" 2>&1; then
+    say "package indexes updated"
+  else
+    # apt still uses every index that did update; what the failed one would
+    # have offered shows up below as a package that cannot be installed.
+    say "warning: some package indexes failed to update (see $log); going on with the others"
+  fi
+  updated=yes
+}
+
+# install_with_retries PACKAGE...: three tries, the indexes refreshed before a retry.
+install_with_retries() {
+  local try
+  for ((try = 1; try <= tries; try++)); do
+    echo "=== apt-get install (try $try): $*" >>"$log"
+    if DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends \
+         -o Acquire::Retries=3 "$@" >>"$log" 2>&1; then
+      return 0
+    fi
+    if ((try < tries)); then
+      say "install of $* failed (try $try of $tries); retrying in ${pause} s"
+      sleep "$pause"
+      update_indexes
+    fi
+  done
+  return 1
+}
+
+show_log_tail() {
+  echo "---- last lines of $log ----" >&2
+  tail -n 15 "$log" >&2
+  echo "----" >&2
+}
+
+mapfile -t missing_required < <(missing_of "${required[@]}")
+mapfile -t missing_optional < <(missing_of ${optional[@]+"${optional[@]}"})
+if ((${#missing_required[@]} == 0 && ${#missing_optional[@]} == 0)); then
+  exit 0
 fi
-if [[ "$purpose" == windows ]]; then
-  packages=(cmake make binutils g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
-            wine wine64 wine32:i386)
+: >"$log"
+
+if ((${#missing_optional[@]} > 0)) && [[ " ${missing_optional[*]} " == *":i386 "* ]] &&
+   ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${as_root[@]}" dpkg --add-architecture i386 >>"$log" 2>&1 && say "added the i386 architecture"
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+update_indexes
+
+status=0
+if ((${#missing_required[@]} > 0)); then
+  say "installing (${purpose}): ${missing_required[*]}"
+  if install_with_retries "${missing_required[@]}"; then
+    say "installed: ${missing_required[*]}"
+  else
+    mapfile -t still < <(missing_of "${missing_required[@]}")
+    say "error: required packages could not be installed: ${still[*]}"
+    show_log_tail
+    say "what to do: check the network and the sources in /etc/apt/sources.list*, then run '$0 $purpose' again (apt-get update must reach Debian's main index)"
+    status=1
+  fi
+fi
+
+unavailable=()
+for p in ${missing_optional[@]+"${missing_optional[@]}"}; do
+  say "installing optional package: $p"
+  if install_with_retries "$p"; then
+    say "installed: $p"
+  else
+    unavailable+=("$p")
+  fi
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
-
-sudo=()
-[[ $(id -u) -ne 0 ]] && sudo=(sudo)
-echo "installing: ${missing[*]}" >&2
-if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  "${sudo[@]}" dpkg --add-architecture i386
+if ((${#unavailable[@]} > 0)); then
+  say "warning: optional packages not installed: ${unavailable[*]} (the tests that need them are skipped; see $log)"
+  show_log_tail
 fi
-"${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+exit "$status"
