@@ -15,6 +15,11 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
       -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     target_link_options(zervola_flags INTERFACE -fsanitize=address,undefined)
   endif()
+  # Coverage feedback for libFuzzer in every target; the fuzz programs add
+  # the fuzzer's own main.
+  if(ZERVOLA_BUILD_FUZZ)
+    target_compile_options(zervola_flags INTERFACE -fsanitize=fuzzer-no-link)
+  endif()
 endif()
 
 # C sources get the warnings that make sense for C.

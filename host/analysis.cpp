@@ -14,6 +14,8 @@
 #include "library_arrays.hpp"
 #include "member_loads.hpp"
 #include "placement.hpp"
+#include "result_check.hpp"
+#include "store_size.hpp"
 
 namespace zervola::host {
 namespace {
@@ -148,8 +150,11 @@ Mesh build_mesh(const Model& model) {
   ZEBMUK6(a.element_nodes.data(), mesh.diag_address.data(), a.end_codes.data(), &mesh.n_nodes,
           &mesh.n_equations, &a.n_elements, &mesh.profile_length, &mesh.max_column_height);
   if (mesh.profile_length <= 0)
-    throw AnalysisError(fmt::format("{}: the library refused the node numbering of the mesh",
-                                    model.source_file));
+    throw AnalysisError(fmt::format("{}: the library refused the node numbering of the mesh "
+                                    "(for a model of {} nodes: its skyline store would exceed "
+                                    "the library's {} entries)",
+                                    model.source_file, mesh.n_nodes, k_largest_profile));
+  check_store_fits(model, mesh.profile_length);
   MeshSummary& s = mesh.summary;
   s.n_nodes = mesh.n_nodes;
   s.n_equations = mesh.n_equations;
@@ -186,7 +191,8 @@ double norm(const Vector3& a) { return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2
   if (all_nan)
     throw AnalysisError(fmt::format(
         "{}: load case \"{}\": the system is singular (every displacement is NaN): the frame "
-        "is a mechanism or lacks supports, or the library refused its input",
+        "is a mechanism or lacks supports, or the library refused its input or ran out of memory "
+        "for the skyline store",
         model.source_file, c.name));
   const auto first = std::find_if(u.begin(), u.end(), [](double v) { return !std::isfinite(v); });
   const auto eq = static_cast<Int>(first - u.begin());
@@ -231,7 +237,8 @@ void add_member_load_records(const Mesh& mesh, const std::vector<std::array<doub
 }
 
 CaseResult solve_case(const Model& model, const Mesh& mesh, const Placement& placement,
-                      std::size_t case_index, const MemberLoading& loading, Progress& progress) {
+                      std::size_t case_index, const MemberLoading& loading,
+                      const std::vector<MemberGeometry>& geometry, Progress& progress) {
   const LoadCase& c = model.load_cases[case_index];
   const FrameArrays& a = mesh.arrays;
   std::vector<double> records = build_node_records(model, placement, case_index);
@@ -335,6 +342,7 @@ CaseResult solve_case(const Model& model, const Mesh& mesh, const Placement& pla
   if (model.frame == FrameKind::plane)
     for (auto& h : held) h[2] = h[3] = h[4] = true;
 
+  check_member_results(model, mesh.nodes, geometry, r);
   balance_reactions(model, mesh.nodes, c, balance, r);
   return r;
 }
@@ -361,7 +369,7 @@ AnalysisResult analyse(const Model& model, Progress& progress) {
   MemberLoading loading =
       prepare_member_loads(model, result.members, static_cast<std::size_t>(mesh.n_nodes));
   for (std::size_t c = 0; c < model.load_cases.size(); ++c)
-    result.cases.push_back(solve_case(model, mesh, placement, c, loading, progress));
+    result.cases.push_back(solve_case(model, mesh, placement, c, loading, result.members, progress));
   result.member_loads = std::move(loading.loads);
   result.combinations = combine(model, result);
   progress.finish();

@@ -2,8 +2,12 @@
 
 // Output files are written whole or not at all: every file of a run is first
 // written under a temporary name beside its target, and only when all of them
-// are complete are they renamed into place. On any failure the temporary
-// files are removed and no target is touched.
+// are complete are they renamed into place. Each target's old content is kept
+// under a second name until every rename has succeeded: when one rename fails,
+// the earlier ones are undone, so that the set is replaced whole or not at
+// all. On any failure the temporary files are removed. (A run killed between
+// two renames can still leave a mixed set; nothing short of a directory swap
+// avoids that.)
 
 #include <string>
 #include <vector>
@@ -28,8 +32,11 @@ class OutputFiles {
     std::string path;
     std::string content;
     std::string temporary;
+    std::string backup;    // the old content, while the set is replaced
+    bool had_old = false;  // the target existed before
   };
   void remove_temporaries() noexcept;
+  std::string undo(std::size_t count) noexcept;
 
   std::vector<Pending> files_;
 };

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "errors.hpp"
+#include "result_check.hpp"
 
 namespace zervola::host {
 namespace {
@@ -57,6 +59,7 @@ void balance_reactions(const Model& model, const std::vector<Point3>& nodes, con
   }
   q.relative_force_residual = force_scale > 0.0 ? norm(q.force_residual) / force_scale : 0.0;
   q.relative_moment_residual = moment_scale > 0.0 ? norm(q.moment_residual) / moment_scale : 0.0;
+  check_reactions(model, nodes, r);
 
   // A load in a free direction that the members do not carry: a mechanism
   // whose equations the assembly gave a unit pivot, or a near-singular system.
@@ -67,8 +70,9 @@ void balance_reactions(const Model& model, const std::vector<Point3>& nodes, con
       if (b.held[node][d]) continue;
       const double scale = d < 3 ? force_scale : moment_scale;
       const double relative = std::abs(b.member_sum[node][d] - b.applied[node][d]) / std::max(scale, 1e-300);
-      if (relative > worst) {
-        worst = relative;
+      // An overflowed sum is the worst there is, and the first one is named.
+      if (relative > worst || (!std::isfinite(relative) && std::isfinite(worst))) {
+        worst = std::isfinite(relative) ? relative : std::numeric_limits<double>::infinity();
         worst_node = node;
         worst_dof = d;
       }

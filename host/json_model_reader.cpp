@@ -7,8 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <limits>
 #include <nlohmann/json.hpp>
-#include <regex>
+#include <optional>
 #include <sstream>
 
 #include "errors.hpp"
@@ -336,13 +337,118 @@ LoadCase read_load_case(const Item& item, const std::string& file, std::size_t i
   return c;
 }
 
+// What went wrong where, as the parser reported it: the byte count it had
+// read and its own message.
+struct ParseFailure {
+  std::size_t byte = 0;
+  int id = 0;
+  std::string what;
+  std::string token;
+};
+
+// Builds the tree as nlohmann's own DOM parser does, but keeps the position of
+// a failure, which the parser's out-of-range exception (a number beyond the
+// double range) does not carry.
+class LocatingDomBuilder {
+ public:
+  explicit LocatingDomBuilder(json& root) : dom_(root, false) {}
+
+  bool null() { return dom_.null(); }
+  bool boolean(bool v) { return dom_.boolean(v); }
+  bool number_integer(json::number_integer_t v) { return dom_.number_integer(v); }
+  bool number_unsigned(json::number_unsigned_t v) { return dom_.number_unsigned(v); }
+  bool number_float(json::number_float_t v, const std::string& s) { return dom_.number_float(v, s); }
+  bool string(json::string_t& v) { return dom_.string(v); }
+  bool binary(json::binary_t& v) { return dom_.binary(v); }
+  bool start_object(std::size_t n) { return dom_.start_object(n); }
+  bool key(json::string_t& v) { return dom_.key(v); }
+  bool end_object() { return dom_.end_object(); }
+  bool start_array(std::size_t n) { return dom_.start_array(n); }
+  bool end_array() { return dom_.end_array(); }
+
+  template <class Exception>
+  bool parse_error(std::size_t position, const std::string& last_token, const Exception& ex) {
+    failure_ = ParseFailure{position, ex.id, ex.what(), last_token};
+    return dom_.parse_error(position, last_token, ex);
+  }
+
+  [[nodiscard]] const std::optional<ParseFailure>& failure() const { return failure_; }
+
+ private:
+  nlohmann::detail::json_sax_dom_parser<json> dom_;
+  std::optional<ParseFailure> failure_;
+};
+
+// nlohmann's message without its "[json.exception...] " tag and its own
+// "parse error at line L, column C: " prefix, found by plain search: the
+// message quotes the last token read, which the input controls.
+std::string parser_detail(const std::string& what) {
+  std::string detail = what;
+  const std::size_t tag_end = detail.find("] ");
+  if (detail.starts_with("[json.exception.") && tag_end != std::string::npos)
+    detail.erase(0, tag_end + 2);
+  const std::size_t column = detail.find("column ");
+  if (detail.starts_with("parse error") && column != std::string::npos) {
+    const std::size_t colon = detail.find(": ", column);
+    if (colon != std::string::npos) detail.erase(0, colon + 2);
+  }
+  return detail;
+}
+
+// Where the block comment that the text leaves open starts, found by one
+// linear pass over strings and comments; npos when none is open.
+std::size_t open_comment_start(const std::string& text) {
+  enum class In { value, string, line_comment, block_comment } in = In::value;
+  std::size_t start = std::string::npos;
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    const char c = text[k];
+    const char next = k + 1 < text.size() ? text[k + 1] : '\0';
+    switch (in) {
+      case In::value:
+        if (c == '"') in = In::string;
+        else if (c == '/' && next == '/') in = In::line_comment, ++k;
+        else if (c == '/' && next == '*') in = In::block_comment, start = k, ++k;
+        break;
+      case In::string:
+        if (c == '\\') ++k;
+        else if (c == '"') in = In::value;
+        break;
+      case In::line_comment:
+        if (c == '\n') in = In::value;
+        break;
+      case In::block_comment:
+        if (c == '*' && next == '/') in = In::value, ++k;
+        break;
+    }
+  }
+  return in == In::block_comment ? start : std::string::npos;
+}
+
+// The parser quotes the whole last token read, which can be the rest of the
+// file: it is cut to a readable length.
+std::string shortened(std::string detail) {
+  constexpr std::size_t k_longest_quoted_token = 60;
+  const std::string marker = "last read: '";
+  const std::size_t at = detail.find(marker);
+  if (at != std::string::npos && detail.size() > at + marker.size() + k_longest_quoted_token)
+    detail = detail.substr(0, at + marker.size() + k_longest_quoted_token) + "...'";
+  return detail;
+}
+
+// nlohmann's id of the exception for a number beyond the double range.
+constexpr int k_number_overflow_id = 406;
+
 // The location of a syntax error: the start of the token at which the
 // parser stopped (nlohmann reports the position of its last character).
-std::string syntax_message(const json::parse_error& e, const std::string& text,
+std::string syntax_message(const ParseFailure& e, const std::string& text,
                            const std::string& file) {
-  const std::string what = e.what();
   std::size_t last = std::min<std::size_t>(e.byte > 0 ? e.byte - 1 : 0, text.size());
-  if (last < text.size()) {
+  const std::size_t comment = e.what.find("missing closing '*/'") != std::string::npos
+                                  ? open_comment_start(text)
+                                  : std::string::npos;
+  if (comment != std::string::npos) {
+    last = comment;
+  } else if (last < text.size()) {
     const auto word = [](char c) {
       return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '-' ||
              c == '+' || c == '_';
@@ -365,22 +471,24 @@ std::string syntax_message(const json::parse_error& e, const std::string& text,
       ++column;
     }
   }
-  // The text after nlohmann's own "parse error at line L, column C: ".
-  std::string detail = what;
-  const std::regex located(R"(column \d+: (.*))");
-  std::smatch m;
-  if (std::regex_search(what, m, located)) detail = m[1].str();
-  return fmt::format("{}:{}:{}: JSON syntax error: {}", file, line, column, detail);
+  if (e.id == k_number_overflow_id)
+    return fmt::format("{}:{}:{}: the number {} is beyond the range of a double (largest "
+                       "magnitude {})",
+                       file, line, column, e.token, std::numeric_limits<double>::max());
+  return fmt::format("{}:{}:{}: JSON syntax error: {}", file, line, column,
+                     shortened(parser_detail(e.what)));
 }
 
 }  // namespace
 
 Model parse_json_model(const std::string& text, const std::string& file_name) {
   json root;
-  try {
-    root = json::parse(text, nullptr, true, true);
-  } catch (const json::parse_error& e) {
-    throw InputError(syntax_message(e, text, file_name));
+  LocatingDomBuilder builder(root);
+  const bool strict = true;
+  const bool ignore_comments = true;
+  if (!json::sax_parse(text, &builder, json::input_format_t::json, strict, ignore_comments)) {
+    const ParseFailure unknown{text.size(), 0, "the parser stopped", {}};
+    throw InputError(syntax_message(builder.failure().value_or(unknown), text, file_name));
   }
   const Item top(root, file_name, "model");
   top.expect_object({"$schema", "format", "title", "units", "frame", "sections", "members", "dxf",
@@ -435,6 +543,12 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
 }
 
 Model read_json_model(const std::string& path) {
+  // A device or a directory has no end or no text (a pipe is read to its end).
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (std::filesystem::is_directory(status) || std::filesystem::is_character_file(status) ||
+      std::filesystem::is_block_file(status) || std::filesystem::is_socket(status))
+    throw InputError(fmt::format("{}: cannot read the model file: it is not a regular file", path));
   std::ifstream in(path, std::ios::binary);
   if (!in) throw InputError(fmt::format("{}: cannot open the model file", path));
   std::ostringstream text;

@@ -3,8 +3,10 @@
 
 #include <fmt/format.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 
 #include "analysis.hpp"
 #include "atomic_files.hpp"
@@ -50,11 +52,10 @@ int run(const Options& o) {
   const Model model = load_model(o.model_file);
   Progress progress(o.progress && !o.quiet && Progress::stderr_is_terminal());
   const AnalysisResult result = analyse(model, progress);
+  // Everything is formatted before the first file is replaced.
+  const std::string report = o.quiet ? std::string() : format_report(model, result, o.detail);
   write_outputs(o, model, result);
-  if (!o.quiet) {
-    const std::string report = format_report(model, result, o.detail);
-    std::fwrite(report.data(), 1, report.size(), stdout);
-  }
+  std::fwrite(report.data(), 1, report.size(), stdout);
   if (std::fflush(stdout) != 0) throw OutputError("standard output: cannot write the report");
   return static_cast<int>(ExitStatus::success);
 }
@@ -64,10 +65,20 @@ int run(const Options& o) {
 
 int main(int argc, char** argv) {
   using namespace zervola::host;
+  // Past the file-size limit (ulimit -f) a write then fails with EFBIG, which
+  // is reported and whose temporary file is removed, instead of the signal
+  // ending the program with the temporary left behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   const ParsedCommandLine parsed = parse_command_line(argc, argv);
   if (parsed.exit_now) return *parsed.exit_now;
   try {
     return run(parsed.options);
+  } catch (const std::bad_alloc&) {
+    fmt::print(stderr,
+               "zervola-frame: error: {}: out of memory: the model needs more memory than this "
+               "process may use\n",
+               parsed.options.model_file);
+    return static_cast<int>(ExitStatus::analysis);
   } catch (const InputError& e) {
     fmt::print(stderr, "zervola-frame: error: {}\n", e.what());
     return static_cast<int>(ExitStatus::input);

@@ -1,0 +1,36 @@
+// Fuzz target: a model file's text through the JSON reader and the model
+// check, and, for small models, through the analysis. Every outcome must be a
+// model, an InputError or an AnalysisError: anything else (another exception,
+// a crash, a sanitizer report) is a finding.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "analysis.hpp"
+#include "errors.hpp"
+#include "json_model_reader.hpp"
+#include "model_validation.hpp"
+#include "progress.hpp"
+
+namespace {
+
+// Larger models are only read: the analysis would cost more than it finds.
+constexpr std::size_t k_largest_analysed_model = 16;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace zervola::host;
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  try {
+    const Model model = parse_json_model(text, "fuzz.json");
+    validate_model(model);
+    if (!model.dxf_file.empty() || model.members.size() > k_largest_analysed_model) return 0;
+    Progress progress(false);
+    static_cast<void>(analyse(model, progress));
+  } catch (const InputError&) {
+  } catch (const AnalysisError&) {
+  }
+  return 0;
+}
