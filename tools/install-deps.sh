@@ -25,8 +25,8 @@ cd "$(dirname "$0")/.."
 purpose="${1:-build}"
 required=(g++ gcc cmake make binutils pkg-config)
 optional=()
-# zervola-frame: JSON, command line, formatting, DXF drawings.
-required+=(nlohmann-json3-dev libcli11-dev libfmt-dev libdxflib-dev)
+# zervola-frame: JSON, command line, formatting.
+required+=(nlohmann-json3-dev libcli11-dev libfmt-dev)
 case "$purpose" in
   build) ;;
   test)

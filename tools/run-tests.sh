@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: a Release
 # build with warnings as errors, and a Debug build under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Then cross-builds the Windows files zervola.dll
-# and zervola.exe (i686 and x86_64) and tests them, under Wine where the
+# UndefinedBehaviorSanitizer; then a short run of the readers' fuzz targets
+# (clang's libFuzzer, under both sanitizers). Then cross-builds the Windows
+# files zervola.dll and zervola.exe (i686 and x86_64) and tests them, under Wine where the
 # machine's Wine can run them. Prints the time of each phase, and at the end
 # every group of tests that could not run and why. Exits 0 only when every
 # test that could run passed.
@@ -37,6 +38,9 @@ end_phase "sanitizer build"
 (cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j "$jobs")
 end_phase "sanitizer tests"
+
+tools/run-fuzz.sh --smoke
+end_phase "fuzz targets (build, smoke run)"
 
 ZERVOLA_NATIVE_LAUNCHER="$PWD/build/release/launcher/bin/zervola" tools/build-windows.sh --test
 end_phase "windows (install, build, tests)"

@@ -112,11 +112,11 @@ grep -q "Mirror sync in progress" <<<"$out" && ! grep -q "last lines of" <<<"$ou
 # 2. A required package that cannot be installed: exit 1, the package and the
 #    log's last lines named, what to do said.
 run_case required_refused
-echo "libdxflib-dev" >"$FAKE_APT/refuse"
+echo "libcli11-dev" >"$FAKE_APT/refuse"
 run_script build
 [[ $rc -eq 1 ]] || fail "required_refused: exit $rc, expected 1"
 expect_output required_refused "required packages could not be installed: "
-expect_output required_refused "libdxflib-dev"
+expect_output required_refused "libcli11-dev"
 expect_output required_refused "last lines of"
 expect_output required_refused "what to do:"
 
