@@ -274,7 +274,10 @@ class Panel {
     if (!(largest > 0.0)) return;
     const double ordinate = k_moment_share * size_ / largest;
     for (std::size_t e = 0; e < curves.size(); ++e)
-      for (const auto& [q, axis] : kinds) {
+      for (const auto& [q, binding_axis] : kinds) {
+        // A lambda may not capture a structured binding before C++20's later
+        // revisions (clang 14 refuses it).
+        const auto axis = binding_axis;
         const std::size_t k = static_cast<std::size_t>(q);
         const double side = q == Quantity::Mz ? -ordinate : ordinate;
         const MemberCurve& c = curves[e];
