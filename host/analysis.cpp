@@ -14,6 +14,8 @@
 #include "library_arrays.hpp"
 #include "member_loads.hpp"
 #include "placement.hpp"
+#include "profile_numbering.hpp"
+#include "load_case_solver.hpp"
 #include "result_check.hpp"
 #include "store_size.hpp"
 
@@ -90,7 +92,43 @@ void make_mesh_in_one_piece(const Model& model, Mesh& mesh, Int free_line, Int b
                                   model.source_file, what, renumbering));
 }
 
-Mesh build_mesh(const Model& model) {
+// Renumbers the drawing's nodes for a small profile, as KRINUM renumbers
+// them for a narrow band: coordinates move to their node's new number, and
+// the elements and their ends keep their order.
+void renumber_for_profile(FrameArrays& a, Int n_nodes) {
+  const std::vector<Int> pairs(a.element_nodes.begin(), a.element_nodes.end());
+  const std::vector<Int> new_number = profile_numbering(pairs, n_nodes);
+  const auto move = [&](std::vector<double>& v) {
+    std::vector<double> moved = v;
+    for (Int n = 1; n <= n_nodes; ++n) moved[at(new_number[at(n)])] = v[at(n)];
+    v = std::move(moved);
+  };
+  move(a.node_x);
+  move(a.node_y);
+  move(a.node_z);
+  for (Int& node : a.element_nodes) node = new_number[at(node)];
+}
+
+// The skyline that a numbering gives, as ZEBMUK6 profiles it.
+NumberingSize numbering_size(const FrameArrays& a, Int n_nodes, Int n_equations) {
+  std::vector<Int> pairs = a.element_nodes;
+  std::vector<Int> codes = a.end_codes;
+  std::vector<Int> diag(static_cast<std::size_t>(n_equations));
+  NumberingSize size;
+  Int n_elements = a.n_elements;
+  ZEBMUK6(pairs.data(), diag.data(), codes.data(), &n_nodes, &n_equations, &n_elements,
+          &size.profile_length, &size.max_column_height);
+  size.node_bandwidth = node_bandwidth(a.element_nodes);
+  Int previous = 0;
+  for (const Int address : diag) {
+    const auto h = static_cast<double>(address - previous);
+    size.squared_column_heights += h * h;
+    previous = address;
+  }
+  return size;
+}
+
+Mesh build_mesh(const Model& model, NumberingChoice numbering) {
   Mesh mesh;
   mesh.arrays = build_frame_arrays(model);
   FrameArrays& a = mesh.arrays;
@@ -133,10 +171,25 @@ Mesh build_mesh(const Model& model) {
             &a.n_elements, &s.profile_before, &s.column_height_before);
   }
 
+  // Two numberings compete: the library's band renumbering and the
+  // profile-reducing one; the solver's work follows the profile.
+  FrameArrays drawn = a;
   Int bandwidth = 0;
   KRINUM(a.node_x.data(), a.node_y.data(), a.node_z.data(), a.element_nodes.data(),
          &mesh.n_nodes, &a.n_elements, &bandwidth);
   make_mesh_in_one_piece(model, mesh, free_line, bandwidth);
+  renumber_for_profile(drawn, mesh.n_nodes);
+  const NumberingSize band = numbering_size(a, mesh.n_nodes, mesh.n_equations);
+  const NumberingSize reducing = numbering_size(drawn, mesh.n_nodes, mesh.n_equations);
+  MeshSummary& summary = mesh.summary;
+  summary.band = band;
+  summary.profile_reducing = reducing;
+  const bool use_reducing =
+      numbering == NumberingChoice::profile ||
+      (numbering == NumberingChoice::automatic && reducing.profile_length > 0 &&
+       (band.profile_length <= 0 || reducing.profile_length < band.profile_length));
+  summary.numbering = use_reducing ? NumberingChoice::profile : NumberingChoice::band;
+  if (use_reducing) a = std::move(drawn);
 
   mesh.library_node.assign(static_cast<std::size_t>(mesh.n_nodes), 0);
   mesh.drawing_node.assign(static_cast<std::size_t>(mesh.n_nodes), 0);
@@ -191,8 +244,7 @@ double norm(const Vector3& a) { return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2
   if (all_nan)
     throw AnalysisError(fmt::format(
         "{}: load case \"{}\": the system is singular (every displacement is NaN): the frame "
-        "is a mechanism or lacks supports, or the library refused its input or ran out of memory "
-        "for the skyline store",
+        "is a mechanism or lacks supports",
         model.source_file, c.name));
   const auto first = std::find_if(u.begin(), u.end(), [](double v) { return !std::isfinite(v); });
   const auto eq = static_cast<Int>(first - u.begin());
@@ -236,23 +288,43 @@ void add_member_load_records(const Mesh& mesh, const std::vector<std::array<doub
     }
 }
 
-CaseResult solve_case(const Model& model, const Mesh& mesh, const Placement& placement,
-                      std::size_t case_index, const MemberLoading& loading,
-                      const std::vector<MemberGeometry>& geometry, Progress& progress) {
+// Every load case's node-record table: supports, springs, nodal loads, and
+// the member loads' equivalent nodal loads.
+std::vector<std::vector<double>> case_records(const Model& model, const Mesh& mesh,
+                                              const Placement& placement,
+                                              const MemberLoading& loading) {
+  std::vector<std::vector<double>> records;
+  for (std::size_t c = 0; c < model.load_cases.size(); ++c) {
+    records.push_back(build_node_records(model, placement, c));
+    add_member_load_records(mesh, loading.nodal[c], records.back());
+  }
+  return records;
+}
+
+std::vector<double> solve_all_cases(const Model& model, const Mesh& mesh,
+                                    const std::vector<std::vector<double>>& records,
+                                    Progress& progress) {
+  progress.stage(fmt::format("assembling and factorising once for {} load case{}",
+                             records.size(), records.size() == 1 ? "" : "s"));
+  const SystemShape shape{mesh.n_nodes, mesh.n_equations, &mesh.diag_address, mesh.profile_length,
+                          mesh.max_column_height};
+  LoadCaseSolution solution = solve_load_cases(mesh.arrays, shape, records);
+  if (solution.outcome == SolveOutcome::out_of_memory)
+    throw AnalysisError(fmt::format("{}: out of memory for the skyline store of {} entries "
+                                    "({} equations)",
+                                    model.source_file, mesh.profile_length, mesh.n_equations));
+  if (solution.outcome == SolveOutcome::refused)
+    throw AnalysisError(fmt::format("{}: the library refused the system of the model: {}",
+                                    model.source_file, solution.reason));
+  return std::move(solution.displacements);
+}
+
+CaseResult recover_case(const Model& model, const Mesh& mesh, const Placement& placement,
+                        std::size_t case_index, const MemberLoading& loading,
+                        const std::vector<MemberGeometry>& geometry, std::vector<double> u,
+                        Progress& progress) {
   const LoadCase& c = model.load_cases[case_index];
   const FrameArrays& a = mesh.arrays;
-  std::vector<double> records = build_node_records(model, placement, case_index);
-  add_member_load_records(mesh, loading.nodal[case_index], records);
-  const Int n_records = static_cast<Int>(records.size() / k_record_size) - 1;
-  std::vector<double> u(static_cast<std::size_t>(mesh.n_equations), 0.0);
-  const Int element_frame = 0;
-  progress.stage(fmt::format("load case {} of {}: assembling and solving", case_index + 1,
-                             model.load_cases.size()));
-  MATRIXG(u.data(), records.data(), a.node_x.data(), a.node_y.data(), a.node_z.data(),
-          a.orient_x.data(), a.orient_y.data(), a.orient_z.data(), a.element_nodes.data(),
-          a.section_codes.data(), mesh.diag_address.data(), a.end_codes.data(), &a.space_frame,
-          a.section_table.data(), &mesh.n_nodes, &a.n_elements, &mesh.profile_length,
-          &mesh.n_equations, &n_records, &mesh.max_column_height, &element_frame);
   if (!std::all_of(u.begin(), u.end(), [](double v) { return std::isfinite(v); }))
     non_finite(model, mesh, u, c);
 
@@ -349,9 +421,9 @@ CaseResult solve_case(const Model& model, const Mesh& mesh, const Placement& pla
 
 }  // namespace
 
-AnalysisResult analyse(const Model& model, Progress& progress) {
+AnalysisResult analyse(const Model& model, Progress& progress, NumberingChoice numbering) {
   progress.stage("building the mesh");
-  Mesh mesh = build_mesh(model);
+  Mesh mesh = build_mesh(model, numbering);
   const Placement placement = place_on_nodes(model, mesh.nodes, mesh.library_node);
   AnalysisResult result;
   result.mesh = mesh.summary;
@@ -368,8 +440,14 @@ AnalysisResult analyse(const Model& model, Progress& progress) {
   member_axes(mesh, result.members);
   MemberLoading loading =
       prepare_member_loads(model, result.members, static_cast<std::size_t>(mesh.n_nodes));
-  for (std::size_t c = 0; c < model.load_cases.size(); ++c)
-    result.cases.push_back(solve_case(model, mesh, placement, c, loading, result.members, progress));
+  const std::vector<double> u =
+      solve_all_cases(model, mesh, case_records(model, mesh, placement, loading), progress);
+  const auto n = static_cast<std::ptrdiff_t>(mesh.n_equations);
+  for (std::size_t c = 0; c < model.load_cases.size(); ++c) {
+    const auto first = u.begin() + n * static_cast<std::ptrdiff_t>(c);
+    result.cases.push_back(recover_case(model, mesh, placement, c, loading, result.members,
+                                        std::vector<double>(first, first + n), progress));
+  }
   result.member_loads = std::move(loading.loads);
   result.combinations = combine(model, result);
   progress.finish();

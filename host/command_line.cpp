@@ -75,6 +75,18 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
                  "draw only this load case or combination (default: one panel for\n"
                  "each)")
       ->type_name("NAME");
+  const std::map<std::string, NumberingChoice> numberings = {
+      {"auto", NumberingChoice::automatic},
+      {"band", NumberingChoice::band},
+      {"profile", NumberingChoice::profile}};
+  std::string numbering = "auto";
+  app.add_option("--numbering", numbering,
+                 "number the equations by the library's band renumbering (band), by\n"
+                 "the profile-reducing numbering (profile), or by whichever gives\n"
+                 "the smaller skyline profile (auto)")
+      ->check(CLI::IsMember({"auto", "band", "profile"}))
+      ->type_name("KIND")
+      ->default_str("auto");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -82,6 +94,7 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
     return parsed;
   }
   o.drawing.view = views.at(view);
+  o.numbering = numberings.at(numbering);
   if (!svg.empty()) o.svg_file = svg;
   if (!json.empty()) o.json_file = json;
   if (!csv.empty()) o.csv_directory = csv;

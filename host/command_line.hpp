@@ -7,6 +7,7 @@
 #include <string>
 
 #include "report.hpp"
+#include "results.hpp"
 #include "svg_drawing.hpp"
 
 namespace zervola::host {
@@ -19,6 +20,7 @@ struct Options {
   ReportDetail detail = ReportDetail::full;
   bool quiet = false;
   bool progress = true;
+  NumberingChoice numbering = NumberingChoice::automatic;
   DrawingOptions drawing;
 };
 

@@ -51,7 +51,7 @@ void write_outputs(const Options& o, const Model& model, const AnalysisResult& r
 int run(const Options& o) {
   const Model model = load_model(o.model_file);
   Progress progress(o.progress && !o.quiet && Progress::stderr_is_terminal());
-  const AnalysisResult result = analyse(model, progress);
+  const AnalysisResult result = analyse(model, progress, o.numbering);
   // Everything is formatted before the first file is replaced.
   const std::string report = o.quiet ? std::string() : format_report(model, result, o.detail);
   write_outputs(o, model, result);

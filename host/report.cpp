@@ -78,6 +78,15 @@ void header(Out out, const Model& model, const AnalysisResult& r) {
                  r.mesh.n_equations, r.mesh.bandwidth_before, r.mesh.bandwidth_after,
                  r.mesh.profile_before, r.mesh.profile_after, r.mesh.column_height_before,
                  r.mesh.column_height_after);
+  const bool reducing = r.mesh.numbering == NumberingChoice::profile;
+  const NumberingSize& used = reducing ? r.mesh.profile_reducing : r.mesh.band;
+  const NumberingSize& other = reducing ? r.mesh.band : r.mesh.profile_reducing;
+  fmt::format_to(out,
+                 "           {} numbering used: profile length {}, sum of squared column "
+                 "heights {:.4g}; the {} numbering gives {}, {:.4g}\n",
+                 reducing ? "profile-reducing" : "band", used.profile_length,
+                 used.squared_column_heights, reducing ? "band" : "profile-reducing",
+                 other.profile_length, other.squared_column_heights);
   std::string stiff;
   for (const Support& s : model.supports) {
     const RestraintPlan plan = plan_restraint(s.restrained, model.frame == FrameKind::plane);

@@ -45,6 +45,13 @@ json equilibrium_json(const Equilibrium& q) {
 
 std::string number(double v) { return fmt::format("{}", v); }
 
+json numbering_json(const NumberingSize& n) {
+  return {{"node_bandwidth", n.node_bandwidth},
+          {"profile_length", n.profile_length},
+          {"largest_column", n.max_column_height},
+          {"squared_column_heights", n.squared_column_heights}};
+}
+
 }  // namespace
 
 std::string csv_field(const std::string& s) {
@@ -69,7 +76,10 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
                  {"node_bandwidth", {{"before", r.mesh.bandwidth_before}, {"after", r.mesh.bandwidth_after}}},
                  {"profile_length", {{"before", r.mesh.profile_before}, {"after", r.mesh.profile_after}}},
                  {"largest_column", {{"before", r.mesh.column_height_before},
-                                     {"after", r.mesh.column_height_after}}}};
+                                     {"after", r.mesh.column_height_after}}},
+                 {"numbering", r.mesh.numbering == NumberingChoice::profile ? "profile" : "band"},
+                 {"numberings", {{"band", numbering_json(r.mesh.band)},
+                                 {"profile", numbering_json(r.mesh.profile_reducing)}}}};
   json nodes = json::array();
   for (std::size_t n = 0; n < r.nodes.size(); ++n)
     nodes.push_back({{"node", n + 1}, {"x", r.nodes[n].x}, {"y", r.nodes[n].y}, {"z", r.nodes[n].z}});

@@ -15,6 +15,18 @@
 
 namespace zervola::host {
 
+// How the equations are numbered: automatic takes the smaller profile of
+// the other two (the band renumbering on a tie).
+enum class NumberingChoice { automatic, band, profile };
+
+// The skyline a numbering gives.
+struct NumberingSize {
+  std::int32_t node_bandwidth = 0;
+  std::int32_t profile_length = 0;  // 0: the library refused it
+  std::int32_t max_column_height = 0;
+  double squared_column_heights = 0.0;  // the solver's work grows with it
+};
+
 struct MeshSummary {
   std::int32_t n_nodes = 0;
   std::int32_t n_equations = 0;
@@ -24,6 +36,9 @@ struct MeshSummary {
   std::int32_t profile_after = 0;
   std::int32_t column_height_before = 0;
   std::int32_t column_height_after = 0;
+  NumberingChoice numbering = NumberingChoice::band;  // band or profile: the one used
+  NumberingSize band;              // the library's band renumbering
+  NumberingSize profile_reducing;  // the profile-reducing numbering
 };
 
 struct MemberGeometry {

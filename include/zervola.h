@@ -253,7 +253,9 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXE(double *element_matrix, const double *node
  *     max_column_height: 3
  *
  * A valid profile has h(1) = 1, 2 <= h(j) <= j for every later column, and
- * diag_address(n_equations) = profile_length. ZEBMUK6 produces one in which
+ * diag_address(n_equations) <= profile_length: a routine that takes a store
+ * of profile_length doubles accepts one longer than the profile, and leaves
+ * the entries past diag_address(n_equations) untouched. ZEBMUK6 produces one in which
  * every node's six columns reach up to the node's first equation and every
  * element's columns reach up to the first equation of its lower node.
  *
@@ -348,7 +350,8 @@ ZERVOLA_API void ZERVOLA_CALL ZEBMUK6(int32_t *element_nodes, int32_t *diag_addr
  * section_table     [in]  double (10, n_sections): section properties.
  * n_nodes           [in]  int32: number of nodes.
  * n_elements        [in]  int32: number of elements (none if < 0).
- * profile_length    [in]  int32: from ZEBMUK6.
+ * profile_length    [in]  int32: from ZEBMUK6, or larger: the length of
+ *                         the store obtained.
  * n_equations       [in]  int32: 6 n_nodes.
  * n_records         [in]  int32: number of the last node record.
  * max_column_height [in]  int32: from ZEBMUK6 (a larger value only costs
@@ -360,9 +363,9 @@ ZERVOLA_API void ZERVOLA_CALL ZEBMUK6(int32_t *element_nodes, int32_t *diag_addr
  *
  * The model arrays are only read. No host memory is kept after the call.
  * Bad input: load_vector is filled with quiet NaN, and nothing else is
- * written, when n_equations != 6 n_nodes; diag_address is not a valid profile
- * ending at profile_length; max_column_height is below the highest column; a
- * pair is not strictly ascending inside 1..n_nodes; a section code is 0; an
+ * written, when n_equations != 6 n_nodes; diag_address is not a valid
+ * profile inside profile_length entries; max_column_height is below the
+ * highest column; a pair is not strictly ascending inside 1..n_nodes; a section code is 0; an
  * element's entries do not lie inside the profile; an acting record reaches
  * outside 1..n_equations or (springs) outside the profile; or the store
  * cannot be obtained. Section codes must name columns of section_table.
@@ -387,10 +390,12 @@ ZERVOLA_API void ZERVOLA_CALL MATRIXG(
  *                         not overlap skyline_store.
  * diag_address   [in]     int32 (n_equations): a valid profile.
  * n_equations    [in]     int32: number of equations (<= 0: nothing done).
- * profile_length [in]     int32: length of the store.
+ * profile_length [in]     int32: length of the store, at least
+ *                         diag_address(n_equations); a longer store is
+ *                         accepted and its tail left as it was.
  *
  * Pivots are not tested. Bad input: if diag_address is not a valid profile
- * ending at profile_length, load_vector is filled with quiet NaN and the
+ * inside profile_length entries, load_vector is filled with quiet NaN and the
  * store is left as it was.
  */
 ZERVOLA_API void ZERVOLA_CALL ZEBSLA(double *skyline_store, double *load_vector,
@@ -450,10 +455,10 @@ ZERVOLA_API void ZERVOLA_CALL ZEBGUT(double *skyline_store, double *load_vector,
  * space_frame       [in]  int32: 0 plane frame, otherwise space frame.
  *
  * Bad input: load_vector is filled with quiet NaN and the store is left as
- * it was when the one working array (one entry per equation) cannot be
- * obtained, when diag_address is not a valid profile ending at profile_length,
- * max_column_height is below the highest column, n_equations is not a
- * multiple of 6 in plane-frame mode, or a record that acts reaches outside
+ * it was when the working arrays (the eliminations, one entry per equation)
+ * cannot be obtained, when diag_address is not a valid profile inside
+ * profile_length entries, max_column_height is below the highest column,
+ * n_equations is not a multiple of 6 in plane-frame mode, or a record that acts reaches outside
  * 1..n_equations (R, R+2 for 113 and 214, R..R+5 for 114, 116, 213, 246) or,
  * for springs, touches an entry outside the profile.
  */

@@ -54,6 +54,15 @@ void give_unit_diagonals(const SkylineMatrix& K) {
   }
 }
 
+void assemble(const FrameAnalysis& analysis, const SkylineMatrix& K) {
+  for (Index e = 1; e <= analysis.model.element_nodes.cols(); ++e) {
+    const Matrix12 E =
+        element::element_matrix(analysis.model, e, analysis.element_frame, analysis.end_codes(e));
+    add_element(K, E, analysis.model.element_nodes(1, e), analysis.model.element_nodes(2, e));
+  }
+  give_unit_diagonals(K);
+}
+
 Status analysis_status(const FrameAnalysis& analysis) {
   if (analysis.n_nodes < 0) return failure(Outcome::bad_node_count);
   if (analysis.n_equations != k_node_dofs * analysis.n_nodes)
@@ -81,12 +90,7 @@ Status analyse(const FrameAnalysis& analysis, Vector1<double> f) {
   const SkylineMatrix K(SkylineProfile(analysis.diag),
                         Vector1<double>(store->data(), analysis.profile_length));
 
-  for (Index e = 1; e <= analysis.model.element_nodes.cols(); ++e) {
-    const Matrix12 E =
-        element::element_matrix(analysis.model, e, analysis.element_frame, analysis.end_codes(e));
-    add_element(K, E, analysis.model.element_nodes(1, e), analysis.model.element_nodes(2, e));
-  }
-  give_unit_diagonals(K);
+  assemble(analysis, K);
   return apply_records_and_solve(K, f, analysis.supports);
 }
 

@@ -35,9 +35,13 @@ void add_element(const SkylineMatrix& K, const Matrix12& E, Index a, Index b);
 // Sets every exactly zero diagonal of K to 1.
 void give_unit_diagonals(const SkylineMatrix& K);
 
+// K zeroed on entry: every element's matrix added, then unit diagonals.
+void assemble(const FrameAnalysis& analysis, const SkylineMatrix& K);
+
 // solved, or the first broken requirement: n_equations = 6 n_nodes, a valid
 // profile, pairs ascending inside 1 .. n_nodes with a non-zero section code,
-// every element's entries inside the profile, and the supports' own checks.
+// every element's entries inside the profile, a store of at least the
+// profile's length, and the supports' own checks.
 [[nodiscard]] Status analysis_status(const FrameAnalysis& analysis);
 
 // The analysis: on solved, f holds the displacements. On any other outcome

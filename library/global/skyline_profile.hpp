@@ -11,7 +11,8 @@
 //   K(i, j), top(j) <= i <= j, lies at diag_address(j) - (j - i)
 //
 // A valid profile has h(1) = 1, 2 <= h(j) <= j for j >= 2, and
-// diag_address(n_equations) = profile_length. Every routine that reads a
+// diag_address(n_equations) <= profile_length, the length of the store that
+// holds it (a longer store is valid; its tail is never touched). Every routine that reads a
 // host's table first checks it with profile_status().
 
 #include <cassert>
@@ -57,8 +58,9 @@ class SkylineProfile {
 // diag_address(j) and, for j >= 2, diag_address(j - 1).
 [[nodiscard]] bool column_is_valid(Vector1<const HostInt> diag, Index j, Index profile_length);
 
-// solved, or bad_profile with the first column that fails, or with
-// n_equations + 1 when the last address is not profile_length.
+// solved, or bad_profile with the first column that fails (its address
+// beyond profile_length included), or with n_equations + 1 when there are
+// no equations and profile_length is negative.
 [[nodiscard]] Status profile_status(Vector1<const HostInt> diag, Index profile_length);
 
 }  // namespace zervola::global

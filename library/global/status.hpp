@@ -19,6 +19,7 @@ enum class Outcome {
   bad_equation,             // a prescribed equation outside 1..n_equations
   profile_too_long,         // the store would have more than the host's integer can count
   out_of_memory,            // the skyline store or a working array could not be obtained
+  case_supports_differ,     // a load case's springs or prescribed equations are not the shared ones
 };
 
 struct Status {

@@ -3,6 +3,8 @@
 // Completion of the assembled system and its solution: springs and record
 // loads, prescribed displacements, the plane-frame restraint, then K u = f.
 
+#include <vector>
+
 #include "common/index.hpp"
 #include "common/one_based.hpp"
 #include "global/node_records.hpp"
@@ -36,6 +38,20 @@ struct Supports {
 // must already be valid.
 [[nodiscard]] Status supports_status(const Supports& supports, const SkylineProfile& profile);
 
+// One elimination that apply_records_and_solve() makes: u(equation) = value.
+struct Prescription {
+  Index equation = 0;
+  double value = 0.0;
+};
+
+// The eliminations that apply_records_and_solve() makes, in its order and
+// once per equation (see there). Throws std::bad_alloc without memory for
+// the list or its one working array.
+[[nodiscard]] std::vector<Prescription> prescriptions(const Supports& supports, Index n_equations);
+
+// Adds the spring terms of record r to K.
+void add_spring(const SkylineMatrix& K, const NodeRecord& r);
+
 // In this order: the spring terms and record loads of every record (0 first),
 // the prescriptions of every record, the plane-frame restraint, and the
 // solution. On return f holds u and K its factors. Requires
@@ -46,9 +62,9 @@ struct Supports {
 // once, with that value: an earlier prescription would already have moved its
 // own value into the neighbouring equations, leaving them inconsistent with
 // the value that the equation finally takes. Every other prescription is
-// made in record order. The one working array (one entry per equation) is
-// obtained before K or f is touched; without memory for it the outcome is
-// out_of_memory and both are left as they were.
+// made in record order. The working arrays (the eliminations, and one entry
+// per equation) are obtained before K or f is touched; without memory for
+// them the outcome is out_of_memory and both are left as they were.
 [[nodiscard]] Status apply_records_and_solve(const SkylineMatrix& K, Vector1<double> f,
                                              const Supports& supports);
 

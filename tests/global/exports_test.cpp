@@ -67,13 +67,30 @@ TEST(GlobalExports, SolveAndPrescribeTheTwoByTwoSystem) {
 TEST(GlobalExports, SolveRefusesABrokenProfileWithNaN) {
   const int32_t n = 2;
   for (const auto& [diag, length] :
-       {std::pair{std::vector<int32_t>{1, 3}, 4}, std::pair{std::vector<int32_t>{1, 2}, 2},
+       {std::pair{std::vector<int32_t>{1, 3}, 2}, std::pair{std::vector<int32_t>{1, 2}, 2},
         std::pair{std::vector<int32_t>{1, 300}, 300}, std::pair{std::vector<int32_t>{2, 4}, 4}}) {
     std::vector<double> store{4.0, 2.0, 3.0, k_guard}, f{8.0, 7.0, k_guard};
     ZEBSLA(store.data(), f.data(), diag.data(), &n, &length);
     EXPECT_TRUE(all_nan(f.data(), 2));
     EXPECT_EQ(f[2], k_guard);
     EXPECT_EQ(store, (std::vector<double>{4.0, 2.0, 3.0, k_guard}));
+  }
+}
+
+// A host may hold the profile in a longer store: the solution is the same
+// and the entries past the profile stay as they were.
+TEST(GlobalExports, SolveAcceptsAStoreLongerThanTheProfile) {
+  const int32_t n = 2;
+  const std::vector<int32_t> diag{1, 3};
+  std::vector<double> exact{4.0, 2.0, 3.0}, f_exact{8.0, 7.0};
+  const int32_t exact_length = 3;
+  ZEBSLA(exact.data(), f_exact.data(), diag.data(), &n, &exact_length);
+  for (const int32_t length : {4, 6}) {
+    std::vector<double> store{4.0, 2.0, 3.0, k_guard, k_guard, k_guard, k_guard}, f{8.0, 7.0, k_guard};
+    ZEBSLA(store.data(), f.data(), diag.data(), &n, &length);
+    EXPECT_EQ(f, (std::vector<double>{f_exact[0], f_exact[1], k_guard}));
+    EXPECT_EQ(std::vector<double>(store.begin(), store.begin() + 3), exact);
+    for (std::size_t k = 3; k < store.size(); ++k) EXPECT_EQ(store[k], k_guard);
   }
 }
 
@@ -177,6 +194,15 @@ TEST(GlobalExports, AnalysisOfABar) {
   EXPECT_EQ(b.u[12], k_guard);
 }
 
+TEST(GlobalExports, AnalysisWithALongerStoreGivesTheSameDisplacements) {
+  Bar exact;
+  exact.run();
+  Bar longer;
+  longer.length += 5;
+  longer.run();
+  EXPECT_EQ(longer.u, exact.u);
+}
+
 TEST(GlobalExports, AnalysisRefusesBadInputWithNaN) {
   auto expect_refused = [](Bar b) {
     b.run();
@@ -193,7 +219,7 @@ TEST(GlobalExports, AnalysisRefusesBadInputWithNaN) {
   count.n_equations = 11;
   expect_refused(count);
   Bar store;
-  store.length += 1;
+  store.length -= 1;
   expect_refused(store);
   Bar record;
   record.records[1] = 8;

@@ -186,9 +186,11 @@ TEST(SkylineProfileBuilder, RandomFramesGiveValidProfilesWithTheirInvariants) {
 TEST(SkylineProfileStatus, NamesTheFirstBrokenColumn) {
   std::vector<HostInt> good{1, 3, 6, 8};
   EXPECT_TRUE(profile_status(Vector1<const HostInt>(good.data(), 4), 8).ok());
-  const Status short_store = profile_status(Vector1<const HostInt>(good.data(), 4), 9);
+  // A longer store holds the profile; a shorter one cuts the last column.
+  EXPECT_TRUE(profile_status(Vector1<const HostInt>(good.data(), 4), 9).ok());
+  const Status short_store = profile_status(Vector1<const HostInt>(good.data(), 4), 7);
   EXPECT_EQ(short_store.outcome, Outcome::bad_profile);
-  EXPECT_EQ(short_store.where, 5);
+  EXPECT_EQ(short_store.where, 4);
   std::vector<HostInt> first_not_one{2, 4};
   EXPECT_EQ(profile_status(Vector1<const HostInt>(first_not_one.data(), 2), 4).where, 1);
   std::vector<HostInt> height_one{1, 3, 4, 6};
@@ -196,7 +198,8 @@ TEST(SkylineProfileStatus, NamesTheFirstBrokenColumn) {
   std::vector<HostInt> too_high{1, 3, 7};  // column 3 of height 4
   EXPECT_EQ(profile_status(Vector1<const HostInt>(too_high.data(), 3), 7).where, 3);
   EXPECT_TRUE(profile_status(Vector1<const HostInt>(nullptr, 0), 0).ok());
-  EXPECT_FALSE(profile_status(Vector1<const HostInt>(nullptr, 0), 3).ok());
+  EXPECT_TRUE(profile_status(Vector1<const HostInt>(nullptr, 0), 3).ok());
+  EXPECT_FALSE(profile_status(Vector1<const HostInt>(nullptr, 0), -1).ok());
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <string>
 
 #include "run_program.hpp"
 
@@ -261,6 +264,30 @@ TEST(BadInput, CommandLineErrors) {
 namespace zervola::host::test {
 namespace {
 
+// Equal structure, and numbers equal to a relative 1e-9 of the largest
+// number of the same array.
+void expect_same_to_rounding(const json& a, const json& b, const std::string& where,
+                             double scale = 0.0) {
+  ASSERT_EQ(a.type(), b.type()) << where;
+  if (a.is_number()) {
+    EXPECT_NEAR(a.get<double>(), b.get<double>(), 1.0e-9 * scale) << where;
+  } else if (a.is_array() || a.is_object()) {
+    ASSERT_EQ(a.size(), b.size()) << where;
+    if (a.is_array()) {
+      double largest = scale;
+      for (const json& v : a)
+        if (v.is_number()) largest = std::max(largest, std::abs(v.get<double>()));
+      for (std::size_t k = 0; k < a.size(); ++k)
+        expect_same_to_rounding(a[k], b[k], where + "[" + std::to_string(k) + "]", largest);
+    } else {
+      for (auto it = a.begin(); it != a.end(); ++it)
+        expect_same_to_rounding(it.value(), b.at(it.key()), where + "." + it.key(), scale);
+    }
+  } else {
+    EXPECT_EQ(a, b) << where;
+  }
+}
+
 // A settlement given per load case gives what the same settlement given on
 // the support gives, and the other cases keep the support's own values.
 TEST(SupportDisplacements, PerLoadCaseEqualsOnTheSupport) {
@@ -284,9 +311,10 @@ TEST(SupportDisplacements, PerLoadCaseEqualsOnTheSupport) {
   ASSERT_EQ(r.exit_status, 0) << r.err;
   const json a = read_json(dir.path("a.out"));
   const json b = read_json(dir.path("b.out"));
-  EXPECT_EQ(a["load_cases"][0]["displacements"], b["load_cases"][0]["displacements"]);
-  EXPECT_EQ(a["load_cases"][0]["end_forces"], b["load_cases"][0]["end_forces"]);
-  EXPECT_EQ(a["load_cases"][0]["reactions"], b["load_cases"][0]["reactions"]);
+  // The second model solves two cases together, the first one alone: the
+  // substitutions sum in another order.
+  for (const char* field : {"displacements", "end_forces", "reactions"})
+    expect_same_to_rounding(a["load_cases"][0][field], b["load_cases"][0][field], field);
   EXPECT_NE(b["load_cases"][0]["displacements"], b["load_cases"][1]["displacements"]);
 
   json bad = per_case;

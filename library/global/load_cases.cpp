@@ -1,0 +1,193 @@
+#include "global/load_cases.hpp"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "global/block_kernels.hpp"
+#include "global/case_substitution.hpp"
+#include "global/ldlt_solver.hpp"
+#include "global/prescription.hpp"
+#include "global/supports.hpp"
+#include "global/zeroed_store.hpp"
+
+namespace zervola::global {
+
+namespace {
+
+// The springs of a record table, in record order.
+std::vector<NodeRecord> springs_of(const NodeRecordTable& records) {
+  std::vector<NodeRecord> springs;
+  for (Index number = 0; number < records.count(); ++number) {
+    const NodeRecord r = records.record(number);
+    if (r.adds_spring()) springs.push_back(r);
+  }
+  return springs;
+}
+
+bool same_springs(const std::vector<NodeRecord>& a, const std::vector<NodeRecord>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const NodeRecord& x, const NodeRecord& y) {
+                      return x.kind == y.kind && x.first_equation == y.first_equation &&
+                             x.p == y.p;
+                    });
+}
+
+bool same_equations(const std::vector<Prescription>& a, const std::vector<Prescription>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const Prescription& x, const Prescription& y) {
+                      return x.equation == y.equation;
+                    });
+}
+
+// An entry of a prescribed equation's column of K (row and column), kept
+// for the cases that move it.
+struct Coupling {
+  Index equation = 0;
+  double stiffness = 0.0;
+};
+
+// Everything the cases need from K besides its factors: per elimination,
+// K(k, k), and for the eliminations that some case moves, the entries that
+// prescribe() would take to the right-hand side, in its order.
+struct Eliminations {
+  std::vector<Prescription> shared;
+  std::vector<double> values;  // (eliminations, cases), column-major
+  std::vector<double> diagonal;
+  std::vector<std::size_t> first_coupling;  // (eliminations + 1)
+  std::vector<Coupling> couplings;
+};
+
+void keep_couplings(const SkylineMatrix& K, Index k, Index max_column_height,
+                    std::vector<Coupling>& couplings) {
+  const SkylineProfile& p = K.profile();
+  for (Index r = p.top(k); r < k; ++r) couplings.push_back({r, K(r, k)});
+  const Index last = std::min(K.n_equations(), k + max_column_height - 1);
+  for (Index j = k + 1; j <= last; ++j)
+    if (p.contains(k, j)) couplings.push_back({j, K(k, j)});
+}
+
+void eliminate(const SkylineMatrix& K, Eliminations& e, std::size_t n_cases,
+               Index max_column_height) {
+  const std::size_t count = e.shared.size();
+  e.diagonal.reserve(count);
+  e.first_coupling.reserve(count + 1);
+  e.first_coupling.push_back(0);
+  // prescribe() with the value 0 clears row and column k and leaves the
+  // right-hand side at 0: the matrix is that of every case.
+  std::vector<double> scratch(static_cast<std::size_t>(K.n_equations()), 0.0);
+  const Vector1<double> unused(scratch.data(), K.n_equations());
+  for (std::size_t q = 0; q < count; ++q) {
+    const Index k = e.shared[q].equation;
+    e.diagonal.push_back(K(k, k));
+    bool moved = false;
+    for (std::size_t c = 0; c < n_cases; ++c) moved = moved || e.values[q + count * c] != 0.0;
+    if (moved) keep_couplings(K, k, max_column_height, e.couplings);
+    e.first_coupling.push_back(e.couplings.size());
+    prescribe(K, unused, k, 0.0, max_column_height);
+  }
+}
+
+// Case c's right-hand side: its record loads, then what its prescribed
+// values take from every other equation, then the prescribed equations'
+// own entries, which no correction may disturb.
+void right_hand_side(const NodeRecordTable& records, const Eliminations& e, std::size_t c,
+                     Vector1<double> f) {
+  std::fill(f.data(), f.data() + f.size(), 0.0);
+  for (Index number = 0; number < records.count(); ++number) {
+    const NodeRecord r = records.record(number);
+    if (r.kind != RecordKind::load) continue;
+    for (Index a = 0; a < 3; ++a) f(r.first_equation + a) += r.p[static_cast<std::size_t>(a)];
+  }
+  const std::size_t count = e.shared.size();
+  for (std::size_t q = 0; q < count; ++q) {
+    const double x = e.values[q + count * c];
+    if (x == 0.0) continue;
+    for (std::size_t t = e.first_coupling[q]; t < e.first_coupling[q + 1]; ++t)
+      f(e.couplings[t].equation) -= e.couplings[t].stiffness * x;
+  }
+  for (std::size_t q = 0; q < count; ++q)
+    f(e.shared[q].equation) = e.diagonal[q] * e.values[q + count * c];
+}
+
+// Substitution of the cases first .. first + count - 1 together.
+void substitute_pass(const SkylineMatrix& K, Table1<double> u, Index first, Index count,
+                     std::vector<double>& rows) {
+  const Index n = K.n_equations();
+  const Index width = (count + k_block_width - 1) / k_block_width * k_block_width;
+  std::fill(rows.begin(), rows.end(), 0.0);
+  for (Index c = 0; c < count; ++c)
+    for (Index i = 1; i <= n; ++i) rows[static_cast<std::size_t>((i - 1) * width + c)] = u(i, first + c);
+  substitute_cases(K, rows.data(), width);
+  for (Index c = 0; c < count; ++c)
+    for (Index i = 1; i <= n; ++i) u(i, first + c) = rows[static_cast<std::size_t>((i - 1) * width + c)];
+}
+
+Status cases_status(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
+                    Table1<double> displacements) {
+  const Status checked = analysis_status(frame);
+  if (!checked.ok()) return checked;
+  const SkylineProfile profile(frame.diag);
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    const Status records_ok = records_status(cases[c], profile);
+    if (!records_ok.ok())
+      return failure(Outcome::bad_record, static_cast<Index>(c + 1));
+  }
+  if (displacements.rows() < frame.n_equations ||
+      displacements.cols() != static_cast<Index>(cases.size()))
+    return failure(Outcome::bad_equation_count);
+  return {};
+}
+
+}  // namespace
+
+Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
+                          Table1<double> displacements) {
+  const Status checked = cases_status(frame, cases, displacements);
+  if (!checked.ok() || cases.empty()) return checked;
+  const Index n = frame.n_equations;
+  const std::size_t n_cases = cases.size();
+
+  std::unique_ptr<ZeroedStore> store;
+  Eliminations e;
+  std::vector<double> rows;
+  try {
+    e.shared = prescriptions(frame.supports, n);
+    const std::vector<NodeRecord> springs = springs_of(frame.supports.records);
+    e.values.resize(e.shared.size() * n_cases);
+    for (std::size_t c = 0; c < n_cases; ++c) {
+      Supports own = frame.supports;
+      own.records = cases[c];
+      const std::vector<Prescription> made = prescriptions(own, n);
+      if (!same_equations(made, e.shared) || !same_springs(springs_of(cases[c]), springs))
+        return failure(Outcome::case_supports_differ, static_cast<Index>(c + 1));
+      for (std::size_t q = 0; q < made.size(); ++q) e.values[q + e.shared.size() * c] = made[q].value;
+    }
+    store = std::make_unique<ZeroedStore>(static_cast<std::size_t>(frame.profile_length));
+    const SkylineMatrix K(SkylineProfile(frame.diag),
+                          Vector1<double>(store->data(), frame.profile_length));
+    assemble(frame, K);
+    for (const NodeRecord& r : springs) add_spring(K, r);
+    eliminate(K, e, n_cases, frame.supports.max_column_height);
+    if (n_cases > 1)
+      rows.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(k_cases_per_pass));
+
+    factorise(K);
+    for (std::size_t c = 0; c < n_cases; ++c)
+      right_hand_side(cases[c], e, c, displacements.column(static_cast<Index>(c + 1)));
+    if (n_cases == 1) {
+      substitute(K, displacements.column(1));
+    } else {
+      for (Index first = 1; first <= static_cast<Index>(n_cases); first += k_cases_per_pass) {
+        const Index count = std::min<Index>(k_cases_per_pass, static_cast<Index>(n_cases) - first + 1);
+        substitute_pass(K, displacements, first, count, rows);
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    return failure(Outcome::out_of_memory);
+  }
+  return {};
+}
+
+}  // namespace zervola::global
