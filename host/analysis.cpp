@@ -4,6 +4,13 @@
 #include <zervola.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <system_error>
+#include <thread>
 #include <cmath>
 #include <cstdlib>
 #include <numeric>
@@ -258,19 +265,28 @@ double norm(const Vector3& a) { return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2
       p.z, eq + 1));
 }
 
-// Each member's local axes, from its "from" point.
-void member_axes(const Mesh& mesh, std::vector<MemberGeometry>& geometry) {
+// Each member's transformation to local axes, from its "from" point, as
+// MATRIXCOS3P gives it: the same for every load case.
+using Transform = std::array<double, 144>;
+
+std::vector<Transform> member_transforms(const Mesh& mesh) {
   const FrameArrays& a = mesh.arrays;
+  std::vector<Transform> transforms(static_cast<std::size_t>(a.n_elements));
   for (Int e = 1; e <= a.n_elements; ++e) {
     const Int flag = mesh.reverse_flag[at(e)];
-    std::array<double, 144> transform{};
-    MATRIXCOS3P(transform.data(), a.node_x.data(), a.node_y.data(), a.node_z.data(),
+    MATRIXCOS3P(transforms[at(e)].data(), a.node_x.data(), a.node_y.data(), a.node_z.data(),
                 mesh.recovery_x.data(), mesh.recovery_y.data(), mesh.recovery_z.data(),
                 a.element_nodes.data(), &mesh.n_nodes, &a.n_elements, &e, &flag);
-    MemberGeometry& g = geometry[at(e)];
-    for (std::size_t row = 0; row < 3; ++row)
-      for (std::size_t col = 0; col < 3; ++col) g.axes[row][col] = transform[row + 12 * col];
   }
+  return transforms;
+}
+
+// Each member's local axes: the rows of its transformation's first block.
+void member_axes(const std::vector<Transform>& transforms, std::vector<MemberGeometry>& geometry) {
+  for (std::size_t e = 0; e < transforms.size(); ++e)
+    for (std::size_t row = 0; row < 3; ++row)
+      for (std::size_t col = 0; col < 3; ++col)
+        geometry[e].axes[row][col] = transforms[e][row + 12 * col];
 }
 
 // The member loads' equivalent nodal loads as load records (8 values each).
@@ -321,7 +337,8 @@ std::vector<double> solve_all_cases(const Model& model, const Mesh& mesh,
 
 CaseResult recover_case(const Model& model, const Mesh& mesh, const Placement& placement,
                         std::size_t case_index, const MemberLoading& loading,
-                        const std::vector<MemberGeometry>& geometry, std::vector<double> u,
+                        const std::vector<MemberGeometry>& geometry,
+                        const std::vector<Transform>& transforms, std::vector<double> u,
                         Progress& progress) {
   const LoadCase& c = model.load_cases[case_index];
   const FrameArrays& a = mesh.arrays;
@@ -344,10 +361,7 @@ CaseResult recover_case(const Model& model, const Mesh& mesh, const Placement& p
   for (Int e = 1; e <= a.n_elements; ++e) {
     const std::size_t i = at(e);
     const Int flag = mesh.reverse_flag[i];
-    std::array<double, 144> transform{};
-    MATRIXCOS3P(transform.data(), a.node_x.data(), a.node_y.data(), a.node_z.data(),
-                mesh.recovery_x.data(), mesh.recovery_y.data(), mesh.recovery_z.data(),
-                a.element_nodes.data(), &mesh.n_nodes, &a.n_elements, &e, &flag);
+    const Transform& transform = transforms[i];
     std::array<double, 12> end_displacements{}, end_forces{}, end_forces_global{};
     GLOBTOLOC(transform.data(), u.data(), end_displacements.data(), end_forces.data(),
               end_forces_global.data(), a.node_x.data(), a.node_y.data(), a.node_z.data(),
@@ -419,9 +433,53 @@ CaseResult recover_case(const Model& model, const Mesh& mesh, const Placement& p
   return r;
 }
 
+// recover(c, progress) for c = 0 .. count - 1, on as many threads as the
+// processor runs at once: the cases are independent, and the library keeps
+// no state between calls. Only the calling thread reports progress. An
+// exception of a case is thrown again after all have finished, that of the
+// first such case in case order, as a loop over the cases would throw it.
+template <class Recover>
+std::vector<CaseResult> for_every_case(std::size_t count, Progress& progress, Recover recover) {
+  std::vector<CaseResult> results(count);
+  std::vector<std::exception_ptr> failures(count);
+  std::atomic<std::size_t> next{0};
+  const auto work = [&](Progress& reporting) {
+    for (std::size_t c = next++; c < count; c = next++) {
+      try {
+        results[c] = recover(c, reporting);
+      } catch (...) {
+        failures[c] = std::current_exception();
+      }
+    }
+  };
+  const std::size_t helpers =
+      std::min<std::size_t>(std::max(1U, std::thread::hardware_concurrency()), count) - (count > 0);
+  std::vector<std::unique_ptr<Progress>> silent;
+  for (std::size_t t = 0; t < helpers; ++t) silent.push_back(std::make_unique<Progress>(false));
+  std::vector<std::thread> threads;
+  try {
+    for (std::size_t t = 0; t < helpers; ++t) threads.emplace_back(work, std::ref(*silent[t]));
+  } catch (const std::system_error&) {
+    // Fewer threads than asked for: the calling thread takes the rest.
+  }
+  work(progress);
+  for (std::thread& t : threads) t.join();
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
+  return results;
+}
+
+double seconds_since(std::chrono::steady_clock::time_point& start) {
+  const auto now = std::chrono::steady_clock::now();
+  const double seconds = std::chrono::duration<double>(now - start).count();
+  start = now;
+  return seconds;
+}
+
 }  // namespace
 
 AnalysisResult analyse(const Model& model, Progress& progress, NumberingChoice numbering) {
+  auto clock = std::chrono::steady_clock::now();
   progress.stage("building the mesh");
   Mesh mesh = build_mesh(model, numbering);
   const Placement placement = place_on_nodes(model, mesh.nodes, mesh.library_node);
@@ -437,17 +495,24 @@ AnalysisResult analyse(const Model& model, Progress& progress, NumberingChoice n
     const Point3& q = mesh.nodes[at(g.end_node)];
     g.length = norm({q.x - p.x, q.y - p.y, q.z - p.z});
   }
-  member_axes(mesh, result.members);
+  const std::vector<Transform> transforms = member_transforms(mesh);
+  member_axes(transforms, result.members);
   MemberLoading loading =
       prepare_member_loads(model, result.members, static_cast<std::size_t>(mesh.n_nodes));
+  result.times.mesh = seconds_since(clock);
   const std::vector<double> u =
       solve_all_cases(model, mesh, case_records(model, mesh, placement, loading), progress);
+  result.times.solution = seconds_since(clock);
   const auto n = static_cast<std::ptrdiff_t>(mesh.n_equations);
-  for (std::size_t c = 0; c < model.load_cases.size(); ++c) {
-    const auto first = u.begin() + n * static_cast<std::ptrdiff_t>(c);
-    result.cases.push_back(recover_case(model, mesh, placement, c, loading, result.members,
-                                        std::vector<double>(first, first + n), progress));
-  }
+  result.cases = for_every_case(model.load_cases.size(), progress,
+                                [&](std::size_t c, Progress& reporting) {
+                                  const auto first = u.begin() + n * static_cast<std::ptrdiff_t>(c);
+                                  return recover_case(model, mesh, placement, c, loading,
+                                                      result.members, transforms,
+                                                      std::vector<double>(first, first + n),
+                                                      reporting);
+                                });
+  result.times.recovery = seconds_since(clock);
   result.member_loads = std::move(loading.loads);
   result.combinations = combine(model, result);
   progress.finish();

@@ -76,8 +76,16 @@ struct CaseResult {
   Equilibrium equilibrium;
 };
 
+// Where an analysis spends its time, in seconds of the wall clock.
+struct AnalysisTimes {
+  double mesh = 0.0;      // nodes, connectivity, both numberings, profile
+  double solution = 0.0;  // assembly, the one factorisation, every case's substitution
+  double recovery = 0.0;  // end forces, stresses and equilibrium of every case
+};
+
 struct AnalysisResult {
   MeshSummary mesh;
+  AnalysisTimes times;
   std::vector<Point3> nodes;  // per node, 1-based numbers at index number - 1
   std::vector<MemberGeometry> members;
   std::vector<CaseResult> cases;

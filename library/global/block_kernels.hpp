@@ -57,6 +57,24 @@ void block_products_avx2(const BlockUpdate& update);
 void block_products_avx512(const BlockUpdate& update);
 #endif
 
+// The back substitution of several load cases held by rows of `width`
+// doubles (8, 16, 24 or 32): for k < length and c < width,
+//   rows[k * width + c] -= column[k] * done[c].
+using CaseRowUpdate = void (*)(const double* column, Index length, const double* done,
+                               double* rows, Index width);
+
+void case_row_update_portable(const double* column, Index length, const double* done,
+                              double* rows, Index width);
+#if ZERVOLA_HAVE_X86_PATHS
+void case_row_update_avx2(const double* column, Index length, const double* done, double* rows,
+                          Index width);
+void case_row_update_avx512(const double* column, Index length, const double* done,
+                            double* rows, Index width);
+#endif
+
+// The update of a path; the path must be available.
+[[nodiscard]] CaseRowUpdate case_row_update_for(VectorPath path);
+
 // The kernel of a path; the path must be available.
 [[nodiscard]] BlockProducts block_products_for(VectorPath path);
 

@@ -108,4 +108,16 @@ void block_products_avx2(const BlockUpdate& u) {
 
 }  // namespace zervola::global
 
+#define ZERVOLA_CASE_KERNEL_TARGET __attribute__((target("avx2,fma")))
+#include "global/case_column_kernel.hpp"
+#undef ZERVOLA_CASE_KERNEL_TARGET
+
+namespace zervola::global {
+
+void case_row_update_avx2(const double* column, Index length, const double* done, double* rows, Index width) {
+  update_case_rows_of_width(column, length, done, rows, width);
+}
+
+}  // namespace zervola::global
+
 #endif

@@ -151,4 +151,16 @@ void block_products_avx512(const BlockUpdate& u) {
 
 }  // namespace zervola::global
 
+#define ZERVOLA_CASE_KERNEL_TARGET __attribute__((target("avx512f")))
+#include "global/case_column_kernel.hpp"
+#undef ZERVOLA_CASE_KERNEL_TARGET
+
+namespace zervola::global {
+
+void case_row_update_avx512(const double* column, Index length, const double* done, double* rows, Index width) {
+  update_case_rows_of_width(column, length, done, rows, width);
+}
+
+}  // namespace zervola::global
+
 #endif

@@ -67,6 +67,24 @@ void block_products_portable(const BlockUpdate& u) {
   by_groups(u, k_blocks[static_cast<std::size_t>(u.rows - 1)]);
 }
 
+CaseRowUpdate case_row_update_for(VectorPath path) {
+  switch (path) {
+    case VectorPath::portable:
+      return case_row_update_portable;
+#if ZERVOLA_HAVE_X86_PATHS
+    case VectorPath::avx2:
+      return case_row_update_avx2;
+    case VectorPath::avx512:
+      return case_row_update_avx512;
+#else
+    case VectorPath::avx2:
+    case VectorPath::avx512:
+      break;
+#endif
+  }
+  return case_row_update_portable;
+}
+
 BlockProducts block_products_for(VectorPath path) {
   switch (path) {
     case VectorPath::portable:
@@ -83,6 +101,18 @@ BlockProducts block_products_for(VectorPath path) {
 #endif
   }
   return block_products_portable;
+}
+
+}  // namespace zervola::global
+
+#define ZERVOLA_CASE_KERNEL_TARGET 
+#include "global/case_column_kernel.hpp"
+#undef ZERVOLA_CASE_KERNEL_TARGET
+
+namespace zervola::global {
+
+void case_row_update_portable(const double* column, Index length, const double* done, double* rows, Index width) {
+  update_case_rows_of_width(column, length, done, rows, width);
 }
 
 }  // namespace zervola::global

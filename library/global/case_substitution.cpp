@@ -1,6 +1,5 @@
 #include "global/case_substitution.hpp"
 
-#include <array>
 #include <cassert>
 
 #include "global/block_kernels.hpp"
@@ -42,29 +41,12 @@ void divide_by_pivots(const SkylineMatrix& K, double* rows, Index width) {
 
 // u(i, :) -= L(j, i) u(j, :) for i = top(j) .. j-1, j descending: column j
 // of L is read once for every case.
-template <Index Width>
-void back_substitution_fixed(const SkylineMatrix& K, double* rows) {
+void back_substitution(const SkylineMatrix& K, double* rows, Index width, CaseRowUpdate update) {
   const SkylineProfile& p = K.profile();
   for (Index j = K.n_equations(); j >= 2; --j) {
     const Index top = p.top(j);
-    const double* stretch = K.column_from(top, j);
-    std::array<double, static_cast<std::size_t>(Width)> done;
-    const double* row_j = rows + (j - 1) * Width;
-    for (Index c = 0; c < Width; ++c) done[static_cast<std::size_t>(c)] = row_j[c];
-    for (Index i = top; i < j; ++i) {
-      const double l = stretch[i - top];
-      double* row_i = rows + (i - 1) * Width;
-      for (Index c = 0; c < Width; ++c) row_i[c] -= l * done[static_cast<std::size_t>(c)];
-    }
-  }
-}
-
-void back_substitution(const SkylineMatrix& K, double* rows, Index width) {
-  switch (width / k_block_width) {
-    case 1: return back_substitution_fixed<8>(K, rows);
-    case 2: return back_substitution_fixed<16>(K, rows);
-    case 3: return back_substitution_fixed<24>(K, rows);
-    default: return back_substitution_fixed<32>(K, rows);
+    update(K.column_from(top, j), j - top, rows + (j - 1) * width, rows + (top - 1) * width,
+           width);
   }
 }
 
@@ -75,7 +57,7 @@ void substitute_cases(const SkylineMatrix& K, double* rows, Index width, VectorP
   assert(path_available(path));
   forward_reduction(K, rows, width, block_products_for(path));
   divide_by_pivots(K, rows, width);
-  back_substitution(K, rows, width);
+  back_substitution(K, rows, width, case_row_update_for(path));
 }
 
 void substitute_cases(const SkylineMatrix& K, double* rows, Index width) {
