@@ -59,13 +59,16 @@ struct Eliminations {
   std::vector<Coupling> couplings;
 };
 
+// Before the factorisation K is as sparse as the frame: most of a column
+// inside the profile is zero, and a zero moves nothing.
 void keep_couplings(const SkylineMatrix& K, Index k, Index max_column_height,
                     std::vector<Coupling>& couplings) {
   const SkylineProfile& p = K.profile();
-  for (Index r = p.top(k); r < k; ++r) couplings.push_back({r, K(r, k)});
+  for (Index r = p.top(k); r < k; ++r)
+    if (K(r, k) != 0.0) couplings.push_back({r, K(r, k)});
   const Index last = std::min(K.n_equations(), k + max_column_height - 1);
   for (Index j = k + 1; j <= last; ++j)
-    if (p.contains(k, j)) couplings.push_back({j, K(k, j)});
+    if (p.contains(k, j) && K(k, j) != 0.0) couplings.push_back({j, K(k, j)});
 }
 
 void eliminate(const SkylineMatrix& K, Eliminations& e, std::size_t n_cases,

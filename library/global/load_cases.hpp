@@ -8,8 +8,9 @@
 // every case is solved by substitution alone. A prescribed value other than
 // zero moves its column of K to the right-hand side; the columns of the
 // equations that some case moves are kept for that, before the elimination
-// clears them. Memory: one store, those columns, and the right-hand sides
-// of k_cases_per_pass cases at a time.
+// clears them (their entries other than zero: a node's few neighbours).
+// Memory: one store, those entries, and the right-hand sides of
+// k_cases_per_pass cases at a time.
 //
 // Each case's displacements are those that analyse() gives for the same
 // frame with that case's records, to rounding: the system after the

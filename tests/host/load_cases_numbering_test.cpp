@@ -111,6 +111,25 @@ TEST(LoadCases, EachCaseEqualsAModelOfItAlone) {
   EXPECT_GE(models_with_several_cases, 2);
 }
 
+// The report and the JSON results name the numbering used and give both
+// numberings' profiles; an unknown numbering is a command-line error.
+TEST(EquationNumbering, TheOutputsNameIt) {
+  const std::string model = std::string(ZERVOLA_EXAMPLES_DIR) + "/office_frame.json";
+  const ScratchDirectory dir;
+  for (const std::string kind : {"band", "profile"}) {
+    const RunResult r =
+        run_frame({model, "--summary", "--numbering", kind, "--json", dir.path(kind + ".json")});
+    ASSERT_EQ(r.exit_status, 0) << r.err;
+    const std::string used = kind == "band" ? "band numbering used" : "profile-reducing numbering used";
+    EXPECT_NE(r.out.find(used), std::string::npos) << r.out;
+    const nlohmann::json out = read_json(dir.path(kind + ".json"));
+    EXPECT_EQ(out["mesh"]["numbering"], kind);
+    EXPECT_EQ(out["mesh"]["profile_length"]["after"],
+              out["mesh"]["numberings"][kind]["profile_length"]);
+  }
+  EXPECT_EQ(run_frame({model, "--numbering", "bandwidth"}).exit_status, 1);
+}
+
 bool is_permutation_of_one_to_n(std::vector<std::int32_t> numbers) {
   std::sort(numbers.begin(), numbers.end());
   for (std::size_t k = 0; k < numbers.size(); ++k)
