@@ -173,8 +173,11 @@ Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecord
     assemble(frame, K);
     for (const NodeRecord& r : springs) add_spring(K, r);
     eliminate(K, e, n_cases, frame.supports.max_column_height);
-    if (n_cases > 1)
-      rows.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(k_cases_per_pass));
+    if (n_cases > 1) {
+      const Index widest = std::min<Index>(k_cases_per_pass, static_cast<Index>(n_cases));
+      rows.resize(static_cast<std::size_t>(n) *
+                  static_cast<std::size_t>((widest + k_block_width - 1) / k_block_width * k_block_width));
+    }
 
     factorise(K);
     for (std::size_t c = 0; c < n_cases; ++c)
