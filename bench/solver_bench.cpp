@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "global/block_kernels.hpp"
+#include "global/case_substitution.hpp"
 #include "global/ldlt_solver.hpp"
 #include "global/skyline_matrix.hpp"
 #include "global/vector_path.hpp"
@@ -180,6 +181,36 @@ void analyse(benchmark::State& state, const Model& m) {
     benchmark::DoNotOptimize(u.data());
   }
   set_rate(state, g, p);
+}
+
+// Twenty load cases on one factorisation: substituted together, in passes
+// of up to 32 cases on `path`, or one after the other by the single
+// substitution. The factorisation is made once, outside the timing.
+void substitute_cases_bench(benchmark::State& state, const Model& m, zervola::Index cases,
+                            bool together, zg::VectorPath path) {
+  GridFrame g(m.nx, m.ny, m.nz, m.numbering);
+  const Profile p = bench::profile(g);
+  std::vector<double> store = dominant_store(p);
+  const zg::SkylineProfile sp(
+      zervola::Vector1<const int32_t>(p.diag.data(), static_cast<zervola::Index>(p.diag.size())));
+  const zg::SkylineMatrix K(sp, zervola::Vector1<double>(store.data(), p.profile_length));
+  zg::factorise(K);
+  const auto n = static_cast<zervola::Index>(p.diag.size());
+  const zervola::Index width = (cases + zg::k_block_width - 1) / zg::k_block_width * zg::k_block_width;
+  std::vector<double> rows(static_cast<std::size_t>(n * width), 1.0);
+  std::vector<double> f(static_cast<std::size_t>(n), 1.0);
+  for (auto _ : state) {
+    if (together) {
+      zg::substitute_cases(K, rows.data(), width, path);
+      benchmark::DoNotOptimize(rows.data());
+    } else {
+      for (zervola::Index c = 0; c < cases; ++c) {
+        zg::substitute(K, zervola::Vector1<double>(f.data(), n));
+        benchmark::DoNotOptimize(f.data());
+      }
+    }
+  }
+  state.counters["cases"] = static_cast<double>(cases);
 }
 
 // A path's practical peak, on the shape of the factorisation's main update:
@@ -363,6 +394,24 @@ int main(int argc, char** argv) {
       a->Unit(large ? benchmark::kSecond : benchmark::kMillisecond);
       if (large) a->Iterations(1);
     }
+  }
+  // Twenty right-hand sides on the factors of the 20 x 20 x 20 frames.
+  for (const Model& m : models) {
+    if (m.nx != 20) continue;
+    constexpr zervola::Index k_cases = 20;
+    benchmark::RegisterBenchmark(("substitution/" + m.name + "/20-one-at-a-time").c_str(),
+                                 [m](benchmark::State& s) {
+                                   substitute_cases_bench(s, m, k_cases, false,
+                                                          zg::VectorPath::portable);
+                                 })
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    for (zg::VectorPath path : paths)
+      benchmark::RegisterBenchmark(
+          ("substitution/" + m.name + "/20-together-" + zg::path_name(path)).c_str(),
+          [m, path](benchmark::State& s) { substitute_cases_bench(s, m, k_cases, true, path); })
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(3);
   }
   // Panel widths on the small frame, widest path (not in the summary).
   for (zervola::Index width : {8, 16, 32, 64, 128}) {
