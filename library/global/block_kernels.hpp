@@ -58,18 +58,20 @@ void block_products_avx512(const BlockUpdate& update);
 #endif
 
 // The back substitution of several load cases held by rows of `width`
-// doubles (8, 16, 24 or 32): for k < length and c < width,
-//   rows[k * width + c] -= column[k] * done[c].
-using CaseRowUpdate = void (*)(const double* column, Index length, const double* done,
-                               double* rows, Index width);
+// doubles (8, 16, 24 or 32), for 1 .. k_block_rows columns at once: for
+// k < length and c < width,
+//   rows[k * width + c] -= sum over a < count of column[a][k] * done[a][c],
+// the terms taken in increasing a.
+using CaseRowUpdate = void (*)(const double* const* column, Index count, Index length,
+                               const double* const* done, double* rows, Index width);
 
-void case_row_update_portable(const double* column, Index length, const double* done,
-                              double* rows, Index width);
+void case_row_update_portable(const double* const* column, Index count, Index length,
+                              const double* const* done, double* rows, Index width);
 #if ZERVOLA_HAVE_X86_PATHS
-void case_row_update_avx2(const double* column, Index length, const double* done, double* rows,
-                          Index width);
-void case_row_update_avx512(const double* column, Index length, const double* done,
-                            double* rows, Index width);
+void case_row_update_avx2(const double* const* column, Index count, Index length,
+                          const double* const* done, double* rows, Index width);
+void case_row_update_avx512(const double* const* column, Index count, Index length,
+                            const double* const* done, double* rows, Index width);
 #endif
 
 // The update of a path; the path must be available.

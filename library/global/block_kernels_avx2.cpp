@@ -114,8 +114,9 @@ void block_products_avx2(const BlockUpdate& u) {
 
 namespace zervola::global {
 
-void case_row_update_avx2(const double* column, Index length, const double* done, double* rows, Index width) {
-  update_case_rows_of_width(column, length, done, rows, width);
+void case_row_update_avx2(const double* const* column, Index count, Index length,
+                          const double* const* done, double* rows, Index width) {
+  update_case_rows_of_width(column, count, length, done, rows, width);
 }
 
 }  // namespace zervola::global

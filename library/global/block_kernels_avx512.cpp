@@ -157,8 +157,9 @@ void block_products_avx512(const BlockUpdate& u) {
 
 namespace zervola::global {
 
-void case_row_update_avx512(const double* column, Index length, const double* done, double* rows, Index width) {
-  update_case_rows_of_width(column, length, done, rows, width);
+void case_row_update_avx512(const double* const* column, Index count, Index length,
+                            const double* const* done, double* rows, Index width) {
+  update_case_rows_of_width(column, count, length, done, rows, width);
 }
 
 }  // namespace zervola::global

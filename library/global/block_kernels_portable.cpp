@@ -111,8 +111,9 @@ BlockProducts block_products_for(VectorPath path) {
 
 namespace zervola::global {
 
-void case_row_update_portable(const double* column, Index length, const double* done, double* rows, Index width) {
-  update_case_rows_of_width(column, length, done, rows, width);
+void case_row_update_portable(const double* const* column, Index count, Index length,
+                              const double* const* done, double* rows, Index width) {
+  update_case_rows_of_width(column, count, length, done, rows, width);
 }
 
 }  // namespace zervola::global

@@ -11,26 +11,51 @@
 namespace zervola::global {
 namespace {
 
-// rows[k * Width + c] -= column[k] * done[c] for k < length, c < Width.
-template <std::size_t Width>
-ZERVOLA_CASE_KERNEL_TARGET void update_case_rows(const double* column, Index length,
-                                                 const double* done, double* rows) {
-  double d[Width];
-  for (std::size_t c = 0; c < Width; ++c) d[c] = done[c];
+// rows[k * Width + c] -= sum over a < Count of column[a][k] * done[a][c],
+// in increasing a, for k < length and c < Width: each row of the cases is
+// read and written once for all Count columns.
+template <std::size_t Width, std::size_t Count>
+ZERVOLA_CASE_KERNEL_TARGET void update_case_rows(const double* const* column, Index length,
+                                                 const double* const* done, double* rows) {
+  double d[Count][Width];
+  for (std::size_t a = 0; a < Count; ++a)
+    for (std::size_t c = 0; c < Width; ++c) d[a][c] = done[a][c];
   for (Index k = 0; k < length; ++k) {
-    const double l = column[k];
     double* row = rows + static_cast<std::size_t>(k) * Width;
-    for (std::size_t c = 0; c < Width; ++c) row[c] -= l * d[c];
+    double sum[Width];
+    for (std::size_t c = 0; c < Width; ++c) sum[c] = row[c];
+    for (std::size_t a = 0; a < Count; ++a) {
+      const double l = column[a][k];
+      for (std::size_t c = 0; c < Width; ++c) sum[c] -= l * d[a][c];
+    }
+    for (std::size_t c = 0; c < Width; ++c) row[c] = sum[c];
   }
 }
 
-ZERVOLA_CASE_KERNEL_TARGET void update_case_rows_of_width(const double* column, Index length, const double* done,
-                               double* rows, Index width) {
+template <std::size_t Width>
+ZERVOLA_CASE_KERNEL_TARGET void update_case_rows_of_count(const double* const* column,
+                                                          Index count, Index length,
+                                                          const double* const* done,
+                                                          double* rows) {
+  switch (count) {
+    case 1: return update_case_rows<Width, 1>(column, length, done, rows);
+    case 2: return update_case_rows<Width, 2>(column, length, done, rows);
+    case 3: return update_case_rows<Width, 3>(column, length, done, rows);
+    case 4: return update_case_rows<Width, 4>(column, length, done, rows);
+    case 5: return update_case_rows<Width, 5>(column, length, done, rows);
+    default: return update_case_rows<Width, 6>(column, length, done, rows);
+  }
+}
+
+ZERVOLA_CASE_KERNEL_TARGET void update_case_rows_of_width(const double* const* column,
+                                                          Index count, Index length,
+                                                          const double* const* done,
+                                                          double* rows, Index width) {
   switch (width) {
-    case 8: return update_case_rows<8>(column, length, done, rows);
-    case 16: return update_case_rows<16>(column, length, done, rows);
-    case 24: return update_case_rows<24>(column, length, done, rows);
-    default: return update_case_rows<32>(column, length, done, rows);
+    case 8: return update_case_rows_of_count<8>(column, count, length, done, rows);
+    case 16: return update_case_rows_of_count<16>(column, count, length, done, rows);
+    case 24: return update_case_rows_of_count<24>(column, count, length, done, rows);
+    default: return update_case_rows_of_count<32>(column, count, length, done, rows);
   }
 }
 
