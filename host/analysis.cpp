@@ -327,7 +327,7 @@ std::vector<double> solve_all_cases(const Model& model, const Mesh& mesh,
   LoadCaseSolution solution = solve_load_cases(mesh.arrays, shape, records);
   if (solution.outcome == SolveOutcome::out_of_memory)
     throw AnalysisError(fmt::format("{}: out of memory for the skyline store of {} entries "
-                                    "({} equations)",
+                                    "({} equations) and the load cases' working arrays",
                                     model.source_file, mesh.profile_length, mesh.n_equations));
   if (solution.outcome == SolveOutcome::refused)
     throw AnalysisError(fmt::format("{}: the library refused the system of the model: {}",
@@ -457,6 +457,7 @@ std::vector<CaseResult> for_every_case(std::size_t count, Progress& progress, Re
   std::vector<std::unique_ptr<Progress>> silent;
   for (std::size_t t = 0; t < helpers; ++t) silent.push_back(std::make_unique<Progress>(false));
   std::vector<std::thread> threads;
+  threads.reserve(helpers);  // so that starting a thread never reallocates
   try {
     for (std::size_t t = 0; t < helpers; ++t) threads.emplace_back(work, std::ref(*silent[t]));
   } catch (const std::system_error&) {

@@ -5,9 +5,9 @@
 // connectivity (FREELINE), band renumbering (KRINUM), skyline profile
 // (ZEBMUK6) of the better of that numbering and a profile-reducing one, one
 // assembly and factorisation for all load cases with a substitution per case
-// (load_case_solver.hpp), and per load case and member local axes
-// (MATRIXCOS3P), end forces (GLOBTOLOC, LOCTOGLOB) and extreme stresses
-// (SILFACT).
+// (load_case_solver.hpp), per member its local axes once (MATRIXCOS3P), and
+// per load case and member end forces (GLOBTOLOC, LOCTOGLOB) and extreme
+// stresses (SILFACT).
 
 #include "model.hpp"
 #include "progress.hpp"

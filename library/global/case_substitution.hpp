@@ -5,12 +5,15 @@
 // f(i) of every case side by side, `width` doubles per row (a multiple of
 // k_block_width; the unused places are carried along and never read back by
 // the caller). One pass over the factors then serves every case, and the
-// forward reduction runs on the factorisation's block kernel: for each
-// equation j the stretch L(j, top(j) .. j-1) is the block's one row and the
-// rows top(j) .. j-1 of the cases are its panel.
+// forward reduction runs on the factorisation's block kernel (the stretches
+// L(j, ..) of a block's equations are its rows, the cases' rows above the
+// block its panel), the back substitution on case_column_kernel.hpp, built
+// for every path too.
 //
-// Every case's sums run in the order of a single substitution, but with
-// fused multiply-adds on the wide paths: the results agree with substitute()
+// Both passes go in blocks of k_block_rows equations (a node's six): the
+// stretch of rows that every column of a block reaches is taken for the
+// whole block at once, the rest equation by equation. The sums therefore
+// run in another order than in substitute(), and the results agree with it
 // to rounding.
 
 #include "common/index.hpp"

@@ -16,7 +16,9 @@
 // frame with that case's records, to rounding: the system after the
 // eliminations is the same matrix, each right-hand side receives the same
 // corrections in the same order, and only the substitution sums its
-// products in another way.
+// products in another way. (With a prescribed value that is not finite the
+// two differ in which equations turn NaN: here only those that K couples
+// to it; the solution is not finite either way.)
 
 #include <span>
 

@@ -12,7 +12,7 @@ enum class Outcome {
   bad_node_count,      // n_nodes < 0
   bad_equation_count,  // n_equations != 6 * n_nodes, or not whole nodes in plane-frame mode
   bad_element,         // a node number outside 1..n_nodes, a pair not ascending, section code 0
-  bad_profile,         // diag_address is not a profile ending at profile_length
+  bad_profile,         // diag_address is not a profile inside profile_length entries
   bad_column_height,   // max_column_height below the highest column
   element_outside_profile,  // an element's entries do not all lie inside the profile
   bad_record,               // a node record reaches outside the system or the profile

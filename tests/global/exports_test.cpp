@@ -134,6 +134,18 @@ TEST(GlobalExports, SupportsAndLoadsThroughTheDriver) {
   EXPECT_EQ(s.f, (std::vector<double>{1.0, 1.5, 2.0, 2.0, 2.5, 3.0, k_guard}));
 }
 
+TEST(GlobalExports, DriverAcceptsAStoreLongerThanTheProfile) {
+  SpringNode exact;
+  exact.run();
+  SpringNode longer;
+  longer.store.resize(25, k_guard);
+  longer.length = 25;
+  longer.run();
+  EXPECT_EQ(longer.f, exact.f);
+  EXPECT_EQ(std::vector<double>(longer.store.begin(), longer.store.begin() + 21), exact.store);
+  for (std::size_t k = 21; k < longer.store.size(); ++k) EXPECT_EQ(longer.store[k], k_guard);
+}
+
 TEST(GlobalExports, DriverRefusesBadInputWithNaN) {
   auto expect_refused = [](SpringNode s) {
     const std::vector<double> store = s.store;

@@ -112,7 +112,8 @@ struct CaseValues {
 
 // Supports: node 1 fully prescribed (its settlement), nodes 2, 3 on their
 // translations (node 3 twice: the later values win), nodes 4 and 6 fully
-// held, node 5 on a spring and its translations held; loads on the floors.
+// held, node 5 on two springs, one of which also holds its translations
+// at its own values; loads on the floors.
 void add_case_records(HostFrame& f, const CaseValues& v) {
   f.records.clear();
   f.n_records = -1;
@@ -122,7 +123,7 @@ void add_case_records(HostFrame& f, const CaseValues& v) {
   f.add_record(113, 13, {0.0, v.settlement[1], 0.0, 0.0, 0.0, 0.0});
   for (const int n : {4, 6}) f.add_record(116, 6 * (n - 1) + 1, {});
   f.add_record(213, 6 * 4 + 1, {3.0e2, 1.0e2, 4.0e2, 50.0, 20.0, 10.0});
-  f.add_record(114, 6 * 4 + 1, {0.0, 0.0, 0.0, 0.0, 0.0, 0.0});
+  f.add_record(114, 6 * 4 + 1, {2.0e-3, -1.0e-3, 5.0e-4, 30.0, 20.0, 10.0});
   for (int n = 7; n <= 18; ++n) {
     f.add_record(214, 6 * (n - 1) + 1, {n > 12 ? v.sway : 0.0, 0.0, v.gravity, 0.0, 0.0, 0.0});
   }
@@ -137,19 +138,34 @@ std::vector<double> single_analysis(HostFrame f, const CaseValues& v) {
   return u;
 }
 
+// Five distinct cases, then variants of them up to 41 cases: two passes of
+// 32 and 9 cases over the factors.
 const std::vector<CaseValues>& case_values() {
-  static const std::vector<CaseValues> values = {
-      {{}, 12.0, -30.0, {}},
-      {{0.002, -0.001, -0.015, 0.0004, -0.0003, 0.0002}, 0.0, 0.0, {}},
-      {{}, 0.0, 0.0, {}},
-      {{0.0, 0.0, -0.01, 0.0, 0.0, 0.0}, -7.5, -10.0, {15.0, -4.0, 9.0}},
-      {{}, 0.0, -1.0, {0.0, 0.0, 2.5}}};
+  static const std::vector<CaseValues> values = [] {
+    std::vector<CaseValues> v = {
+        {{}, 12.0, -30.0, {}},
+        {{0.002, -0.001, -0.015, 0.0004, -0.0003, 0.0002}, 0.0, 0.0, {}},
+        {{}, 0.0, 0.0, {}},
+        {{0.0, 0.0, -0.01, 0.0, 0.0, 0.0}, -7.5, -10.0, {15.0, -4.0, 9.0}},
+        {{}, 0.0, -1.0, {0.0, 0.0, 2.5}}};
+    for (int k = 0; v.size() < 41; ++k) {
+      CaseValues c = v[static_cast<std::size_t>(k % 5)];
+      const double factor = 1.0 + 0.25 * (k + 1);
+      for (double& s : c.settlement) s *= factor;
+      c.sway = c.sway * factor + k;
+      c.gravity *= factor;
+      c.moment[static_cast<std::size_t>(k % 3)] += 0.5 * k;
+      v.push_back(c);
+    }
+    return v;
+  }();
   return values;
 }
 
 // Each load case of one factorisation gives the displacements of its own
 // analysis, in space and in the plane, with settlements that differ from
-// case to case, springs and equations that records prescribe twice.
+// case to case, springs and equations that records prescribe twice, in
+// more cases than one pass holds.
 TEST(LoadCases, EachCaseEqualsItsOwnAnalysis) {
   for (const HostInt space_frame : {1, 0}) {
     HostFrame f = two_storey_frame();
@@ -162,8 +178,10 @@ TEST(LoadCases, EachCaseEqualsItsOwnAnalysis) {
       add_case_records(own[c], values[c]);
       tables.emplace_back(own[c].records.data(), own[c].n_records);
     }
+    // The shared records set up the stiffness only: their loads and
+    // settlement values are none of the cases'.
     HostFrame shared = f;
-    add_case_records(shared, values.front());
+    add_case_records(shared, {{0.5, 0.5, 0.5, 0.1, 0.1, 0.1}, 1.0e3, 1.0e3, {1.0e3, 0.0, 0.0}});
     const Index n = 6 * f.n_nodes();
     std::vector<double> u(static_cast<std::size_t>(n) * values.size(), -1.0);
     ASSERT_TRUE(

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "analysis.hpp"
+#include "errors.hpp"
 #include "json_model_reader.hpp"
 #include "model_validation.hpp"
 #include "profile_numbering.hpp"
@@ -84,6 +85,8 @@ TEST(EquationNumbering, ResultsDoNotDependOnIt) {
     EXPECT_EQ(chosen.mesh.profile_after,
               std::min(chosen.mesh.band.profile_length, chosen.mesh.profile_reducing.profile_length));
     EXPECT_LE(chosen.mesh.profile_after, band.mesh.profile_after);
+    // On these models the profile-reducing numbering is never the worse.
+    EXPECT_LE(reducing.mesh.profile_after, band.mesh.profile_after);
     ASSERT_EQ(band.cases.size(), reducing.cases.size());
     for (std::size_t c = 0; c < band.cases.size(); ++c)
       expect_same_case(reducing.cases[c], band.cases[c], "case " + band.cases[c].name);
@@ -128,6 +131,24 @@ TEST(EquationNumbering, TheOutputsNameIt) {
               out["mesh"]["numberings"][kind]["profile_length"]);
   }
   EXPECT_EQ(run_frame({model, "--numbering", "bandwidth"}).exit_status, 1);
+}
+
+// A mechanism fails every load case: the error is the first case's, as a
+// loop over the cases would give it, though the cases run on threads.
+TEST(LoadCases, AMechanismReportsTheFirstCase) {
+  Model m = load(std::string(ZERVOLA_EXAMPLES_DIR) + "/office_frame.json");
+  ASSERT_GE(m.load_cases.size(), 2U);
+  m.supports.clear();
+  for (int repeat = 0; repeat < 5; ++repeat) {
+    try {
+      (void)run(m, NumberingChoice::automatic);
+      FAIL() << "a mechanism was solved";
+    } catch (const AnalysisError& e) {
+      EXPECT_NE(std::string(e.what()).find("load case \"" + m.load_cases[0].name + "\""),
+                std::string::npos)
+          << e.what();
+    }
+  }
 }
 
 bool is_permutation_of_one_to_n(std::vector<std::int32_t> numbers) {
