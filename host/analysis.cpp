@@ -6,23 +6,23 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <system_error>
 #include <thread>
-#include <cmath>
-#include <cstdlib>
-#include <numeric>
 
 #include "combinations.hpp"
 #include "equilibrium.hpp"
 #include "errors.hpp"
 #include "library_arrays.hpp"
+#include "load_case_solver.hpp"
 #include "member_loads.hpp"
 #include "placement.hpp"
 #include "profile_numbering.hpp"
-#include "load_case_solver.hpp"
 #include "result_check.hpp"
 #include "store_size.hpp"
 
