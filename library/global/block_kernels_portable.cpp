@@ -105,7 +105,7 @@ BlockProducts block_products_for(VectorPath path) {
 
 }  // namespace zervola::global
 
-#define ZERVOLA_CASE_KERNEL_TARGET 
+#define ZERVOLA_CASE_KERNEL_TARGET
 #include "global/case_column_kernel.hpp"
 #undef ZERVOLA_CASE_KERNEL_TARGET
 

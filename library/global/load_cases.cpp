@@ -100,8 +100,7 @@ void right_hand_side(const NodeRecordTable& records, const Eliminations& e, std:
   std::fill(f.data(), f.data() + f.size(), 0.0);
   for (Index number = 0; number < records.count(); ++number) {
     const NodeRecord r = records.record(number);
-    if (r.kind != RecordKind::load) continue;
-    for (Index a = 0; a < 3; ++a) f(r.first_equation + a) += r.p[static_cast<std::size_t>(a)];
+    if (r.kind == RecordKind::load) add_load(f, r);
   }
   const std::size_t count = e.shared.size();
   for (std::size_t q = 0; q < count; ++q) {

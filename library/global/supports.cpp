@@ -14,11 +14,11 @@ namespace {
 // Out-of-plane equations of a node, counted from its first equation.
 constexpr std::array<Index, 3> k_out_of_plane_offsets{2, 3, 4};
 
+}  // namespace
+
 void add_load(Vector1<double> f, const NodeRecord& r) {
   for (Index a = 0; a < 3; ++a) f(r.first_equation + a) += r.p[static_cast<std::size_t>(a)];
 }
-
-}  // namespace
 
 // The two rank-one blocks of a spring: (p1, p2, p3) on R .. R+2 and
 // (p4, p5, p6) on R+3 .. R+5; squares first, then the couplings.

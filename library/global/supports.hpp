@@ -52,6 +52,9 @@ struct Prescription {
 // Adds the spring terms of record r to K.
 void add_spring(const SkylineMatrix& K, const NodeRecord& r);
 
+// Adds the loads p1 .. p3 of record r to f(R .. R+2).
+void add_load(Vector1<double> f, const NodeRecord& r);
+
 // In this order: the spring terms and record loads of every record (0 first),
 // the prescriptions of every record, the plane-frame restraint, and the
 // solution. On return f holds u and K its factors. Requires
