@@ -23,16 +23,13 @@
 #include <string>
 #include <vector>
 
-#include "analysis.hpp"
-#include "json_model_reader.hpp"
-#include "model_validation.hpp"
-#include "progress.hpp"
+#include <zervola/frame.hpp>
 
 extern char** environ;
 
 namespace {
 
-using namespace zervola::host;
+using namespace zervola::frame;
 
 constexpr double k_bay = 5.0;     // m between columns
 constexpr double k_storey = 3.5;  // m between floors
@@ -153,8 +150,7 @@ int main(int argc, char** argv) {
       validate_model(model);
       const double reading =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-      Progress quiet(false);
-      const AnalysisResult r = analyse(model, quiet);
+      const AnalysisResult r = analyse(model);
       fmt::print("{:>6}^3 {:>6} {:>9.3f} {:>9.3f} {:>9.3f} {:>9.3f}\n", n, cases, reading,
                  r.times.mesh, r.times.solution, r.times.recovery);
     }
@@ -169,8 +165,7 @@ int main(int argc, char** argv) {
     double time[2] = {0.0, 0.0}, squares[2] = {0.0, 0.0}, profile[2] = {0.0, 0.0};
     int k = 0;
     for (const NumberingChoice choice : {NumberingChoice::band, NumberingChoice::profile}) {
-      Progress quiet(false);
-      const AnalysisResult r = analyse(model, quiet, choice);
+      const AnalysisResult r = analyse(model, {.numbering = choice});
       const NumberingSize& s = choice == NumberingChoice::band ? r.mesh.band : r.mesh.profile_reducing;
       time[k] = r.times.solution;
       squares[k] = s.squared_column_heights;

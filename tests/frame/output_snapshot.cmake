@@ -4,20 +4,22 @@
 # the outputs that is meant; review the difference before committing it).
 #
 #   cmake -DPROGRAM=zervola-frame -DMODEL=dir/model.json -DEXPECTED=dir/name
-#         [-DARGS="--summary;--diagram;moment"] [-DUPDATE=ON] -P output_snapshot.cmake
+#         -DWORK_DIR=scratch [-DARGS=--summary,--diagram,moment] [-DUPDATE=ON]
+#         -P output_snapshot.cmake
 #
 # The program runs in the model's directory with the model's file name, so
 # that paths printed in the outputs do not depend on where the tree lies.
-foreach(var PROGRAM MODEL EXPECTED)
+foreach(var PROGRAM MODEL EXPECTED WORK_DIR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "output_snapshot: ${var} is not set")
   endif()
 endforeach()
 
+string(REPLACE "," ";" ARGS "${ARGS}")
 get_filename_component(model_dir "${MODEL}" DIRECTORY)
 get_filename_component(model_name "${MODEL}" NAME)
 string(MD5 run_key "${EXPECTED}")
-set(work "${CMAKE_CURRENT_BINARY_DIR}/output-snapshots/${run_key}")
+set(work "${WORK_DIR}/${run_key}")
 file(REMOVE_RECURSE "${work}")
 file(MAKE_DIRECTORY "${work}")
 

@@ -5,11 +5,10 @@
 #include <cstdint>
 #include <string>
 
-#include "dxf_reader.hpp"
-#include "errors.hpp"
+#include <zervola/frame.hpp>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace zervola::host;
+  using namespace zervola::frame;
   const std::string text(reinterpret_cast<const char*>(data), size);
   try {
     static_cast<void>(parse_dxf_members(text, "fuzz.dxf"));

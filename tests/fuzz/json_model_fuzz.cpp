@@ -7,11 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "analysis.hpp"
-#include "errors.hpp"
-#include "json_model_reader.hpp"
-#include "model_validation.hpp"
-#include "progress.hpp"
+#include <zervola/frame.hpp>
 
 namespace {
 
@@ -21,14 +17,13 @@ constexpr std::size_t k_largest_analysed_model = 16;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace zervola::host;
+  using namespace zervola::frame;
   const std::string text(reinterpret_cast<const char*>(data), size);
   try {
     const Model model = parse_json_model(text, "fuzz.json");
     validate_model(model);
     if (!model.dxf_file.empty() || model.members.size() > k_largest_analysed_model) return 0;
-    Progress progress(false);
-    static_cast<void>(analyse(model, progress));
+    static_cast<void>(analyse(model));
   } catch (const InputError&) {
   } catch (const AnalysisError&) {
   }

@@ -1,0 +1,112 @@
+#include "command_line.hpp"
+
+#include <CLI/CLI.hpp>
+#include <map>
+
+#include "exit_status.hpp"
+
+namespace zervola::frame::cli {
+
+ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
+  ParsedCommandLine parsed;
+  Options& o = parsed.options;
+  CLI::App app{
+      "zervola-frame: linear static analysis of a plane or space frame.\n"
+      "Reads a model (JSON, see docs/model-format.md), analyses every load case through the\n"
+      "zervola library and prints a report; optionally writes results as JSON, as CSV\n"
+      "tables and as an SVG drawing.",
+      "zervola-frame"};
+  app.footer(
+      "Exit status: 0 success; 1 command-line error; 2 error in the model file (its\n"
+      "syntax, with file, line and column, or its meaning, with the item and field);\n"
+      "3 the model cannot be analysed (not in one piece, a mechanism, a singular\n"
+      "system); 4 an output file could not be written. Output files are written\n"
+      "whole or not at all.");
+  app.set_version_flag("--version", "zervola-frame 0.1.0");
+  app.add_option("model", o.model_file, "the model file (JSON, comments allowed)")
+      ->required()
+      ->check(CLI::ExistingFile)
+      ->type_name("MODEL");
+  std::string svg, json, csv;
+  app.add_option("--svg", svg, "write a drawing of the frame (SVG) to this file")->type_name("FILE");
+  app.add_option("--json", json, "write every result to this file (JSON)")->type_name("FILE");
+  app.add_option("--csv", csv,
+                 "write one CSV table per kind of result into this directory\n"
+                 "(created if missing): nodes, members, displacements, reactions,\n"
+                 "end_forces, stresses, equilibrium")
+      ->type_name("DIR");
+  bool summary = false;
+  app.add_flag("--summary", summary,
+               "limit the report to the model summary, the extremes of each\n"
+               "load case and the equilibrium check");
+  app.add_flag("-q,--quiet", o.quiet, "print no report");
+  bool no_progress = false;
+  app.add_flag("--no-progress", no_progress,
+               "never show progress on standard error (otherwise shown on a\n"
+               "terminal for analyses that take more than a moment)");
+  const std::map<std::string, View> views = {{"auto", View::automatic},
+                                             {"xy", View::xy},
+                                             {"xz", View::xz},
+                                             {"yz", View::yz},
+                                             {"axonometric", View::axonometric}};
+  std::string view = "auto";
+  app.add_option("--view", view,
+                 "view of the drawing: xy (plan), xz, yz (elevations), axonometric,\n"
+                 "or auto: xy for a plane frame, axonometric for a space frame")
+      ->check(CLI::IsMember({"auto", "xy", "xz", "yz", "axonometric"}))
+      ->type_name("VIEW")
+      ->default_str("auto");
+  double scale = 0.0;
+  auto* scale_option = app.add_option(
+      "--scale", scale,
+      "draw displacements this many times their size (default: the\n"
+      "largest is drawn about 8% of the frame's size; the drawing states it)");
+  scale_option->check(CLI::PositiveNumber);
+  bool moments = false;
+  app.add_flag("--moments", moments, "draw the bending-moment diagrams (as --diagram moment)");
+  std::string diagram;
+  app.add_option("--diagram", diagram, "draw this diagram along the members: moment, shear or axial")
+      ->check(CLI::IsMember({"moment", "shear", "axial"}))
+      ->type_name("KIND");
+  bool no_labels = false;
+  app.add_flag("--no-labels", no_labels, "draw no node and member labels");
+  std::string svg_case;
+  app.add_option("--svg-case", svg_case,
+                 "draw only this load case or combination (default: one panel for\n"
+                 "each)")
+      ->type_name("NAME");
+  const std::map<std::string, NumberingChoice> numberings = {
+      {"auto", NumberingChoice::automatic},
+      {"band", NumberingChoice::band},
+      {"profile", NumberingChoice::profile}};
+  std::string numbering = "auto";
+  app.add_option("--numbering", numbering,
+                 "number the equations by the library's band renumbering (band), by\n"
+                 "the profile-reducing numbering (profile), or by whichever gives\n"
+                 "the smaller skyline profile (auto)")
+      ->check(CLI::IsMember({"auto", "band", "profile"}))
+      ->type_name("KIND")
+      ->default_str("auto");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    parsed.exit_now = app.exit(e) == 0 ? 0 : static_cast<int>(ExitStatus::usage);
+    return parsed;
+  }
+  o.drawing.view = views.at(view);
+  o.numbering = numberings.at(numbering);
+  if (!svg.empty()) o.svg_file = svg;
+  if (!json.empty()) o.json_file = json;
+  if (!csv.empty()) o.csv_directory = csv;
+  if (summary) o.detail = ReportDetail::summary;
+  o.progress = !no_progress;
+  if (scale_option->count() > 0) o.drawing.deformation_scale = scale;
+  o.drawing.labels = !no_labels;
+  if (!svg_case.empty()) o.drawing.load_case = svg_case;
+  if (moments || diagram == "moment") o.drawing.diagram = DiagramKind::moment;
+  if (diagram == "shear") o.drawing.diagram = DiagramKind::shear;
+  if (diagram == "axial") o.drawing.diagram = DiagramKind::axial;
+  return parsed;
+}
+
+}  // namespace zervola::frame::cli

@@ -1,0 +1,35 @@
+#pragma once
+
+// The command line: the model file first, then optional outputs and report
+// and drawing options.
+
+#include <zervola/frame.hpp>
+
+#include <optional>
+#include <string>
+
+namespace zervola::frame::cli {
+
+struct Options {
+  std::string model_file;
+  std::optional<std::string> svg_file;
+  std::optional<std::string> json_file;
+  std::optional<std::string> csv_directory;
+  ReportDetail detail = ReportDetail::full;
+  bool quiet = false;
+  bool progress = true;
+  NumberingChoice numbering = NumberingChoice::automatic;
+  DrawingOptions drawing;
+};
+
+// Parses argv. Returns the options, or the exit status when the program is
+// to stop at once (after --help or --version: 0; on a command-line error: the
+// usage status, with the message printed on standard error).
+struct ParsedCommandLine {
+  Options options;
+  std::optional<int> exit_now;
+};
+
+[[nodiscard]] ParsedCommandLine parse_command_line(int argc, const char* const* argv);
+
+}  // namespace zervola::frame::cli

@@ -1,0 +1,79 @@
+// zervola-frame: a command-line host that runs a linear static frame analysis
+// through the zervola library.
+
+#include <fmt/format.h>
+#include <zervola/frame.hpp>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <new>
+
+#include "command_line.hpp"
+#include "exit_status.hpp"
+#include "terminal_progress.hpp"
+
+namespace zervola::frame::cli {
+namespace {
+
+void write_outputs(const Options& o, const Model& model, const AnalysisResult& result) {
+  OutputFiles files;
+  if (o.json_file) files.add(*o.json_file, format_json_results(model, result));
+  if (o.csv_directory) {
+    std::error_code ec;
+    std::filesystem::create_directories(*o.csv_directory, ec);
+    if (ec) throw OutputError(fmt::format("{}: cannot create the directory: {}", *o.csv_directory,
+                                          ec.message()));
+    for (auto& [name, content] : format_csv_tables(model, result))
+      files.add((std::filesystem::path(*o.csv_directory) / name).string(), std::move(content));
+  }
+  if (o.svg_file) files.add(*o.svg_file, draw_svg(model, result, o.drawing));
+  files.commit();
+}
+
+int run(const Options& o) {
+  const Model model = read_model(o.model_file);
+  TerminalProgress progress(o.progress && !o.quiet && TerminalProgress::stderr_is_terminal());
+  const AnalysisResult result = analyse(model, {.numbering = o.numbering, .progress = &progress});
+  // Everything is formatted before the first file is replaced.
+  const std::string report = o.quiet ? std::string() : format_report(model, result, o.detail);
+  write_outputs(o, model, result);
+  std::fwrite(report.data(), 1, report.size(), stdout);
+  if (std::fflush(stdout) != 0) throw OutputError("standard output: cannot write the report");
+  return static_cast<int>(ExitStatus::success);
+}
+
+}  // namespace
+}  // namespace zervola::frame::cli
+
+int main(int argc, char** argv) {
+  using namespace zervola::frame;
+  using namespace zervola::frame::cli;
+  // Past the file-size limit (ulimit -f) a write then fails with EFBIG, which
+  // is reported and whose temporary file is removed, instead of the signal
+  // ending the program with the temporary left behind.
+  std::signal(SIGXFSZ, SIG_IGN);
+  const ParsedCommandLine parsed = parse_command_line(argc, argv);
+  if (parsed.exit_now) return *parsed.exit_now;
+  try {
+    return run(parsed.options);
+  } catch (const std::bad_alloc&) {
+    fmt::print(stderr,
+               "zervola-frame: error: {}: out of memory: the model needs more memory than this "
+               "process may use\n",
+               parsed.options.model_file);
+    return static_cast<int>(ExitStatus::analysis);
+  } catch (const InputError& e) {
+    fmt::print(stderr, "zervola-frame: error: {}\n", e.what());
+    return static_cast<int>(ExitStatus::input);
+  } catch (const AnalysisError& e) {
+    fmt::print(stderr, "zervola-frame: error: {}\n", e.what());
+    return static_cast<int>(ExitStatus::analysis);
+  } catch (const OutputError& e) {
+    fmt::print(stderr, "zervola-frame: error: {}\n", e.what());
+    return static_cast<int>(ExitStatus::output);
+  } catch (const std::exception& e) {
+    fmt::print(stderr, "zervola-frame: internal error: {}\n", e.what());
+    return static_cast<int>(ExitStatus::analysis);
+  }
+}

@@ -1,0 +1,50 @@
+# What `cmake --install BUILD --prefix P` puts under P:
+#   bin/zervola-frame                 the command line
+#   bin/zervola                       the launcher of the CAD host
+#   lib/libzervola.so                 the library of the twenty exports
+#   include/zervola.h                 its C header
+#   lib/libzervola_frame.so           the frame analysis
+#   include/zervola/frame.hpp, include/zervola/frame/*.hpp   its C++ API
+#   lib/cmake/zervola/                find_package(zervola): zervola::zervola, zervola::frame
+#   lib/pkgconfig/zervola.pc          pkg-config for the C library
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(zervola_cmake_dir "${CMAKE_INSTALL_LIBDIR}/cmake/zervola")
+
+set_target_properties(zervola PROPERTIES EXPORT_NAME zervola)
+install(TARGETS zervola EXPORT zervolaTargets
+  LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}"
+  ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}"
+  RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+install(FILES "${PROJECT_SOURCE_DIR}/include/zervola.h" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
+install(TARGETS zervola_launcher RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+
+if(TARGET zervola_frame)
+  install(TARGETS zervola_frame EXPORT zervolaTargets
+    LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}"
+    ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}")
+  install(FILES "${PROJECT_SOURCE_DIR}/include/zervola/frame.hpp"
+          DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/zervola")
+  install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/zervola/frame/"
+          DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/zervola/frame"
+          FILES_MATCHING PATTERN "*.hpp")
+  install(TARGETS zervola-frame RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+endif()
+
+install(EXPORT zervolaTargets NAMESPACE zervola:: DESTINATION "${zervola_cmake_dir}")
+configure_package_config_file("${PROJECT_SOURCE_DIR}/cmake/package/zervolaConfig.cmake.in"
+  "${PROJECT_BINARY_DIR}/package/zervolaConfig.cmake"
+  INSTALL_DESTINATION "${zervola_cmake_dir}")
+write_basic_package_version_file("${PROJECT_BINARY_DIR}/package/zervolaConfigVersion.cmake"
+  COMPATIBILITY SameMajorVersion)
+install(FILES "${PROJECT_BINARY_DIR}/package/zervolaConfig.cmake"
+              "${PROJECT_BINARY_DIR}/package/zervolaConfigVersion.cmake"
+        DESTINATION "${zervola_cmake_dir}")
+
+# pkg-config finds the C library; the paths follow the prefix given at
+# install time.
+configure_file("${PROJECT_SOURCE_DIR}/cmake/package/zervola.pc.in"
+               "${PROJECT_BINARY_DIR}/package/zervola.pc" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/package/zervola.pc"
+        DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")

@@ -1,0 +1,177 @@
+#include "zervola/frame.hpp"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <numeric>
+#include <system_error>
+#include <thread>
+
+#include "analysis/loads/member_loads.hpp"
+#include "analysis/mesh/mesh.hpp"
+#include "analysis/solution/case_recovery.hpp"
+#include "analysis/solution/load_case_solver.hpp"
+#include "zervola/frame/combinations.hpp"
+#include "zervola/frame/errors.hpp"
+#include "zervola/frame/library_arrays.hpp"
+#include "zervola/frame/placement.hpp"
+
+namespace zervola::frame {
+namespace {
+
+using Int = std::int32_t;
+
+double norm(const Vector3& a) { return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]); }
+
+// Each member's local axes: the rows of its transformation's first block.
+void member_axes(const std::vector<Transform>& transforms, std::vector<MemberGeometry>& geometry) {
+  for (std::size_t e = 0; e < transforms.size(); ++e)
+    for (std::size_t row = 0; row < 3; ++row)
+      for (std::size_t col = 0; col < 3; ++col)
+        geometry[e].axes[row][col] = transforms[e][row + 12 * col];
+}
+
+// The member loads' equivalent nodal loads as load records (8 values each).
+void add_member_load_records(const Mesh& mesh, const std::vector<std::array<double, 6>>& nodal,
+                             std::vector<double>& records) {
+  for (std::size_t n = 0; n < nodal.size(); ++n)
+    for (std::size_t block = 0; block < 2; ++block) {
+      const double* v = &nodal[n][3 * block];
+      if (v[0] == 0.0 && v[1] == 0.0 && v[2] == 0.0) continue;
+      const Int lib = mesh.library_node[n];
+      records.insert(records.end(),
+                     {static_cast<double>(static_cast<int>(RecordCode::load)),
+                      static_cast<double>(6 * (lib - 1) + 1 + 3 * static_cast<Int>(block)), v[0],
+                      v[1], v[2], 0.0, 0.0, 0.0});
+    }
+}
+
+// Every load case's node-record table: supports, springs, nodal loads, and
+// the member loads' equivalent nodal loads.
+std::vector<std::vector<double>> case_records(const Model& model, const Mesh& mesh,
+                                              const Placement& placement,
+                                              const MemberLoading& loading) {
+  std::vector<std::vector<double>> records;
+  for (std::size_t c = 0; c < model.load_cases.size(); ++c) {
+    records.push_back(build_node_records(model, placement, c));
+    add_member_load_records(mesh, loading.nodal[c], records.back());
+  }
+  return records;
+}
+
+std::vector<double> solve_all_cases(const Model& model, const Mesh& mesh,
+                                    const std::vector<std::vector<double>>& records,
+                                    Progress& progress) {
+  progress.stage(fmt::format("assembling and factorising once for {} load case{}",
+                             records.size(), records.size() == 1 ? "" : "s"));
+  const SystemShape shape{mesh.n_nodes, mesh.n_equations, &mesh.diag_address, mesh.profile_length,
+                          mesh.max_column_height};
+  LoadCaseSolution solution = solve_load_cases(mesh.arrays, shape, records);
+  if (solution.outcome == SolveOutcome::out_of_memory)
+    throw AnalysisError(fmt::format("{}: out of memory for the skyline store of {} entries "
+                                    "({} equations) and the load cases' working arrays",
+                                    model.source_file, mesh.profile_length, mesh.n_equations));
+  if (solution.outcome == SolveOutcome::refused)
+    throw AnalysisError(fmt::format("{}: the library refused the system of the model: {}",
+                                    model.source_file, solution.reason));
+  return std::move(solution.displacements);
+}
+
+// recover(c, progress) for c = 0 .. count - 1, on as many threads as the
+// processor runs at once: the cases are independent, and the library keeps
+// no state between calls. Only the calling thread reports progress. An
+// exception of a case is thrown again after all have finished, that of the
+// first such case in case order, as a loop over the cases would throw it.
+template <class Recover>
+std::vector<CaseResult> for_every_case(std::size_t count, Progress& progress, Recover recover) {
+  std::vector<CaseResult> results(count);
+  std::vector<std::exception_ptr> failures(count);
+  std::atomic<std::size_t> next{0};
+  const auto work = [&](Progress& reporting) {
+    for (std::size_t c = next++; c < count; c = next++) {
+      try {
+        results[c] = recover(c, reporting);
+      } catch (...) {
+        failures[c] = std::current_exception();
+      }
+    }
+  };
+  const std::size_t helpers =
+      std::min<std::size_t>(std::max(1U, std::thread::hardware_concurrency()), count) - (count > 0);
+  std::vector<std::unique_ptr<Progress>> silent;
+  for (std::size_t t = 0; t < helpers; ++t) silent.push_back(std::make_unique<Progress>());
+  std::vector<std::thread> threads;
+  threads.reserve(helpers);  // so that starting a thread never reallocates
+  try {
+    for (std::size_t t = 0; t < helpers; ++t) threads.emplace_back(work, std::ref(*silent[t]));
+  } catch (const std::system_error&) {
+    // Fewer threads than asked for: the calling thread takes the rest.
+  }
+  work(progress);
+  for (std::thread& t : threads) t.join();
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
+  return results;
+}
+
+double seconds_since(std::chrono::steady_clock::time_point& start) {
+  const auto now = std::chrono::steady_clock::now();
+  const double seconds = std::chrono::duration<double>(now - start).count();
+  start = now;
+  return seconds;
+}
+
+}  // namespace
+
+AnalysisResult analyse(const Model& model, const AnalysisOptions& options) {
+  Progress silent;
+  Progress& progress = options.progress != nullptr ? *options.progress : silent;
+  const NumberingChoice numbering = options.numbering;
+  auto clock = std::chrono::steady_clock::now();
+  progress.stage("building the mesh");
+  Mesh mesh = build_mesh(model, numbering);
+  const Placement placement = place_on_nodes(model, mesh.nodes, mesh.library_node);
+  AnalysisResult result;
+  result.mesh = mesh.summary;
+  result.nodes = mesh.nodes;
+  result.members.resize(model.members.size());
+  for (std::size_t e = 0; e < model.members.size(); ++e) {
+    MemberGeometry& g = result.members[e];
+    g.start_node = mesh.member_start[e];
+    g.end_node = mesh.member_end[e];
+    const Point3& p = mesh.nodes[at(g.start_node)];
+    const Point3& q = mesh.nodes[at(g.end_node)];
+    g.length = norm({q.x - p.x, q.y - p.y, q.z - p.z});
+  }
+  const std::vector<Transform> transforms = member_transforms(mesh);
+  member_axes(transforms, result.members);
+  MemberLoading loading =
+      prepare_member_loads(model, result.members, static_cast<std::size_t>(mesh.n_nodes));
+  result.times.mesh = seconds_since(clock);
+  const std::vector<double> u =
+      solve_all_cases(model, mesh, case_records(model, mesh, placement, loading), progress);
+  result.times.solution = seconds_since(clock);
+  const auto n = static_cast<std::ptrdiff_t>(mesh.n_equations);
+  result.cases = for_every_case(model.load_cases.size(), progress,
+                                [&](std::size_t c, Progress& reporting) {
+                                  const auto first = u.begin() + n * static_cast<std::ptrdiff_t>(c);
+                                  return recover_case(model, mesh, placement, c, loading,
+                                                      result.members, transforms,
+                                                      std::vector<double>(first, first + n),
+                                                      reporting);
+                                });
+  result.times.recovery = seconds_since(clock);
+  result.member_loads = std::move(loading.loads);
+  result.combinations = combine(model, result);
+  progress.finish();
+  return result;
+}
+
+}  // namespace zervola::frame

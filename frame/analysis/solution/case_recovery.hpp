@@ -1,0 +1,31 @@
+#pragma once
+
+// What one load case gives once its displacements are known: per member the
+// end forces (GLOBTOLOC, plus the fixed-end forces of its own loads) and
+// extreme stresses (SILFACT), what the members exert on each node
+// (LOCTOGLOB), and from those the reactions and the equilibrium check.
+
+#include <cstddef>
+#include <vector>
+
+#include "analysis/loads/member_loads.hpp"
+#include "analysis/mesh/mesh.hpp"
+#include "zervola/frame/model.hpp"
+#include "zervola/frame/placement.hpp"
+#include "zervola/frame/progress.hpp"
+#include "zervola/frame/results.hpp"
+
+namespace zervola::frame {
+
+// u: the case's displacements in the library's equation order. Throws
+// AnalysisError when a displacement is not finite (a mechanism or singular
+// system, naming the first node and direction), when a result is not finite
+// or when equilibrium fails.
+[[nodiscard]] CaseResult recover_case(const Model& model, const Mesh& mesh,
+                                      const Placement& placement, std::size_t case_index,
+                                      const MemberLoading& loading,
+                                      const std::vector<MemberGeometry>& geometry,
+                                      const std::vector<Transform>& transforms,
+                                      std::vector<double> u, Progress& progress);
+
+}  // namespace zervola::frame

@@ -1,0 +1,78 @@
+#include "analysis/solution/load_case_solver.hpp"
+
+#include <fmt/format.h>
+
+#include "common/frame_model.hpp"
+#include "global/load_cases.hpp"
+#include "global/supports.hpp"
+
+namespace zervola::frame {
+namespace {
+
+const char* outcome_name(global::Outcome o) {
+  switch (o) {
+    case global::Outcome::solved: return "solved";
+    case global::Outcome::bad_node_count: return "bad node count";
+    case global::Outcome::bad_equation_count: return "bad equation count";
+    case global::Outcome::bad_element: return "bad element";
+    case global::Outcome::bad_profile: return "bad profile";
+    case global::Outcome::bad_column_height: return "bad column height";
+    case global::Outcome::element_outside_profile: return "element outside the profile";
+    case global::Outcome::bad_record: return "bad node record";
+    case global::Outcome::bad_equation: return "bad equation";
+    case global::Outcome::profile_too_long: return "profile too long";
+    case global::Outcome::out_of_memory: return "out of memory";
+    case global::Outcome::case_supports_differ: return "load cases with different supports";
+  }
+  return "unknown outcome";
+}
+
+}  // namespace
+
+LoadCaseSolution solve_load_cases(const FrameArrays& a, const SystemShape& shape,
+                                  const std::vector<std::vector<double>>& records) {
+  const Index nodes = shape.n_nodes;
+  const Index elements = a.n_elements;
+  const element::ElementModel model{
+      {Vector1<const double>(a.node_x.data(), nodes), Vector1<const double>(a.node_y.data(), nodes),
+       Vector1<const double>(a.node_z.data(), nodes)},
+      {Vector1<const double>(a.orient_x.data(), elements),
+       Vector1<const double>(a.orient_y.data(), elements),
+       Vector1<const double>(a.orient_z.data(), elements)},
+      ElementNodes(a.element_nodes.data(), 2, elements),
+      Vector1<const HostInt>(a.section_codes.data(), elements),
+      SectionTable(a.section_table.data(), k_section_table_rows, a.n_sections)};
+
+  std::vector<global::NodeRecordTable> tables;
+  for (const std::vector<double>& r : records)
+    tables.emplace_back(r.data(), static_cast<Index>(r.size() / k_record_size) - 1);
+  const global::NodeRecordTable shared = tables.empty() ? global::NodeRecordTable() : tables.front();
+  // Element matrices in global axes, as the host's MATRIXG call had them.
+  constexpr HostInt k_global_element_frame = 0;
+  const global::FrameAnalysis frame{
+      model,
+      Vector1<const HostInt>(a.end_codes.data(), elements),
+      Vector1<const HostInt>(shape.diag_address->data(), shape.n_equations),
+      shape.profile_length,
+      shape.n_nodes,
+      shape.n_equations,
+      {shared, shape.max_column_height, global::frame_mode(a.space_frame)},
+      k_global_element_frame};
+
+  LoadCaseSolution solution;
+  solution.displacements.assign(
+      static_cast<std::size_t>(shape.n_equations) * records.size(), 0.0);
+  const global::Status status = global::analyse_load_cases(
+      frame, tables,
+      Table1<double>(solution.displacements.data(), shape.n_equations,
+                     static_cast<Index>(records.size())));
+  if (status.outcome == global::Outcome::out_of_memory) {
+    solution.outcome = SolveOutcome::out_of_memory;
+  } else if (!status.ok()) {
+    solution.outcome = SolveOutcome::refused;
+    solution.reason = fmt::format("{} (at {})", outcome_name(status.outcome), status.where);
+  }
+  return solution;
+}
+
+}  // namespace zervola::frame

@@ -1,0 +1,12 @@
+#pragma once
+
+// The quoting of a field of every CSV table.
+
+#include <string>
+
+namespace zervola::frame {
+
+// A CSV field: quoted when it holds a separator, quote or line break.
+[[nodiscard]] std::string csv_field(const std::string& s);
+
+}  // namespace zervola::frame

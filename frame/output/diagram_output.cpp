@@ -1,0 +1,183 @@
+#include "output/diagram_output.hpp"
+
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
+#include <vector>
+
+#include "output/csv_field.hpp"
+#include "zervola/frame.hpp"
+#include "zervola/frame/combinations.hpp"
+
+namespace zervola::frame {
+namespace {
+
+using nlohmann::json;
+
+struct MemberDiagram {
+  std::vector<Station> stations;
+  std::vector<StationValues> values;
+  std::array<Extreme, k_quantities> extremes;
+};
+
+MemberDiagram diagram(const Model& model, const AnalysisResult& r, const LoadSet& set,
+                      std::size_t e) {
+  MemberDiagram d;
+  const MemberState state = member_state(r, set, e);
+  d.stations = member_stations(r, e);
+  d.values = member_diagram(d.stations, state, beam_properties(model, e, r.members[e].length));
+  d.extremes = member_extremes(d.stations, d.values, state);
+  return d;
+}
+
+// The quantities a plane frame has: N, Vy, Mz and u, v.
+std::vector<std::size_t> quantities(const Model& model) {
+  if (model.frame == FrameKind::plane) return {0, 1, 5, 6, 7};
+  return {0, 1, 2, 3, 4, 5, 6, 7, 8};
+}
+
+std::string num(double v) { return fmt::format("{:.6g}", v); }
+
+}  // namespace
+
+json diagrams_json(const Model& model, const AnalysisResult& r, std::size_t set) {
+  const LoadSet s = load_sets(model)[set];
+  json out = json::array();
+  for (std::size_t e = 0; e < model.members.size(); ++e) {
+    const MemberDiagram d = diagram(model, r, s, e);
+    json m{{"member", model.members[e].name}};
+    json x = json::array(), after = json::array();
+    for (const Station& st : d.stations) {
+      x.push_back(st.x);
+      after.push_back(st.after);
+    }
+    m["x"] = x;
+    m["after_point_load"] = after;
+    json extremes = json::object();
+    for (std::size_t q = 0; q < k_quantities; ++q) {
+      json column = json::array();
+      for (const StationValues& v : d.values) column.push_back(v[q]);
+      m[k_quantity_names[q]] = column;
+      const Extreme& x_q = d.extremes[q];
+      extremes[k_quantity_names[q]] = {
+          {"max", x_q.max}, {"x_max", x_q.x_max}, {"min", x_q.min}, {"x_min", x_q.x_min}};
+    }
+    m["extremes"] = extremes;
+    out.push_back(m);
+  }
+  return out;
+}
+
+json envelopes_json(const Model& model, const AnalysisResult& r) {
+  json out = json::array();
+  for (const Envelope& v : model.envelopes) {
+    const EnvelopeResult e = envelope(model, r, v);
+    const auto bounds = [&](const auto& list) {
+      json max = json::array(), min = json::array(), max_by = json::array(), min_by = json::array();
+      for (const Bound& b : list) {
+        max.push_back(b.max);
+        min.push_back(b.min);
+        max_by.push_back(e.sets[b.max_by]);
+        min_by.push_back(e.sets[b.min_by]);
+      }
+      return json{{"max", max}, {"max_by", max_by}, {"min", min}, {"min_by", min_by}};
+    };
+    json d = json::array(), re = json::array(), f = json::array(), m = json::array();
+    for (std::size_t n = 0; n < e.displacements.size(); ++n) {
+      json j = bounds(e.displacements[n]);
+      j["node"] = n + 1;
+      d.push_back(j);
+    }
+    for (std::size_t n = 0; n < e.reactions.size(); ++n) {
+      json j = bounds(e.reactions[n]);
+      j["node"] = r.cases.front().reactions[n].node;
+      re.push_back(j);
+    }
+    for (std::size_t k = 0; k < e.end_forces.size(); ++k) {
+      json j = bounds(e.end_forces[k]);
+      j["member"] = model.members[k].name;
+      j["stress_max"] = {{"max", e.stress_max[k].max}, {"by", e.sets[e.stress_max[k].max_by]}};
+      j["stress_min"] = {{"min", e.stress_min[k].min}, {"by", e.sets[e.stress_min[k].min_by]}};
+      f.push_back(j);
+      json dm{{"member", model.members[k].name}};
+      for (std::size_t q = 0; q < k_quantities; ++q) {
+        const Bound& b = e.diagram[k][q];
+        dm[k_quantity_names[q]] = {{"max", b.max}, {"x_max", b.x_max}, {"max_by", e.sets[b.max_by]},
+                                   {"min", b.min}, {"x_min", b.x_min}, {"min_by", e.sets[b.min_by]}};
+      }
+      m.push_back(dm);
+    }
+    out.push_back({{"name", e.name},
+                   {"combinations", e.sets},
+                   {"displacements", d},
+                   {"reactions", re},
+                   {"end_forces", f},
+                   {"member_extremes", m}});
+  }
+  return out;
+}
+
+std::string diagrams_csv(const Model& model, const AnalysisResult& r) {
+  std::string t = "load_set,member,x,after_point_load,N,Vy,Vz,T,My,Mz,u,v,w\n";
+  for (const LoadSet& s : load_sets(model))
+    for (std::size_t e = 0; e < model.members.size(); ++e) {
+      const MemberDiagram d = diagram(model, r, s, e);
+      for (std::size_t n = 0; n < d.stations.size(); ++n) {
+        t += fmt::format("{},{},{},{}", csv_field(s.name), csv_field(model.members[e].name),
+                         d.stations[n].x, d.stations[n].after ? 1 : 0);
+        for (double v : d.values[n]) t += fmt::format(",{}", v);
+        t += "\n";
+      }
+    }
+  return t;
+}
+
+std::string envelopes_csv(const Model& model, const AnalysisResult& r) {
+  std::string t = "envelope,member,quantity,max,x_max,max_by,min,x_min,min_by\n";
+  for (const Envelope& v : model.envelopes) {
+    const EnvelopeResult e = envelope(model, r, v);
+    for (std::size_t k = 0; k < e.diagram.size(); ++k)
+      for (std::size_t q = 0; q < k_quantities; ++q) {
+        const Bound& b = e.diagram[k][q];
+        t += fmt::format("{},{},{},{},{},{},{},{},{}\n", csv_field(e.name),
+                         csv_field(model.members[k].name), k_quantity_names[q], b.max, b.x_max,
+                         csv_field(e.sets[b.max_by]), b.min, b.x_min, csv_field(e.sets[b.min_by]));
+      }
+  }
+  return t;
+}
+
+std::string extremes_report(const Model& model, const AnalysisResult& r, std::size_t set) {
+  const LoadSet s = load_sets(model)[set];
+  std::string text = "  Internal forces and deflections along the members: largest (at x) and "
+                     "smallest (at x)\n";
+  const std::vector<std::size_t> shown = quantities(model);
+  for (std::size_t e = 0; e < model.members.size(); ++e) {
+    const MemberDiagram d = diagram(model, r, s, e);
+    for (std::size_t k = 0; k < shown.size(); ++k) {
+      const Extreme& x = d.extremes[shown[k]];
+      text += fmt::format("  {:<10} {:<3} {:>13} ({:>8}) {:>13} ({:>8})\n",
+                          k == 0 ? model.members[e].name : "", k_quantity_names[shown[k]],
+                          num(x.max), num(x.x_max), num(x.min), num(x.x_min));
+    }
+  }
+  return text + "\n";
+}
+
+std::string envelope_report(const Model& model, const AnalysisResult& r, const Envelope& v) {
+  const EnvelopeResult e = envelope(model, r, v);
+  std::string text = fmt::format("Envelope \"{}\" over {}\n\n", e.name, fmt::join(e.sets, ", "));
+  text += "  Along the members: largest (at x, by) and smallest (at x, by)\n";
+  const std::vector<std::size_t> shown = quantities(model);
+  for (std::size_t k = 0; k < e.diagram.size(); ++k)
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      const Bound& b = e.diagram[k][shown[i]];
+      text += fmt::format("  {:<10} {:<3} {:>13} ({:>8}, {}) {:>13} ({:>8}, {})\n",
+                          i == 0 ? model.members[k].name : "", k_quantity_names[shown[i]],
+                          num(b.max), num(b.x_max), e.sets[b.max_by], num(b.min), num(b.x_min),
+                          e.sets[b.min_by]);
+    }
+  return text + "\n";
+}
+
+}  // namespace zervola::frame

@@ -1,0 +1,32 @@
+#pragma once
+
+// The internal-force diagrams, their extremes and the envelopes in the
+// program's outputs: JSON members, CSV tables and report sections. A load
+// set is a load case (0 .. cases - 1) or a combination (after them).
+
+#include <cstddef>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "zervola/frame/model.hpp"
+#include "zervola/frame/results.hpp"
+
+namespace zervola::frame {
+
+// Per member: stations and the nine quantities there, and their extremes.
+[[nodiscard]] nlohmann::json diagrams_json(const Model& model, const AnalysisResult& r,
+                                           std::size_t set);
+[[nodiscard]] nlohmann::json envelopes_json(const Model& model, const AnalysisResult& r);
+
+// member_diagrams.csv (every load set) and envelopes.csv.
+[[nodiscard]] std::string diagrams_csv(const Model& model, const AnalysisResult& r);
+[[nodiscard]] std::string envelopes_csv(const Model& model, const AnalysisResult& r);
+
+// Report sections: the extremes along each member for one load set; an
+// envelope's governing extremes.
+[[nodiscard]] std::string extremes_report(const Model& model, const AnalysisResult& r,
+                                          std::size_t set);
+[[nodiscard]] std::string envelope_report(const Model& model, const AnalysisResult& r,
+                                          const Envelope& v);
+
+}  // namespace zervola::frame

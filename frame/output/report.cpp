@@ -1,0 +1,273 @@
+#include "zervola/frame.hpp"
+
+#include "output/diagram_output.hpp"
+#include "zervola/frame/library_arrays.hpp"
+
+#include <fmt/format.h>
+
+#include <cmath>
+#include <iterator>
+#include <vector>
+
+namespace zervola::frame {
+namespace {
+
+using Out = std::back_insert_iterator<std::string>;
+
+// The directions a report shows: all six in space, ux, uy, rz in a plane.
+std::vector<std::size_t> shown_dofs(const Model& model) {
+  if (model.frame == FrameKind::plane) return {0, 1, 5};
+  return {0, 1, 2, 3, 4, 5};
+}
+
+constexpr std::array<const char*, 6> k_reaction_names = {"Fx", "Fy", "Fz", "Mx", "My", "Mz"};
+constexpr std::array<const char*, 6> k_force_names = {"N", "Vy", "Vz", "T", "My", "Mz"};
+
+const char* release_name(Release r) {
+  switch (r) {
+    case Release::none: return "none";
+    case Release::hinge_start: return "hinge at start";
+    case Release::hinge_end: return "hinge at end";
+    case Release::pinned: return "pin-ended";
+  }
+  return "";
+}
+
+// Breaks text into lines of at most width characters, each after indent.
+std::string wrapped(const std::string& text, std::size_t width, const std::string& indent) {
+  std::string out, line;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string word = text.substr(start, end - start);
+    if (!line.empty() && line.size() + 1 + word.size() > width) {
+      out += indent + line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+    start = end + 1;
+  }
+  if (!line.empty()) out += indent + line + "\n";
+  return out;
+}
+
+std::string num(double v) {
+  if (v == 0.0) return "0";
+  return fmt::format("{:.6g}", v);
+}
+
+void header(Out out, const Model& model, const AnalysisResult& r) {
+  const Units& u = model.units;
+  fmt::format_to(out, "zervola-frame: linear static analysis\n\n");
+  fmt::format_to(out, "Model      {}{}\n", model.source_file,
+                 model.title.empty() ? "" : fmt::format("  \"{}\"", model.title));
+  if (!model.dxf_file.empty()) fmt::format_to(out, "Drawing    {}\n", model.dxf_file);
+  fmt::format_to(out,
+                 "Units      force {0}, length {1}; moments {0}*{1}, rotations rad, stresses "
+                 "{0}/{1}^2\n",
+                 u.force, u.length);
+  fmt::format_to(out, "Frame      {} frame: {} nodes, {} members, {} sections, {} supports, {} "
+                 "springs, {} load cases\n",
+                 model.frame == FrameKind::plane ? "plane (x-y)" : "space", r.mesh.n_nodes,
+                 model.members.size(), model.sections.size(), model.supports.size(),
+                 model.springs.size(), model.load_cases.size());
+  fmt::format_to(out,
+                 "Numbering  {} equations; before -> after renumbering: node bandwidth {} -> {}, "
+                 "profile length {} -> {}, largest column {} -> {}\n",
+                 r.mesh.n_equations, r.mesh.bandwidth_before, r.mesh.bandwidth_after,
+                 r.mesh.profile_before, r.mesh.profile_after, r.mesh.column_height_before,
+                 r.mesh.column_height_after);
+  const bool reducing = r.mesh.numbering == NumberingChoice::profile;
+  const NumberingSize& used = reducing ? r.mesh.profile_reducing : r.mesh.band;
+  const NumberingSize& other = reducing ? r.mesh.band : r.mesh.profile_reducing;
+  fmt::format_to(out,
+                 "           {} numbering used: profile length {}, sum of squared column "
+                 "heights {:.4g}; the {} numbering gives {}, {:.4g}\n",
+                 reducing ? "profile-reducing" : "band", used.profile_length,
+                 used.squared_column_heights, reducing ? "band" : "profile-reducing",
+                 other.profile_length, other.squared_column_heights);
+  std::string stiff;
+  for (const Support& s : model.supports) {
+    const RestraintPlan plan = plan_restraint(s.restrained, model.frame == FrameKind::plane);
+    for (int d : plan.stiff_springs)
+      stiff += fmt::format("{}{} {}", stiff.empty() ? "" : ", ", s.name,
+                           k_dof_names[static_cast<std::size_t>(d)]);
+  }
+  if (!stiff.empty())
+    fmt::format_to(out, "{}", wrapped(fmt::format("Restraints held by a spring of stiffness {:g} "
+                                                  "(no exact support record fits): {}",
+                                                  k_penalty_stiffness, stiff),
+                                      86, ""));
+  fmt::format_to(out, "\n");
+}
+
+void nodes_table(Out out, const AnalysisResult& r) {
+  fmt::format_to(out, "Nodes (numbered in the order the members first reach them)\n");
+  fmt::format_to(out, "  {:>6} {:>12} {:>12} {:>12}\n", "node", "x", "y", "z");
+  for (std::size_t n = 0; n < r.nodes.size(); ++n)
+    fmt::format_to(out, "  {:>6} {:>12} {:>12} {:>12}\n", n + 1, num(r.nodes[n].x),
+                   num(r.nodes[n].y), num(r.nodes[n].z));
+  fmt::format_to(out, "\n");
+}
+
+void members_table(Out out, const Model& model, const AnalysisResult& r) {
+  fmt::format_to(out, "Members\n");
+  fmt::format_to(out, "  {:<10} {:>6} {:>6} {:>12}  {:<14} {}\n", "member", "start", "end",
+                 "length", "section", "release");
+  for (std::size_t e = 0; e < model.members.size(); ++e) {
+    const Member& m = model.members[e];
+    const MemberGeometry& g = r.members[e];
+    fmt::format_to(out, "  {:<10} {:>6} {:>6} {:>12}  {:<14} {}{}\n", m.name, g.start_node,
+                   g.end_node, num(g.length), m.section, release_name(m.release),
+                   m.temperature_change != 0.0
+                       ? fmt::format(", temperature change {}", num(m.temperature_change))
+                       : "");
+  }
+  fmt::format_to(out, "\n");
+}
+
+void displacements(Out out, const Model& model, const CaseResult& c) {
+  const auto dofs = shown_dofs(model);
+  fmt::format_to(out, "  Displacements (global axes)\n  {:>6}", "node");
+  for (std::size_t d : dofs) fmt::format_to(out, " {:>13}", k_dof_names[d]);
+  fmt::format_to(out, "\n");
+  for (std::size_t n = 0; n < c.displacements.size(); ++n) {
+    fmt::format_to(out, "  {:>6}", n + 1);
+    for (std::size_t d : dofs) fmt::format_to(out, " {:>13}", num(c.displacements[n][d]));
+    fmt::format_to(out, "\n");
+  }
+  fmt::format_to(out, "\n");
+}
+
+void reactions(Out out, const Model& model, const CaseResult& c) {
+  const auto dofs = shown_dofs(model);
+  fmt::format_to(out, "  Reactions (global axes: what supports and springs exert on the frame)\n"
+                      "  {:>6}", "node");
+  for (std::size_t d : dofs) fmt::format_to(out, " {:>13}", k_reaction_names[d]);
+  fmt::format_to(out, "\n");
+  for (const Reaction& rc : c.reactions) {
+    fmt::format_to(out, "  {:>6}", rc.node);
+    for (std::size_t d : dofs) fmt::format_to(out, " {:>13}", num(rc.value[d]));
+    fmt::format_to(out, "\n");
+  }
+  fmt::format_to(out, "\n");
+}
+
+void equilibrium(Out out, const CaseResult& c) {
+  const Equilibrium& q = c.equilibrium;
+  const bool ok = q.relative_force_residual <= k_equilibrium_tolerance &&
+                  q.relative_moment_residual <= k_equilibrium_tolerance;
+  fmt::format_to(out, "  Equilibrium (sums over the frame, moments about the origin)\n");
+  fmt::format_to(out, "  {:<14}", "");
+  for (const char* n : k_reaction_names) fmt::format_to(out, " {:>13}", n);
+  fmt::format_to(out, "\n");
+  const auto row = [&](const char* name, const Vector3& f, const Vector3& m) {
+    fmt::format_to(out, "  {:<14} {:>13} {:>13} {:>13} {:>13} {:>13} {:>13}\n", name, num(f[0]),
+                   num(f[1]), num(f[2]), num(m[0]), num(m[1]), num(m[2]));
+  };
+  row("applied loads", q.applied_force, q.applied_moment);
+  row("reactions", q.reaction_force, q.reaction_moment);
+  row("sum", q.force_residual, q.moment_residual);
+  fmt::format_to(out, "  relative residual: forces {:.2e}, moments {:.2e}: {}\n\n",
+                 q.relative_force_residual, q.relative_moment_residual,
+                 ok ? "in equilibrium" : "NOT IN EQUILIBRIUM");
+}
+
+void end_forces(Out out, const Model& model, const AnalysisResult& r, const CaseResult& c) {
+  std::vector<std::size_t> comps = {0, 1, 2, 3, 4, 5};
+  if (model.frame == FrameKind::plane) comps = {0, 1, 5};
+  fmt::format_to(out, "  Member end forces (local axes)\n  {:<10} {:>5} {:>6}", "member", "end",
+                 "node");
+  for (std::size_t k : comps) fmt::format_to(out, " {:>13}", k_force_names[k]);
+  fmt::format_to(out, "\n");
+  for (std::size_t e = 0; e < model.members.size(); ++e) {
+    for (std::size_t end = 0; end < 2; ++end) {
+      fmt::format_to(out, "  {:<10} {:>5} {:>6}", end == 0 ? model.members[e].name : "",
+                     end == 0 ? "start" : "end",
+                     end == 0 ? r.members[e].start_node : r.members[e].end_node);
+      for (std::size_t k : comps) fmt::format_to(out, " {:>13}", num(c.end_forces[e][k + 6 * end]));
+      fmt::format_to(out, "\n");
+    }
+  }
+  fmt::format_to(out, "\n");
+}
+
+void stresses(Out out, const Model& model, const CaseResult& c) {
+  fmt::format_to(out, "  Extreme normal stresses at the member ends (tension positive)\n");
+  fmt::format_to(out, "  {:<10} {:<14} {:>13} {:>13}\n", "member", "section", "max", "min");
+  for (std::size_t e = 0; e < model.members.size(); ++e)
+    fmt::format_to(out, "  {:<10} {:<14} {:>13} {:>13}\n", model.members[e].name,
+                   model.members[e].section, num(c.stress_max[e]), num(c.stress_min[e]));
+  fmt::format_to(out, "\n");
+}
+
+void summary(Out out, const Model& model, const CaseResult& c) {
+  double t = 0.0, rot = 0.0;
+  std::size_t tn = 0, rn = 0, td = 0, rd = 3;
+  for (std::size_t n = 0; n < c.displacements.size(); ++n)
+    for (std::size_t d = 0; d < 6; ++d) {
+      const double v = std::abs(c.displacements[n][d]);
+      if (d < 3 && v > t) { t = v; tn = n; td = d; }
+      if (d >= 3 && v > rot) { rot = v; rn = n; rd = d; }
+    }
+  fmt::format_to(out, "  largest translation  {} ({} of node {})\n",
+                 num(c.displacements[tn][td]), k_dof_names[td], tn + 1);
+  if (model.frame == FrameKind::space || rd == 5)
+    fmt::format_to(out, "  largest rotation     {} ({} of node {})\n",
+                   num(c.displacements[rn][rd]), k_dof_names[rd], rn + 1);
+  double axial = 0.0, moment = 0.0, smax = -HUGE_VAL, smin = HUGE_VAL;
+  std::size_t an = 0, mn = 0, sxn = 0, snn = 0;
+  for (std::size_t e = 0; e < c.end_forces.size(); ++e) {
+    for (std::size_t k : {0u, 6u})
+      if (std::abs(c.end_forces[e][k]) > axial) { axial = std::abs(c.end_forces[e][k]); an = e; }
+    for (std::size_t k : {4u, 5u, 10u, 11u})
+      if (std::abs(c.end_forces[e][k]) > moment) { moment = std::abs(c.end_forces[e][k]); mn = e; }
+    if (c.stress_max[e] > smax) { smax = c.stress_max[e]; sxn = e; }
+    if (c.stress_min[e] < smin) { smin = c.stress_min[e]; snn = e; }
+  }
+  fmt::format_to(out, "  largest axial force  {} (member {})\n", num(axial), model.members[an].name);
+  fmt::format_to(out, "  largest end moment   {} (member {})\n", num(moment), model.members[mn].name);
+  fmt::format_to(out, "  stresses             max {} (member {}), min {} (member {})\n",
+                 num(smax), model.members[sxn].name, num(smin), model.members[snn].name);
+  fmt::format_to(out, "  total reaction       Fx {} Fy {} Fz {}\n", num(c.equilibrium.reaction_force[0]),
+                 num(c.equilibrium.reaction_force[1]), num(c.equilibrium.reaction_force[2]));
+  fmt::format_to(out, "\n");
+}
+
+}  // namespace
+
+std::string format_report(const Model& model, const AnalysisResult& result, ReportDetail detail) {
+  std::string text;
+  Out out(text);
+  header(out, model, result);
+  if (detail == ReportDetail::full) {
+    nodes_table(out, result);
+    members_table(out, model, result);
+    fmt::format_to(out, "Sign convention\n{}\n", wrapped(sign_convention_text(), 86, "  "));
+  }
+  const std::size_t n_cases = result.cases.size();
+  for (std::size_t k = 0; k < n_cases + result.combinations.size(); ++k) {
+    const bool is_case = k < n_cases;
+    const CaseResult& c = is_case ? result.cases[k] : result.combinations[k - n_cases];
+    if (is_case)
+      fmt::format_to(out, "Load case {}: \"{}\"\n\n", k + 1, c.name);
+    else
+      fmt::format_to(out, "Combination {}: \"{}\"\n\n", k - n_cases + 1, c.name);
+    if (detail == ReportDetail::summary) {
+      summary(out, model, c);
+      equilibrium(out, c);
+      continue;
+    }
+    displacements(out, model, c);
+    reactions(out, model, c);
+    equilibrium(out, c);
+    end_forces(out, model, result, c);
+    stresses(out, model, c);
+    text += extremes_report(model, result, k);
+  }
+  for (const Envelope& v : model.envelopes) text += envelope_report(model, result, v);
+  return text;
+}
+
+}  // namespace zervola::frame

@@ -1,0 +1,501 @@
+#include "zervola/frame.hpp"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+#include "zervola/frame/combinations.hpp"
+#include "zervola/frame/errors.hpp"
+#include "zervola/frame/internal_forces.hpp"
+
+namespace zervola::frame {
+namespace {
+
+constexpr double k_panel_width = 960.0;    // px
+constexpr double k_margin = 70.0;          // px around the frame
+constexpr double k_title_height = 56.0;    // px above each panel's frame
+constexpr double k_max_panel_height = 900.0;
+constexpr double k_deformation_share = 0.08;  // largest translation / frame size
+constexpr double k_moment_share = 0.10;       // largest moment ordinate / frame size
+constexpr double k_arrow_length = 46.0;       // px, largest force
+constexpr int k_curve_points = 16;
+constexpr double k_labelled_moment_share = 0.3;  // moments written out: at least this share
+constexpr double k_tripod_length = 28.0;          // px, the axes symbol
+
+struct Screen {
+  double x = 0.0;
+  double y = 0.0;  // upwards
+};
+
+// A parallel projection onto the drawing plane.
+struct Projection {
+  Vector3 right{};
+  Vector3 up{};
+  [[nodiscard]] Screen operator()(const Vector3& p) const {
+    return {p[0] * right[0] + p[1] * right[1] + p[2] * right[2],
+            p[0] * up[0] + p[1] * up[1] + p[2] * up[2]};
+  }
+};
+
+Vector3 normalised(const Vector3& v) {
+  const double n = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+  return {v[0] / n, v[1] / n, v[2] / n};
+}
+Vector3 cross(const Vector3& a, const Vector3& b) {
+  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
+Projection projection_for(View view) {
+  switch (view) {
+    case View::xy: return {{1, 0, 0}, {0, 1, 0}};
+    case View::xz: return {{1, 0, 0}, {0, 0, 1}};
+    case View::yz: return {{0, 1, 0}, {0, 0, 1}};
+    case View::automatic:
+    case View::axonometric: {
+      // Seen from the front right, above: x to the right, y receding, z up.
+      const Vector3 eye = normalised({0.8, -1.4, 0.6});
+      const Vector3 forward{-eye[0], -eye[1], -eye[2]};
+      const Vector3 right = normalised(cross(forward, {0, 0, 1}));
+      return {right, cross(right, forward)};
+    }
+  }
+  return {{1, 0, 0}, {0, 1, 0}};
+}
+
+const char* view_name(View v) {
+  switch (v) {
+    case View::xy: return "plan / x-y plane";
+    case View::xz: return "elevation / x-z plane";
+    case View::yz: return "side elevation / y-z plane";
+    case View::automatic:
+    case View::axonometric: return "axonometric view";
+  }
+  return "";
+}
+
+std::string escape(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// 1, 2 or 5 times a power of ten, not above v.
+double nice_below(double v) {
+  if (!(v > 0.0) || !std::isfinite(v)) return 1.0;
+  const double p = std::pow(10.0, std::floor(std::log10(v)));
+  for (double m : {5.0, 2.0, 1.0})
+    if (m * p <= v) return m * p;
+  return p;
+}
+
+Vector3 pos(const Point3& p) { return {p.x, p.y, p.z}; }
+
+class Panel {
+ public:
+  Panel(const Model& model, const AnalysisResult& result, const DrawingOptions& options,
+        View view)
+      : model_(model), result_(result), options_(options), project_(projection_for(view)),
+        sets_(load_sets(model)) {
+    double lo_x = HUGE_VAL, hi_x = -HUGE_VAL, lo_y = HUGE_VAL, hi_y = -HUGE_VAL;
+    Vector3 lo{HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (const Point3& p : result.nodes) {
+      const Screen s = project_(pos(p));
+      lo_x = std::min(lo_x, s.x);
+      hi_x = std::max(hi_x, s.x);
+      lo_y = std::min(lo_y, s.y);
+      hi_y = std::max(hi_y, s.y);
+      const Vector3 v = pos(p);
+      for (std::size_t k = 0; k < 3; ++k) {
+        lo[k] = std::min(lo[k], v[k]);
+        hi[k] = std::max(hi[k], v[k]);
+      }
+    }
+    size_ = std::max({hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]});
+    if (!(size_ > 0.0)) size_ = 1.0;
+    if (options.diagram != DiagramKind::none) {
+      // Room for the diagrams' largest ordinates beside the frame.
+      const double pad = k_moment_share * size_;
+      lo_x -= pad;
+      hi_x += pad;
+      lo_y -= pad;
+      hi_y += pad;
+    }
+    const double w = std::max(hi_x - lo_x, 1e-9 * size_), h = std::max(hi_y - lo_y, 1e-9 * size_);
+    const double inner_w = k_panel_width - 2 * k_margin;
+    px_per_unit_ = std::min(inner_w / w, (k_max_panel_height - 2 * k_margin) / h);
+    if (h * px_per_unit_ < 0.25 * inner_w) px_per_unit_ = std::min(px_per_unit_, inner_w / w);
+    frame_height_ = h * px_per_unit_;
+    origin_x_ = k_margin + 0.5 * (inner_w - w * px_per_unit_) - lo_x * px_per_unit_;
+    top_y_ = hi_y;
+  }
+
+  [[nodiscard]] double height() const { return frame_height_ + 2 * k_margin + k_title_height; }
+
+  // set: the load set's index in load_sets (cases, then combinations).
+  void draw(std::string& svg, std::size_t set, double y0, double scale) {
+    auto out = std::back_inserter(svg);
+    const LoadSet& s = sets_[set];
+    const bool is_case = set < model_.load_cases.size();
+    const std::vector<MemberCurve> curves = member_curves(s);
+    y0_ = y0 + k_title_height + k_margin;
+    fmt::format_to(out, "<g id=\"{}-{}\">\n", is_case ? "case" : "combination",
+                   is_case ? set + 1 : set - model_.load_cases.size() + 1);
+    fmt::format_to(out, "<text x=\"{:.1f}\" y=\"{:.1f}\" class=\"title\">{} {}: {}</text>\n",
+                   k_margin * 0.5, y0 + 26.0, is_case ? "Load case" : "Combination",
+                   is_case ? set + 1 : set - model_.load_cases.size() + 1, escape(s.name));
+    fmt::format_to(out,
+                   "<text x=\"{:.1f}\" y=\"{:.1f}\" class=\"note\">{}; grey: undeformed, blue: "
+                   "deformed shape, displacements drawn {} times their size{}</text>\n",
+                   k_margin * 0.5, y0 + 46.0, view_name(resolved_view(model_, options_.view)),
+                   fmt::format("{:g}", scale), diagram_note(options_.diagram));
+    undeformed(out);
+    if (options_.diagram != DiagramKind::none) diagrams(out, curves);
+    deformed(out, curves, scale);
+    supports(out);
+    if (is_case) loads(out, model_.load_cases[set]);
+    if (options_.labels) labels(out);
+    tripod(out, y0 + height() - 18.0);
+    fmt::format_to(out, "</g>\n");
+  }
+
+  [[nodiscard]] double size() const { return size_; }
+
+ private:
+  using Out = std::back_insert_iterator<std::string>;
+
+  [[nodiscard]] Screen px(const Vector3& p) const {
+    const Screen s = project_(p);
+    return {origin_x_ + s.x * px_per_unit_, y0_ + (top_y_ - s.y) * px_per_unit_};
+  }
+  // A direction on screen (pixels, y down) for a model vector.
+  [[nodiscard]] Screen dir(const Vector3& v) const {
+    const Screen s = project_(v);
+    return {s.x, -s.y};
+  }
+
+  void undeformed(Out out) const {
+    fmt::format_to(out, "<g class=\"undeformed\">\n");
+    for (const MemberGeometry& g : result_.members) {
+      const Screen a = px(pos(result_.nodes[static_cast<std::size_t>(g.start_node - 1)]));
+      const Screen b = px(pos(result_.nodes[static_cast<std::size_t>(g.end_node - 1)]));
+      fmt::format_to(out, "<line x1=\"{:.2f}\" y1=\"{:.2f}\" x2=\"{:.2f}\" y2=\"{:.2f}\"/>\n", a.x,
+                     a.y, b.x, b.y);
+    }
+    fmt::format_to(out, "</g>\n");
+  }
+
+  // Each member's diagram at dense stations, for drawing.
+  struct MemberCurve {
+    std::vector<Station> stations;
+    std::vector<StationValues> values;
+  };
+
+  [[nodiscard]] std::vector<MemberCurve> member_curves(const LoadSet& s) const {
+    std::vector<MemberCurve> curves(result_.members.size());
+    for (std::size_t e = 0; e < curves.size(); ++e) {
+      curves[e].stations = member_stations(result_, e, k_curve_points);
+      curves[e].values = member_diagram(curves[e].stations, member_state(result_, s, e),
+                                        beam_properties(model_, e, result_.members[e].length));
+    }
+    return curves;
+  }
+
+  // A point of member e at x, moved by offset along its local axes.
+  [[nodiscard]] Vector3 along(std::size_t e, double x, const Vector3& offset) const {
+    const MemberGeometry& g = result_.members[e];
+    const Vector3 p = pos(result_.nodes[static_cast<std::size_t>(g.start_node - 1)]);
+    const Vector3 q = pos(result_.nodes[static_cast<std::size_t>(g.end_node - 1)]);
+    const double s = x / g.length;
+    Vector3 at{};
+    for (std::size_t i = 0; i < 3; ++i)
+      at[i] = p[i] + s * (q[i] - p[i]) + g.axes[0][i] * offset[0] + g.axes[1][i] * offset[1] +
+              g.axes[2][i] * offset[2];
+    return at;
+  }
+
+  void deformed(Out out, const std::vector<MemberCurve>& curves, double scale) const {
+    fmt::format_to(out, "<g class=\"deformed\">\n");
+    for (std::size_t e = 0; e < curves.size(); ++e) {
+      std::string points;
+      for (std::size_t n = 0; n < curves[e].stations.size(); ++n) {
+        const StationValues& v = curves[e].values[n];
+        const Screen sp = px(along(e, curves[e].stations[n].x,
+                                   {scale * v[6], scale * v[7], scale * v[8]}));
+        points += fmt::format("{:.2f},{:.2f} ", sp.x, sp.y);
+      }
+      fmt::format_to(out, "<polyline points=\"{}\"/>\n", points);
+    }
+    fmt::format_to(out, "</g>\n");
+  }
+
+  static const char* diagram_note(DiagramKind k) {
+    switch (k) {
+      case DiagramKind::none: return "";
+      case DiagramKind::moment: return "; red: Mz, green: My (bending moments)";
+      case DiagramKind::shear: return "; red: Vy, green: Vz (shear forces)";
+      case DiagramKind::axial: return "; red: N (axial force, compression positive)";
+    }
+    return "";
+  }
+
+  // The quantities drawn and the local axis each is drawn along: Mz and Vy
+  // along y, My and Vz along z, N along y. Moments lie on the tension side:
+  // a positive Mz stretches the -y face, a positive My the +z face.
+  [[nodiscard]] std::vector<std::pair<Quantity, std::size_t>> drawn() const {
+    switch (options_.diagram) {
+      case DiagramKind::moment: return {{Quantity::Mz, 1}, {Quantity::My, 2}};
+      case DiagramKind::shear: return {{Quantity::Vy, 1}, {Quantity::Vz, 2}};
+      case DiagramKind::axial: return {{Quantity::N, 1}};
+      case DiagramKind::none: break;
+    }
+    return {};
+  }
+
+  void diagrams(Out out, const std::vector<MemberCurve>& curves) const {
+    std::vector<std::pair<Quantity, std::size_t>> kinds = drawn();
+    if (model_.frame == FrameKind::plane)
+      std::erase_if(kinds, [](const auto& k) { return k.second == 2; });
+    double largest = 0.0;
+    for (const MemberCurve& c : curves)
+      for (const StationValues& v : c.values)
+        for (const auto& [q, axis] : kinds)
+          largest = std::max(largest, std::abs(v[static_cast<std::size_t>(q)]));
+    if (!(largest > 0.0)) return;
+    const double ordinate = k_moment_share * size_ / largest;
+    for (std::size_t e = 0; e < curves.size(); ++e)
+      for (const auto& [q, binding_axis] : kinds) {
+        // A lambda may not capture a structured binding before C++20's later
+        // revisions (clang 14 refuses it).
+        const auto axis = binding_axis;
+        const std::size_t k = static_cast<std::size_t>(q);
+        const double side = q == Quantity::Mz ? -ordinate : ordinate;
+        const MemberCurve& c = curves[e];
+        const Extreme extreme = extremes_of(c, k);
+        if (extreme.max == 0.0 && extreme.min == 0.0) continue;
+        std::string points;
+        const auto point = [&](double x, double value) {
+          Vector3 offset{};
+          offset[axis] = value * side;
+          const Screen sp = px(along(e, x, offset));
+          points += fmt::format("{:.2f},{:.2f} ", sp.x, sp.y);
+        };
+        point(0.0, 0.0);
+        for (std::size_t n = 0; n < c.stations.size(); ++n) point(c.stations[n].x, c.values[n][k]);
+        point(result_.members[e].length, 0.0);
+        fmt::format_to(out, "<polygon class=\"{}\" points=\"{}\"/>\n", axis == 1 ? "mz" : "my",
+                       points);
+        // Only the larger extremes are written, so that the drawing stays legible.
+        for (const auto& [x, value] : {std::pair{extreme.x_max, extreme.max},
+                                       std::pair{extreme.x_min, extreme.min}}) {
+          if (std::abs(value) < k_labelled_moment_share * largest) continue;
+          Vector3 offset{};
+          offset[axis] = value * side;
+          const Screen sp = px(along(e, x, offset));
+          fmt::format_to(out, "<text class=\"value\" x=\"{:.1f}\" y=\"{:.1f}\">{:.3g}</text>\n",
+                         sp.x, sp.y, value);
+          if (extreme.max == extreme.min) break;
+        }
+      }
+  }
+
+  static Extreme extremes_of(const MemberCurve& c, std::size_t k) {
+    Extreme e{c.values.front()[k], c.stations.front().x, c.values.front()[k], c.stations.front().x};
+    for (std::size_t n = 0; n < c.stations.size(); ++n) {
+      if (c.values[n][k] > e.max) { e.max = c.values[n][k]; e.x_max = c.stations[n].x; }
+      if (c.values[n][k] < e.min) { e.min = c.values[n][k]; e.x_min = c.stations[n].x; }
+    }
+    return e;
+  }
+
+  void supports(Out out) const {
+    for (const Support& s : model_.supports) {
+      const Screen n = px(pos(s.at));
+      if (s.kind == "fixed") {
+        fmt::format_to(out, "<rect class=\"support\" x=\"{:.1f}\" y=\"{:.1f}\" width=\"16\" "
+                            "height=\"16\"/>\n", n.x - 8, n.y - 8);
+      } else if (s.kind == "pinned" || s.kind == "roller") {
+        fmt::format_to(out,
+                       "<polygon class=\"support\" points=\"{:.1f},{:.1f} {:.1f},{:.1f} "
+                       "{:.1f},{:.1f}\"/>\n",
+                       n.x, n.y, n.x - 10, n.y + 16, n.x + 10, n.y + 16);
+        if (s.kind == "roller")
+          fmt::format_to(out, "<circle class=\"support\" cx=\"{:.1f}\" cy=\"{:.1f}\" r=\"4\"/>\n",
+                         n.x, n.y + 21);
+      } else {
+        fmt::format_to(out,
+                       "<polygon class=\"support\" points=\"{0:.1f},{1:.1f} {2:.1f},{3:.1f} "
+                       "{0:.1f},{4:.1f} {5:.1f},{3:.1f}\"/>\n",
+                       n.x, n.y - 10, n.x + 10, n.y, n.y + 10, n.x - 10);
+      }
+    }
+    for (const Spring& s : model_.springs) {
+      const Screen n = px(pos(s.at));
+      fmt::format_to(out,
+                     "<polyline class=\"spring\" points=\"{0:.1f},{1:.1f} {2:.1f},{3:.1f} "
+                     "{4:.1f},{5:.1f} {2:.1f},{6:.1f} {4:.1f},{7:.1f} {0:.1f},{8:.1f}\"/>\n",
+                     n.x, n.y, n.x - 6, n.y + 5, n.x + 6, n.y + 10, n.y + 15, n.y + 20, n.y + 25);
+    }
+  }
+
+  void loads(Out out, const LoadCase& c) const {
+    double largest = 0.0;
+    for (const NodalLoad& l : c.loads)
+      largest = std::max(largest, std::sqrt(l.force[0] * l.force[0] + l.force[1] * l.force[1] +
+                                            l.force[2] * l.force[2]));
+    for (const NodalLoad& l : c.loads) {
+      const Screen n = px(pos(l.at));
+      const double f = std::sqrt(l.force[0] * l.force[0] + l.force[1] * l.force[1] +
+                                 l.force[2] * l.force[2]);
+      if (f > 0.0 && largest > 0.0) {
+        Screen d = dir(l.force);
+        const double dn = std::hypot(d.x, d.y);
+        if (dn > 1e-9 * f) {
+          const double len = std::max(14.0, k_arrow_length * f / largest);
+          d = {d.x / dn * len, d.y / dn * len};
+          fmt::format_to(out,
+                         "<line class=\"load\" x1=\"{:.1f}\" y1=\"{:.1f}\" x2=\"{:.1f}\" "
+                         "y2=\"{:.1f}\" marker-end=\"url(#arrow)\"/>\n",
+                         n.x - d.x, n.y - d.y, n.x, n.y);
+          fmt::format_to(out, "<text class=\"loadvalue\" x=\"{:.1f}\" y=\"{:.1f}\">{:.3g}</text>\n",
+                         n.x - d.x + 3, n.y - d.y - 3, f);
+        } else {
+          fmt::format_to(out, "<circle class=\"load\" cx=\"{:.1f}\" cy=\"{:.1f}\" r=\"5\"/>\n", n.x, n.y);
+        }
+      }
+      if (l.moment != Vector3{}) {
+        fmt::format_to(out,
+                       "<path class=\"load\" d=\"M {:.1f} {:.1f} A 14 14 0 1 1 {:.1f} {:.1f}\" "
+                       "marker-end=\"url(#arrow)\"/>\n",
+                       n.x + 14, n.y, n.x, n.y - 14);
+      }
+    }
+  }
+
+  // The global axes as three short arrows in the panel's lower left corner.
+  void tripod(Out out, double base_y) const {
+    const double x0 = k_margin * 0.5 + k_tripod_length;
+    const double y0 = base_y - k_tripod_length;
+    const std::array<const char*, 3> names = {"x", "y", "z"};
+    for (std::size_t k = 0; k < 3; ++k) {
+      Vector3 axis{};
+      axis[k] = 1.0;
+      const Screen d = dir(axis);
+      if (std::hypot(d.x, d.y) < 0.05) continue;  // seen end-on
+      const double x1 = x0 + d.x * k_tripod_length, y1 = y0 + d.y * k_tripod_length;
+      fmt::format_to(out,
+                     "<line class=\"axis\" x1=\"{:.1f}\" y1=\"{:.1f}\" x2=\"{:.1f}\" y2=\"{:.1f}\" "
+                     "marker-end=\"url(#axisarrow)\"/>\n<text class=\"axislabel\" x=\"{:.1f}\" "
+                     "y=\"{:.1f}\">{}</text>\n",
+                     x0, y0, x1, y1, x1 + 3, y1 - 3, names[k]);
+    }
+  }
+
+  void labels(Out out) const {
+    for (std::size_t k = 0; k < result_.nodes.size(); ++k) {
+      const Screen n = px(pos(result_.nodes[k]));
+      fmt::format_to(out, "<circle class=\"node\" cx=\"{:.1f}\" cy=\"{:.1f}\" r=\"2.5\"/>\n", n.x, n.y);
+      fmt::format_to(out, "<text class=\"nodelabel\" x=\"{:.1f}\" y=\"{:.1f}\">{}</text>\n",
+                     n.x + 4, n.y - 4, k + 1);
+    }
+    for (std::size_t e = 0; e < result_.members.size(); ++e) {
+      const MemberGeometry& g = result_.members[e];
+      const Screen a = px(pos(result_.nodes[static_cast<std::size_t>(g.start_node - 1)]));
+      const Screen b = px(pos(result_.nodes[static_cast<std::size_t>(g.end_node - 1)]));
+      fmt::format_to(out, "<text class=\"memberlabel\" x=\"{:.1f}\" y=\"{:.1f}\">{}</text>\n",
+                     0.5 * (a.x + b.x) + 3, 0.5 * (a.y + b.y) + 11, escape(model_.members[e].name));
+    }
+  }
+
+  const Model& model_;
+  const AnalysisResult& result_;
+  const DrawingOptions& options_;
+  Projection project_;
+  std::vector<LoadSet> sets_;
+  double size_ = 1.0;
+  double px_per_unit_ = 1.0;
+  double frame_height_ = 0.0;
+  double origin_x_ = 0.0;
+  double top_y_ = 0.0;
+  double y0_ = 0.0;
+};
+
+constexpr const char* k_style =
+    "<style>\n"
+    ".undeformed line{stroke:#9a9a9a;stroke-width:2;stroke-dasharray:6 3}\n"
+    ".deformed polyline{fill:none;stroke:#1f5fbf;stroke-width:2.4}\n"
+    ".mz{fill:#d0302f;fill-opacity:0.25;stroke:#d0302f;stroke-width:1}\n"
+    ".my{fill:#2f9a3a;fill-opacity:0.25;stroke:#2f9a3a;stroke-width:1}\n"
+    ".support{fill:#3a3a3a;stroke:#000;stroke-width:1}\n"
+    ".spring{fill:none;stroke:#7a3fbf;stroke-width:1.6}\n"
+    ".load{fill:none;stroke:#d07a00;stroke-width:2}\n"
+    ".node{fill:#000}\n"
+    "text{font-family:DejaVu Sans,Helvetica,Arial,sans-serif}\n"
+    ".title{font-size:17px;font-weight:bold}\n"
+    ".note{font-size:12px;fill:#444}\n"
+    ".nodelabel{font-size:10px;fill:#000}\n"
+    ".memberlabel{font-size:9px;fill:#555}\n"
+    ".value{font-size:9px;fill:#600}\n"
+    ".loadvalue{font-size:10px;fill:#a05a00}\n"
+    ".axis{stroke:#000;stroke-width:1.2}\n"
+    ".axislabel{font-size:11px;font-style:italic}\n"
+    "</style>\n"
+    "<defs><marker id=\"arrow\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" markerWidth=\"7\" "
+    "markerHeight=\"7\" orient=\"auto\"><path d=\"M0,0 L10,5 L0,10 z\" fill=\"#d07a00\"/>"
+    "</marker><marker id=\"axisarrow\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" "
+    "markerWidth=\"6\" markerHeight=\"6\" orient=\"auto\"><path d=\"M0,0 L10,5 L0,10 z\" "
+    "fill=\"#000\"/></marker></defs>\n";
+
+}  // namespace
+
+View resolved_view(const Model& model, View view) {
+  if (view != View::automatic) return view;
+  return model.frame == FrameKind::plane ? View::xy : View::axonometric;
+}
+
+std::string draw_svg(const Model& model, const AnalysisResult& result,
+                     const DrawingOptions& options) {
+  const std::vector<LoadSet> all = load_sets(model);
+  std::vector<std::size_t> sets;
+  for (std::size_t k = 0; k < all.size(); ++k)
+    if (!options.load_case || all[k].name == *options.load_case) sets.push_back(k);
+  if (sets.empty())
+    throw InputError(fmt::format("--svg-case: the model has no load case or combination \"{}\"",
+                                 options.load_case.value_or("")));
+  Panel panel(model, result, options, resolved_view(model, options.view));
+  double scale = 1.0;
+  if (options.deformation_scale) {
+    scale = *options.deformation_scale;
+  } else {
+    double largest = 0.0;
+    for (std::size_t k : sets)
+      for (const auto& d : set_result(result, k).displacements)
+        largest = std::max(largest, std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]));
+    if (largest > 0.0) scale = nice_below(k_deformation_share * panel.size() / largest);
+  }
+  const double height = panel.height() * static_cast<double>(sets.size());
+  std::string svg = fmt::format(
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"{0:.0f}\" height=\"{1:.0f}\" "
+      "viewBox=\"0 0 {0:.0f} {1:.0f}\">\n"
+      "<title>{2}</title>\n{3}<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n",
+      k_panel_width, height, escape(model.title.empty() ? model.source_file : model.title), k_style);
+  double y = 0.0;
+  for (std::size_t k : sets) {
+    panel.draw(svg, k, y, scale);
+    y += panel.height();
+  }
+  svg += "</svg>\n";
+  return svg;
+}
+
+}  // namespace zervola::frame

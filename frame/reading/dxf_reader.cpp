@@ -1,0 +1,307 @@
+#include "zervola/frame.hpp"
+
+#include <fmt/format.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "reading/dxf_pairs.hpp"
+#include "zervola/frame/errors.hpp"
+
+namespace zervola::frame {
+namespace {
+
+constexpr int k_entity_code = 0;
+constexpr int k_name_code = 2;
+constexpr int k_layer_code = 8;
+constexpr int k_flags_code = 70;
+constexpr int k_vertex_count_code = 90;
+constexpr int k_lwpolyline_elevation_code = 38;
+constexpr int k_bulge_code = 42;
+constexpr int k_extrusion_x_code = 210;
+constexpr int k_extrusion_y_code = 220;
+constexpr int k_extrusion_z_code = 230;
+
+constexpr std::int64_t k_polyline_closed_flag = 1;
+constexpr std::int64_t k_polyline_3d_flag = 8;
+// Polygon meshes and polyface meshes are surfaces, not chains of bars.
+constexpr std::int64_t k_polyline_mesh_flags = 16 | 64;
+
+const std::string k_default_layer = "0";
+
+// The pairs of one entity: its "0 TYPE" pair and what follows up to the next
+// group code 0.
+struct Entity {
+  const DxfPair* start = nullptr;
+  const DxfPair* end = nullptr;  // one past the last pair
+
+  [[nodiscard]] std::string_view type() const { return start->value; }
+};
+
+class DrawingReader {
+ public:
+  DrawingReader(const std::vector<DxfPair>& pairs, std::string file)
+      : pairs_(pairs), file_(std::move(file)) {}
+
+  std::vector<Member> read() {
+    std::size_t k = 0;
+    for (;;) {
+      if (k >= pairs_.size()) fail_end("the drawing ends without its \"0 EOF\" record");
+      const DxfPair& p = pairs_[k];
+      if (p.code != k_entity_code)
+        fail_at(p, file_, "expected \"0 SECTION\" or \"0 EOF\" between sections");
+      if (p.value == "EOF") break;
+      if (p.value != "SECTION")
+        fail_at(p, file_, fmt::format("expected \"0 SECTION\" or \"0 EOF\", found \"{}\"", p.value));
+      k = read_section(k + 1);
+    }
+    finish_polyline(nullptr);
+    return std::move(members_);
+  }
+
+ private:
+  [[noreturn]] void fail_end(const std::string& problem) const {
+    const std::size_t line = pairs_.empty() ? 1 : pairs_.back().line + 1;
+    throw InputError(fmt::format("{}:{}: {} (the drawing is cut short)", file_, line, problem));
+  }
+
+  // Reads from the pair after "0 SECTION" to the pair after "0 ENDSEC".
+  std::size_t read_section(std::size_t k) {
+    if (k >= pairs_.size()) fail_end("a section is not terminated by \"0 ENDSEC\"");
+    if (pairs_[k].code != k_name_code)
+      fail_at(pairs_[k], file_, "expected the section's name (group code 2)");
+    const bool entities = pairs_[k].value == "ENTITIES";
+    ++k;
+    while (k < pairs_.size() && pairs_[k].code != k_entity_code) ++k;
+    for (;;) {
+      if (k >= pairs_.size()) fail_end("a section is not terminated by \"0 ENDSEC\"");
+      const DxfPair& p = pairs_[k];
+      if (p.value == "ENDSEC") break;
+      if (p.value == "SECTION" || p.value == "EOF")
+        fail_at(p, file_, "the section before this record is not terminated by \"0 ENDSEC\"");
+      std::size_t next = k + 1;
+      while (next < pairs_.size() && pairs_[next].code != k_entity_code) ++next;
+      if (entities) entity({&pairs_[k], pairs_.data() + next});
+      k = next;
+    }
+    finish_polyline(&pairs_[k]);
+    return k + 1;
+  }
+
+  void entity(const Entity& e) {
+    const std::string_view type = e.type();
+    if (type == "VERTEX") return vertex(e);
+    if (type == "SEQEND") return finish_polyline(nullptr, true, e.start);
+    finish_polyline(e.start);
+    if (type == "LINE") return line(e);
+    if (type == "POLYLINE") return polyline(e);
+    if (type == "LWPOLYLINE") return lwpolyline(e);
+    if (type == "INSERT")
+      fail_at(*e.start, file_,
+              "a block reference (INSERT) is not read; explode it into lines in the drawing");
+  }
+
+  // The one value of group code `code` in the entity, or nothing.
+  std::optional<const DxfPair*> find(const Entity& e, int code) const {
+    std::optional<const DxfPair*> found;
+    for (const DxfPair* p = e.start + 1; p != e.end; ++p) {
+      if (p->code != code) continue;
+      if (found) fail_at(*p, file_, fmt::format("{} repeats this group code", e.type()));
+      found = p;
+    }
+    return found;
+  }
+
+  double real(const Entity& e, int code) const {
+    const auto p = find(e, code);
+    if (!p)
+      fail_at(*e.start, file_, fmt::format("{} lacks group code {} (the entity is incomplete)",
+                                           e.type(), code));
+    return dxf_real(**p);
+  }
+
+  double real_or(const Entity& e, int code, double fallback) const {
+    const auto p = find(e, code);
+    return p ? dxf_real(**p) : fallback;
+  }
+
+  std::string layer(const Entity& e) const {
+    const auto p = find(e, k_layer_code);
+    return p ? std::string((*p)->value) : k_default_layer;
+  }
+
+  // A plane polyline in another object coordinate system would need the
+  // arbitrary-axis transformation, which is not applied: refuse it.
+  void check_extrusion(const Entity& e) const {
+    const double x = real_or(e, k_extrusion_x_code, 0.0);
+    const double y = real_or(e, k_extrusion_y_code, 0.0);
+    const double z = real_or(e, k_extrusion_z_code, 1.0);
+    if (x != 0.0 || y != 0.0 || z != 1.0)
+      fail_at(*e.start, file_,
+              fmt::format("{} has the extrusion direction [{}, {}, {}]; only polylines drawn in "
+                          "the world x-y plane, direction [0, 0, 1], are read",
+                          e.type(), x, y, z));
+  }
+
+  void line(const Entity& e) {
+    ++entity_;
+    const Point3 a{real(e, 10), real(e, 20), real_or(e, 30, 0.0)};
+    const Point3 b{real(e, 11), real(e, 21), real_or(e, 31, 0.0)};
+    add(a, b, fmt::format("LINE {} at line {}", entity_, e.start->line), layer(e));
+  }
+
+  std::int64_t flags(const Entity& e) const {
+    const auto p = find(e, k_flags_code);
+    const std::int64_t f = p ? dxf_integer(**p) : 0;
+    if ((f & k_polyline_mesh_flags) != 0)
+      fail_at(p ? **p : *e.start, file_, fmt::format("{} is a mesh, not a chain of bars", e.type()));
+    return f;
+  }
+
+  void polyline(const Entity& e) {
+    ++entity_;
+    const std::int64_t f = flags(e);
+    Polyline p;
+    p.closed = (f & k_polyline_closed_flag) != 0;
+    p.three_d = (f & k_polyline_3d_flag) != 0;
+    if (!p.three_d) check_extrusion(e);
+    p.elevation = real_or(e, 30, 0.0);
+    p.layer = layer(e);
+    p.entity = entity_;
+    p.start = e.start;
+    polyline_ = std::move(p);
+  }
+
+  void vertex(const Entity& e) {
+    if (!polyline_) fail_at(*e.start, file_, "a VERTEX outside a POLYLINE");
+    const double z = polyline_->three_d ? real_or(e, 30, 0.0) : polyline_->elevation;
+    add_vertex({real(e, 10), real(e, 20), z}, real_or(e, k_bulge_code, 0.0), e.start);
+  }
+
+  void lwpolyline(const Entity& e) {
+    ++entity_;
+    const std::int64_t f = flags(e);
+    check_extrusion(e);
+    Polyline p;
+    p.closed = (f & k_polyline_closed_flag) != 0;
+    p.elevation = real_or(e, k_lwpolyline_elevation_code, 0.0);
+    p.layer = layer(e);
+    p.entity = entity_;
+    p.start = e.start;
+    polyline_ = std::move(p);
+    const auto count = find(e, k_vertex_count_code);
+    // The x of a vertex whose y (group code 20) has not come yet.
+    bool pending_x = false;
+    double x = 0.0;
+    for (const DxfPair* q = e.start + 1; q != e.end; ++q) {
+      if (q->code == 10) {
+        if (pending_x) fail_at(*q, file_, "LWPOLYLINE vertex without its y (group code 20)");
+        x = dxf_real(*q);
+        pending_x = true;
+      } else if (q->code == 20) {
+        if (!pending_x)
+          fail_at(*q, file_, "LWPOLYLINE y (group code 20) without its x (group code 10)");
+        add_vertex({x, dxf_real(*q), polyline_->elevation}, 0.0, q);
+        pending_x = false;
+      } else if (q->code == k_bulge_code) {
+        if (polyline_->points.empty() || pending_x)
+          fail_at(*q, file_, "LWPOLYLINE bulge (group code 42) before its vertex");
+        polyline_->previous_bulge = dxf_real(*q);
+      }
+    }
+    if (pending_x)
+      fail_at(*e.start, file_, "LWPOLYLINE ends with a vertex without its y (group code 20)");
+    const auto n = static_cast<std::int64_t>(polyline_->points.size());
+    if (count && dxf_integer(**count) != n)
+      fail_at(**count, file_,
+              fmt::format("LWPOLYLINE announces {} vertices and holds {}", (*count)->value, n));
+    finish_polyline(nullptr);
+  }
+
+  void add(const Point3& a, const Point3& b, const std::string& what, const std::string& on_layer) {
+    Member m;
+    m.name = fmt::format("D{}", members_.size() + 1);
+    m.from = a;
+    m.to = b;
+    m.section = on_layer;
+    m.origin = {file_, fmt::format("{} (layer \"{}\"), member {}", what, m.section, m.name)};
+    members_.push_back(std::move(m));
+  }
+
+  struct Polyline {
+    std::vector<Point3> points;
+    bool closed = false;
+    bool three_d = false;
+    double elevation = 0.0;
+    std::string layer;
+    double previous_bulge = 0.0;
+    int entity = 0;
+    const DxfPair* start = nullptr;
+  };
+
+  void add_vertex(const Point3& point, double bulge, const DxfPair* at) {
+    if (!polyline_->points.empty() && polyline_->previous_bulge != 0.0) arc(*at);
+    polyline_->points.push_back(point);
+    polyline_->previous_bulge = bulge;
+  }
+
+  [[noreturn]] void arc(const DxfPair& at) const {
+    fail_at(at, file_, fmt::format("polyline {} (layer \"{}\"): an arc segment is not a bar",
+                                   polyline_->entity, polyline_->layer));
+  }
+
+  // Ends the open polyline. A POLYLINE's vertices must be closed by SEQEND:
+  // anything else (`interrupted_by`) means the entity was cut.
+  void finish_polyline(const DxfPair* interrupted_by, bool sequence_end = false,
+                       const DxfPair* seqend = nullptr) {
+    if (sequence_end && !polyline_) fail_at(*seqend, file_, "a SEQEND outside a POLYLINE");
+    if (!polyline_) return;
+    if (!sequence_end && polyline_->start->value == "POLYLINE") {
+      if (interrupted_by)
+        fail_at(*interrupted_by, file_,
+                fmt::format("polyline {} (line {}) is not closed by SEQEND", polyline_->entity,
+                            polyline_->start->line));
+      fail_end("a POLYLINE is not closed by SEQEND");
+    }
+    Polyline p = std::move(*polyline_);
+    if (p.closed && p.previous_bulge != 0.0 && p.points.size() > 1) arc(*p.start);
+    polyline_.reset();
+    const std::size_t n = p.points.size();
+    const std::string label = fmt::format("polyline {} at line {}", p.entity, p.start->line);
+    for (std::size_t k = 0; k + 1 < n; ++k)
+      add(p.points[k], p.points[k + 1], fmt::format("{} segment {}", label, k + 1), p.layer);
+    if (p.closed && n > 2)
+      add(p.points[n - 1], p.points[0], fmt::format("{} segment {}", label, n), p.layer);
+  }
+
+  const std::vector<DxfPair>& pairs_;
+  std::string file_;
+  int entity_ = 0;
+  std::optional<Polyline> polyline_;
+  std::vector<Member> members_;
+};
+
+}  // namespace
+
+std::vector<Member> parse_dxf_members(const std::string& text, const std::string& file_name) {
+  const std::vector<DxfPair> pairs = read_dxf_pairs(text, file_name);
+  std::vector<Member> members = DrawingReader(pairs, file_name).read();
+  if (members.empty())
+    throw InputError(fmt::format("{}: the drawing holds no LINE or polyline", file_name));
+  return members;
+}
+
+std::vector<Member> read_dxf_members(const std::string& path) {
+  std::error_code ec;
+  std::ifstream in;
+  if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
+  if (!in.is_open()) throw InputError(fmt::format("{}: cannot open the DXF drawing", path));
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad() || text.bad()) throw InputError(fmt::format("{}: cannot read the DXF drawing", path));
+  return parse_dxf_members(text.str(), path);
+}
+
+}  // namespace zervola::frame

@@ -1,0 +1,192 @@
+#include "zervola/frame.hpp"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <set>
+
+#include "model/item_fault.hpp"
+#include "reading/member_load_checks.hpp"
+#include "zervola/frame/errors.hpp"
+#include "zervola/frame/library_arrays.hpp"
+
+namespace zervola::frame {
+namespace {
+
+// An orientation point this close to the member's line (relative to the
+// member's length) leaves its local axes undefined.
+constexpr double k_orientation_relative_tolerance = 1.0e-9;
+
+// Every stiffness term of a member (E A / L, G It / L, 12 E I / L^3, ...) lies
+// within these bounds, about the square roots of the largest and of the
+// smallest normal double, so that the assembly and the factorisation, which
+// form products of two terms, neither overflow nor fall into subnormal
+// numbers. Outside them a section value is absurd for the member's length.
+constexpr double k_largest_stiffness_term = 1.0e154;
+constexpr double k_smallest_stiffness_term = 1.0e-154;
+
+[[noreturn]] void fail(const Origin& o, const std::string& field, const std::string& problem) {
+  fail_item(o, field, problem);
+}
+
+bool same_point(const Point3& a, const Point3& b) {
+  return std::abs(a.z - b.z) < k_node_tolerance && std::abs(a.x - b.x) < k_node_tolerance &&
+         std::abs(a.y - b.y) < k_node_tolerance;
+}
+
+void check_positive(const Origin& o, const char* field, double value) {
+  if (!(value > 0.0)) fail(o, field, fmt::format("must be positive, is {}", value));
+}
+
+void validate_sections(const Model& model) {
+  std::set<std::string> names;
+  for (std::size_t k = 0; k < model.sections.size(); ++k) {
+    const Section& s = model.sections[k];
+    const Origin o{model.source_file, fmt::format("section \"{}\" (sections[{}])", s.name, k)};
+    if (s.name.empty()) fail(o, "name", "is empty");
+    if (!names.insert(s.name).second) fail(o, "name", "another section has this name");
+    check_positive(o, "E", s.elastic_modulus);
+    check_positive(o, "G", s.shear_modulus);
+    check_positive(o, "A", s.area);
+    check_positive(o, "It", s.torsion_constant);
+    check_positive(o, "Iy", s.inertia_y);
+    check_positive(o, "Iz", s.inertia_z);
+    check_positive(o, "extent_z", s.extent_z);
+    check_positive(o, "extent_y", s.extent_y);
+  }
+}
+
+// The member's stiffness terms, computed from its section, must lie within the
+// bounds above.
+void check_stiffness_terms(const Member& m, const Section& s) {
+  const double dx = m.to.x - m.from.x, dy = m.to.y - m.from.y, dz = m.to.z - m.from.z;
+  const double L = std::sqrt(dx * dx + dy * dy + dz * dz);
+  const double E = s.elastic_modulus, G = s.shear_modulus;
+  const std::array<std::pair<const char*, double>, 7> terms = {{
+      {"E A / L", E * s.area / L},
+      {"G It / L", G * s.torsion_constant / L},
+      {"12 E Iy / L^3", 12.0 * E * s.inertia_y / (L * L * L)},
+      {"12 E Iz / L^3", 12.0 * E * s.inertia_z / (L * L * L)},
+      {"6 E Iy / L^2", 6.0 * E * s.inertia_y / (L * L)},
+      {"6 E Iz / L^2", 6.0 * E * s.inertia_z / (L * L)},
+      {"4 E I / L", 4.0 * E * std::max(s.inertia_y, s.inertia_z) / L},
+  }};
+  for (const auto& [name, value] : terms)
+    if (!(value >= k_smallest_stiffness_term && value <= k_largest_stiffness_term))
+      fail(m.origin, "section",
+           fmt::format("section \"{}\" (E = {}, G = {}, A = {}, It = {}, Iy = {}, Iz = {}) gives "
+                       "this member of length {} the stiffness term {} = {}, outside [{}, {}]: "
+                       "a section value is absurd, check it and its units",
+                       s.name, E, G, s.area, s.torsion_constant, s.inertia_y, s.inertia_z, L,
+                       name, value, k_smallest_stiffness_term, k_largest_stiffness_term));
+}
+
+void validate_members(const Model& model) {
+  if (model.members.empty())
+    throw InputError(fmt::format("{}: the model has no members", model.source_file));
+  std::map<std::string, const Section*> sections;
+  for (const Section& s : model.sections) sections.emplace(s.name, &s);
+  std::set<std::string> names;
+  const double plane_z = model.members.front().from.z;
+  for (const Member& m : model.members) {
+    if (!names.insert(m.name).second) fail(m.origin, "name", "another member has this name");
+    if (!sections.contains(m.section))
+      fail(m.origin, "section", fmt::format("unknown section \"{}\"", m.section));
+    if (same_point(m.from, m.to))
+      fail(m.origin, "to", "the member has zero length (its two points coincide)");
+    check_stiffness_terms(m, *sections.at(m.section));
+    if (model.frame == FrameKind::plane) {
+      const auto check_plane = [&](const Point3& p, const char* field) {
+        if (std::abs(p.z - plane_z) >= k_node_tolerance)
+          fail(m.origin, field,
+               fmt::format("a plane frame lies in one x-y plane (z = {}), this point has z = {}",
+                           plane_z, p.z));
+      };
+      check_plane(m.from, "from");
+      check_plane(m.to, "to");
+    }
+    if (m.orientation_point) {
+      const Point3& p = *m.orientation_point;
+      const double dx = m.to.x - m.from.x, dy = m.to.y - m.from.y, dz = m.to.z - m.from.z;
+      const double px = p.x - m.from.x, py = p.y - m.from.y, pz = p.z - m.from.z;
+      const double cx = dy * pz - dz * py, cy = dz * px - dx * pz, cz = dx * py - dy * px;
+      const double cross = std::sqrt(cx * cx + cy * cy + cz * cz);
+      const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
+      const double reach = std::sqrt(px * px + py * py + pz * pz);
+      if (!(cross > k_orientation_relative_tolerance * length * std::max(reach, length)))
+        fail(m.origin, "orientation_point", "lies on the member's line, so it fixes no axes");
+    }
+  }
+}
+
+// A prescribed displacement held by a stiff spring becomes the load
+// k_penalty_stiffness times the displacement, which must stay a double.
+void check_prescribed(const Origin& o, const std::array<double, 6>& values) {
+  for (std::size_t d = 0; d < 6; ++d)
+    if (!(std::abs(values[d]) * k_penalty_stiffness <= std::numeric_limits<double>::max()))
+      fail(o, "displacement",
+           fmt::format("{} = {} is absurd: as the load of a stiff spring it is beyond the range "
+                       "of a double",
+                       k_dof_names[d], values[d]));
+}
+
+void validate_supports(const Model& model) {
+  std::set<std::string> names;
+  for (const Support& s : model.supports) {
+    if (!names.insert(s.name).second) fail(s.origin, "name", "another support has this name");
+    check_prescribed(s.origin, s.prescribed);
+  }
+  names.clear();
+  for (const Spring& s : model.springs)
+    if (!names.insert(s.name).second) fail(s.origin, "name", "another spring has this name");
+}
+
+// The library adds the loads of a node together; so that no node's sum can
+// overflow, the sum of their magnitudes over the whole case must not.
+void check_load_sums(const LoadCase& c) {
+  std::array<double, 6> magnitude{};
+  for (const NodalLoad& l : c.loads)
+    for (std::size_t d = 0; d < 6; ++d) {
+      magnitude[d] += std::abs(d < 3 ? l.force[d] : l.moment[d - 3]);
+      if (!std::isfinite(magnitude[d]))
+        fail(l.origin, d < 3 ? "force" : "moment",
+             fmt::format("with the loads before it in this case, the {} {} exceed the range of "
+                         "a double",
+                         d < 3 ? "forces along" : "moments about", "xyz"[d % 3]));
+    }
+}
+
+void validate_load_cases(const Model& model) {
+  if (model.load_cases.empty())
+    throw InputError(fmt::format("{}: field \"load_cases\": the model has no load case",
+                                 model.source_file));
+  std::set<std::string> names;
+  for (const LoadCase& c : model.load_cases) {
+    if (!names.insert(c.name).second) fail(c.origin, "name", "another load case has this name");
+    check_load_sums(c);
+    for (const SupportDisplacement& d : c.support_displacements) check_prescribed(d.origin, d.value);
+    if (model.frame != FrameKind::plane) continue;
+    for (const NodalLoad& l : c.loads) {
+      if (l.force[2] != 0.0)
+        fail(l.origin, "force", "a plane frame carries no force along z");
+      if (l.moment[0] != 0.0 || l.moment[1] != 0.0)
+        fail(l.origin, "moment", "a plane frame carries moments about z only");
+    }
+  }
+}
+
+}  // namespace
+
+void validate_model(const Model& model) {
+  validate_sections(model);
+  validate_members(model);
+  validate_supports(model);
+  validate_load_cases(model);
+  validate_member_loads(model);
+}
+
+}  // namespace zervola::frame

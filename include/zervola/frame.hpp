@@ -1,0 +1,204 @@
+#pragma once
+
+// zervola's frame analysis: read a plane or space frame drawn as lines (a
+// JSON model, with members from a DXF drawing if it names one), analyse
+// every load case through the zervola library on one factorisation,
+// superpose the combinations, and write the results as a report, JSON, CSV
+// tables and an SVG drawing. zervola-frame is this API behind a command line.
+//
+// Contents
+//   1. The model              zervola/frame/model.hpp
+//   2. Errors                 zervola/frame/errors.hpp
+//   3. Reading a model        read_model, read_json_model, parse_json_model,
+//                             read_dxf_members, parse_dxf_members, validate_model
+//   4. Analysis               AnalysisOptions, analyse; zervola/frame/progress.hpp
+//   5. Results                zervola/frame/results.hpp; along the members,
+//                             combinations and envelopes: zervola/frame/internal_forces.hpp,
+//                             zervola/frame/combinations.hpp
+//   6. Outputs                format_report, format_json_results, format_csv_tables,
+//                             draw_svg; written whole or not at all:
+//                             zervola/frame/output_files.hpp
+//   7. Steps below the analysis, for hosts that call the exports themselves:
+//                             zervola/frame/library_arrays.hpp, zervola/frame/placement.hpp,
+//                             zervola/frame/profile_numbering.hpp, zervola/frame/store_size.hpp
+//
+// Units are the model's own (Model::units): every length, force and moment
+// is in them, rotations in radians, stresses in force/length^2. Nodes are
+// numbered by their first appearance among the members' points (the
+// drawing's order), whatever numbering the solver used. Member results are
+// in each member's local axes from its "from" point (sign_convention_text
+// states the convention).
+//
+// Threads: nothing here keeps state between calls; independent models may be
+// read, analysed and written on different threads at once. analyse itself
+// recovers the load cases on as many threads as the processor runs.
+//
+// Errors: every function that can fail throws InputError (the model file),
+// AnalysisError (a model that cannot be analysed) or OutputError (an output
+// that cannot be written), with a message naming the file, the item and the
+// value; std::bad_alloc when memory runs out.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "zervola/frame/combinations.hpp"
+#include "zervola/frame/errors.hpp"
+#include "zervola/frame/export.hpp"
+#include "zervola/frame/internal_forces.hpp"
+#include "zervola/frame/model.hpp"
+#include "zervola/frame/output_files.hpp"
+#include "zervola/frame/progress.hpp"
+#include "zervola/frame/results.hpp"
+
+namespace zervola::frame {
+
+// ---------------------------------------------------------------------------
+// 3. Reading a model
+// ---------------------------------------------------------------------------
+
+// Reads a model file as zervola-frame does: the JSON model (// and /* */
+// comments allowed), then the members of the DXF drawing it names, if any
+// (appended after the model's own members), then validate_model.
+//   path: in, the model file (docs/model-format.md).
+// Throws InputError: the file cannot be read, its syntax (file, line,
+// column), its structure (item and field: a missing or unknown field, a
+// value of the wrong type) or its meaning (validate_model).
+[[nodiscard]] ZERVOLA_FRAME_API Model read_model(const std::string& path);
+
+// Reads and parses a JSON model file without its drawing and without
+// validate_model: Model::dxf_file names the drawing, if any.
+//   path: in, the model file.
+// Throws InputError as read_model, for syntax and structure only.
+[[nodiscard]] ZERVOLA_FRAME_API Model read_json_model(const std::string& path);
+
+// Parses model text, as read_json_model does a file.
+//   text: in, the JSON model.
+//   file_name: in, the name used in messages, and the directory against
+//     which a relative "dxf" path is resolved.
+// Throws InputError.
+[[nodiscard]] ZERVOLA_FRAME_API Model parse_json_model(const std::string& text,
+                                                       const std::string& file_name);
+
+// Reads the drawn members of a frame from a DXF file: every LINE entity and
+// every straight segment of a polyline (POLYLINE with its VERTEX entities,
+// or LWPOLYLINE) becomes one member, in the order of the file, named D1, D2,
+// ..., with the entity's layer as its section, no release and no
+// orientation point.
+//   path: in, the drawing.
+// Throws InputError, naming the file, the line and the group code, for
+// anything the reader does not fully understand: an arc segment (non-zero
+// bulge), a malformed number, a missing coordinate, a section or polyline
+// cut short, no final EOF, a block reference, a polyline outside the world
+// x-y plane.
+[[nodiscard]] ZERVOLA_FRAME_API std::vector<Member> read_dxf_members(const std::string& path);
+
+// The same from the drawing's text; file_name is used in messages.
+[[nodiscard]] ZERVOLA_FRAME_API std::vector<Member> parse_dxf_members(const std::string& text,
+                                                                      const std::string& file_name);
+
+// Checks the meaning of a model before anything is analysed: positive
+// section values and stiffness terms (E A / L, 12 E I / L^3, ...) within
+// [1e-154, 1e154], known sections, members of non-zero length, orientation
+// points off the member's line, a plane frame that stays in its x-y plane,
+// unique names, at least one load case, member loads on known members and
+// within them, combinations and envelopes of known sets. Whether supports
+// and loads lie on nodes is checked by analyse, once the nodes exist.
+//   model: in.
+// Throws InputError on the first fault, naming the item and the field.
+ZERVOLA_FRAME_API void validate_model(const Model& model);
+
+// ---------------------------------------------------------------------------
+// 4. Analysis
+// ---------------------------------------------------------------------------
+
+struct AnalysisOptions {
+  // How the equations are numbered (results do not depend on it beyond
+  // rounding; the solver's time and memory do).
+  NumberingChoice numbering = NumberingChoice::automatic;
+  // Told of each stage; nullptr: nothing is reported.
+  Progress* progress = nullptr;
+};
+
+// Analyses every load case of a validated model through the library's
+// exports, in the order their data require: nodes from the members' points
+// (MESHDISKR), connectivity (FREELINE), band renumbering (KRINUM) beside a
+// profile-reducing numbering, the skyline profile of the better one
+// (ZEBMUK6), one assembly and factorisation for all load cases with a
+// substitution per case, per member its local axes once (MATRIXCOS3P), and
+// per load case and member the end forces (GLOBTOLOC, LOCTOGLOB) and extreme
+// stresses (SILFACT); then the combinations, superposed.
+//   model: in, a model that validate_model accepted.
+//   options: in.
+// Returns every load case's and combination's results.
+// Throws InputError (a support, spring or load that lies on no node; two
+// supports on one node) or AnalysisError (a model not in one piece, a
+// mechanism or singular system naming the first node and direction, a
+// result that is not finite, a store larger than the memory the process may
+// use).
+[[nodiscard]] ZERVOLA_FRAME_API AnalysisResult analyse(const Model& model,
+                                                       const AnalysisOptions& options = {});
+
+// ---------------------------------------------------------------------------
+// 6. Outputs
+// ---------------------------------------------------------------------------
+// Each writer returns the whole text of its output; OutputFiles writes a set
+// of them whole or not at all.
+
+enum class ReportDetail {
+  full,     // every table of every load set
+  summary,  // the model summary, the extremes of each load set, the equilibrium check
+};
+
+// The readable report: the model summary, then per load case and
+// combination the displacements, reactions, the equilibrium check, member
+// end forces, extreme stresses and the extremes along each member, then the
+// envelopes.
+[[nodiscard]] ZERVOLA_FRAME_API std::string format_report(const Model& model,
+                                                          const AnalysisResult& result,
+                                                          ReportDetail detail);
+
+// The end-force sign convention, stated once in every output.
+[[nodiscard]] ZERVOLA_FRAME_API const char* sign_convention_text();
+
+// Every result as one JSON document (docs/model-format.md, "Results").
+[[nodiscard]] ZERVOLA_FRAME_API std::string format_json_results(const Model& model,
+                                                                const AnalysisResult& result);
+
+// CSV tables for spreadsheets: file name (nodes.csv, members.csv,
+// displacements.csv, reactions.csv, end_forces.csv, stresses.csv,
+// equilibrium.csv, member_diagrams.csv and, with envelopes, envelopes.csv)
+// -> content.
+[[nodiscard]] ZERVOLA_FRAME_API std::map<std::string, std::string> format_csv_tables(
+    const Model& model, const AnalysisResult& result);
+
+enum class View { automatic, xy, xz, yz, axonometric };
+
+// The internal-force diagram drawn along the members, if any.
+enum class DiagramKind { none, moment, shear, axial };
+
+struct DrawingOptions {
+  // automatic: xy for a plane frame, axonometric for a space frame.
+  View view = View::automatic;
+  // Displacements drawn this many times their size; empty: the largest is
+  // drawn at about 8 % of the frame's size (the drawing states the scale).
+  std::optional<double> deformation_scale;
+  DiagramKind diagram = DiagramKind::none;
+  bool labels = true;                    // node and member labels
+  std::optional<std::string> load_case;  // a case or combination; all when empty
+};
+
+// A drawing of the frame in SVG: one panel per load case and combination
+// with the undeformed and the deformed shape (curved by the member loads),
+// supports, springs and nodal loads as symbols, node and member labels, and
+// on request the moment, shear or axial-force diagrams.
+// Throws InputError when options.load_case names no load case or combination.
+[[nodiscard]] ZERVOLA_FRAME_API std::string draw_svg(const Model& model,
+                                                     const AnalysisResult& result,
+                                                     const DrawingOptions& options);
+
+// The view a drawing uses for View::automatic, and any other as it is.
+[[nodiscard]] ZERVOLA_FRAME_API View resolved_view(const Model& model, View view);
+
+}  // namespace zervola::frame

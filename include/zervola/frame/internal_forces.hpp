@@ -1,0 +1,86 @@
+#pragma once
+
+// Internal forces and displacements along a member, from its end forces,
+// end displacements and loads.
+//
+// At a section x from the member's start, the six forces are those of the
+// end-force convention continued along the bar: the value at x = 0 is the
+// start end force, at x = L the end end force. With F_i the forces and M_i
+// the moments (comps 1-3, and minus comps 4-6) that node i exerts on the
+// member, and q, P_k, M_k its loads on [0, x]:
+//   (N, Vy, Vz)(x) = F_i + integral q + sum P_k          (N positive in compression)
+//   T(x)  = -M_ix - sum M_kx
+//   My(x) = -M_iy - x F_iz + integral (s - x) q_z + sum (x_k - x) P_kz - sum M_ky
+//   Mz(x) = -M_iz + x F_iy - integral (s - x) q_y - sum (x_k - x) P_ky - sum M_kz
+// so that Mz' = Vy and My' = -Vz. The deflections follow from the
+// curvatures v'' = Mz / EIz + kappa_v, w'' = -My / EIy + kappa_w and the
+// strain u' = -N / EA + alpha dT, integrated exactly (three-point Gauss
+// rules between stations, where the curvature is a cubic) and fitted to the
+// end translations: this is the cubic of the end displacements plus the
+// particular solution of the loads, hinged ends included.
+
+#include <array>
+#include <vector>
+
+#include "zervola/frame/export.hpp"
+#include "zervola/frame/local_member_loads.hpp"
+
+namespace zervola::frame {
+
+// What fixes the internal forces of one member: its loads, end forces
+// (end-force convention) and end displacements, in local axes. Linear: a
+// combination of states is a state.
+struct MemberState {
+  LocalMemberLoads loads;
+  Vector12 end_forces{};
+  Vector12 end_displacements{};
+};
+
+// The section's values of member (index into Model::members) as its
+// stiffness uses them, for a length (MemberGeometry::length). Throws
+// InputError when the member names an unknown section.
+[[nodiscard]] ZERVOLA_FRAME_API BeamProperties beam_properties(const Model& model,
+                                                               std::size_t member, double length);
+
+// Adds factor times b to a.
+ZERVOLA_FRAME_API void add_scaled(MemberState& a, const MemberState& b, double factor);
+
+// A section of the diagram: at a concentrated load the diagram jumps, and
+// the section just before it and just after it are both stations.
+struct Station {
+  double x = 0.0;
+  bool after = false;  // includes a concentrated load at x
+};
+
+// The quantities along a member, in this order.
+enum class Quantity { N, Vy, Vz, T, My, Mz, u, v, w };
+inline constexpr std::size_t k_quantities = 9;
+inline constexpr std::array<const char*, k_quantities> k_quantity_names = {
+    "N", "Vy", "Vz", "T", "My", "Mz", "u", "v", "w"};
+using StationValues = std::array<double, k_quantities>;
+
+// Equal divisions of every member, to which every load point is added.
+inline constexpr int k_diagram_divisions = 10;
+
+// The stations of a member of length L that carries the given loads (of
+// every load case, so that all cases share them).
+[[nodiscard]] ZERVOLA_FRAME_API std::vector<Station> diagram_stations(const std::vector<const LocalMemberLoads*>& loads,
+                                                    double L, int divisions = k_diagram_divisions);
+
+// The values at each station.
+[[nodiscard]] ZERVOLA_FRAME_API std::vector<StationValues> member_diagram(const std::vector<Station>& stations,
+                                                        const MemberState& state,
+                                                        const BeamProperties& b);
+
+// The largest and smallest value of each quantity along the member and
+// where they occur: at stations, and for the forces also where their slope
+// vanishes between stations (exact: the forces are polynomials there).
+struct Extreme {
+  double max = 0.0, x_max = 0.0;
+  double min = 0.0, x_min = 0.0;
+};
+[[nodiscard]] ZERVOLA_FRAME_API std::array<Extreme, k_quantities> member_extremes(
+    const std::vector<Station>& stations, const std::vector<StationValues>& values,
+    const MemberState& state);
+
+}  // namespace zervola::frame

@@ -1,0 +1,180 @@
+#pragma once
+
+// The frame model as the engineer describes it: sections by name, members as
+// drawn lines, supports, springs and loads placed by coordinates, and named
+// load cases. Nothing here knows the library's arrays; library_arrays.hpp
+// turns a model into them.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zervola::frame {
+
+struct Point3 {
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+};
+
+using Vector3 = std::array<double, 3>;
+
+// Two points closer than this in every coordinate are one node, as the
+// library merges drawn line endpoints (in the model's length unit).
+inline constexpr double k_node_tolerance = 1.0e-4;
+
+// The six degrees of freedom of a node, in the library's order.
+enum class Dof { ux = 0, uy = 1, uz = 2, rx = 3, ry = 4, rz = 5 };
+inline constexpr int k_dofs_per_node = 6;
+inline constexpr std::array<const char*, 6> k_dof_names = {"ux", "uy", "uz", "rx", "ry", "rz"};
+
+enum class FrameKind { plane, space };
+
+// End releases of a member, named from its first point ("from") to its
+// second ("to").
+enum class Release { none, hinge_start, hinge_end, pinned };
+
+struct Units {
+  std::string force = "kN";
+  std::string length = "m";
+};
+
+struct Section {
+  std::string name;
+  double elastic_modulus = 0.0;
+  double shear_modulus = 0.0;
+  double area = 0.0;
+  double torsion_constant = 0.0;
+  double inertia_y = 0.0;
+  double inertia_z = 0.0;
+  double extent_z = 0.0;
+  double extent_y = 0.0;
+  double thermal_coefficient = 0.0;
+  std::optional<double> density;  // mass per volume, for self-weight
+};
+
+// Where an item of the model was read from, for messages: "members[3]" or
+// "frame.dxf, entity 7 (layer \"IPE300\")".
+struct Origin {
+  std::string file;
+  std::string place;
+};
+
+struct Member {
+  std::string name;
+  Point3 from;
+  Point3 to;
+  std::string section;
+  std::optional<Point3> orientation_point;
+  Release release = Release::none;
+  double temperature_change = 0.0;
+  Origin origin;
+};
+
+struct Support {
+  std::string name;
+  Point3 at;
+  std::array<bool, 6> restrained{};
+  std::array<double, 6> prescribed{};  // value of each restrained direction
+  std::string kind;                     // "fixed", "pinned", "roller", "custom"
+  Origin origin;
+};
+
+// One spring is one or more rank-one stiffness terms at a node: each term is
+// a translational vector t and a rotational vector r whose outer products
+// t t^T and r r^T are added to the node's stiffness (|t|^2 along t).
+struct SpringTerm {
+  Vector3 translation{};
+  Vector3 rotation{};
+};
+
+struct Spring {
+  std::string name;
+  Point3 at;
+  std::vector<SpringTerm> terms;
+  Origin origin;
+};
+
+struct NodalLoad {
+  std::string name;
+  Point3 at;
+  Vector3 force{};
+  Vector3 moment{};
+  Origin origin;
+};
+
+// A settlement of a support in one load case: values for some of the
+// support's restrained directions, replacing its own prescribed values.
+struct SupportDisplacement {
+  Point3 at;
+  std::array<bool, 6> given{};
+  std::array<double, 6> value{};
+  Origin origin;
+};
+
+// A load along a member, placed by distances from its "from" point (or by
+// fractions of its length when relative), in local or global axes.
+enum class MemberLoadKind { distributed, force, moment, temperature };
+// global_projected: a global load given per unit length of the member's
+// projection on the plane normal to each load component (snow on a rafter).
+enum class LoadAxes { local, global, global_projected };
+
+struct MemberLoad {
+  std::string member;
+  MemberLoadKind kind = MemberLoadKind::distributed;
+  LoadAxes axes = LoadAxes::global;
+  bool relative = false;
+  std::optional<double> start;  // distributed: where it begins (default 0)
+  std::optional<double> end;    // distributed: where it ends (default the length)
+  double position = 0.0;        // force, moment: where it acts
+  Vector3 start_value{};        // distributed: intensity at start; force, moment: the value
+  Vector3 end_value{};          // distributed: intensity at end
+  // Temperature: uniform change, and the difference between the faces at
+  // +y and -y (+z and -z) of the section.
+  double uniform_change = 0.0;
+  double difference_y = 0.0;
+  double difference_z = 0.0;
+  Origin origin;
+};
+
+struct LoadCase {
+  std::string name;
+  std::vector<NodalLoad> loads;
+  std::vector<SupportDisplacement> support_displacements;
+  std::vector<MemberLoad> member_loads;
+  std::optional<Vector3> gravity;  // self-weight of every member: density * area * gravity
+  Origin origin;
+};
+
+// A named set of factors on load cases, whose results superpose.
+struct Combination {
+  std::string name;
+  std::vector<std::pair<std::string, double>> factors;  // load case name, factor
+  Origin origin;
+};
+
+// The extremes over a set of combinations.
+struct Envelope {
+  std::string name;
+  std::vector<std::string> combinations;
+  Origin origin;
+};
+
+struct Model {
+  std::string source_file;
+  std::string title;
+  Units units;
+  FrameKind frame = FrameKind::space;
+  std::vector<Section> sections;
+  std::vector<Member> members;
+  std::vector<Support> supports;
+  std::vector<Spring> springs;
+  std::vector<LoadCase> load_cases;
+  std::vector<Combination> combinations;
+  std::vector<Envelope> envelopes;
+  std::string dxf_file;  // the drawing the members came from, if any
+};
+
+}  // namespace zervola::frame

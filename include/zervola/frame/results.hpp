@@ -1,0 +1,101 @@
+#pragma once
+
+// What one analysis gives: the mesh and its numbering, and per load case the
+// displacements, reactions, member end forces, extreme stresses and the
+// equilibrium check. Nodes are numbered by their first appearance among the
+// members' points (the drawing's order), whatever numbering the solver used.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "zervola/frame/export.hpp"
+#include "zervola/frame/local_member_loads.hpp"
+#include "zervola/frame/model.hpp"
+
+namespace zervola::frame {
+
+// How the equations are numbered: automatic takes the smaller profile of
+// the other two (the band renumbering on a tie).
+enum class NumberingChoice { automatic, band, profile };
+
+// The skyline a numbering gives.
+struct NumberingSize {
+  std::int32_t node_bandwidth = 0;
+  std::int32_t profile_length = 0;  // 0: the library refused it
+  std::int32_t max_column_height = 0;
+  double squared_column_heights = 0.0;  // the solver's work grows with it
+};
+
+struct MeshSummary {
+  std::int32_t n_nodes = 0;
+  std::int32_t n_equations = 0;
+  std::int32_t bandwidth_before = 0;  // largest node-number difference
+  std::int32_t bandwidth_after = 0;
+  std::int32_t profile_before = 0;    // length of the skyline store
+  std::int32_t profile_after = 0;
+  std::int32_t column_height_before = 0;
+  std::int32_t column_height_after = 0;
+  NumberingChoice numbering = NumberingChoice::band;  // band or profile: the one used
+  NumberingSize band;              // the library's band renumbering
+  NumberingSize profile_reducing;  // the profile-reducing numbering
+};
+
+struct MemberGeometry {
+  std::int32_t start_node = 0;  // node of the member's "from" point
+  std::int32_t end_node = 0;    // node of its "to" point
+  double length = 0.0;
+  // Local axes in global components: rows x, y, z.
+  std::array<Vector3, 3> axes{};
+};
+
+struct Equilibrium {
+  Vector3 applied_force{};
+  Vector3 applied_moment{};   // about the origin
+  Vector3 reaction_force{};
+  Vector3 reaction_moment{};  // about the origin
+  Vector3 force_residual{};
+  Vector3 moment_residual{};
+  double relative_force_residual = 0.0;
+  double relative_moment_residual = 0.0;
+};
+
+struct Reaction {
+  std::int32_t node = 0;
+  std::array<double, 6> value{};  // what supports and springs exert on the node
+};
+
+struct CaseResult {
+  std::string name;
+  std::vector<std::array<double, 6>> displacements;       // per node
+  std::vector<Reaction> reactions;                        // supported nodes
+  std::vector<std::array<double, 12>> end_forces;         // per member, local axes
+  std::vector<std::array<double, 12>> end_displacements;  // per member, local axes
+  std::vector<double> stress_max;                         // per member, force/length^2
+  std::vector<double> stress_min;
+  Equilibrium equilibrium;
+};
+
+// Where an analysis spends its time, in seconds of the wall clock.
+struct AnalysisTimes {
+  double mesh = 0.0;      // nodes, connectivity, both numberings, profile
+  double solution = 0.0;  // assembly, the one factorisation, every case's substitution
+  double recovery = 0.0;  // end forces, stresses and equilibrium of every case
+};
+
+struct AnalysisResult {
+  MeshSummary mesh;
+  AnalysisTimes times;
+  std::vector<Point3> nodes;  // per node, 1-based numbers at index number - 1
+  std::vector<MemberGeometry> members;
+  std::vector<CaseResult> cases;
+  std::vector<CaseResult> combinations;  // superposed, one per combination of the model
+  // Per load case and member: the member's loads in its local axes.
+  std::vector<std::vector<LocalMemberLoads>> member_loads;
+};
+
+// The equilibrium check passes when both relative residuals are below this.
+inline constexpr double k_equilibrium_tolerance = 1.0e-6;
+
+}  // namespace zervola::frame

@@ -1,0 +1,242 @@
+// The hostile inputs of tests/data/host/bad-inputs and the failures around
+// the output files: each ends with a non-zero exit status, a message that says
+// where, and no output file written, changed or left half-made.
+
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <zervola/frame.hpp>
+#include "run_program.hpp"
+#include <zervola/frame/store_size.hpp>
+
+namespace zervola::frame::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool k_under_address_sanitizer = true;
+#else
+constexpr bool k_under_address_sanitizer = false;
+#endif
+
+std::string bad_input(const std::string& name) { return host_data_dir() + "/bad-inputs/" + name; }
+
+// No file other than those listed in `kept` is in the directory.
+void expect_only(const ScratchDirectory& dir, const std::vector<std::string>& kept) {
+  for (const auto& e : fs::recursive_directory_iterator(dir.root())) {
+    const std::string name = e.path().filename().string();
+    EXPECT_NE(std::find(kept.begin(), kept.end(), name), kept.end()) << "left behind: " << e.path();
+  }
+}
+
+struct Outcome {
+  int exit_status;
+  std::string message;
+};
+
+// Runs a model asking for every output, and checks that none appears.
+Outcome run_without_output(const std::string& model) {
+  const ScratchDirectory dir;
+  const RunResult r = run_frame({model, "--json", dir.path("out.json"), "--svg",
+                                 dir.path("out.svg"), "--csv", dir.path("tables")});
+  EXPECT_NE(r.exit_status, 0);
+  EXPECT_TRUE(r.out.empty()) << r.out;
+  expect_only(dir, {"tables"});
+  EXPECT_FALSE(fs::exists(dir.path("tables/nodes.csv")));
+  return {r.exit_status, r.err};
+}
+
+void expect_contains(const std::string& message, const std::string& part) {
+  EXPECT_NE(message.find(part), std::string::npos) << message;
+}
+
+TEST(HostileInput, MutatedCommentsAreSyntaxErrorsAtTheOpenComment) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"regex-stack-overflow-1.json", "regex-stack-overflow-1.json:36:38: JSON syntax error"},
+      {"regex-stack-overflow-2.json", "regex-stack-overflow-2.json:61:34: JSON syntax error"},
+      {"regex-stack-overflow-3.json", "regex-stack-overflow-3.json:62:4: JSON syntax error"},
+  };
+  for (const auto& [file, place] : cases) {
+    const Outcome o = run_without_output(bad_input(file));
+    EXPECT_EQ(o.exit_status, static_cast<int>(ExitStatus::input));
+    expect_contains(o.message, place);
+    expect_contains(o.message, "missing closing '*/'");
+    EXPECT_LT(o.message.size(), 400u) << "the quoted token is cut";
+  }
+}
+
+TEST(HostileInput, NumberOutOfTheDoubleRangeNamesPlaceAndValue) {
+  const Outcome o = run_without_output(bad_input("number-overflow-internal-error.json"));
+  EXPECT_EQ(o.exit_status, static_cast<int>(ExitStatus::input));
+  expect_contains(o.message, "number-overflow-internal-error.json:1:154: the number 1e400 is "
+                             "beyond the range of a double");
+  EXPECT_EQ(o.message.find("internal error"), std::string::npos);
+}
+
+TEST(HostileInput, NonNumericDxfCoordinateIsRefusedWithLineAndGroupCode) {
+  const Outcome o = run_without_output(bad_input("non-numeric-coordinate-accepted.json"));
+  EXPECT_EQ(o.exit_status, static_cast<int>(ExitStatus::input));
+  expect_contains(o.message,
+                  "non-numeric-coordinate-accepted.dxf:12: group code 10: \"hello\" is not a "
+                  "finite number");
+}
+
+TEST(HostileInput, TruncatedDrawingIsRefusedWithLineAndGroupCode) {
+  const Outcome o = run_without_output(bad_input("truncated-drawing-accepted.json"));
+  EXPECT_EQ(o.exit_status, static_cast<int>(ExitStatus::input));
+  expect_contains(o.message, "truncated-drawing-accepted.dxf:137: group code 0: VERTEX lacks "
+                             "group code 10");
+}
+
+TEST(HostileInput, OverflowingResultsAreAFailureNamingWhere) {
+  const Outcome o = run_without_output(bad_input("nonfinite-results-exit0.json"));
+  EXPECT_EQ(o.exit_status, static_cast<int>(ExitStatus::analysis));
+  expect_contains(o.message, "nonfinite-results-exit0.json: load case \"floors\": ");
+  expect_contains(o.message, "member \"D1\" (members[0])");
+  expect_contains(o.message, "overflow");
+}
+
+// The portal of the reference data with one value replaced.
+std::string portal_with(const ScratchDirectory& dir, const std::string& from, const std::string& to) {
+  std::string text = read_text(host_data_dir() + "/portal2d.model.json");
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos);
+  text.replace(at, from.size(), to);
+  return dir.write("model.json", text);
+}
+
+TEST(HostileInput, LoadsSummingPastTheDoubleRangeAreRefused) {
+  const ScratchDirectory dir;
+  const std::string model = portal_with(dir, "\"load_cases\": [", "\"load_cases\": [{\"name\": "
+      "\"huge\", \"loads\": [{\"at\": [0, 4000, 0], \"force\": [1e308, 0, 0]}, {\"at\": [0, 4000, 0], "
+      "\"force\": [1e308, 0, 0]}]}, ");
+  const Outcome o = run_without_output(model);
+  EXPECT_EQ(o.exit_status, static_cast<int>(ExitStatus::input));
+  expect_contains(o.message, "load case \"huge\", load 2 (loads[1]): field \"force\"");
+  expect_contains(o.message, "forces along x exceed the range of a double");
+}
+
+TEST(HostileInput, AbsurdModulusIsRefusedAsSuchNotAsASingularSystem) {
+  for (const std::string value : {"1e308", "1e-310"}) {
+    const ScratchDirectory dir;
+    const Outcome o = run_without_output(portal_with(dir, "\"E\": 200000.0", "\"E\": " + value));
+    EXPECT_EQ(o.exit_status, static_cast<int>(ExitStatus::input)) << o.message;
+    EXPECT_EQ(o.message.find("singular"), std::string::npos) << o.message;
+  }
+}
+
+// Runs the program through the shell with a limit set by ulimit first.
+int run_limited(const std::string& limit, const std::string& arguments, std::string& err,
+                const ScratchDirectory& dir) {
+  const std::string command = "ulimit " + limit + " && '" + std::string(ZERVOLA_FRAME_PROGRAM) +
+                              "' " + arguments + " >/dev/null 2>'" + dir.path("err.txt") + "'";
+  const int status = std::system(("sh -c \"" + command + "\"").c_str());
+  err = read_text(dir.path("err.txt"));
+  fs::remove(dir.path("err.txt"));
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(HostileInput, FileSizeLimitIsReportedAndLeavesTheOldResult) {
+  const ScratchDirectory dir;
+  const std::string model = examples_dir() + "/office_frame.json";
+  std::ofstream(dir.path("out.json")) << "old";
+  std::string err;
+  // ulimit -f counts blocks of 512 bytes (in the shell's POSIX mode).
+  const int status = run_limited("-f 8", "'" + model + "' --json '" + dir.path("out.json") + "'",
+                                 err, dir);
+  EXPECT_EQ(status, static_cast<int>(ExitStatus::output)) << err;
+  expect_contains(err, "out.json");
+  expect_contains(err, "File too large");
+  EXPECT_EQ(read_text(dir.path("out.json")), "old");
+  expect_only(dir, {"out.json"});
+}
+
+TEST(HostileInput, OutputSetIsReplacedWholeOrNotAtAll) {
+  const ScratchDirectory dir;
+  const std::string model = examples_dir() + "/office_frame.json";
+  std::ofstream(dir.path("out.json")) << "old";
+  fs::create_directory(dir.path("drawing.svg"));
+  const RunResult r = run_frame({model, "--json", dir.path("out.json"), "--svg",
+                                 dir.path("drawing.svg"), "--csv", dir.path("tables")});
+  EXPECT_EQ(r.exit_status, static_cast<int>(ExitStatus::output));
+  expect_contains(r.err, "drawing.svg: cannot replace: it is a directory");
+  EXPECT_EQ(read_text(dir.path("out.json")), "old");
+  EXPECT_FALSE(fs::exists(dir.path("tables/nodes.csv")));
+  expect_only(dir, {"out.json", "drawing.svg", "tables"});
+}
+
+TEST(HostileInput, EndlessModelFileIsRefusedBeforeReading) {
+  const RunResult r = run_frame({"/dev/zero", "--summary"});
+  EXPECT_EQ(r.exit_status, static_cast<int>(ExitStatus::input));
+  expect_contains(r.err, "/dev/zero: cannot read the model file: it is not a regular file");
+  const ScratchDirectory dir;
+  const std::string model =
+      portal_with(dir, "\"load_cases\": [", "\"dxf\": \"/dev/zero\", \"load_cases\": [");
+  expect_contains(run_frame({model}).err, "/dev/zero: cannot open the DXF drawing");
+}
+
+TEST(HostileInput, StoreLargerThanTheMemoryIsAClearRefusal) {
+  Model model;
+  model.source_file = "huge.json";
+  // 800 entries of 8 bytes with a quarter of room beside them.
+  EXPECT_NO_THROW(check_store_fits(model, 800, 8000));
+  try {
+    check_store_fits(model, 801, 8000);
+    ADD_FAILURE() << "a store of 6408 bytes and its room fitted into 8000";
+  } catch (const AnalysisError& e) {
+    expect_contains(e.what(), "huge.json: out of memory: the skyline store");
+    expect_contains(e.what(), "(801 entries)");
+  }
+  EXPECT_GT(usable_memory_bytes(), 0u);
+}
+
+// A cubic grid of n x n x n nodes, every neighbour pair joined, fixed at
+// the base, pushed at the top corner.
+std::string grid_model(int n) {
+  std::string members;
+  const auto point = [](int i, int j, int k) { return fmt::format("[{}, {}, {}]", i, j, k); };
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j)
+      for (int k = 0; k < n; ++k) {
+        if (i + 1 < n) members += fmt::format("{{\"from\": {}, \"to\": {}, \"section\": \"S\"}},",
+                                              point(i, j, k), point(i + 1, j, k));
+        if (j + 1 < n) members += fmt::format("{{\"from\": {}, \"to\": {}, \"section\": \"S\"}},",
+                                              point(i, j, k), point(i, j + 1, k));
+        if (k + 1 < n) members += fmt::format("{{\"from\": {}, \"to\": {}, \"section\": \"S\"}},",
+                                              point(i, j, k), point(i, j, k + 1));
+      }
+  members.pop_back();
+  return fmt::format(
+      R"({{"units": {{"force": "kN", "length": "m"}}, "frame": "space",
+  "sections": [{{"name": "S", "E": 2.1e8, "G": 8.1e7, "A": 0.01, "It": 1e-6, "Iy": 1e-4,
+                "Iz": 1e-4, "extent_z": 0.3, "extent_y": 0.3}}],
+  "members": [{}],
+  "supports": [{{"at": [0, 0, 0], "type": "fixed"}}],
+  "load_cases": [{{"name": "push", "loads": [{{"at": {}, "force": [1, 0, 0]}}]}}]}})",
+      members, point(n - 1, n - 1, n - 1));
+}
+
+TEST(HostileInput, HugeGridUnderAMemoryLimitEndsInAnOutOfMemoryMessage) {
+  if (k_under_address_sanitizer)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+  const ScratchDirectory dir;
+  const std::string model = dir.write("grid.json", grid_model(16));
+  std::string err;
+  // 200 MB of address space; the grid's store needs 171 MB, and room beside.
+  const int status = run_limited("-v 200000", "'" + model + "' --json '" + dir.path("out.json") + "'",
+                                 err, dir);
+  EXPECT_EQ(status, static_cast<int>(ExitStatus::analysis)) << err;
+  expect_contains(err, "out of memory");
+  EXPECT_FALSE(fs::exists(dir.path("out.json")));
+}
+
+}  // namespace
+}  // namespace zervola::frame::test

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Writes anew the kept outputs of zervola-frame (tests/data/frame-outputs)
+# that the output_snapshot tests compare byte for byte, after a change to the
+# outputs that is meant. Review `git diff tests/data/frame-outputs` before
+# committing: every changed line is a change that users see.
+#
+#   tools/update-output-snapshots.sh [BUILD_DIR]     (default build/release)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/release}
+program="$build/cli/zervola-frame"
+if [[ ! -x "$program" ]]; then
+  echo "update-output-snapshots: $program is missing: build first (cmake --build $build)" >&2
+  exit 2
+fi
+cat >"$build/update-output-snapshots.cmake" <<CMAKE
+include("$PWD/tests/frame/output_snapshot_runs.cmake")
+foreach(run IN LISTS ZERVOLA_OUTPUT_SNAPSHOT_RUNS)
+  string(REPLACE "|" ";" fields "\${run}")
+  list(GET fields 0 name)
+  list(GET fields 1 model)
+  list(LENGTH fields n_fields)
+  set(arguments "")
+  if(n_fields GREATER 2)
+    list(GET fields 2 arguments)
+  endif()
+  execute_process(
+    COMMAND "\${CMAKE_COMMAND}" "-DPROGRAM=$PWD/$program" "-DMODEL=$PWD/\${model}"
+            "-DEXPECTED=$PWD/tests/data/frame-outputs/\${name}"
+            "-DWORK_DIR=$PWD/$build/output-snapshots" "-DARGS=\${arguments}" -DUPDATE=ON
+            -P "$PWD/tests/frame/output_snapshot.cmake"
+    RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "update-output-snapshots: \${name} failed")
+  endif()
+endforeach()
+CMAKE
+cmake -P "$build/update-output-snapshots.cmake"
+git status --short tests/data/frame-outputs
