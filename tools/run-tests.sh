@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing (the Windows packages in the background while the
 # native builds compile), then builds and runs every test twice: a Release
-# build with warnings as errors, and a Debug build under AddressSanitizer and
-# UndefinedBehaviorSanitizer; then a short run of the readers' fuzz targets
+# build with warnings as errors (then installed into a scratch prefix, against
+# which a consumer project is built with the build tree moved aside), and a
+# Debug build under AddressSanitizer and UndefinedBehaviorSanitizer; then a short run of the readers' fuzz targets
 # (clang's libFuzzer, under both sanitizers). Then cross-builds the Windows
 # files zervola.dll and zervola.exe (i686 and x86_64) and tests them, under Wine where the
 # machine's Wine can run them. Prints the time of each phase, and at the end
@@ -41,6 +42,8 @@ cmake --build build/release -j "$jobs"
 end_phase "release build"
 (cd build/release && ctest --output-on-failure -j "$jobs")
 end_phase "release tests"
+tests/install/install_test.sh build/release
+end_phase "install test"
 
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DZERVOLA_WARNINGS_AS_ERRORS=ON \
   -DZERVOLA_SANITIZE=ON

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Writes anew the kept outputs of zervola-frame (tests/data/frame-outputs)
-# that the output_snapshot tests compare byte for byte, after a change to the
-# outputs that is meant. Review `git diff tests/data/frame-outputs` before
-# committing: every changed line is a change that users see.
+# and its kept command-line messages (tests/data/frame-command-line/expected)
+# that the output_snapshot and command_line_snapshot tests compare byte for
+# byte, after a change to the outputs that is meant. Review `git diff
+# tests/data` before committing: every changed line is a change that users
+# see.
 #
 #   tools/update-output-snapshots.sh [BUILD_DIR]     (default build/release)
 set -euo pipefail
@@ -34,6 +36,21 @@ foreach(run IN LISTS ZERVOLA_OUTPUT_SNAPSHOT_RUNS)
     message(FATAL_ERROR "update-output-snapshots: \${name} failed")
   endif()
 endforeach()
+include("$PWD/tests/frame/command_line_snapshot_runs.cmake")
+foreach(run IN LISTS ZERVOLA_COMMAND_LINE_SNAPSHOT_RUNS)
+  string(FIND "\${run}" "|" bar)
+  string(SUBSTRING "\${run}" 0 \${bar} name)
+  math(EXPR bar "\${bar} + 1")
+  string(SUBSTRING "\${run}" \${bar} -1 arguments)
+  execute_process(
+    COMMAND "\${CMAKE_COMMAND}" "-DPROGRAM=$PWD/$program"
+            "-DDATA=$PWD/tests/data/frame-command-line" "-DNAME=\${name}"
+            "-DARGS=\${arguments}" -DUPDATE=ON -P "$PWD/tests/frame/command_line_snapshot.cmake"
+    RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "update-output-snapshots: \${name} failed")
+  endif()
+endforeach()
 CMAKE
 cmake -P "$build/update-output-snapshots.cmake"
-git status --short tests/data/frame-outputs
+git status --short tests/data/frame-outputs tests/data/frame-command-line

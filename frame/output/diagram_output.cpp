@@ -90,7 +90,9 @@ json envelopes_json(const Model& model, const AnalysisResult& r) {
     }
     for (std::size_t n = 0; n < e.reactions.size(); ++n) {
       json j = bounds(e.reactions[n]);
-      j["node"] = r.cases.front().reactions[n].node;
+      const Reaction& at_node = r.cases.front().reactions[n];
+      j["node"] = at_node.node;
+      if (!at_node.support.empty()) j["support"] = at_node.support;
       re.push_back(j);
     }
     for (std::size_t k = 0; k < e.end_forces.size(); ++k) {

@@ -5,8 +5,11 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace zervola::frame {
@@ -142,12 +145,19 @@ void displacements(Out out, const Model& model, const CaseResult& c) {
 
 void reactions(Out out, const Model& model, const CaseResult& c) {
   const auto dofs = shown_dofs(model);
+  // The supports' names, in a column as wide as the longest, when the model
+  // names any.
+  std::size_t name_width = 0;
+  for (const Reaction& rc : c.reactions) name_width = std::max(name_width, rc.support.size());
+  if (name_width > 0) name_width = std::max(name_width, std::string_view("support").size());
   fmt::format_to(out, "  Reactions (global axes: what supports and springs exert on the frame)\n"
                       "  {:>6}", "node");
+  if (name_width > 0) fmt::format_to(out, "  {:<{}}", "support", name_width);
   for (std::size_t d : dofs) fmt::format_to(out, " {:>13}", k_reaction_names[d]);
   fmt::format_to(out, "\n");
   for (const Reaction& rc : c.reactions) {
     fmt::format_to(out, "  {:>6}", rc.node);
+    if (name_width > 0) fmt::format_to(out, "  {:<{}}", rc.support, name_width);
     for (std::size_t d : dofs) fmt::format_to(out, " {:>13}", num(rc.value[d]));
     fmt::format_to(out, "\n");
   }

@@ -93,7 +93,11 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
     json d = json::array(), re = json::array(), f = json::array(), s = json::array();
     for (std::size_t n = 0; n < c.displacements.size(); ++n)
       d.push_back({{"node", n + 1}, {"u", values(c.displacements[n])}});
-    for (const Reaction& x : c.reactions) re.push_back({{"node", x.node}, {"r", values(x.value)}});
+    for (const Reaction& x : c.reactions) {
+      json reaction = {{"node", x.node}, {"r", values(x.value)}};
+      if (!x.support.empty()) reaction["support"] = x.support;
+      re.push_back(std::move(reaction));
+    }
     for (std::size_t e = 0; e < c.end_forces.size(); ++e) {
       f.push_back({{"member", model.members[e].name}, {"f", values(c.end_forces[e])}});
       s.push_back({{"member", model.members[e].name},
@@ -135,7 +139,7 @@ std::map<std::string, std::string> format_csv_tables(const Model& model, const A
   std::string& disp = t["displacements.csv"];
   disp = "load_case,node,ux,uy,uz,rx,ry,rz\n";
   std::string& reac = t["reactions.csv"];
-  reac = "load_case,node,Fx,Fy,Fz,Mx,My,Mz\n";
+  reac = "load_case,node,Fx,Fy,Fz,Mx,My,Mz,support\n";
   std::string& forces = t["end_forces.csv"];
   forces = "load_case,member,end,node,N,Vy,Vz,T,My,Mz\n";
   std::string& stress = t["stresses.csv"];
@@ -156,7 +160,8 @@ std::map<std::string, std::string> format_csv_tables(const Model& model, const A
     const std::string name = csv_field(c.name);
     for (std::size_t n = 0; n < c.displacements.size(); ++n)
       disp += fmt::format("{},{},{}\n", name, n + 1, six(c.displacements[n]));
-    for (const Reaction& x : c.reactions) reac += fmt::format("{},{},{}\n", name, x.node, six(x.value));
+    for (const Reaction& x : c.reactions)
+      reac += fmt::format("{},{},{},{}\n", name, x.node, six(x.value), csv_field(x.support));
     for (std::size_t e = 0; e < c.end_forces.size(); ++e) {
       for (std::size_t end = 0; end < 2; ++end) {
         std::array<double, 6> part{};

@@ -180,6 +180,7 @@ Support read_support(const Item& item, std::size_t index) {
   item.expect_object({"name", "at", "type", "direction", "restrain", "displacement", "comment"});
   Support s;
   s.name = item.has("name") ? item.string("name") : default_name("S", index);
+  s.named = item.has("name");
   s.at = item.point("at");
   s.kind = item.string("type");
   if (s.kind == "fixed") {

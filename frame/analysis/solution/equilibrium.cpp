@@ -37,7 +37,7 @@ void balance_reactions(const Model& model, const std::vector<Point3>& nodes, con
     force_scale += norm(f);
     moment_scale += norm(m) + norm(x) * norm(f);
     if (!b.supported[node]) continue;
-    Reaction reaction{static_cast<std::int32_t>(node) + 1, {}};
+    Reaction reaction{static_cast<std::int32_t>(node) + 1, {}, {}};
     for (std::size_t d = 0; d < 6; ++d) reaction.value[d] = b.member_sum[node][d] - b.applied[node][d];
     Vector3 rf{}, rm{};
     for (std::size_t d = 0; d < 3; ++d) {

@@ -74,7 +74,8 @@ struct Member {
 };
 
 struct Support {
-  std::string name;
+  std::string name;     // as the model gives it, or S1, S2, ... by position (for messages)
+  bool named = false;   // the model gives the name: results carry it
   Point3 at;
   std::array<bool, 6> restrained{};
   std::array<double, 6> prescribed{};  // value of each restrained direction

@@ -64,6 +64,7 @@ struct Equilibrium {
 struct Reaction {
   std::int32_t node = 0;
   std::array<double, 6> value{};  // what supports and springs exert on the node
+  std::string support;            // the name of the node's support; empty: none or unnamed
 };
 
 struct CaseResult {
