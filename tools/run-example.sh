@@ -20,7 +20,7 @@ if ! { cmake -S . -B build/example -DCMAKE_BUILD_TYPE=Release -DZERVOLA_BUILD_TE
   tail -n 30 "$log" >&2
   exit 1
 fi
-build/example/host/zervola-frame examples/office_frame.json \
+build/example/cli/zervola-frame examples/office_frame.json \
   --svg build/example/office_frame.svg --json build/example/office_frame.json \
   --csv build/example/tables "$@"
 echo "drawing written to build/example/office_frame.svg (results: build/example/office_frame.json, build/example/tables/)" >&2
