@@ -29,44 +29,46 @@ struct LoadSet {
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<LoadSet> load_sets(const Model& model);
 
 // The result of load set k of load_sets.
-[[nodiscard]] ZERVOLA_FRAME_API const CaseResult& set_result(const AnalysisResult& r, std::size_t k);
+[[nodiscard]] ZERVOLA_FRAME_API const CaseResult& set_result(const AnalysisResult& r,
+                                                             std::size_t k);
 
 // One result per combination. The stresses are those of the combined end
 // forces; the equilibrium sums superpose, the relative residuals are the
 // largest of the cases'.
-[[nodiscard]] ZERVOLA_FRAME_API std::vector<CaseResult> combine(const Model& model, const AnalysisResult& r);
+[[nodiscard]] ZERVOLA_FRAME_API std::vector<CaseResult> combine(const Model& model,
+                                                                const AnalysisResult& r);
 
 // What fixes the internal forces of a member under a load set.
-[[nodiscard]] ZERVOLA_FRAME_API MemberState member_state(const AnalysisResult& r, const LoadSet& set,
-                                       std::size_t member);
+[[nodiscard]] ZERVOLA_FRAME_API MemberState member_state(const AnalysisResult& r,
+                                                         const LoadSet& set, std::size_t member);
 
 // The stations of a member, shared by every load set.
-[[nodiscard]] ZERVOLA_FRAME_API std::vector<Station> member_stations(const AnalysisResult& r, std::size_t member,
-                                                   int divisions = k_diagram_divisions);
+[[nodiscard]] ZERVOLA_FRAME_API std::vector<Station> member_stations(
+    const AnalysisResult& r, std::size_t member, int divisions = k_diagram_divisions);
 
 struct Bound {
   double max = 0.0;
   double min = 0.0;
   std::size_t max_by = 0;  // index into EnvelopeResult::sets
   std::size_t min_by = 0;
-  double x_max = 0.0;      // diagrams: where along the member
+  double x_max = 0.0;  // diagrams: where along the member
   double x_min = 0.0;
 };
 
 struct EnvelopeResult {
   std::string name;
   std::vector<std::string> sets;
-  std::vector<std::array<Bound, 6>> displacements;  // per node
-  std::vector<std::array<Bound, 6>> reactions;      // per supported node, as in CaseResult
-  std::vector<std::array<Bound, 12>> end_forces;    // per member
-  std::vector<Bound> stress_max, stress_min;        // per member
+  std::vector<std::array<Bound, 6>> displacements;       // per node
+  std::vector<std::array<Bound, 6>> reactions;           // per supported node, as in CaseResult
+  std::vector<std::array<Bound, 12>> end_forces;         // per member
+  std::vector<Bound> stress_max, stress_min;             // per member
   std::vector<std::array<Bound, k_quantities>> diagram;  // per member, along its length
 };
 
 // sets: every load set of the model (load_sets); results: theirs, in the
 // same order (cases then combinations).
 [[nodiscard]] ZERVOLA_FRAME_API EnvelopeResult envelope(const Model& model, const AnalysisResult& r,
-                                      const Envelope& v);
+                                                        const Envelope& v);
 
 // The envelope of one member's diagram station by station.
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<std::array<Bound, k_quantities>> station_envelope(

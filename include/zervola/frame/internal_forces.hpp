@@ -64,13 +64,13 @@ inline constexpr int k_diagram_divisions = 10;
 
 // The stations of a member of length L that carries the given loads (of
 // every load case, so that all cases share them).
-[[nodiscard]] ZERVOLA_FRAME_API std::vector<Station> diagram_stations(const std::vector<const LocalMemberLoads*>& loads,
-                                                    double L, int divisions = k_diagram_divisions);
+[[nodiscard]] ZERVOLA_FRAME_API std::vector<Station> diagram_stations(
+    const std::vector<const LocalMemberLoads*>& loads, double L,
+    int divisions = k_diagram_divisions);
 
 // The values at each station.
-[[nodiscard]] ZERVOLA_FRAME_API std::vector<StationValues> member_diagram(const std::vector<Station>& stations,
-                                                        const MemberState& state,
-                                                        const BeamProperties& b);
+[[nodiscard]] ZERVOLA_FRAME_API std::vector<StationValues> member_diagram(
+    const std::vector<Station>& stations, const MemberState& state, const BeamProperties& b);
 
 // The largest and smallest value of each quantity along the member and
 // where they occur: at stations, and for the forces also where their slope

@@ -66,15 +66,17 @@ struct Placement {
 struct RestraintPlan {
   std::vector<int> blocks_of_three;  // first direction (0..3) of each block
   bool block_of_six = false;
-  std::vector<int> stiff_springs;    // directions held by a stiff spring
+  std::vector<int> stiff_springs;  // directions held by a stiff spring
 };
 
 // restrained: the support's directions; plane: the plane-frame restraint
 // holds uz, rx, ry anyway, so blocks may include them.
-[[nodiscard]] ZERVOLA_FRAME_API RestraintPlan plan_restraint(const std::array<bool, 6>& restrained, bool plane);
+[[nodiscard]] ZERVOLA_FRAME_API RestraintPlan plan_restraint(const std::array<bool, 6>& restrained,
+                                                             bool plane);
 
 // The node-record table (8 values per record) for one load case.
-[[nodiscard]] ZERVOLA_FRAME_API std::vector<double> build_node_records(const Model& model, const Placement& placement,
-                                                     std::size_t load_case);
+[[nodiscard]] ZERVOLA_FRAME_API std::vector<double> build_node_records(const Model& model,
+                                                                       const Placement& placement,
+                                                                       std::size_t load_case);
 
 }  // namespace zervola::frame

@@ -18,8 +18,9 @@ namespace zervola::frame {
 // number, the node's number in the library's final numbering. Throws
 // InputError naming any support, spring or load that lies on no node, and a
 // second support on one node.
-[[nodiscard]] ZERVOLA_FRAME_API Placement place_on_nodes(const Model& model, const std::vector<Point3>& nodes,
-                                       const std::vector<std::int32_t>& library_node);
+[[nodiscard]] ZERVOLA_FRAME_API Placement
+place_on_nodes(const Model& model, const std::vector<Point3>& nodes,
+               const std::vector<std::int32_t>& library_node);
 
 // Finds the node at a point: the nearest node closer than the node tolerance
 // in every coordinate (the lower number among equally near ones), through a

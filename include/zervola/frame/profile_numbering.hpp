@@ -28,7 +28,7 @@ inline constexpr std::int64_t k_distance_weight = 1;
 
 // The profile of a numbering counted on nodes: the sum over nodes of their
 // number less the smallest number among themselves and their neighbours.
-[[nodiscard]] ZERVOLA_FRAME_API std::int64_t node_profile(const std::vector<std::int32_t>& element_nodes,
-                                        std::int32_t n_nodes);
+[[nodiscard]] ZERVOLA_FRAME_API std::int64_t node_profile(
+    const std::vector<std::int32_t>& element_nodes, std::int32_t n_nodes);
 
 }  // namespace zervola::frame

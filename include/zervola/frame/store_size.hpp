@@ -25,7 +25,7 @@ inline constexpr std::int64_t k_largest_profile = std::numeric_limits<std::int32
 // Throws AnalysisError (out of memory) when a store of profile_length doubles,
 // with room for the solve beside it, does not fit into available_bytes.
 ZERVOLA_FRAME_API void check_store_fits(const Model& model, std::int64_t profile_length,
-                      std::uint64_t available_bytes);
+                                        std::uint64_t available_bytes);
 
 // The same against usable_memory_bytes().
 ZERVOLA_FRAME_API void check_store_fits(const Model& model, std::int64_t profile_length);
