@@ -16,16 +16,10 @@ if [[ ! -x "$program" ]]; then
   exit 2
 fi
 cat >"$build/update-output-snapshots.cmake" <<CMAKE
+cmake_minimum_required(VERSION 3.25)
 include("$PWD/tests/frame/output_snapshot_runs.cmake")
 foreach(run IN LISTS ZERVOLA_OUTPUT_SNAPSHOT_RUNS)
-  string(REPLACE "|" ";" fields "\${run}")
-  list(GET fields 0 name)
-  list(GET fields 1 model)
-  list(LENGTH fields n_fields)
-  set(arguments "")
-  if(n_fields GREATER 2)
-    list(GET fields 2 arguments)
-  endif()
+  zervola_output_snapshot_fields("\${run}" name model arguments)
   execute_process(
     COMMAND "\${CMAKE_COMMAND}" "-DPROGRAM=$PWD/$program" "-DMODEL=$PWD/\${model}"
             "-DEXPECTED=$PWD/tests/data/frame-outputs/\${name}"
@@ -38,10 +32,7 @@ foreach(run IN LISTS ZERVOLA_OUTPUT_SNAPSHOT_RUNS)
 endforeach()
 include("$PWD/tests/frame/command_line_snapshot_runs.cmake")
 foreach(run IN LISTS ZERVOLA_COMMAND_LINE_SNAPSHOT_RUNS)
-  string(FIND "\${run}" "|" bar)
-  string(SUBSTRING "\${run}" 0 \${bar} name)
-  math(EXPR bar "\${bar} + 1")
-  string(SUBSTRING "\${run}" \${bar} -1 arguments)
+  zervola_command_line_snapshot_fields("\${run}" name arguments)
   execute_process(
     COMMAND "\${CMAKE_COMMAND}" "-DPROGRAM=$PWD/$program"
             "-DDATA=$PWD/tests/data/frame-command-line" "-DNAME=\${name}"

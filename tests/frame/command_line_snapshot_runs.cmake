@@ -16,3 +16,13 @@ set(ZERVOLA_COMMAND_LINE_SNAPSHOT_RUNS
   "csv_directory_is_a_file|../../../examples/loaded_portal.json,--csv,unconnected.json,-q"
   "quiet_run|../../../examples/loaded_portal.json,-q"
 )
+
+# Splits one entry of the list into its name and arguments.
+function(zervola_command_line_snapshot_fields run name_var arguments_var)
+  string(FIND "${run}" "|" bar)
+  string(SUBSTRING "${run}" 0 ${bar} name)
+  math(EXPR bar "${bar} + 1")
+  string(SUBSTRING "${run}" ${bar} -1 arguments)
+  set(${name_var} "${name}" PARENT_SCOPE)
+  set(${arguments_var} "${arguments}" PARENT_SCOPE)
+endfunction()

@@ -28,3 +28,18 @@ set(ZERVOLA_OUTPUT_SNAPSHOT_RUNS
   "portal_from_dxf|examples/dxf_portal/portal_from_dxf.json|--moments"
   "portal_members|examples/dxf_portal/portal_members.json|--moments"
 )
+
+# Splits one entry of the list into its name, model and arguments.
+function(zervola_output_snapshot_fields run name_var model_var arguments_var)
+  string(REPLACE "|" ";" fields "${run}")
+  list(GET fields 0 name)
+  list(GET fields 1 model)
+  list(LENGTH fields n_fields)
+  set(arguments "")
+  if(n_fields GREATER 2)
+    list(GET fields 2 arguments)
+  endif()
+  set(${name_var} "${name}" PARENT_SCOPE)
+  set(${model_var} "${model}" PARENT_SCOPE)
+  set(${arguments_var} "${arguments}" PARENT_SCOPE)
+endfunction()
