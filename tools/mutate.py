@@ -20,7 +20,7 @@ indentation is kept); several "-"/"+" pairs make one mutant. A "#" line
 says what the fault is; a "# equivalent: why" line marks a mutant that no
 test can kill because the program's behaviour does not change, and it is
 reported apart and left out of the score. "--only TEXT" runs the mutants
-whose file or comment contains TEXT.
+whose file or comment contains TEXT (it may be given more than once).
 
 Each mutant is built in its own build tree's incremental build (warnings are
 not errors there, so that a mutant that only adds a warning is tested); a
@@ -47,6 +47,7 @@ class Mutant:
         self.pairs = []
         self.comment = ""
         self.equivalent = None
+        self.note = ""  # why a known survivor is left
 
     def describe(self):
         return f"{self.path}: {self.comment or self.pairs[0][0]}"
@@ -56,19 +57,22 @@ def read_mutants(path):
     mutants = []
     current = None
     pending_minus = None
+    attached = False  # a "#" line now belongs to the current mutant
     with open(path, encoding="utf-8") as f:
         for number, raw in enumerate(f, 1):
             line = raw.rstrip("\n")
             if not line.strip():
+                attached = False  # a comment after a blank line is the file's own
                 continue
             tag, text = line[:1], line[2:] if len(line) > 1 else ""
             if tag == "@":
                 current = Mutant(text.strip(), number)
                 mutants.append(current)
                 pending_minus = None
+                attached = True
+            elif tag == "#" and not attached:
+                continue  # the file's own comments: its header, its section titles
             elif current is None:
-                if tag == "#":
-                    continue  # the file's own header
                 sys.exit(f"{path}:{number}: a mutant starts with '@ FILE'")
             elif tag == "-":
                 pending_minus = text
@@ -80,6 +84,8 @@ def read_mutants(path):
             elif tag == "#":
                 if text.startswith("equivalent:"):
                     current.equivalent = text[len("equivalent:"):].strip()
+                elif text.startswith("survives:"):
+                    current.note = text[len("survives:"):].strip()
                 else:
                     current.comment = (current.comment + " " + text).strip()
             else:
@@ -126,7 +132,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--mutants", default=os.path.join(ROOT, "tools", "mutants.txt"))
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "mutate"))
-    parser.add_argument("--only", default="")
+    parser.add_argument("--only", action="append", default=[],
+                        help="run the mutants whose file or comment holds this text (repeatable)")
     parser.add_argument("--keep-going", action="store_true",
                         help="go on after a mutant that cannot be applied")
     parser.add_argument("--check", action="store_true",
@@ -135,7 +142,7 @@ def main():
     build = os.path.abspath(args.build)
     log = build + ".log"
     mutants = [m for m in read_mutants(args.mutants)
-               if args.only in m.path or args.only in m.comment]
+               if not args.only or any(t in m.path or t in m.comment for t in args.only)]
     print(f"mutate: {len(mutants)} mutants; build {build}; log {log}", flush=True)
     if args.check:
         problems = 0
@@ -215,7 +222,8 @@ def main():
             print(f"{part}: {killed} of {killed + survived} killed "
                   f"({100.0 * killed / (killed + survived):.1f} %)")
     for m in survivors:
-        print(f"survived: {m.describe()} ({args.mutants}:{m.line_number})")
+        print(f"survived: {m.describe()} ({args.mutants}:{m.line_number})"
+              + (f"\n    left because: {m.note}" if m.note else ""))
     for m, outcome in equivalents:
         print(f"equivalent ({outcome}): {m.describe()}: {m.equivalent}")
     for m in broken:

@@ -49,6 +49,10 @@ TEST(SkylineProfileBuilder, TwoElementsInALine) {
                                           112, 123, 135}));
   EXPECT_EQ(f.size.profile_length, 135);
   EXPECT_EQ(f.size.max_column_height, 12);
+  // The work measure: 1^2 + ... + 12^2 for the first two nodes' columns,
+  // 7^2 + ... + 12^2 for the third's.
+  const SkylineProfile profile(Vector1<const HostInt>(f.diag.data(), 18));
+  EXPECT_EQ(profile.sum_of_squared_heights(), 650.0 + 559.0);
 }
 
 TEST(SkylineProfileBuilder, DescendingPairIsSwappedWithItsCode) {
@@ -86,6 +90,17 @@ TEST(SkylineProfileBuilder, SwapRuleFollowsNamedEndsOnly) {
   ASSERT_TRUE(kept.run().ok());
   EXPECT_EQ(kept.codes, before);
   EXPECT_EQ(kept.pairs, ascending);
+
+  // An element whose two ends are one node is not turned round: its named
+  // ends keep their codes.
+  std::vector<HostInt> on_one_node;
+  for (std::size_t k = 0; k < before.size(); ++k) on_one_node.insert(on_one_node.end(), {2, 2});
+  on_one_node.insert(on_one_node.end(), {1, 2});
+  std::vector<HostInt> codes = before;
+  codes.push_back(0);
+  Frame same(2, on_one_node, codes);
+  ASSERT_TRUE(same.run().ok());
+  EXPECT_EQ(same.codes, codes);
 }
 
 TEST(SkylineProfileBuilder, IsolatedNodesAndNoElements) {
