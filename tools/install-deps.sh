@@ -30,7 +30,7 @@ required+=(nlohmann-json3-dev libcli11-dev libfmt-dev)
 case "$purpose" in
   build) ;;
   test)
-    required+=(libgtest-dev libgmock-dev libbenchmark-dev librsvg2-bin libpng-dev)
+    required+=(libgtest-dev libgmock-dev libbenchmark-dev librsvg2-bin libpng-dev python3)
     required+=(clang libclang-rt-dev)
     ;;
   windows)

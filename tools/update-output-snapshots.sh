@@ -44,4 +44,5 @@ foreach(run IN LISTS ZERVOLA_COMMAND_LINE_SNAPSHOT_RUNS)
 endforeach()
 CMAKE
 cmake -P "$build/update-output-snapshots.cmake"
+/usr/bin/python3 tests/frame/outputs_agree.py tests/data/frame-outputs | tail -n 1
 git status --short tests/data/frame-outputs tests/data/frame-command-line

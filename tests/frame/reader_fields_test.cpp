@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "run_program.hpp"
+
 namespace zervola::frame::test {
 namespace {
 
@@ -157,6 +159,58 @@ TEST(CombinationFields, EmptyOrMalformedFactorsAreRefused) {
     EXPECT_NE(message.find(field), std::string::npos) << combinations << ": " << message;
   }
   EXPECT_EQ(refusal(portal_with(load, R"([{"name": "C", "factors": {"G": 1.35}}])")), "");
+}
+
+// A space frame drawn in DXF (a LINE column with its z, a plane POLYLINE of
+// two beams at elevation 3, a 3D POLYLINE brace) and the same frame with its
+// members written out in JSON, in the drawing's order and under its names:
+// the two routes give the same numbers, to the bit.
+TEST(DxfRoute, EqualsTheJsonRouteWithElevationsAndPolylines) {
+  const ScratchDirectory dir;
+  dir.write("frame.dxf",
+            entities("0\nLINE\n8\nCOL\n10\n0\n20\n0\n30\n0\n11\n0\n21\n0\n31\n3\n"
+                     "0\nLINE\n8\nCOL\n10\n5\n20\n0\n30\n0\n11\n5\n21\n0\n31\n3\n"
+                     "0\nLINE\n8\nCOL\n10\n5\n20\n4\n30\n0\n11\n5\n21\n4\n31\n3\n"
+                     "0\nPOLYLINE\n8\nBEAM\n66\n1\n10\n0\n20\n0\n30\n3\n70\n0\n"
+                     "0\nVERTEX\n8\nBEAM\n10\n0\n20\n0\n0\nVERTEX\n8\nBEAM\n10\n5\n20\n0\n"
+                     "0\nVERTEX\n8\nBEAM\n10\n5\n20\n4\n0\nSEQEND\n"
+                     "0\nPOLYLINE\n8\nBRACE\n66\n1\n10\n0\n20\n0\n30\n0\n70\n8\n"
+                     "0\nVERTEX\n8\nBRACE\n10\n0\n20\n0\n30\n0\n70\n32\n"
+                     "0\nVERTEX\n8\nBRACE\n10\n5\n20\n4\n30\n3\n70\n32\n0\nSEQEND\n"));
+  const std::string rest = R"(
+    "units": {"force": "kN", "length": "m"}, "frame": "space",
+    "sections": [{"name": "COL", "E": 2.1e8, "G": 8.1e7, "A": 0.01, "It": 2e-6, "Iy": 8e-5,
+                  "Iz": 3e-5, "extent_z": 0.2, "extent_y": 0.1},
+                 {"name": "BEAM", "E": 2.1e8, "G": 8.1e7, "A": 0.008, "It": 1e-6, "Iy": 6e-5,
+                  "Iz": 1e-5, "extent_z": 0.15, "extent_y": 0.08},
+                 {"name": "BRACE", "E": 2.1e8, "G": 8.1e7, "A": 0.002, "It": 1e-7, "Iy": 1e-6,
+                  "Iz": 1e-6, "extent_z": 0.05, "extent_y": 0.05}],
+    "supports": [{"at": [0, 0, 0], "type": "fixed"}, {"at": [5, 0, 0], "type": "fixed"},
+                 {"at": [5, 4, 0], "type": "pinned"}],
+    "load_cases": [{"name": "L", "loads": [{"at": [5, 4, 3], "force": [2, -3, -10]}],
+                    "member_loads": [{"member": "D4", "type": "distributed", "value": [0, 0, -4]},
+                                     {"member": "D6", "type": "force", "position": 1,
+                                      "value": [0, 0, -5]}]}])";
+  const std::string drawn = dir.write("drawn.json", "{\"dxf\": \"frame.dxf\"," + rest + "}");
+  const std::string written = dir.write("written.json", R"({"members": [
+    {"name": "D1", "from": [0, 0, 0], "to": [0, 0, 3], "section": "COL"},
+    {"name": "D2", "from": [5, 0, 0], "to": [5, 0, 3], "section": "COL"},
+    {"name": "D3", "from": [5, 4, 0], "to": [5, 4, 3], "section": "COL"},
+    {"name": "D4", "from": [0, 0, 3], "to": [5, 0, 3], "section": "BEAM"},
+    {"name": "D5", "from": [5, 0, 3], "to": [5, 4, 3], "section": "BEAM"},
+    {"name": "D6", "from": [0, 0, 0], "to": [5, 4, 3], "section": "BRACE"}],)" + rest + "}");
+  const Model a = read_model(drawn), b = read_model(written);
+  ASSERT_EQ(a.members.size(), 6u);
+  const AnalysisResult ra = analyse(a), rb = analyse(b);
+  ASSERT_EQ(ra.nodes.size(), rb.nodes.size());
+  for (std::size_t n = 0; n < ra.nodes.size(); ++n)
+    EXPECT_EQ(ra.cases[0].displacements[n], rb.cases[0].displacements[n]) << "node " << n + 1;
+  for (std::size_t e = 0; e < a.members.size(); ++e) {
+    EXPECT_EQ(a.members[e].name, b.members[e].name);
+    EXPECT_EQ(ra.cases[0].end_forces[e], rb.cases[0].end_forces[e]) << a.members[e].name;
+  }
+  // The drawing's elevations reach the analysis: the beams carry the load at z = 3.
+  EXPECT_EQ(ra.nodes.at(1).z, 3.0);
 }
 
 }  // namespace

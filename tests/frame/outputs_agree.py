@@ -1,0 +1,281 @@
+#!/usr/bin/python3
+"""The outputs of one run of zervola-frame say the same thing: every CSV
+table equals the JSON document value for value (both print doubles exactly),
+and every table of the report (nodes, members, displacements, reactions,
+member end forces, stresses) equals it to the report's six significant
+digits. Checked on every kept output set (tests/data/frame-outputs, which
+the output_snapshot tests hold equal to what the program writes).
+
+    outputs_agree.py OUTPUTS_DIR
+"""
+
+import csv
+import io
+import json
+import math
+import os
+import re
+import sys
+
+DOFS = ["ux", "uy", "uz", "rx", "ry", "rz"]
+REACTIONS = ["Fx", "Fy", "Fz", "Mx", "My", "Mz"]
+END_FORCES = ["N", "Vy", "Vz", "T", "My", "Mz"]
+QUANTITIES = ["N", "Vy", "Vz", "T", "My", "Mz", "u", "v", "w"]
+# The report prints six significant digits: a printed value is within half a
+# unit of its sixth digit of the exact one.
+REPORT_DIGITS = 6
+
+
+class Faults:
+    def __init__(self, run):
+        self.run = run
+        self.list = []
+        self.checked = 0
+
+    def equal(self, where, got, expected):
+        self.checked += 1
+        if got != expected:
+            self.list.append(f"{self.run}: {where}: {got!r} where the JSON has {expected!r}")
+
+    def near(self, where, printed, expected):
+        self.checked += 1
+        largest = max(abs(printed), abs(expected))
+        half_unit = 0.0 if largest == 0.0 else \
+            0.5 * 10.0 ** (math.floor(math.log10(largest)) - (REPORT_DIGITS - 1))
+        if abs(printed - expected) > half_unit * (1.0 + 1.0e-9):
+            self.list.append(f"{self.run}: {where}: the report prints {printed!r} where the JSON "
+                             f"has {expected!r}")
+
+
+def read_csv(path):
+    with open(path, newline="", encoding="utf-8") as f:
+        rows = list(csv.reader(f))
+    return rows[0], rows[1:]
+
+
+def load_sets(results):
+    return results["load_cases"] + results.get("combinations", [])
+
+
+def check_csv(out_dir, results, faults):
+    tables = os.path.join(out_dir, "csv")
+    sets = {s["name"]: s for s in load_sets(results)}
+
+    header, rows = read_csv(os.path.join(tables, "nodes.csv"))
+    faults.equal("nodes.csv header", header, ["node", "x", "y", "z"])
+    faults.equal("nodes.csv rows", len(rows), len(results["nodes"]))
+    for row, node in zip(rows, results["nodes"]):
+        faults.equal(f"nodes.csv node {row[0]}",
+                     [int(row[0])] + [float(v) for v in row[1:]],
+                     [node["node"], node["x"], node["y"], node["z"]])
+
+    header, rows = read_csv(os.path.join(tables, "members.csv"))
+    faults.equal("members.csv rows", len(rows), len(results["members"]))
+    for row, m in zip(rows, results["members"]):
+        faults.equal(f"members.csv {row[0]}",
+                     [row[0], row[1], int(row[2]), int(row[3]), float(row[4]), row[5]],
+                     [m["name"], m["section"], m["start_node"], m["end_node"], m["length"],
+                      m["release"]])
+
+    header, rows = read_csv(os.path.join(tables, "displacements.csv"))
+    faults.equal("displacements.csv header", header, ["load_case", "node"] + DOFS)
+    expected = [(s["name"], d["node"], d["u"]) for s in load_sets(results)
+                for d in s["displacements"]]
+    faults.equal("displacements.csv rows", len(rows), len(expected))
+    for row, (name, node, u) in zip(rows, expected):
+        faults.equal(f"displacements.csv {name} node {node}",
+                     (row[0], int(row[1]), [float(v) for v in row[2:8]]), (name, node, u))
+
+    header, rows = read_csv(os.path.join(tables, "reactions.csv"))
+    faults.equal("reactions.csv header", header, ["load_case", "node"] + REACTIONS + ["support"])
+    expected = [(s["name"], r["node"], r["r"], r.get("support", "")) for s in load_sets(results)
+                for r in s["reactions"]]
+    faults.equal("reactions.csv rows", len(rows), len(expected))
+    for row, (name, node, r, support) in zip(rows, expected):
+        faults.equal(f"reactions.csv {name} node {node}",
+                     (row[0], int(row[1]), [float(v) for v in row[2:8]], row[8]),
+                     (name, node, r, support))
+
+    header, rows = read_csv(os.path.join(tables, "end_forces.csv"))
+    faults.equal("end_forces.csv header", header,
+                 ["load_case", "member", "end", "node"] + END_FORCES)
+    members = {m["name"]: m for m in results["members"]}
+    expected = []
+    for s in load_sets(results):
+        for f in s["end_forces"]:
+            m = members[f["member"]]
+            expected.append((s["name"], f["member"], "start", m["start_node"], f["f"][0:6]))
+            expected.append((s["name"], f["member"], "end", m["end_node"], f["f"][6:12]))
+    faults.equal("end_forces.csv rows", len(rows), len(expected))
+    for row, e in zip(rows, expected):
+        faults.equal(f"end_forces.csv {e[0]} {e[1]} {e[2]}",
+                     (row[0], row[1], row[2], int(row[3]), [float(v) for v in row[4:10]]), e)
+
+    header, rows = read_csv(os.path.join(tables, "stresses.csv"))
+    expected = [(s["name"], x["member"], x["max"], x["min"]) for s in load_sets(results)
+                for x in s["stresses"]]
+    faults.equal("stresses.csv rows", len(rows), len(expected))
+    for row, e in zip(rows, expected):
+        faults.equal(f"stresses.csv {e[0]} {e[1]}", (row[0], row[1], float(row[2]), float(row[3])), e)
+
+    header, rows = read_csv(os.path.join(tables, "equilibrium.csv"))
+    expected = []
+    for s in load_sets(results):
+        q = s["equilibrium"]
+        expected.append((s["name"], "applied", q["applied_force"] + q["applied_moment"]))
+        expected.append((s["name"], "reactions", q["reaction_force"] + q["reaction_moment"]))
+        expected.append((s["name"], "residual", q["force_residual"] + q["moment_residual"]))
+    faults.equal("equilibrium.csv rows", len(rows), len(expected))
+    for row, e in zip(rows, expected):
+        faults.equal(f"equilibrium.csv {e[0]} {e[1]}", (row[0], row[1], [float(v) for v in row[2:8]]),
+                     e)
+
+    header, rows = read_csv(os.path.join(tables, "member_diagrams.csv"))
+    faults.equal("member_diagrams.csv header", header,
+                 ["load_set", "member", "x", "after_point_load"] + QUANTITIES)
+    expected = []
+    for s in load_sets(results):
+        for d in s["member_diagrams"]:
+            for k, x in enumerate(d["x"]):
+                expected.append((s["name"], d["member"], x, int(d["after_point_load"][k]),
+                                 [d[q][k] for q in QUANTITIES]))
+    faults.equal("member_diagrams.csv rows", len(rows), len(expected))
+    for row, e in zip(rows, expected):
+        faults.equal(f"member_diagrams.csv {e[0]} {e[1]} x {e[2]}",
+                     (row[0], row[1], float(row[2]), int(row[3]), [float(v) for v in row[4:13]]), e)
+
+    envelopes_csv = os.path.join(tables, "envelopes.csv")
+    faults.equal("envelopes.csv present", os.path.exists(envelopes_csv), bool(results.get("envelopes", [])))
+    if results.get("envelopes", []):
+        header, rows = read_csv(envelopes_csv)
+        expected = []
+        for v in results.get("envelopes", []):
+            for m in v["member_extremes"]:
+                for q in QUANTITIES:
+                    b = m[q]
+                    expected.append((v["name"], m["member"], q, b["max"], b["x_max"], b["max_by"],
+                                     b["min"], b["x_min"], b["min_by"]))
+        faults.equal("envelopes.csv rows", len(rows), len(expected))
+        for row, e in zip(rows, expected):
+            faults.equal(f"envelopes.csv {e[0]} {e[1]} {e[2]}",
+                         (row[0], row[1], row[2], float(row[3]), float(row[4]), row[5],
+                          float(row[6]), float(row[7]), row[8]), e)
+
+
+def report_blocks(text):
+    """The report's load sets: {name: [lines]} for each load case and combination."""
+    blocks, name, lines = {}, None, []
+    for line in text.split("\n"):
+        m = re.match(r'^(Load case|Combination) \d+: "(.*)"$', line)
+        if m or re.match(r"^Envelope ", line):
+            if name is not None:
+                blocks[name] = lines
+            name, lines = (m.group(2) if m else None), []
+        elif name is not None:
+            lines.append(line)
+    if name is not None:
+        blocks[name] = lines
+    return blocks
+
+
+def table(lines, title):
+    """The header's words and the rows' words of the table under title."""
+    for k, line in enumerate(lines):
+        if line.startswith("  " + title):
+            header = lines[k + 1].split()
+            rows = []
+            for row in lines[k + 2:]:
+                if not row.strip():
+                    break
+                rows.append(row.split())
+            return header, rows
+    return None, None
+
+
+def check_report(out_dir, results, faults):
+    with open(os.path.join(out_dir, "report.txt"), encoding="utf-8") as f:
+        text = f.read()
+    if "Displacements (global axes)" not in text:
+        return  # a summary report holds no tables
+    blocks = report_blocks(text)
+    members = {m["name"]: m for m in results["members"]}
+    for s in load_sets(results):
+        name = s["name"]
+        lines = blocks.get(name)
+        if lines is None:
+            faults.list.append(f"{faults.run}: the report has no load set \"{name}\"")
+            continue
+        header, rows = table(lines, "Displacements")
+        columns = [DOFS.index(c) for c in header[1:]]
+        faults.equal(f"report {name}: displacement rows", len(rows), len(s["displacements"]))
+        for row, d in zip(rows, s["displacements"]):
+            faults.equal(f"report {name}: displacement node", int(row[0]), d["node"])
+            for value, c in zip(row[1:], columns):
+                faults.near(f"report {name}: node {d['node']} {DOFS[c]}", float(value), d["u"][c])
+
+        header, rows = table(lines, "Reactions")
+        named = "support" in header
+        shown = header[2:] if named else header[1:]
+        columns = [REACTIONS.index(c) for c in shown]
+        faults.equal(f"report {name}: reaction rows", len(rows), len(s["reactions"]))
+        for row, r in zip(rows, s["reactions"]):
+            faults.equal(f"report {name}: reaction node", int(row[0]), r["node"])
+            values = row[len(row) - len(columns):]
+            if named:
+                faults.equal(f"report {name}: node {r['node']} support",
+                             " ".join(row[1:len(row) - len(columns)]), r.get("support", ""))
+            for value, c in zip(values, columns):
+                faults.near(f"report {name}: reaction at node {r['node']} {REACTIONS[c]}",
+                            float(value), r["r"][c])
+
+        header, rows = table(lines, "Member end forces")
+        columns = [END_FORCES.index(c) for c in header[3:]]
+        forces = {f["member"]: f["f"] for f in s["end_forces"]}
+        member = None
+        faults.equal(f"report {name}: end-force rows", len(rows), 2 * len(s["end_forces"]))
+        for row in rows:
+            values = row[len(row) - len(columns):]
+            end, node = row[len(row) - len(columns) - 2], int(row[len(row) - len(columns) - 1])
+            if end == "start":
+                member = " ".join(row[:len(row) - len(columns) - 2])
+            m = members[member]
+            faults.equal(f"report {name}: {member} {end} node", node,
+                         m["start_node"] if end == "start" else m["end_node"])
+            first = 0 if end == "start" else 6
+            for value, c in zip(values, columns):
+                faults.near(f"report {name}: {member} {end} {END_FORCES[c]}", float(value),
+                            forces[member][first + c])
+
+        header, rows = table(lines, "Extreme normal stresses")
+        stresses = {x["member"]: x for x in s["stresses"]}
+        faults.equal(f"report {name}: stress rows", len(rows), len(s["stresses"]))
+        for row, m in zip(rows, results["members"]):
+            x = stresses[m["name"]]
+            faults.near(f"report {name}: {m['name']} stress max", float(row[-2]), x["max"])
+            faults.near(f"report {name}: {m['name']} stress min", float(row[-1]), x["min"])
+
+
+def main():
+    root = sys.argv[1]
+    total, faults_all = 0, []
+    for run in sorted(os.listdir(root)):
+        out_dir = os.path.join(root, run)
+        if not os.path.isdir(out_dir):
+            continue
+        with open(os.path.join(out_dir, "results.json"), encoding="utf-8") as f:
+            results = json.load(f)
+        faults = Faults(run)
+        check_csv(out_dir, results, faults)
+        check_report(out_dir, results, faults)
+        print(f"{run:32} {faults.checked:7} rows and values agree" if not faults.list else
+              f"{run:32} {len(faults.list)} faults")
+        total += faults.checked
+        faults_all += faults.list
+    for fault in faults_all[:40]:
+        print(fault)
+    print(f"outputs_agree: {total} rows and values compared, {len(faults_all)} faults")
+    return 1 if faults_all else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
