@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """The outputs of one run of zervola-frame say the same thing: every CSV
 table equals the JSON document value for value (both print doubles exactly),
-and every table of the report (nodes, members, displacements, reactions,
-member end forces, stresses) equals it to the report's six significant
-digits. Checked on every kept output set (tests/data/frame-outputs, which
+every table of the report (displacements, reactions, member end forces,
+stresses) equals it to the report's six significant digits, and the drawing
+is well-formed and draws every member of every load set it names. Checked on every kept output set (tests/data/frame-outputs, which
 the output_snapshot tests hold equal to what the program writes).
 
     outputs_agree.py OUTPUTS_DIR
@@ -16,6 +16,7 @@ import math
 import os
 import re
 import sys
+from xml.etree import ElementTree
 
 DOFS = ["ux", "uy", "uz", "rx", "ry", "rz"]
 REACTIONS = ["Fx", "Fy", "Fz", "Mx", "My", "Mz"]
@@ -255,6 +256,42 @@ def check_report(out_dir, results, faults):
             faults.near(f"report {name}: {m['name']} stress min", float(row[-1]), x["min"])
 
 
+SVG = "{http://www.w3.org/2000/svg}"
+
+
+def check_svg(out_dir, results, faults):
+    """The drawing is well-formed XML, and each panel names a load set by its
+    number and draws every member once undeformed and once deformed, with
+    every node's and member's label when it has labels."""
+    try:
+        root = ElementTree.parse(os.path.join(out_dir, "drawing.svg")).getroot()
+    except ElementTree.ParseError as e:
+        faults.list.append(f"{faults.run}: drawing.svg is not well-formed: {e}")
+        return
+    cases = [s["name"] for s in results["load_cases"]]
+    combinations = [s["name"] for s in results.get("combinations", [])]
+    members = sorted(m["name"] for m in results["members"])
+    nodes = sorted(str(n["node"]) for n in results["nodes"])
+    panels = [g for g in root.findall(SVG + "g") if g.get("id", "").startswith(("case-", "combination-"))]
+    faults.equal("drawing.svg has panels", len(panels) > 0, True)
+    for g in panels:
+        kind, number = g.get("id").rsplit("-", 1)
+        names = cases if kind == "case" else combinations
+        title = next(t.text for t in g.iter(SVG + "text") if t.get("class") == "title")
+        expected = f"{'Load case' if kind == 'case' else 'Combination'} {number}: " \
+                   f"{names[int(number) - 1]}"
+        faults.equal(f"drawing.svg {g.get('id')} title", title, expected)
+        groups = {c.get("class"): c for c in g.findall(SVG + "g")}
+        faults.equal(f"drawing.svg {g.get('id')} undeformed members",
+                     len(groups["undeformed"].findall(SVG + "line")), len(members))
+        faults.equal(f"drawing.svg {g.get('id')} deformed members",
+                     len(groups["deformed"].findall(SVG + "polyline")), len(members))
+        labels = lambda cls: sorted(t.text for t in g.iter(SVG + "text") if t.get("class") == cls)
+        if labels("nodelabel"):
+            faults.equal(f"drawing.svg {g.get('id')} node labels", labels("nodelabel"), nodes)
+            faults.equal(f"drawing.svg {g.get('id')} member labels", labels("memberlabel"), members)
+
+
 def main():
     root = sys.argv[1]
     total, faults_all = 0, []
@@ -267,6 +304,7 @@ def main():
         faults = Faults(run)
         check_csv(out_dir, results, faults)
         check_report(out_dir, results, faults)
+        check_svg(out_dir, results, faults)
         print(f"{run:32} {faults.checked:7} rows and values agree" if not faults.list else
               f"{run:32} {len(faults.list)} faults")
         total += faults.checked
