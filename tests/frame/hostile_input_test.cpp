@@ -104,6 +104,26 @@ TEST(HostileInput, OverflowingResultsAreAFailureNamingWhere) {
   expect_contains(o.message, "overflow");
 }
 
+// A bar fixed at both ends, heated across its depth by an enormous
+// difference: its displacements stay zero and its forces finite, but its
+// end moments overflow, and the message names the first of them and where.
+TEST(HostileInput, AnOverflowingEndMomentIsNamedAtItsEnd) {
+  const ScratchDirectory dir;
+  const std::string model = dir.write("hot.json", R"({
+    "units": {"force": "kN", "length": "m"}, "frame": "space",
+    "sections": [{"name": "S", "E": 1e150, "G": 1e150, "A": 1, "It": 1, "Iy": 1, "Iz": 1,
+                  "extent_z": 0.1, "extent_y": 0.1, "thermal_coefficient": 1e-5}],
+    "members": [{"name": "B", "from": [0, 0, 0], "to": [1000, 0, 0], "section": "S"}],
+    "supports": [{"at": [0, 0, 0], "type": "fixed"}, {"at": [1000, 0, 0], "type": "fixed"}],
+    "load_cases": [{"name": "fire", "member_loads": [
+      {"member": "B", "type": "temperature", "difference_z": 1e300}]}]
+  })");
+  const Outcome o = run_without_output(model);
+  EXPECT_EQ(o.exit_status, static_cast<int>(ExitStatus::analysis));
+  expect_contains(o.message, "load case \"fire\": the end force My of member \"B\" (members[0]) "
+                             "at its start node 1 at [0, 0, 0] is -inf");
+}
+
 // The portal of the reference data with one value replaced.
 std::string portal_with(const ScratchDirectory& dir, const std::string& from, const std::string& to) {
   std::string text = read_text(host_data_dir() + "/portal2d.model.json");
