@@ -43,7 +43,10 @@ install(FILES "${PROJECT_BINARY_DIR}/package/zervolaConfig.cmake"
         DESTINATION "${zervola_cmake_dir}")
 
 # pkg-config finds the C library; the paths follow the prefix given at
-# install time.
+# install time, found from the .pc file's own place (lib/pkgconfig, or
+# lib/<multiarch>/pkgconfig).
+file(RELATIVE_PATH ZERVOLA_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
+string(REGEX REPLACE "/$" "" ZERVOLA_PC_TO_PREFIX "${ZERVOLA_PC_TO_PREFIX}")
 configure_file("${PROJECT_SOURCE_DIR}/cmake/package/zervola.pc.in"
                "${PROJECT_BINARY_DIR}/package/zervola.pc" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/package/zervola.pc"

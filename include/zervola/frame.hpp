@@ -94,7 +94,8 @@ namespace zervola::frame {
 // x-y plane.
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<Member> read_dxf_members(const std::string& path);
 
-// The same from the drawing's text; file_name is used in messages.
+// The same from the drawing's text (text: in); file_name (in) is used in
+// messages. Throws InputError as read_dxf_members.
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<Member> parse_dxf_members(const std::string& text,
                                                                       const std::string& file_name);
 
@@ -144,7 +145,9 @@ struct AnalysisOptions {
 // 6. Outputs
 // ---------------------------------------------------------------------------
 // Each writer returns the whole text of its output; OutputFiles writes a set
-// of them whole or not at all.
+// of them whole or not at all. Every writer takes the model and the result
+// that analyse gave for it (model: in; result: in) and throws nothing but
+// std::bad_alloc, except where said.
 
 enum class ReportDetail {
   full,     // every table of every load set
@@ -154,7 +157,7 @@ enum class ReportDetail {
 // The readable report: the model summary, then per load case and
 // combination the displacements, reactions, the equilibrium check, member
 // end forces, extreme stresses and the extremes along each member, then the
-// envelopes.
+// envelopes. detail: in, full or summary.
 [[nodiscard]] ZERVOLA_FRAME_API std::string format_report(const Model& model,
                                                           const AnalysisResult& result,
                                                           ReportDetail detail);
@@ -193,12 +196,16 @@ struct DrawingOptions {
 // with the undeformed and the deformed shape (curved by the member loads),
 // supports, springs and nodal loads as symbols, node and member labels, and
 // on request the moment, shear or axial-force diagrams.
-// Throws InputError when options.load_case names no load case or combination.
+//   options: in, the view, scale, diagram, labels and load set drawn.
+// Throws InputError when options.load_case names no load case or combination
+// (its message begins "--svg-case:", the command line's name for it).
 [[nodiscard]] ZERVOLA_FRAME_API std::string draw_svg(const Model& model,
                                                      const AnalysisResult& result,
                                                      const DrawingOptions& options);
 
-// The view a drawing uses for View::automatic, and any other as it is.
+// The view a drawing of model uses for View::automatic (xy for a plane
+// frame, axonometric for a space frame), and any other view as it is.
+// Throws nothing.
 [[nodiscard]] ZERVOLA_FRAME_API View resolved_view(const Model& model, View view);
 
 }  // namespace zervola::frame

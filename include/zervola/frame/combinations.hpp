@@ -25,24 +25,34 @@ struct LoadSet {
   std::vector<std::pair<std::size_t, double>> factors;  // load case index, factor
 };
 
-// The load cases (factor 1 each), then the combinations.
+// Every load set of a model that validate_model accepted: its load cases
+// (factor 1 each), in the model's order, then its combinations. Throws
+// nothing.
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<LoadSet> load_sets(const Model& model);
 
-// The result of load set k of load_sets.
+// The result of load set k of load_sets(model) for the model r was
+// analysed from: r.cases[k] for a load case, r.combinations[k - cases]
+// for a combination. k must be below cases + combinations (not checked).
 [[nodiscard]] ZERVOLA_FRAME_API const CaseResult& set_result(const AnalysisResult& r,
                                                              std::size_t k);
 
-// One result per combination. The stresses are those of the combined end
-// forces; the equilibrium sums superpose, the relative residuals are the
-// largest of the cases'.
+// One result per combination of the model, from r.cases (analyse calls it;
+// r.combinations need not be filled). Displacements, reactions, end forces
+// and the equilibrium sums superpose with the factors; the stresses are
+// those of the combined end forces (SILFACT); the relative residuals are the
+// largest of the cases'. Throws nothing.
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<CaseResult> combine(const Model& model,
                                                                 const AnalysisResult& r);
 
-// What fixes the internal forces of a member under a load set.
+// What fixes the internal forces of member (index into Model::members) under
+// a load set of load_sets: its loads, end forces and end displacements, in
+// local axes, superposed with the set's factors. Throws nothing.
 [[nodiscard]] ZERVOLA_FRAME_API MemberState member_state(const AnalysisResult& r,
                                                          const LoadSet& set, std::size_t member);
 
-// The stations of a member, shared by every load set.
+// The stations of member (index into Model::members), shared by every load
+// set: divisions equal parts and every load point of every load case.
+// Throws nothing.
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<Station> member_stations(
     const AnalysisResult& r, std::size_t member, int divisions = k_diagram_divisions);
 
@@ -65,12 +75,18 @@ struct EnvelopeResult {
   std::vector<std::array<Bound, k_quantities>> diagram;  // per member, along its length
 };
 
-// sets: every load set of the model (load_sets); results: theirs, in the
-// same order (cases then combinations).
+// The envelope v (one of model.envelopes) over the load sets it names,
+// from the results r of the model: every node displacement, reaction,
+// member end force and stress, and the extremes along every member, each
+// with the set that gives it (an index into EnvelopeResult::sets). The
+// model must be one that validate_model accepted: it refuses an envelope or
+// combination naming an unknown set, which is not checked again here.
+// Throws nothing.
 [[nodiscard]] ZERVOLA_FRAME_API EnvelopeResult envelope(const Model& model, const AnalysisResult& r,
                                                         const Envelope& v);
 
-// The envelope of one member's diagram station by station.
+// The envelope v of member's diagram, station by station (the stations of
+// member_stations), on the same terms as envelope.
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<std::array<Bound, k_quantities>> station_envelope(
     const Model& model, const AnalysisResult& r, const Envelope& v, std::size_t member);
 

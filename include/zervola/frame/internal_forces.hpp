@@ -42,7 +42,8 @@ struct MemberState {
 [[nodiscard]] ZERVOLA_FRAME_API BeamProperties beam_properties(const Model& model,
                                                                std::size_t member, double length);
 
-// Adds factor times b to a.
+// Adds factor times b to a (loads, end forces and end displacements alike):
+// the state of a combination is the factored sum of its cases' states.
 ZERVOLA_FRAME_API void add_scaled(MemberState& a, const MemberState& b, double factor);
 
 // A section of the diagram: at a concentrated load the diagram jumps, and
@@ -62,13 +63,23 @@ using StationValues = std::array<double, k_quantities>;
 // Equal divisions of every member, to which every load point is added.
 inline constexpr int k_diagram_divisions = 10;
 
-// The stations of a member of length L that carries the given loads (of
-// every load case, so that all cases share them).
+// The stations of a member of length L (> 0) that carries the given loads
+// (of every load case, so that all cases share them): divisions (>= 1)
+// equal parts, and every load point, twice at a concentrated load (just
+// before and just after it), in increasing x. Throws nothing.
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<Station> diagram_stations(
     const std::vector<const LocalMemberLoads*>& loads, double L,
     int divisions = k_diagram_divisions);
 
-// The values at each station.
+// The nine quantities at each station (in Quantity's order, in the model's
+// units and the member's local axes): N, Vy, Vz, T, My, Mz by statics from
+// the start's end force and the loads before the station, u, v, w by
+// integrating the strains and curvatures and fitting the end displacements.
+//   stations: in, from diagram_stations or member_stations, first at 0 and
+//     last at b.L;
+//   state: in, the member's loads, end forces and end displacements;
+//   b: in, its section values (beam_properties).
+// Throws nothing.
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<StationValues> member_diagram(
     const std::vector<Station>& stations, const MemberState& state, const BeamProperties& b);
 
@@ -79,6 +90,8 @@ struct Extreme {
   double max = 0.0, x_max = 0.0;
   double min = 0.0, x_min = 0.0;
 };
+// stations, values: in, as member_diagram takes and gives them; state: in,
+// the same state. Throws nothing.
 [[nodiscard]] ZERVOLA_FRAME_API std::array<Extreme, k_quantities> member_extremes(
     const std::vector<Station>& stations, const std::vector<StationValues>& values,
     const MemberState& state);

@@ -48,7 +48,11 @@ struct FrameArrays {
   std::vector<double> temperature_change;
 };
 
-// Everything but the node numbering, which the mesh step produces.
+// The library's model arrays of a validated model: its members' endpoints
+// (2 per member, from then to), section table and codes, end codes,
+// orientation points (k_no_orientation where none is given), temperature
+// changes; everything but the node numbering, which the mesh step produces.
+// Throws nothing for a model that validate_model accepted.
 [[nodiscard]] ZERVOLA_FRAME_API FrameArrays build_frame_arrays(const Model& model);
 
 // Where each support, spring and load lies: the node (1-based, in the
@@ -69,12 +73,17 @@ struct RestraintPlan {
   std::vector<int> stiff_springs;  // directions held by a stiff spring
 };
 
-// restrained: the support's directions; plane: the plane-frame restraint
-// holds uz, rx, ry anyway, so blocks may include them.
+// restrained: in, the support's directions (ux .. rz); plane: in, the
+// plane-frame restraint holds uz, rx, ry anyway, so blocks may include them.
+// Throws nothing.
 [[nodiscard]] ZERVOLA_FRAME_API RestraintPlan plan_restraint(const std::array<bool, 6>& restrained,
                                                              bool plane);
 
-// The node-record table (8 values per record) for one load case.
+// The node-record table (k_record_size values per record, in the library's
+// record format) for load case load_case (index into Model::load_cases):
+// supports as prescriptions and stiff springs, springs, nodal loads and the
+// case's support displacements, on the nodes of placement (the library's
+// numbering). Throws nothing for a placement that place_on_nodes gave.
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<double> build_node_records(const Model& model,
                                                                        const Placement& placement,
                                                                        std::size_t load_case);

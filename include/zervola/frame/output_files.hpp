@@ -21,12 +21,18 @@ class ZERVOLA_FRAME_API OutputFiles {
   OutputFiles() = default;
   OutputFiles(const OutputFiles&) = delete;
   OutputFiles& operator=(const OutputFiles&) = delete;
+  // Removes any temporary file a commit left; a set never committed writes
+  // nothing.
   ~OutputFiles();
 
-  // Queues path with its whole content.
+  // Queues path (in: the output file, replaced if it exists) with its whole
+  // content (in). Writes nothing yet; throws nothing but std::bad_alloc.
   void add(std::string path, std::string content);
 
-  // Writes every queued file and renames them into place. Throws OutputError.
+  // Writes every queued file and renames them into place, all or none.
+  // Throws OutputError, naming the file and the reason (a target that is a
+  // directory or not a regular file, a file that cannot be created, written
+  // or renamed), with every target as it was.
   void commit();
 
  private:

@@ -28,6 +28,8 @@ place_on_nodes(const Model& model, const std::vector<Point3>& nodes,
 // around the point are searched.
 class ZERVOLA_FRAME_API NodeLocator {
  public:
+  // nodes: in, by drawing number (index number - 1); kept by reference, so
+  // it must outlive the locator.
   explicit NodeLocator(const std::vector<Point3>& nodes);
   // The drawing number of the node at p, or 0.
   [[nodiscard]] std::int32_t find(const Point3& p) const;

@@ -20,9 +20,11 @@ namespace zervola::frame {
 inline constexpr std::int64_t k_degree_weight = 2;
 inline constexpr std::int64_t k_distance_weight = 1;
 
-// element_nodes: 2 per element, nodes 1 .. n_nodes. Returns the new number
-// of each node (index node - 1), a permutation of 1 .. n_nodes; each
-// piece of an unconnected mesh is numbered after the one before.
+// element_nodes: in, 2 per element, nodes 1 .. n_nodes (an element on one
+// node is ignored); n_nodes: in, >= 0. Returns the new number of each node
+// (index node - 1), a permutation of 1 .. n_nodes; each piece of an
+// unconnected mesh is numbered after the one before. Throws nothing but
+// std::bad_alloc.
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<std::int32_t> profile_numbering(
     const std::vector<std::int32_t>& element_nodes, std::int32_t n_nodes);
 

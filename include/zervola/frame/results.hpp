@@ -62,7 +62,7 @@ struct Equilibrium {
 };
 
 struct Reaction {
-  std::int32_t node = 0;
+  std::int32_t node = 0;          // the supported node (drawing number)
   std::array<double, 6> value{};  // what supports and springs exert on the node
   std::string support;            // the name of the node's support; empty: none or unnamed
 };

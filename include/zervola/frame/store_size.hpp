@@ -19,7 +19,8 @@ inline constexpr std::int64_t k_largest_profile = std::numeric_limits<std::int32
 
 // Bytes this process may still obtain: the smaller of the machine's physical
 // memory and what the address-space and data-segment limits (ulimit -v, -d)
-// leave beside the address space it holds already.
+// leave beside the address space it holds already. Throws nothing; the
+// largest std::uint64_t when nothing limits it.
 [[nodiscard]] ZERVOLA_FRAME_API std::uint64_t usable_memory_bytes();
 
 // Throws AnalysisError (out of memory) when a store of profile_length doubles,
