@@ -6,11 +6,8 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <exception>
 #include <functional>
-#include <memory>
-#include <numeric>
 #include <system_error>
 #include <thread>
 
@@ -105,12 +102,12 @@ std::vector<CaseResult> for_every_case(std::size_t count, Progress& progress, Re
   };
   const std::size_t helpers =
       std::min<std::size_t>(std::max(1U, std::thread::hardware_concurrency()), count) - (count > 0);
-  std::vector<std::unique_ptr<Progress>> silent;
-  for (std::size_t t = 0; t < helpers; ++t) silent.push_back(std::make_unique<Progress>());
+  // The base class reports nothing and holds nothing: one serves every helper.
+  Progress silent;
   std::vector<std::thread> threads;
   threads.reserve(helpers);  // so that starting a thread never reallocates
   try {
-    for (std::size_t t = 0; t < helpers; ++t) threads.emplace_back(work, std::ref(*silent[t]));
+    for (std::size_t t = 0; t < helpers; ++t) threads.emplace_back(work, std::ref(silent));
   } catch (const std::system_error&) {
     // Fewer threads than asked for: the calling thread takes the rest.
   }
@@ -167,6 +164,7 @@ AnalysisResult analyse(const Model& model, const AnalysisOptions& options) {
                                                       std::vector<double>(first, first + n),
                                                       reporting);
                                 });
+  name_supports(model, mesh, placement, result.cases);
   result.times.recovery = seconds_since(clock);
   result.member_loads = std::move(loading.loads);
   result.combinations = combine(model, result);

@@ -25,8 +25,6 @@ using nlohmann::json;
 const std::vector<std::string> k_references = {"c1_plane_portal", "c2_continuous_beam",
                                                "c3_point_loads", "c5_temperature", "c7_hinges"};
 
-// Points within this of each other in every coordinate are one node.
-constexpr double k_node_tolerance = 1.0e-4;
 // A station matches when its x is within this fraction of the member's length.
 constexpr double k_station_tolerance = 1.0e-9;
 
@@ -58,15 +56,6 @@ class Comparison {
   int faults_ = 0;
   double worst_ = 0.0;
 };
-
-int node_at(const json& nodes, const json& p) {
-  for (const json& n : nodes)
-    if (std::abs(n["x"].get<double>() - p[0].get<double>()) < k_node_tolerance &&
-        std::abs(n["y"].get<double>() - p[1].get<double>()) < k_node_tolerance &&
-        std::abs(n["z"].get<double>() - p[2].get<double>()) < k_node_tolerance)
-      return n["node"].get<int>();
-  return 0;
-}
 
 const json* entry_with(const json& list, const char* key, const json& value) {
   for (const json& e : list)

@@ -28,16 +28,6 @@ std::vector<std::string> reference_names() {
   return names;
 }
 
-// The node number the program gave the node at p.
-int node_at(const json& nodes, const json& p) {
-  for (const json& n : nodes)
-    if (std::abs(n["x"].get<double>() - p[0].get<double>()) < 1e-4 &&
-        std::abs(n["y"].get<double>() - p[1].get<double>()) < 1e-4 &&
-        std::abs(n["z"].get<double>() - p[2].get<double>()) < 1e-4)
-      return n["node"].get<int>();
-  return 0;
-}
-
 // The bound for one kind of value. The reference bound of a kind whose
 // expected values are all round-off (reaction moments at pinned supports, of
 // order 1e-14) is itself round-off; such a kind is held to the bound of the

@@ -3,6 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <zervola/frame/model.hpp>
+
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -31,6 +34,15 @@ std::string read_text(const std::string& path) {
 }
 
 nlohmann::json read_json(const std::string& path) { return nlohmann::json::parse(read_text(path)); }
+
+int node_at(const nlohmann::json& nodes, const nlohmann::json& p) {
+  for (const nlohmann::json& n : nodes)
+    if (std::abs(n["x"].get<double>() - p[0].get<double>()) < k_node_tolerance &&
+        std::abs(n["y"].get<double>() - p[1].get<double>()) < k_node_tolerance &&
+        std::abs(n["z"].get<double>() - p[2].get<double>()) < k_node_tolerance)
+      return n["node"].get<int>();
+  return 0;
+}
 
 RunResult run_frame(const std::vector<std::string>& arguments) {
   const ScratchDirectory capture;

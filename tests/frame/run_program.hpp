@@ -43,6 +43,11 @@ class ScratchDirectory {
 [[nodiscard]] std::string read_text(const std::string& path);
 [[nodiscard]] nlohmann::json read_json(const std::string& path);
 
+// The number the program's JSON output gives the node at p ([x, y, z]):
+// nodes is the output's "nodes" list; 0 when no node lies within the node
+// tolerance of p in every coordinate.
+[[nodiscard]] int node_at(const nlohmann::json& nodes, const nlohmann::json& p);
+
 [[nodiscard]] std::string examples_dir();
 [[nodiscard]] std::string host_data_dir();
 

@@ -130,18 +130,6 @@ NodeBalance node_balance(const Model& model, const Mesh& mesh, const Placement& 
   return balance;
 }
 
-// Each reaction carries the name of its node's support, where the model
-// gives one.
-void name_supports(const Model& model, const Mesh& mesh, const Placement& placement,
-                   CaseResult& r) {
-  std::vector<const std::string*> name(static_cast<std::size_t>(mesh.n_nodes), nullptr);
-  for (std::size_t k = 0; k < model.supports.size(); ++k)
-    if (model.supports[k].named)
-      name[at(mesh.drawing_node[at(placement.support_node[k])])] = &model.supports[k].name;
-  for (Reaction& x : r.reactions)
-    if (const std::string* n = name[at(x.node)]) x.support = *n;
-}
-
 }  // namespace
 
 CaseResult recover_case(const Model& model, const Mesh& mesh, const Placement& placement,
@@ -170,9 +158,18 @@ CaseResult recover_case(const Model& model, const Mesh& mesh, const Placement& p
       node_balance(model, mesh, placement, case_index, loading, std::move(nodal_sum));
   check_member_results(model, mesh.nodes, geometry, r);
   balance_reactions(model, mesh.nodes, c, balance, r);
-  name_supports(model, mesh, placement, r);
   return r;
 }
 
+void name_supports(const Model& model, const Mesh& mesh, const Placement& placement,
+                   std::vector<CaseResult>& cases) {
+  std::vector<const std::string*> name(static_cast<std::size_t>(mesh.n_nodes), nullptr);
+  for (std::size_t k = 0; k < model.supports.size(); ++k)
+    if (model.supports[k].named)
+      name[at(mesh.drawing_node[at(placement.support_node[k])])] = &model.supports[k].name;
+  for (CaseResult& r : cases)
+    for (Reaction& x : r.reactions)
+      if (const std::string* n = name[at(x.node)]) x.support = *n;
+}
 
 }  // namespace zervola::frame

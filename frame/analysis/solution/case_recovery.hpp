@@ -6,6 +6,7 @@
 // (LOCTOGLOB), and from those the reactions and the equilibrium check.
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "analysis/loads/member_loads.hpp"
@@ -27,5 +28,10 @@ namespace zervola::frame {
                                       const std::vector<MemberGeometry>& geometry,
                                       const std::vector<Transform>& transforms,
                                       std::vector<double> u, Progress& progress);
+
+// Gives each reaction of every case the name of its node's support, where
+// the model names one (a default name S1, S2, ... is for messages only).
+void name_supports(const Model& model, const Mesh& mesh, const Placement& placement,
+                   std::vector<CaseResult>& cases);
 
 }  // namespace zervola::frame
