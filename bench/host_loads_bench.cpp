@@ -29,12 +29,26 @@ Model building(int n, bool member_loads) {
   Model m;
   m.source_file = "building.json";
   m.frame = FrameKind::space;
-  m.sections.push_back({"S", 2.1e8, 8.1e7, 1.0e-2, 1.0e-5, 2.0e-4, 1.0e-4, 0.3, 0.2, 1.2e-5, 7.85});
+  Section steel;
+  steel.name = "S";
+  steel.elastic_modulus = 2.1e8;
+  steel.shear_modulus = 8.1e7;
+  steel.area = 1.0e-2;
+  steel.torsion_constant = 1.0e-5;
+  steel.inertia_y = 2.0e-4;
+  steel.inertia_z = 1.0e-4;
+  steel.extent_z = 0.3;
+  steel.extent_y = 0.2;
+  steel.thermal_coefficient = 1.2e-5;
+  steel.density = 7.85;
+  m.sections.push_back(steel);
   const auto point = [](int ix, int iy, int iz) {
     return Point3{ix * k_bay, iy * k_bay, iz * k_storey};
   };
-  LoadCase lateral{"lateral", {}, {}, {}, {}, {}};
-  LoadCase vertical{"vertical", {}, {}, {}, {}, {}};
+  LoadCase lateral;
+  lateral.name = "lateral";
+  LoadCase vertical;
+  vertical.name = "vertical";
   const auto member = [&](const Point3& a, const Point3& b, bool beam, bool windward) {
     Member mem;
     mem.name = fmt::format("M{}", m.members.size() + 1);

@@ -12,104 +12,15 @@
 #include <optional>
 #include <sstream>
 
+#include "reading/json_item.hpp"
 #include "reading/member_load_reader.hpp"
+#include "reading/section_reader.hpp"
 #include "zervola/frame/errors.hpp"
 
 namespace zervola::frame {
 namespace {
 
 using nlohmann::json;
-
-// A JSON value together with what it is, for messages.
-class Item {
- public:
-  Item(const json& value, std::string file, std::string place)
-      : value_(value), file_(std::move(file)), place_(std::move(place)) {}
-
-  [[nodiscard]] const std::string& place() const { return place_; }
-  [[nodiscard]] Origin origin() const { return {file_, place_}; }
-
-  [[noreturn]] void fail(const std::string& field, const std::string& problem) const {
-    if (field.empty()) throw InputError(fmt::format("{}: {}: {}", file_, place_, problem));
-    throw InputError(fmt::format("{}: {}: field \"{}\": {}", file_, place_, field, problem));
-  }
-
-  // The value must be an object whose keys are all among allowed.
-  void expect_object(std::initializer_list<const char*> allowed) const {
-    if (!value_.is_object()) fail("", fmt::format("expected an object, found {}", value_.type_name()));
-    for (const auto& [key, unused] : value_.items()) {
-      bool known = false;
-      for (const char* name : allowed) known = known || key == name;
-      if (!known) fail(key, "unknown field");
-    }
-  }
-
-  [[nodiscard]] bool has(const char* key) const { return value_.contains(key); }
-
-  [[nodiscard]] const json& get(const char* key) const {
-    if (!value_.contains(key)) fail(key, "missing field");
-    return value_.at(key);
-  }
-
-  [[nodiscard]] double number(const char* key) const {
-    const json& v = get(key);
-    if (!v.is_number()) fail(key, fmt::format("expected a number, found {}", v.type_name()));
-    const double d = v.get<double>();
-    if (!std::isfinite(d)) fail(key, "the number is not finite");
-    return d;
-  }
-
-  [[nodiscard]] double number_or(const char* key, double fallback) const {
-    return has(key) ? number(key) : fallback;
-  }
-
-  [[nodiscard]] std::string string(const char* key) const {
-    const json& v = get(key);
-    if (!v.is_string()) fail(key, fmt::format("expected a string, found {}", v.type_name()));
-    return v.get<std::string>();
-  }
-
-  [[nodiscard]] std::string string_or(const char* key, const std::string& fallback) const {
-    return has(key) ? string(key) : fallback;
-  }
-
-  [[nodiscard]] Vector3 vector3(const char* key) const {
-    const json& v = get(key);
-    if (!v.is_array() || v.size() != 3)
-      fail(key, "expected an array of three numbers [x, y, z]");
-    Vector3 out{};
-    for (std::size_t k = 0; k < 3; ++k) {
-      if (!v[k].is_number()) fail(key, "expected an array of three numbers [x, y, z]");
-      out[k] = v[k].get<double>();
-      if (!std::isfinite(out[k])) fail(key, "the number is not finite");
-    }
-    return out;
-  }
-
-  [[nodiscard]] Point3 point(const char* key) const {
-    const Vector3 v = vector3(key);
-    return {v[0], v[1], v[2]};
-  }
-
-  [[nodiscard]] const json& array(const char* key) const {
-    const json& v = get(key);
-    if (!v.is_array()) fail(key, fmt::format("expected an array, found {}", v.type_name()));
-    return v;
-  }
-
-  // The item's own name when it has one ("name" field), else empty.
-  [[nodiscard]] std::string optional_name() const {
-    if (!value_.is_object() || !value_.contains("name")) return {};
-    return string("name");
-  }
-
-  [[nodiscard]] const std::string& file() const { return file_; }
-
- private:
-  const json& value_;
-  std::string file_;
-  std::string place_;
-};
 
 // "member \"B1\" (members[3])" or "member 4 (members[3])".
 std::string describe(const char* kind, const char* list, std::size_t index, const json& value) {
@@ -133,22 +44,40 @@ Units read_units(const Item& item) {
   return {item.string("force"), item.string("length")};
 }
 
-Section read_section(const Item& item) {
-  item.expect_object({"name", "E", "G", "A", "It", "Iy", "Iz", "extent_z", "extent_y",
-                      "thermal_coefficient", "density", "comment"});
-  Section s;
-  s.name = item.string("name");
-  s.elastic_modulus = item.number("E");
-  s.shear_modulus = item.number("G");
-  s.area = item.number("A");
-  s.torsion_constant = item.number("It");
-  s.inertia_y = item.number("Iy");
-  s.inertia_z = item.number("Iz");
-  s.extent_z = item.number("extent_z");
-  s.extent_y = item.number("extent_y");
-  s.thermal_coefficient = item.number_or("thermal_coefficient", 0.0);
-  if (item.has("density")) s.density = item.number("density");
-  return s;
+// Units that are not converted are labels only: the model's numbers are
+// taken as they stand, as one consistent set.
+void warn_of_unknown_units(Model& model) {
+  if (unit_scale(model.units)) return;
+  model.warnings.push_back(
+      {"unknown_units",
+       fmt::format("{}: units: force \"{}\", length \"{}\" are not among the units zervola "
+                   "converts (force {}; length {}): every value is taken as given, as one "
+                   "consistent set of units, and the checks of plausibility that need units are "
+                   "skipped; catalogue sections, named materials, \"density_unit\" and a "
+                   "default gravity cannot be used",
+                   model.source_file, model.units.force, model.units.length, k_force_units_text,
+                   k_length_units_text),
+       {"units"}});
+}
+
+// The model's acceleration of gravity for self-weight: as given (length/s^2),
+// else standard gravity in the model's units, else none.
+std::optional<double> read_gravity(const Item& top, const Units& units) {
+  if (top.has("gravity")) {
+    const double g = top.number("gravity");
+    if (!(g > 0.0)) top.fail("gravity", fmt::format("must be positive, is {}", g));
+    return g;
+  }
+  if (const auto scale = unit_scale(units)) return scale->from_si(k_standard_gravity, 0, 1);
+  return std::nullopt;
+}
+
+bool read_density_unit(const Item& top) {
+  const std::string unit = top.string_or("density_unit", "model");
+  if (unit == "model") return false;
+  if (unit == "kg/m3") return true;
+  top.fail("density_unit",
+           fmt::format("\"{}\" is neither \"model\" (force*s^2/length^4) nor \"kg/m3\"", unit));
 }
 
 Release read_release(const Item& item) {
@@ -312,14 +241,34 @@ SupportDisplacement read_support_displacement(const Item& item) {
   return d;
 }
 
-LoadCase read_load_case(const Item& item, const std::string& file, std::size_t index) {
-  item.expect_object(
-      {"name", "loads", "support_displacements", "member_loads", "gravity", "comment"});
+// "self_weight": true asks for the weight of every member under the
+// model's gravity, downwards: -z in a space frame, -y in a plane frame.
+void read_self_weight(const Item& item, const Model& model, LoadCase& c) {
+  const json& flag = item.get("self_weight");
+  if (!flag.is_boolean()) item.fail("self_weight", "expected true or false");
+  if (!flag.get<bool>()) return;
+  if (item.has("gravity"))
+    item.fail("self_weight", "give either \"self_weight\" or a \"gravity\" vector, not both");
+  if (!model.gravity)
+    item.fail("self_weight",
+              fmt::format("needs the acceleration of gravity: give the model's \"gravity\" (in "
+                          "length/s^2), or units that zervola converts (force {}; length {})",
+                          k_force_units_text, k_length_units_text));
+  c.self_weight = true;
+  c.gravity = model.frame == FrameKind::space ? Vector3{0.0, 0.0, -*model.gravity}
+                                              : Vector3{0.0, -*model.gravity, 0.0};
+}
+
+LoadCase read_load_case(const Item& item, const Model& model, std::size_t index) {
+  const std::string& file = model.source_file;
+  item.expect_object({"name", "loads", "support_displacements", "member_loads", "gravity",
+                      "self_weight", "comment"});
   LoadCase c;
   c.name = item.has("name") ? item.string("name") : default_name("LC", index);
   c.origin = item.origin();
   if (item.has("member_loads")) c.member_loads = read_member_loads(item.get("member_loads"), file, c.name);
   if (item.has("gravity")) c.gravity = item.vector3("gravity");
+  if (item.has("self_weight")) read_self_weight(item, model, c);
   if (item.has("support_displacements")) {
     const json& list = item.array("support_displacements");
     for (std::size_t k = 0; k < list.size(); ++k)
@@ -492,9 +441,9 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
     throw InputError(syntax_message(builder.failure().value_or(unknown), text, file_name));
   }
   const Item top(root, file_name, "model");
-  top.expect_object({"$schema", "format", "title", "units", "frame", "sections", "members", "dxf",
-                     "supports", "springs", "load_cases", "combinations", "envelopes",
-                     "comment"});
+  top.expect_object({"$schema", "format", "title", "units", "frame", "material", "density_unit",
+                     "gravity", "sections", "members", "dxf", "supports", "springs",
+                     "load_cases", "combinations", "envelopes", "comment"});
   Model model;
   model.source_file = file_name;
   model.title = top.string_or("title", "");
@@ -503,11 +452,20 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
   if (frame == "plane") model.frame = FrameKind::plane;
   else if (frame == "space") model.frame = FrameKind::space;
   else top.fail("frame", fmt::format("\"{}\" is neither \"plane\" nor \"space\"", frame));
+  warn_of_unknown_units(model);
+  model.material = top.string_or("material", "");
+  model.gravity = read_gravity(top, model.units);
 
-  const json& sections = top.array("sections");
-  for (std::size_t k = 0; k < sections.size(); ++k)
-    model.sections.push_back(
-        read_section(Item(sections[k], file_name, describe("section", "sections", k, sections[k]))));
+  SectionContext sections_context{model.units, model.frame, model.material,
+                                  read_density_unit(top), std::nullopt};
+  // A model whose members all name catalogue profiles needs no sections.
+  if (top.has("sections")) {
+    const json& sections = top.array("sections");
+    for (std::size_t k = 0; k < sections.size(); ++k)
+      model.sections.push_back(read_section(
+          Item(sections[k], file_name, describe("section", "sections", k, sections[k])),
+          sections_context));
+  }
 
   if (top.has("members")) {
     const json& members = top.array("members");
@@ -537,7 +495,7 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
   const json& cases = top.array("load_cases");
   for (std::size_t k = 0; k < cases.size(); ++k)
     model.load_cases.push_back(read_load_case(
-        Item(cases[k], file_name, describe("load case", "load_cases", k, cases[k])), file_name, k));
+        Item(cases[k], file_name, describe("load case", "load_cases", k, cases[k])), model, k));
   if (top.has("combinations")) model.combinations = read_combinations(top.get("combinations"), file_name);
   if (top.has("envelopes")) model.envelopes = read_envelopes(top.get("envelopes"), file_name);
   return model;

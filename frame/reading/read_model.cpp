@@ -1,4 +1,5 @@
 #include "zervola/frame.hpp"
+#include "zervola/frame/sections.hpp"
 
 namespace zervola::frame {
 
@@ -8,6 +9,7 @@ Model read_model(const std::string& path) {
     std::vector<Member> drawn = read_dxf_members(model.dxf_file);
     model.members.insert(model.members.end(), drawn.begin(), drawn.end());
   }
+  add_catalogue_sections(model);
   validate_model(model);
   return model;
 }

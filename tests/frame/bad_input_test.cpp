@@ -76,12 +76,22 @@ TEST(BadInput, JsonSyntaxErrorGivesFileLineAndColumn) {
   EXPECT_NE(f.message.find("model.json:4:3: JSON syntax error"), std::string::npos) << f.message;
 }
 
-TEST(BadInput, UnknownSectionNamesMemberAndField) {
+TEST(BadInput, UnknownSectionNamesMemberAndFieldAndTheNearestNames) {
   json m = portal();
-  m["members"][1]["section"] = "HEB300";
-  const Failure f = run_failing(m);
+  m["members"][1]["section"] = "HEB310";
+  Failure f = run_failing(m);
   EXPECT_EQ(f.exit_status, 2);
-  EXPECT_NE(f.message.find("member \"B1\" (members[1]): field \"section\": unknown section \"HEB300\""),
+  EXPECT_NE(f.message.find("member \"B1\" (members[1]): field \"section\": unknown section \"HEB310\""),
+            std::string::npos)
+      << f.message;
+  EXPECT_NE(f.message.find("nearest: \"HEB 300\""), std::string::npos) << f.message;
+
+  // A catalogue profile named by a member needs the model's material.
+  m["members"][1]["section"] = "HEB300";
+  f = run_failing(m);
+  EXPECT_EQ(f.exit_status, 2);
+  EXPECT_NE(f.message.find("member \"B1\" (members[1]): field \"section\": the catalogue profile "
+                           "\"HEB300\" needs a material"),
             std::string::npos)
       << f.message;
 }

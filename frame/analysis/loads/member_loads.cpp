@@ -48,6 +48,10 @@ Vector3 in_local_axes(const MemberGeometry& g, LoadAxes axes, const Vector3& v) 
   return v;
 }
 
+// The depth over which a temperature difference acts: the section's own, or
+// its extent when it gives none.
+double thermal_depth(double depth, double extent) { return depth > 0.0 ? depth : extent; }
+
 }  // namespace
 
 BeamProperties beam_properties(const Model& model, std::size_t member, double length) {
@@ -92,8 +96,8 @@ LocalMemberLoads local_loads(const Model& model, std::size_t load_case, std::siz
         const double alpha = s.thermal_coefficient;
         out.thermal_strain += alpha * l.uniform_change;
         // The hotter +y face lengthens: v'' = -alpha dTy / depth.
-        out.thermal_curvature_v -= alpha * l.difference_y / s.extent_y;
-        out.thermal_curvature_w -= alpha * l.difference_z / s.extent_z;
+        out.thermal_curvature_v -= alpha * l.difference_y / thermal_depth(s.thermal_depth_y, s.extent_y);
+        out.thermal_curvature_w -= alpha * l.difference_z / thermal_depth(s.thermal_depth_z, s.extent_z);
         break;
       }
     }

@@ -41,6 +41,17 @@ struct Units {
   std::string length = "m";
 };
 
+// Where an item of the model was read from, for messages: "members[3]" or
+// "frame.dxf, entity 7 (layer \"IPE300\")".
+struct Origin {
+  std::string file;
+  std::string place;
+};
+
+// A section's properties in the model's units and the member's local axes.
+// A section given by name (a catalogue profile, a parametric shape, a named
+// material, or strong and weak inertias) has them computed when it is read
+// (zervola/frame/sections.hpp); what it was given as is kept for the report.
 struct Section {
   std::string name;
   double elastic_modulus = 0.0;
@@ -53,13 +64,18 @@ struct Section {
   double extent_y = 0.0;
   double thermal_coefficient = 0.0;
   std::optional<double> density;  // mass per volume, for self-weight
-};
-
-// Where an item of the model was read from, for messages: "members[3]" or
-// "frame.dxf, entity 7 (layer \"IPE300\")".
-struct Origin {
-  std::string file;
-  std::string place;
+  // The depth over which a temperature difference between the +y and -y
+  // (+z and -z) faces acts; 0: extent_y (extent_z). They differ from the
+  // extents where the stresses are taken at the farthest fibre of a section
+  // that is not symmetric (a channel's flange tips).
+  double thermal_depth_y = 0.0;
+  double thermal_depth_z = 0.0;
+  // What the section was given as; empty when its properties were typed in.
+  std::string profile;   // catalogue designation, as the catalogue prints it
+  std::string shape;     // parametric shape and dimensions, "rectangle b 0.3, h 0.5"
+  std::string material;  // named material
+  bool strong_weak = false;  // inertias given by strong and weak axes, placed by frame kind
+  Origin origin;
 };
 
 struct Member {
@@ -146,6 +162,7 @@ struct LoadCase {
   std::vector<SupportDisplacement> support_displacements;
   std::vector<MemberLoad> member_loads;
   std::optional<Vector3> gravity;  // self-weight of every member: density * area * gravity
+  bool self_weight = false;        // asked for as "self_weight": gravity points down
   Origin origin;
 };
 
@@ -163,10 +180,22 @@ struct Envelope {
   Origin origin;
 };
 
+// Something legal but suspicious, found while reading or analysing: a short
+// stable code ("unknown_units"), the message (what was found, where, what
+// to check) and the names of the items concerned.
+struct Warning {
+  std::string code;
+  std::string message;
+  std::vector<std::string> items;
+};
+
 struct Model {
   std::string source_file;
   std::string title;
   Units units;
+  std::string material;           // the material of sections that name none, if any
+  std::optional<double> gravity;  // acceleration of self-weight, length/s^2; default 9.81 m/s^2
+  std::vector<Warning> warnings;  // found while reading
   FrameKind frame = FrameKind::space;
   std::vector<Section> sections;
   std::vector<Member> members;
