@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <map>
+#include <string_view>
 
 #include "exit_status.hpp"
 
@@ -23,10 +24,20 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
       "system); 4 an output file could not be written. Output files are written\n"
       "whole or not at all.");
   app.set_version_flag("--version", "zervola-frame 0.1.0");
+  // --sections lists the catalogue and needs no model.
+  bool listing = false;
+  for (int k = 1; k < argc; ++k)
+    listing = listing || std::string_view(argv[k]).starts_with("--sections");
   app.add_option("model", o.model_file, "the model file (JSON, comments allowed)")
-      ->required()
+      ->required(!listing)
       ->check(CLI::ExistingFile)
       ->type_name("MODEL");
+  std::string sections_filter;
+  app.add_option("--sections", sections_filter,
+                 "list the catalogue's sections whose designation contains FILTER\n"
+                 "(case, blanks and x/X do not matter: \"ipe3\", \"HEB 200\", \"W12x\"),\n"
+                 "with their properties, and analyse nothing")
+      ->type_name("FILTER");
   std::string svg, json, csv;
   app.add_option("--svg", svg, "write a drawing of the frame (SVG) to this file")->type_name("FILE");
   app.add_option("--json", json, "write every result to this file (JSON)")->type_name("FILE");
@@ -93,6 +104,7 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
     parsed.exit_now = app.exit(e) == 0 ? 0 : static_cast<int>(ExitStatus::usage);
     return parsed;
   }
+  if (listing) o.sections_filter = sections_filter;
   o.drawing.view = views.at(view);
   o.numbering = numberings.at(numbering);
   if (!svg.empty()) o.svg_file = svg;

@@ -20,6 +20,7 @@ struct Options {
   bool progress = true;
   NumberingChoice numbering = NumberingChoice::automatic;
   DrawingOptions drawing;
+  std::optional<std::string> sections_filter;  // --sections: list the catalogue, analyse nothing
 };
 
 // Parses argv. Returns the options, or the exit status when the program is

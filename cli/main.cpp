@@ -11,6 +11,7 @@
 
 #include "command_line.hpp"
 #include "exit_status.hpp"
+#include "section_listing.hpp"
 #include "terminal_progress.hpp"
 
 namespace zervola::frame::cli {
@@ -31,10 +32,18 @@ void write_outputs(const Options& o, const Model& model, const AnalysisResult& r
   files.commit();
 }
 
+void print_warnings(const std::vector<Warning>& warnings, std::size_t from) {
+  for (std::size_t k = from; k < warnings.size(); ++k)
+    fmt::print(stderr, "zervola-frame: warning [{}]: {}\n", warnings[k].code, warnings[k].message);
+}
+
 int run(const Options& o) {
+  if (o.sections_filter) return list_sections(*o.sections_filter);
   const Model model = read_model(o.model_file);
+  print_warnings(model.warnings, 0);
   TerminalProgress progress(o.progress && !o.quiet && TerminalProgress::stderr_is_terminal());
   const AnalysisResult result = analyse(model, {.numbering = o.numbering, .progress = &progress});
+  print_warnings(result.warnings, model.warnings.size());
   // Everything is formatted before the first file is replaced.
   const std::string report = o.quiet ? std::string() : format_report(model, result, o.detail);
   write_outputs(o, model, result);

@@ -4,6 +4,7 @@
 #   lib/libzervola.so                 the library of the twenty exports
 #   include/zervola.h                 its C header
 #   lib/libzervola_frame.so           the frame analysis
+#   share/zervola/sections/           its section catalogue (found beside the library)
 #   include/zervola/frame.hpp, include/zervola/frame/*.hpp   its C++ API
 #   lib/cmake/zervola/                find_package(zervola): zervola::zervola, zervola::frame
 #   lib/pkgconfig/zervola.pc          pkg-config for the C library
@@ -30,6 +31,9 @@ if(TARGET zervola_frame)
           DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/zervola/frame"
           FILES_MATCHING PATTERN "*.hpp")
   install(TARGETS zervola-frame RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+  install(DIRECTORY "${PROJECT_SOURCE_DIR}/data/sections/"
+          DESTINATION "${CMAKE_INSTALL_DATADIR}/zervola/sections"
+          FILES_MATCHING PATTERN "*.csv" PATTERN "*.md")
 endif()
 
 install(EXPORT zervolaTargets NAMESPACE zervola:: DESTINATION "${zervola_cmake_dir}")

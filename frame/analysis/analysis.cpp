@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 
+#include "analysis/checks/section_axes.hpp"
 #include "analysis/loads/member_loads.hpp"
 #include "analysis/mesh/mesh.hpp"
 #include "analysis/solution/case_recovery.hpp"
@@ -136,6 +137,8 @@ AnalysisResult analyse(const Model& model, const AnalysisOptions& options) {
   Mesh mesh = build_mesh(model, numbering);
   const Placement placement = place_on_nodes(model, mesh.nodes, mesh.library_node);
   AnalysisResult result;
+  result.warnings = model.warnings;
+  for (Warning& w : section_axis_warnings(model)) result.warnings.push_back(std::move(w));
   result.mesh = mesh.summary;
   result.nodes = mesh.nodes;
   result.members.resize(model.members.size());

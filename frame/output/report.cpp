@@ -114,6 +114,44 @@ void nodes_table(Out out, const AnalysisResult& r) {
   fmt::format_to(out, "\n");
 }
 
+// What was found legal but suspicious, at the top of the report, so that no
+// number below is read before it.
+void warnings_section(Out out, const AnalysisResult& r) {
+  if (r.warnings.empty()) return;
+  fmt::format_to(out, "Warnings ({})\n", r.warnings.size());
+  for (const Warning& w : r.warnings)
+    fmt::format_to(out, "{}", wrapped(fmt::format("[{}] {}", w.code, w.message), 84, "  "));
+  fmt::format_to(out, "\n");
+}
+
+std::string given_as(const Section& s) {
+  if (!s.profile.empty()) return "profile " + s.profile;
+  if (!s.shape.empty()) return s.shape;
+  return s.strong_weak ? "I_strong, I_weak" : "Iy, Iz";
+}
+
+// Which inertia bends in which plane is stated once, and per section which
+// of the two is the larger: the check that a section copied between a
+// plane and a space frame still bends about the axis meant.
+void sections_table(Out out, const Model& model) {
+  if (model.frame == FrameKind::plane)
+    fmt::format_to(out, "Sections (Iz bends the members in the frame's x-y plane; Iy acts out of "
+                        "the plane, which is held)\n");
+  else
+    fmt::format_to(out, "Sections (Iy bends a member in its local x-z plane: the vertical plane "
+                        "through a member without\n  orientation point; Iz in its local x-y "
+                        "plane: the horizontal one)\n");
+  fmt::format_to(out, "  {:<14} {:<30} {:<8} {:>11} {:>11} {:>11} {:>11} {:>11}  {}\n", "section",
+                 "given as", "material", "A", "Iy", "Iz", "It", "E", "larger");
+  for (const Section& s : model.sections)
+    fmt::format_to(out, "  {:<14} {:<30} {:<8} {:>11} {:>11} {:>11} {:>11} {:>11}  {}\n", s.name,
+                   given_as(s), s.material.empty() ? "-" : s.material, num(s.area),
+                   num(s.inertia_y), num(s.inertia_z), num(s.torsion_constant),
+                   num(s.elastic_modulus),
+                   s.inertia_y == s.inertia_z ? "equal" : s.inertia_y > s.inertia_z ? "Iy" : "Iz");
+  fmt::format_to(out, "\n");
+}
+
 void members_table(Out out, const Model& model, const AnalysisResult& r) {
   fmt::format_to(out, "Members\n");
   fmt::format_to(out, "  {:<10} {:>6} {:>6} {:>12}  {:<14} {}\n", "member", "start", "end",
@@ -251,8 +289,10 @@ std::string format_report(const Model& model, const AnalysisResult& result, Repo
   std::string text;
   Out out(text);
   header(out, model, result);
+  warnings_section(out, result);
   if (detail == ReportDetail::full) {
     nodes_table(out, result);
+    sections_table(out, model);
     members_table(out, model, result);
     fmt::format_to(out, "Sign convention\n{}\n", wrapped(sign_convention_text(), 86, "  "));
   }

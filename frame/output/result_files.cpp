@@ -70,6 +70,24 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
                  {"numbering", r.mesh.numbering == NumberingChoice::profile ? "profile" : "band"},
                  {"numberings", {{"band", numbering_json(r.mesh.band)},
                                  {"profile", numbering_json(r.mesh.profile_reducing)}}}};
+  json warnings = json::array();
+  for (const Warning& w : r.warnings)
+    warnings.push_back({{"code", w.code}, {"message", w.message}, {"items", w.items}});
+  doc["warnings"] = warnings;
+  json sections = json::array();
+  for (const Section& s : model.sections) {
+    json section = {{"name", s.name},           {"E", s.elastic_modulus},
+                    {"G", s.shear_modulus},     {"A", s.area},
+                    {"It", s.torsion_constant}, {"Iy", s.inertia_y},
+                    {"Iz", s.inertia_z},        {"extent_y", s.extent_y},
+                    {"extent_z", s.extent_z},   {"thermal_coefficient", s.thermal_coefficient}};
+    if (s.density) section["density"] = *s.density;
+    if (!s.profile.empty()) section["profile"] = s.profile;
+    if (!s.shape.empty()) section["shape"] = s.shape;
+    if (!s.material.empty()) section["material"] = s.material;
+    sections.push_back(std::move(section));
+  }
+  doc["sections"] = sections;
   json nodes = json::array();
   for (std::size_t n = 0; n < r.nodes.size(); ++n)
     nodes.push_back({{"node", n + 1}, {"x", r.nodes[n].x}, {"y", r.nodes[n].y}, {"z", r.nodes[n].z}});

@@ -56,11 +56,9 @@ std::string section_catalogue_directory() {
   const std::filesystem::path beside_library =
       (own_directory() / ZERVOLA_SECTIONS_FROM_LIBRARY).lexically_normal();
   if (holds_tables(beside_library)) return beside_library.string();
-  const std::filesystem::path build_tree = ZERVOLA_SECTIONS_IN_BUILD_TREE;
-  if (holds_tables(build_tree)) return build_tree.string();
-  throw InputError(fmt::format("the section catalogue is not installed: its tables are neither "
-                               "in {} nor in {}; reinstall zervola",
-                               beside_library.string(), build_tree.string()));
+  throw InputError(fmt::format("the section catalogue is not installed: its tables are not in "
+                               "{}; reinstall zervola",
+                               beside_library.string()));
 }
 
 SectionCatalogue SectionCatalogue::load() { return load(section_catalogue_directory()); }

@@ -142,6 +142,8 @@ CatalogueSection read_row(const TableLayout& layout, const Row& row) {
   s.axes.inertia_weak = property(layout.inertia_weak, 4);
   s.axes.depth = dimension(layout.depth);
   s.axes.width = dimension(layout.width);
+  s.nominal_depth = s.axes.depth;
+  s.nominal_width = s.axes.width;
   s.mass_per_length = layout.inches ? row.number(layout.mass) * k_kg_per_m_per_lb_per_ft
                                     : row.number(layout.mass);
   if (layout.kind == TableKind::equal_angle) {

@@ -27,7 +27,7 @@ prefix="$scratch/prefix"
 cmake --install "$build" --prefix "$prefix" >"$scratch/install.log"
 for f in bin/zervola-frame bin/zervola lib/libzervola.so include/zervola.h lib/libzervola_frame.so \
   include/zervola/frame.hpp include/zervola/frame/model.hpp lib/cmake/zervola/zervolaConfig.cmake \
-  lib/pkgconfig/zervola.pc; do
+  lib/pkgconfig/zervola.pc share/zervola/sections/eu_ipe.csv share/zervola/sections/README.md; do
   [[ -e "$prefix/$f" ]] || fail "$f was not installed"
 done
 echo "installed into $prefix:"
@@ -63,5 +63,11 @@ expected="$root/tests/data/frame-outputs/loaded_portal/report.txt"
 cmp "$scratch/api.txt" "$expected" || fail "the C++ API's report differs from the kept one"
 cmp "$scratch/program.txt" "$expected" || fail "the installed program's report differs from the kept one"
 [[ -x "$prefix/bin/zervola" ]] || fail "the launcher is not an installed program"
+
+# The catalogue is found beside the installed library, with no path given.
+"$prefix/bin/zervola-frame" --sections "IPE 300" >"$scratch/sections.txt" ||
+  fail "the installed zervola-frame could not list the catalogue"
+grep -qF "$prefix/share/zervola/sections" "$scratch/sections.txt" ||
+  fail "the installed program read the catalogue elsewhere: $(head -1 "$scratch/sections.txt")"
 
 echo "install test: passed (the build tree was moved aside throughout)"

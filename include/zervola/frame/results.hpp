@@ -94,6 +94,9 @@ struct AnalysisResult {
   std::vector<CaseResult> combinations;  // superposed, one per combination of the model
   // Per load case and member: the member's loads in its local axes.
   std::vector<std::vector<LocalMemberLoads>> member_loads;
+  // What is legal but suspicious: the model's own (Model::warnings, found
+  // while reading), then those the analysis found.
+  std::vector<Warning> warnings;
 };
 
 // The equilibrium check passes when both relative residuals are below this.

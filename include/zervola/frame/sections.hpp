@@ -103,6 +103,8 @@ struct CatalogueSection {
   StrongWeakAxes axes;            // m, m^4; angles: the principal axes
   bool principal_axes_rotated = false;  // the principal axes are not the legs' (angles)
   double mass_per_length = 0.0;   // kg/m as tabulated
+  double nominal_depth = 0.0;     // m: h (d, OD, an angle's leg) as tabulated
+  double nominal_width = 0.0;     // m: b (bf, B, OD, an angle's other leg)
 };
 
 // The catalogue, read from its tables.
@@ -145,9 +147,9 @@ class ZERVOLA_FRAME_API SectionCatalogue {
 };
 
 // Where the catalogue's tables are: share/zervola/sections beside the
-// installed libzervola_frame, or the build tree's copy when it runs from
-// there. Throws InputError when neither holds the tables, naming the
-// places looked at.
+// lib directory that holds libzervola_frame (installed, or in the build
+// tree, which has the same layout). Throws InputError when the tables are
+// not there, naming the place looked at.
 [[nodiscard]] ZERVOLA_FRAME_API std::string section_catalogue_directory();
 
 // A designation spelt the way the catalogue compares them: upper case, no
