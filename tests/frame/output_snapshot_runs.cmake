@@ -13,6 +13,7 @@ set(ZERVOLA_OUTPUT_SNAPSHOT_RUNS
   "portal2d|tests/data/host/portal2d.model.json|"
   "settlement|tests/data/host/settlement.model.json|"
   "springs|tests/data/host/springs.model.json|"
+  "named_sections|examples/named_sections.json|"
   "c1_plane_portal|tests/data/frame-models/c1_plane_portal.model.json|"
   "c2_continuous_beam|tests/data/frame-models/c2_continuous_beam.model.json|"
   "c3_point_loads|tests/data/frame-models/c3_point_loads.model.json|"
