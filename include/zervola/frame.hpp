@@ -8,7 +8,9 @@
 //
 // Contents
 //   1. The model              zervola/frame/model.hpp
-//   2. Errors                 zervola/frame/errors.hpp
+//   2. Errors                 zervola/frame/errors.hpp; sections by name
+//                             (catalogue, materials, shapes, units):
+//                             zervola/frame/sections.hpp, zervola/frame/units.hpp
 //   3. Reading a model        read_model, read_json_model, parse_json_model,
 //                             read_dxf_members, parse_dxf_members, validate_model
 //   4. Analysis               AnalysisOptions, analyse; zervola/frame/progress.hpp
@@ -60,7 +62,9 @@ namespace zervola::frame {
 
 // Reads a model file as zervola-frame does: the JSON model (// and /* */
 // comments allowed), then the members of the DXF drawing it names, if any
-// (appended after the model's own members), then validate_model.
+// (appended after the model's own members), then the catalogue profiles
+// that members name directly (add_catalogue_sections), then validate_model.
+// Units that do not convert are a warning in Model::warnings.
 //   path: in, the model file (docs/model-format.md).
 // Throws InputError: the file cannot be read, its syntax (file, line,
 // column), its structure (item and field: a missing or unknown field, a
@@ -73,7 +77,9 @@ namespace zervola::frame {
 // Throws InputError as read_model, for syntax and structure only.
 [[nodiscard]] ZERVOLA_FRAME_API Model read_json_model(const std::string& path);
 
-// Parses model text, as read_json_model does a file.
+// Parses model text, as read_json_model does a file. Sections given by
+// profile, shape or material are resolved here (the catalogue is read at
+// the first profile); profiles named by members are not.
 //   text: in, the JSON model.
 //   file_name: in, the name used in messages, and the directory against
 //     which a relative "dxf" path is resolved.
