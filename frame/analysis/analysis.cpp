@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 
+#include "analysis/checks/plausibility.hpp"
 #include "analysis/checks/section_axes.hpp"
 #include "analysis/loads/member_loads.hpp"
 #include "analysis/mesh/mesh.hpp"
@@ -139,6 +140,7 @@ AnalysisResult analyse(const Model& model, const AnalysisOptions& options) {
   AnalysisResult result;
   result.warnings = model.warnings;
   for (Warning& w : section_axis_warnings(model)) result.warnings.push_back(std::move(w));
+  for (Warning& w : plausibility_warnings(model)) result.warnings.push_back(std::move(w));
   result.mesh = mesh.summary;
   result.nodes = mesh.nodes;
   result.members.resize(model.members.size());

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "model/item_fault.hpp"
+#include "zervola/frame/errors.hpp"
 #include "model/nearest_names.hpp"
 #include "sections/section_material.hpp"
 #include "zervola/frame/sections.hpp"
@@ -41,7 +42,17 @@ void add_catalogue_sections(Model& model) {
   std::optional<SectionCatalogue> catalogue;
   for (const Member& m : model.members) {
     if (known.contains(m.section)) continue;
-    if (!catalogue) catalogue = SectionCatalogue::load();
+    if (!catalogue) {
+      try {
+        catalogue = SectionCatalogue::load();
+      } catch (const InputError& e) {
+        // Name the member first: a misspelt section is the likelier fault.
+        fail_item(m.origin, "section",
+                  fmt::format("unknown section \"{}\": not a section of the model, and the "
+                              "catalogue cannot be read ({})",
+                              m.section, e.what()));
+      }
+    }
     const CatalogueSection* entry = catalogue->find(m.section);
     if (entry == nullptr) fail_unknown_section(model, m, &*catalogue);
     const UnitScale scale = required_unit_scale(

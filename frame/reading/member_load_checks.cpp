@@ -132,8 +132,9 @@ void validate_member_loads(const Model& model) {
       fail(c.origin, "gravity", "a plane frame carries no load along z");
     for (const Member& m : model.members)
       if (!section_of(model, m).density)
-        fail(c.origin, "gravity",
-             fmt::format("self-weight needs a density: section \"{}\" (of member \"{}\") has none",
+        fail(c.origin, c.self_weight ? "self_weight" : "gravity",
+             fmt::format("self-weight needs a density: section \"{}\" (of member \"{}\") has "
+                         "none (give it a \"density\" or a \"material\")",
                          m.section, m.name));
   }
   std::set<std::string> combinations;

@@ -35,6 +35,14 @@ void refuse(const Item& item, const std::array<const char*, N>& fields, const ch
                              form, f, form));
 }
 
+// A value that the local axes receive under another name is checked under
+// its own, so that a message names the field the model gives.
+double positive(const Item& item, const char* key) {
+  const double v = item.number(key);
+  if (!(v > 0.0)) item.fail(key, fmt::format("must be positive, is {}", v));
+  return v;
+}
+
 std::optional<double> optional_number(const Item& item, const char* key) {
   if (!item.has(key)) return std::nullopt;
   return item.number(key);
@@ -115,10 +123,10 @@ void read_typed(const Item& item, const SectionContext& context, Section& s) {
                                 local));
   if (axis != nullptr) {
     StrongWeakAxes axes;
-    axes.inertia_strong = item.number("I_strong");
-    axes.inertia_weak = item.number("I_weak");
-    axes.depth = item.number("depth");
-    axes.width = item.number("width");
+    axes.inertia_strong = positive(item, "I_strong");
+    axes.inertia_weak = positive(item, "I_weak");
+    axes.depth = positive(item, "depth");
+    axes.width = positive(item, "width");
     place_strong_weak(axes, context.frame, s);
     return;
   }

@@ -1,6 +1,8 @@
 #include <fmt/format.h>
 
+#include <cctype>
 #include <cmath>
+#include <string>
 #include <numbers>
 
 #include "model/item_fault.hpp"
@@ -40,11 +42,14 @@ void require_positive(const Origin& origin, const char* field, double value) {
 }  // namespace
 
 bool shape_kind(std::string_view name, ShapeKind& kind) {
-  if (name == "rectangle") kind = ShapeKind::rectangle;
-  else if (name == "circle") kind = ShapeKind::circle;
-  else if (name == "hollow_circle") kind = ShapeKind::hollow_circle;
-  else if (name == "hollow_rectangle") kind = ShapeKind::hollow_rectangle;
-  else if (name == "i") kind = ShapeKind::i_section;
+  // Case does not matter, as in profiles and materials ("I", "Rectangle").
+  std::string lower;
+  for (char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower == "rectangle") kind = ShapeKind::rectangle;
+  else if (lower == "circle") kind = ShapeKind::circle;
+  else if (lower == "hollow_circle") kind = ShapeKind::hollow_circle;
+  else if (lower == "hollow_rectangle") kind = ShapeKind::hollow_rectangle;
+  else if (lower == "i") kind = ShapeKind::i_section;
   else return false;
   return true;
 }

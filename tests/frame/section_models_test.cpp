@@ -461,5 +461,82 @@ TEST(SectionModels, WarningsReachStandardErrorTheReportAndTheJson) {
   EXPECT_TRUE(read_json(dir.path("clean.out.json"))["warnings"].empty());
 }
 
+std::vector<std::string> codes(const AnalysisResult& r) {
+  std::vector<std::string> out;
+  for (const Warning& w : r.warnings) out.push_back(w.code);
+  return out;
+}
+
+TEST(SectionModels, ModuliAndDensitiesInTheWrongUnitsAreWarnedOf) {
+  const std::string dir = std::string(ZERVOLA_TEST_DATA_DIR) + "/mistakes/";
+  // E in N/mm^2 in a kN-m model: 1000 times too soft.
+  const AnalysisResult soft = analyse(read_model(dir + "E-in-N-per-mm2.json"));
+  ASSERT_EQ(codes(soft), std::vector<std::string>{"implausible_modulus"});
+  EXPECT_NE(soft.warnings[0].message.find("section \"S\": E = 210000 kN/m^2 is 210 N/mm^2"),
+            std::string::npos)
+      << soft.warnings[0].message;
+  EXPECT_NE(soft.warnings[0].message.find("steel is 2.1e+08 in kN/m^2"), std::string::npos);
+  EXPECT_TRUE(analyse(read_model(dir + "reference-two-storey.json")).warnings.empty());
+
+  // A density in kg/m^3 where the units ask for t/m^3, and the same said.
+  json m = portal(FrameKind::plane);
+  m["sections"] = json::array({{{"name", "S"}, {"profile", "IPE 300"}, {"density", 7850}}});
+  for (json& member : m["members"]) member["section"] = "S";
+  EXPECT_EQ(codes(analyse_text(m)), std::vector<std::string>{"implausible_density"});
+  m["density_unit"] = "kg/m3";
+  EXPECT_TRUE(analyse_text(m).warnings.empty());
+  // Units that are labels only are not judged (the one warning says so).
+  m["units"]["length"] = "metre";
+  m.erase("density_unit");
+  m["sections"] = json::array({{{"name", "S"}, {"E", 210000}, {"G", 81000}, {"A", 0.01}, {"It", 1e-6},
+                                {"Iy", 1e-5}, {"Iz", 1e-4}, {"extent_z", 0.2}, {"extent_y", 0.3}}});
+  m.erase("material");
+  EXPECT_EQ(codes(analyse_text(m)), std::vector<std::string>{"unknown_units"});
+}
+
+TEST(SectionModels, StrongAndWeakAxesTypedAreCheckedUnderTheirOwnNames) {
+  json m = portal(FrameKind::space);
+  const json typed = {{"name", "beam"}, {"A", 53.81e-4}, {"It", 20.12e-8}, {"I_strong", 8356e-8},
+                      {"I_weak", 603.8e-8}, {"depth", 0.3}, {"width", 0.15}};
+  m["sections"] = json::array({typed});
+  m["members"][1]["section"] = "beam";
+  m["sections"][0]["width"] = 0;
+  EXPECT_NE(input_error(m).find("section \"beam\" (sections[0]): field \"width\": must be positive, is 0"),
+            std::string::npos);
+  m["sections"][0] = typed;
+  m["sections"][0]["I_weak"] = -1;
+  EXPECT_NE(input_error(m).find("field \"I_weak\": must be positive"), std::string::npos);
+  // Given the wrong way round: a warning, whatever the kind of frame.
+  for (FrameKind kind : {FrameKind::space, FrameKind::plane}) {
+    json swapped = portal(kind);
+    swapped["sections"] = json::array({typed});
+    swapped["sections"][0]["I_strong"] = 603.8e-8;
+    swapped["sections"][0]["I_weak"] = 8356e-8;
+    swapped["members"][1]["section"] = "beam";
+    const AnalysisResult r = analyse_text(swapped);
+    ASSERT_EQ(codes(r), std::vector<std::string>{"weak_axis_bending"});
+    EXPECT_NE(r.warnings[0].message.find("I_strong = 6.038e-06 is smaller than I_weak = 8.356e-05"),
+              std::string::npos)
+        << r.warnings[0].message;
+  }
+  // Shape names, like profiles and materials, in any case.
+  m = portal(FrameKind::plane);
+  m["sections"] = json::array({{{"name", "post"}, {"shape", "Rectangle"}, {"b", 0.3}, {"h", 0.3}}});
+  m["members"][0]["section"] = "post";
+  EXPECT_NO_THROW((void)analyse_text(m));
+}
+
+TEST(SectionModels, SelfWeightWithoutADensityNamesTheFieldGiven) {
+  json m = portal(FrameKind::plane);
+  m.erase("material");
+  m["sections"] = json::array({{{"name", "S"}, {"E", 2.1e8}, {"G", 8.1e7}, {"A", 0.01}, {"It", 1e-6},
+                                {"Iy", 1e-5}, {"Iz", 1e-4}, {"extent_z", 0.2}, {"extent_y", 0.3}}});
+  for (json& member : m["members"]) member["section"] = "S";
+  m["load_cases"][0]["self_weight"] = true;
+  EXPECT_NE(input_error(m).find("field \"self_weight\": self-weight needs a density: section \"S\""),
+            std::string::npos)
+      << input_error(m);
+}
+
 }  // namespace
 }  // namespace zervola::frame::test

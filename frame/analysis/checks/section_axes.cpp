@@ -49,6 +49,19 @@ std::string member_list(const std::vector<std::string>& names) {
 
 std::vector<Warning> section_axis_warnings(const Model& model) {
   std::vector<Warning> out;
+  // Strong and weak axes typed the wrong way round.
+  for (const Section& s : model.sections) {
+    if (!s.strong_weak || !s.profile.empty() || !s.shape.empty()) continue;
+    const double strong = model.frame == FrameKind::space ? s.inertia_y : s.inertia_z;
+    const double weak = model.frame == FrameKind::space ? s.inertia_z : s.inertia_y;
+    if (!(weak > k_similar_inertia_ratio * strong)) continue;
+    out.push_back({"weak_axis_bending",
+                   fmt::format("{}: section \"{}\": I_strong = {:g} is smaller than I_weak = {:g}: "
+                               "the section bends about its weaker axis where the strong one is "
+                               "meant to bend; swap them if that is not meant",
+                               model.source_file, s.name, strong, weak),
+                   {s.name}});
+  }
   // Members that bend: a pin-ended bar carries axial force only.
   std::map<std::string, std::vector<std::string>> bent;  // section -> its members
   for (const Member& m : model.members)

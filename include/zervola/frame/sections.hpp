@@ -65,8 +65,11 @@ struct MaterialValues {
 // ---------------------------------------------------------------------------
 
 // Bending properties named by the section's own axes. The strong axis is
-// the one of the larger second moment of area; "depth" is the section's
-// size across it (the height h of an I section), "width" its size along it.
+// the one meant to bend in the member's vertical plane (space frame) or the
+// frame's plane (plane frame): for a rolled section the one of the larger
+// second moment of area, for a shape the one across its h (a rectangle
+// laid flat has h < b, and I_strong < I_weak). "depth" is the section's
+// size across the strong axis (h), "width" its size along it (b).
 struct StrongWeakAxes {
   double inertia_strong = 0.0;  // length^4
   double inertia_weak = 0.0;    // length^4
