@@ -113,6 +113,19 @@ TEST(SectionCatalogue, EveryCrossCheckedRowHasItsTableValueAndAgreesWithTheSecon
     EXPECT_GT(per_family[family], 0) << family << " has no row checked";
 }
 
+TEST(SectionCatalogue, TheSeriesWithoutARowInTheCrossCheckTableAgreeWithTheirSources) {
+  // IPE A against the scanned ArcelorMittal IPE sales table that the
+  // tables' README cites: IPE A 100 8.78 cm^2, IPE 100 10.32 cm^2.
+  EXPECT_NEAR(catalogue().find("IPE A 100")->area / 1e-4, 8.78, 1e-12);
+  EXPECT_NEAR(catalogue().find("IPE 100")->area / 1e-4, 10.32, 1e-12);
+  // IPE 750 x 147 by its own geometry: the plates and four root fillets
+  // (h 753, b 265, tw 13.2, tf 17, r 17 mm) give its 187.5 cm^2.
+  const double r = 17.0;
+  const double plates = 2 * 265 * 17.0 + (753 - 2 * 17.0) * 13.2;
+  const double fillets = 4 * (1 - std::numbers::pi / 4) * r * r;
+  EXPECT_NEAR((plates + fillets) / 100.0 / (catalogue().find("IPE 750x147")->area / 1e-4), 1.0, 2e-3);
+}
+
 TEST(SectionCatalogue, HoldsEveryFamilyWholeWithConsistentAxes) {
   std::map<std::string, int> per_table;
   for (const CatalogueSection& s : catalogue().sections()) {
