@@ -13,6 +13,7 @@
 
 #include "analysis/checks/plausibility.hpp"
 #include "analysis/checks/section_axes.hpp"
+#include "analysis/superposition/member_stresses.hpp"
 #include "analysis/loads/member_loads.hpp"
 #include "analysis/mesh/mesh.hpp"
 #include "analysis/solution/case_recovery.hpp"
@@ -173,6 +174,7 @@ AnalysisResult analyse(const Model& model, const AnalysisOptions& options) {
   result.times.recovery = seconds_since(clock);
   result.member_loads = std::move(loading.loads);
   result.combinations = combine(model, result);
+  take_stresses_along_members(model, result);
   progress.finish();
   return result;
 }

@@ -120,7 +120,11 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
       f.push_back({{"member", model.members[e].name}, {"f", values(c.end_forces[e])}});
       s.push_back({{"member", model.members[e].name},
                    {"max", c.stress_max[e]},
-                   {"min", c.stress_min[e]}});
+                   {"min", c.stress_min[e]},
+                   {"x_max", c.stress_max_x[e]},
+                   {"x_min", c.stress_min_x[e]},
+                   {"end_max", c.end_stress_max[e]},
+                   {"end_min", c.end_stress_min[e]}});
     }
     return json{{"name", c.name},
                 {"displacements", d},
@@ -161,7 +165,7 @@ std::map<std::string, std::string> format_csv_tables(const Model& model, const A
   std::string& forces = t["end_forces.csv"];
   forces = "load_case,member,end,node,N,Vy,Vz,T,My,Mz\n";
   std::string& stress = t["stresses.csv"];
-  stress = "load_case,member,max,min\n";
+  stress = "load_case,member,max,min,x_max,x_min,end_max,end_min\n";
   std::string& eq = t["equilibrium.csv"];
   eq = "load_case,sum,Fx,Fy,Fz,Mx,My,Mz\n";
   const auto six = [](const std::array<double, 6>& a) {
@@ -188,8 +192,10 @@ std::map<std::string, std::string> format_csv_tables(const Model& model, const A
                               end == 0 ? "start" : "end",
                               end == 0 ? r.members[e].start_node : r.members[e].end_node, six(part));
       }
-      stress += fmt::format("{},{},{},{}\n", name, csv_field(model.members[e].name),
-                            number(c.stress_max[e]), number(c.stress_min[e]));
+      stress += fmt::format("{},{},{},{},{},{},{},{}\n", name, csv_field(model.members[e].name),
+                            number(c.stress_max[e]), number(c.stress_min[e]),
+                            number(c.stress_max_x[e]), number(c.stress_min_x[e]),
+                            number(c.end_stress_max[e]), number(c.end_stress_min[e]));
     }
     const Equilibrium& q = c.equilibrium;
     const auto row = [&](const char* what, const Vector3& f, const Vector3& m) {

@@ -113,11 +113,15 @@ def check_csv(out_dir, results, faults):
                      (row[0], row[1], row[2], int(row[3]), [float(v) for v in row[4:10]]), e)
 
     header, rows = read_csv(os.path.join(tables, "stresses.csv"))
-    expected = [(s["name"], x["member"], x["max"], x["min"]) for s in load_sets(results)
+    keys = ("max", "min", "x_max", "x_min", "end_max", "end_min")
+    expected = [(s["name"], x["member"], [x[k] for k in keys]) for s in load_sets(results)
                 for x in s["stresses"]]
     faults.equal("stresses.csv rows", len(rows), len(expected))
     for row, e in zip(rows, expected):
-        faults.equal(f"stresses.csv {e[0]} {e[1]}", (row[0], row[1], float(row[2]), float(row[3])), e)
+        faults.equal(f"stresses.csv {e[0]} {e[1]}", (row[0], row[1], [float(v) for v in row[2:8]]), e)
+        # The extremes along a member are never inside its ends' extremes.
+        faults.equal(f"stresses {e[0]} {e[1]}: max >= end max", e[2][0] >= e[2][4], True)
+        faults.equal(f"stresses {e[0]} {e[1]}: min <= end min", e[2][1] <= e[2][5], True)
 
     header, rows = read_csv(os.path.join(tables, "equilibrium.csv"))
     expected = []
@@ -252,8 +256,8 @@ def check_report(out_dir, results, faults):
         faults.equal(f"report {name}: stress rows", len(rows), len(s["stresses"]))
         for row, m in zip(rows, results["members"]):
             x = stresses[m["name"]]
-            faults.near(f"report {name}: {m['name']} stress max", float(row[-2]), x["max"])
-            faults.near(f"report {name}: {m['name']} stress min", float(row[-1]), x["min"])
+            for column, key in zip(row[-6:], ("end_max", "end_min", "x_max", "x_min", "max", "min")):
+                faults.near(f"report {name}: {m['name']} stress {key}", float(column), x[key])
 
 
 SVG = "{http://www.w3.org/2000/svg}"

@@ -232,4 +232,39 @@ std::array<Extreme, k_quantities> member_extremes(const std::vector<Station>& st
   return e;
 }
 
+Extreme member_stress_extremes(const std::vector<Station>& stations, const MemberState& m,
+                               const StressSection& s) {
+  // The four corners of the rectangle (p along z, q along y): the stress at
+  // a corner is linear in N, My, Mz, and so is its slope in N', My', Mz'.
+  constexpr std::array<std::array<double, 2>, 4> k_corners = {{{-1, -1}, {-1, 1}, {1, -1}, {1, 1}}};
+  const auto corner_stress = [&](const Forces& f, const std::array<double, 2>& c, bool slope_only) {
+    const double axial = slope_only ? f[0] : f[0] + s.thermal_force;
+    return -axial / s.A - c[0] * f[4] / s.Iy * s.half_extent_z + c[1] * f[5] / s.Iz * s.half_extent_y;
+  };
+  Extreme e{};
+  bool first = true;
+  const auto take = [&](const Forces& f, double x) {
+    for (const auto& c : k_corners) {
+      const double v = corner_stress(f, c, false);
+      if (first || v > e.max) { e.max = v; e.x_max = x; }
+      if (first || v < e.min) { e.min = v; e.x_min = x; }
+      first = false;
+    }
+  };
+  for (const Station& st : stations) take(section_forces(m, st), st.x);
+  for (std::size_t n = 1; n < stations.size(); ++n) {
+    const double a = stations[n - 1].x, c = stations[n].x;
+    if (!(c > a)) continue;
+    const double h = 0.5 * (c - a), mid = 0.5 * (a + c);
+    const Forces ya = slope(m, {mid - 0.5 * h, false}), ym = slope(m, {mid, false}),
+                 yc = slope(m, {mid + 0.5 * h, false});
+    for (const auto& corner : k_corners)
+      for (double x : quadratic_roots(a, c, corner_stress(ya, corner, true),
+                                      corner_stress(ym, corner, true),
+                                      corner_stress(yc, corner, true)))
+        take(section_forces(m, {x, false}), x);
+  }
+  return e;
+}
+
 }  // namespace zervola::frame

@@ -96,4 +96,28 @@ struct Extreme {
     const std::vector<Station>& stations, const std::vector<StationValues>& values,
     const MemberState& state);
 
+// What the normal stresses of a section need, in the model's units: the
+// stress at a fibre (y, z) of the extents' rectangle is
+// -(N + thermal_force) / A - My z / Iy + Mz y / Iz, taken at its corners
+// (|y| = half_extent_y, |z| = half_extent_z), where it is extreme.
+struct StressSection {
+  double A = 0.0, Iy = 0.0, Iz = 0.0;
+  double half_extent_y = 0.0, half_extent_z = 0.0;
+  double thermal_force = 0.0;  // E A alpha dT of the member's temperature change
+};
+
+// The largest and smallest normal stress of a member along its whole
+// length (tension positive, force/length^2) and where they occur (x from
+// its start): at every station and, between stations, where the stress of
+// a corner has zero slope. The corner stresses are polynomials of at most
+// third degree there, so the extremes are exact, not sampled.
+//   stations: in, from member_stations or diagram_stations (both sides of a
+//     concentrated load), first at 0 and last at the length;
+//   state: in, the member's loads, end forces and end displacements;
+//   section: in.
+// Throws nothing.
+[[nodiscard]] ZERVOLA_FRAME_API Extreme member_stress_extremes(const std::vector<Station>& stations,
+                                                              const MemberState& state,
+                                                              const StressSection& section);
+
 }  // namespace zervola::frame

@@ -73,8 +73,15 @@ struct CaseResult {
   std::vector<Reaction> reactions;                        // supported nodes
   std::vector<std::array<double, 12>> end_forces;         // per member, local axes
   std::vector<std::array<double, 12>> end_displacements;  // per member, local axes
-  std::vector<double> stress_max;                         // per member, force/length^2
+  // Per member, force/length^2, tension positive: the extreme normal
+  // stresses along the whole member (member loads included) and where they
+  // occur (x from the member's start), and the extremes at its two ends.
+  std::vector<double> stress_max;
   std::vector<double> stress_min;
+  std::vector<double> stress_max_x;
+  std::vector<double> stress_min_x;
+  std::vector<double> end_stress_max;
+  std::vector<double> end_stress_min;
   Equilibrium equilibrium;
 };
 
