@@ -21,8 +21,8 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
       "Exit status: 0 success; 1 command-line error; 2 error in the model file (its\n"
       "syntax, with file, line and column, or its meaning, with the item and field);\n"
       "3 the model cannot be analysed (not in one piece, a mechanism, a singular\n"
-      "system); 4 an output file could not be written. Output files are written\n"
-      "whole or not at all.");
+      "system); 4 an output file could not be written; 5 --strict and the model\n"
+      "gave warnings. Output files are written whole or not at all.");
   app.set_version_flag("--version", "zervola-frame 0.1.0");
   // --sections lists the catalogue and needs no model.
   bool listing = false;
@@ -51,6 +51,9 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
                "limit the report to the model summary, the extremes of each\n"
                "load case and the equilibrium check");
   app.add_flag("-q,--quiet", o.quiet, "print no report");
+  app.add_flag("--strict", o.strict,
+               "treat every warning as an error: exit status 5, no report and\n"
+               "no file written");
   bool no_progress = false;
   app.add_flag("--no-progress", no_progress,
                "never show progress on standard error (otherwise shown on a\n"

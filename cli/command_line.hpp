@@ -17,6 +17,7 @@ struct Options {
   std::optional<std::string> csv_directory;
   ReportDetail detail = ReportDetail::full;
   bool quiet = false;
+  bool strict = false;  // any warning is an error: exit 5, nothing written
   bool progress = true;
   NumberingChoice numbering = NumberingChoice::automatic;
   DrawingOptions drawing;

@@ -10,6 +10,7 @@ enum class ExitStatus : int {
   input = 2,     // model file: syntax or meaning
   analysis = 3,  // model not in one piece, mechanism, singular system
   output = 4,    // an output file could not be written
+  strict = 5,    // --strict: the model gave warnings
 };
 
 }  // namespace zervola::frame::cli

@@ -37,13 +37,24 @@ void print_warnings(const std::vector<Warning>& warnings, std::size_t from) {
     fmt::print(stderr, "zervola-frame: warning [{}]: {}\n", warnings[k].code, warnings[k].message);
 }
 
+// Under --strict a warning stops the run before anything is written.
+int refuse_warnings(const std::vector<Warning>& warnings) {
+  fmt::print(stderr,
+             "zervola-frame: error: --strict: the model gave {} warning{} (above); nothing was "
+             "written\n",
+             warnings.size(), warnings.size() == 1 ? "" : "s");
+  return static_cast<int>(ExitStatus::strict);
+}
+
 int run(const Options& o) {
   if (o.sections_filter) return list_sections(*o.sections_filter);
   const Model model = read_model(o.model_file);
   print_warnings(model.warnings, 0);
+  if (o.strict && !model.warnings.empty()) return refuse_warnings(model.warnings);
   TerminalProgress progress(o.progress && !o.quiet && TerminalProgress::stderr_is_terminal());
   const AnalysisResult result = analyse(model, {.numbering = o.numbering, .progress = &progress});
   print_warnings(result.warnings, model.warnings.size());
+  if (o.strict && !result.warnings.empty()) return refuse_warnings(result.warnings);
   // Everything is formatted before the first file is replaced.
   const std::string report = o.quiet ? std::string() : format_report(model, result, o.detail);
   write_outputs(o, model, result);

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 
+#include "analysis/checks/large_displacement.hpp"
 #include "analysis/checks/plausibility.hpp"
 #include "analysis/checks/section_axes.hpp"
 #include "analysis/superposition/member_stresses.hpp"
@@ -175,6 +176,7 @@ AnalysisResult analyse(const Model& model, const AnalysisOptions& options) {
   result.member_loads = std::move(loading.loads);
   result.combinations = combine(model, result);
   take_stresses_along_members(model, result);
+  for (Warning& w : large_displacement_warnings(model, result)) result.warnings.push_back(std::move(w));
   progress.finish();
   return result;
 }

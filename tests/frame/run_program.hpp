@@ -13,7 +13,7 @@ namespace zervola::frame::test {
 // zervola-frame's exit statuses, as its --help and README state them: a
 // contract with the scripts that run it, so written out here rather than
 // taken from the program's source.
-enum class ExitStatus : int { success = 0, usage = 1, input = 2, analysis = 3, output = 4 };
+enum class ExitStatus : int { success = 0, usage = 1, input = 2, analysis = 3, output = 4, strict = 5 };
 
 struct RunResult {
   int exit_status = -1;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -536,6 +537,47 @@ TEST(SectionModels, SelfWeightWithoutADensityNamesTheFieldGiven) {
   EXPECT_NE(input_error(m).find("field \"self_weight\": self-weight needs a density: section \"S\""),
             std::string::npos)
       << input_error(m);
+}
+
+TEST(SectionModels, StrictMakesAnyWarningAnErrorAndWritesNothing) {
+  const ScratchDirectory dir;
+  const std::string soft = std::string(ZERVOLA_TEST_DATA_DIR) + "/mistakes/E-in-N-per-mm2.json";
+  RunResult r = run_frame({soft, "--strict", "--json", dir.path("out.json"), "--csv", dir.path("csv"),
+                           "--svg", dir.path("out.svg")});
+  EXPECT_EQ(r.exit_status, static_cast<int>(ExitStatus::strict)) << r.err;
+  EXPECT_NE(r.err.find("warning [implausible_modulus]"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("--strict: the model gave 1 warning (above); nothing was written"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.out.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir.path("out.json")));
+  EXPECT_FALSE(std::filesystem::exists(dir.path("out.svg")));
+  EXPECT_FALSE(std::filesystem::exists(dir.path("csv") + "/stresses.csv"));
+  // Units that are labels only stop the run before the analysis.
+  json m = portal(FrameKind::plane);
+  m["units"]["force"] = "kgf";
+  m.erase("material");
+  m["sections"] = json::array({{{"name", "S"}, {"E", 2.1e8}, {"G", 8.1e7}, {"A", 0.01}, {"It", 1e-6},
+                                {"Iy", 1e-5}, {"Iz", 1e-4}, {"extent_z", 0.2}, {"extent_y", 0.3}}});
+  for (json& member : m["members"]) member["section"] = "S";
+  r = run_frame({dir.write("labels.json", m.dump()), "--strict"});
+  EXPECT_EQ(r.exit_status, static_cast<int>(ExitStatus::strict)) << r.err;
+  // The corrected model passes --strict.
+  r = run_frame({std::string(ZERVOLA_TEST_DATA_DIR) + "/mistakes/reference-two-storey.json", "--strict",
+                 "--json", dir.path("out.json")});
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.path("out.json")));
+}
+
+TEST(SectionModels, ADisplacementBeyondATwentiethOfTheFrameIsWarnedOf) {
+  // The portal in S355 with E given 1000 times too small in N/mm^2 terms
+  // would also be implausible; here the loads are 1000 times too large.
+  json m = portal(FrameKind::plane);
+  m["load_cases"][0]["loads"][0]["force"] = {5000, 0, 0};
+  m["combinations"] = json::array({{{"name", "half"}, {"factors", {{"gravity", 0.01}}}}});
+  const AnalysisResult r = analyse_text(m);
+  ASSERT_EQ(codes(r), std::vector<std::string>{"large_displacement"});
+  EXPECT_NE(r.warnings[0].message.find("load case \"gravity\": node "), std::string::npos) << r.warnings[0].message;
+  EXPECT_EQ(r.warnings[0].items, std::vector<std::string>{"gravity"});
+  EXPECT_TRUE(analyse_text(portal(FrameKind::plane)).warnings.empty());
 }
 
 }  // namespace

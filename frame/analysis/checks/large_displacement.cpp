@@ -1,0 +1,47 @@
+#include "analysis/checks/large_displacement.hpp"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zervola::frame {
+
+std::vector<Warning> large_displacement_warnings(const Model& model, const AnalysisResult& r) {
+  std::vector<Warning> out;
+  if (r.nodes.empty()) return out;
+  Point3 low = r.nodes.front(), high = r.nodes.front();
+  for (const Point3& p : r.nodes) {
+    low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+    high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+  }
+  const double extent = std::max({high.x - low.x, high.y - low.y, high.z - low.z});
+  const double limit = k_large_displacement_share * extent;
+  const auto check = [&](const CaseResult& c, const char* kind) {
+    double largest = 0.0;
+    std::size_t node = 0;
+    for (std::size_t n = 0; n < c.displacements.size(); ++n) {
+      const auto& u = c.displacements[n];
+      const double size = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
+      if (size > largest) {
+        largest = size;
+        node = n;
+      }
+    }
+    if (!(largest > limit)) return;
+    const Point3& p = r.nodes[node];
+    out.push_back(
+        {"large_displacement",
+         fmt::format("{}: {} \"{}\": node {} at ({:g}, {:g}, {:g}) moves {:g} {}, more than 1/20 "
+                     "of the frame's extent ({:g} {}): a linear analysis does not hold there; "
+                     "check the units (of E and of the loads), the supports and the releases",
+                     model.source_file, kind, c.name, node + 1, p.x, p.y, p.z, largest,
+                     model.units.length, extent, model.units.length),
+         {c.name}});
+  };
+  for (const CaseResult& c : r.cases) check(c, "load case");
+  for (const CaseResult& c : r.combinations) check(c, "combination");
+  return out;
+}
+
+}  // namespace zervola::frame
