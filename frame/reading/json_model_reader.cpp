@@ -52,8 +52,8 @@ void warn_of_unknown_units(Model& model) {
       {"unknown_units",
        fmt::format("{}: units: force \"{}\", length \"{}\" are not among the units zervola "
                    "converts (force {}; length {}): every value is taken as given, as one "
-                   "consistent set of units, and the checks of plausible moduli and densities "
-                   "are skipped; catalogue sections, named materials, densities in kg/m3 and a "
+                   "consistent set of units, and the checks of plausible moduli, densities and "
+                   "displacements are skipped; catalogue sections, named materials, densities in kg/m3 and a "
                    "default gravity cannot be used",
                    model.source_file, model.units.force, model.units.length, k_force_units_text,
                    k_length_units_text),

@@ -5,11 +5,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "zervola/frame/units.hpp"
+
 namespace zervola::frame {
 
 std::vector<Warning> large_displacement_warnings(const Model& model, const AnalysisResult& r) {
   std::vector<Warning> out;
-  if (r.nodes.empty()) return out;
+  // Like the other checks of plausibility, judged only in units that
+  // convert (the reader warned of the others once).
+  if (r.nodes.empty() || !unit_scale(model.units)) return out;
   Point3 low = r.nodes.front(), high = r.nodes.front();
   for (const Point3& p : r.nodes) {
     low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};

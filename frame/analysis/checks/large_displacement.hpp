@@ -14,7 +14,8 @@ inline constexpr double k_large_displacement_share = 1.0 / 20.0;
 
 // A warning "large_displacement" per load set (case or combination) whose
 // largest node translation exceeds k_large_displacement_share of the
-// largest extent of the nodes' bounding box, naming the node and the value.
+// largest extent of the nodes' bounding box, naming the node and the value;
+// none when the model's units are labels only.
 //   model, r: in, as analyse fills r up to its combinations.
 [[nodiscard]] std::vector<Warning> large_displacement_warnings(const Model& model,
                                                                const AnalysisResult& r);
