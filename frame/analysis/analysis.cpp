@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "analysis/checks/large_displacement.hpp"
+#include "analysis/checks/member_geometry.hpp"
 #include "analysis/checks/plausibility.hpp"
 #include "analysis/checks/section_axes.hpp"
 #include "analysis/superposition/member_stresses.hpp"
@@ -154,6 +155,8 @@ AnalysisResult analyse(const Model& model, const AnalysisOptions& options) {
     const Point3& q = mesh.nodes[at(g.end_node)];
     g.length = norm({q.x - p.x, q.y - p.y, q.z - p.z});
   }
+  for (Warning& w : check_member_geometry(model, result).warnings)
+    result.warnings.push_back(std::move(w));
   const std::vector<Transform> transforms = member_transforms(mesh);
   member_axes(transforms, result.members);
   MemberLoading loading =

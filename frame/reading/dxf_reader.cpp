@@ -45,7 +45,7 @@ class DrawingReader {
   DrawingReader(const std::vector<DxfPair>& pairs, std::string file)
       : pairs_(pairs), file_(std::move(file)) {}
 
-  std::vector<Member> read() {
+  DxfDrawing read() {
     std::size_t k = 0;
     for (;;) {
       if (k >= pairs_.size()) fail_end("the drawing ends without its \"0 EOF\" record");
@@ -58,7 +58,7 @@ class DrawingReader {
       k = read_section(k + 1);
     }
     finish_polyline(nullptr);
-    return std::move(members_);
+    return {std::move(members_), std::move(ignored_)};
   }
 
  private:
@@ -73,6 +73,7 @@ class DrawingReader {
     if (pairs_[k].code != k_name_code)
       fail_at(pairs_[k], file_, "expected the section's name (group code 2)");
     const bool entities = pairs_[k].value == "ENTITIES";
+    const bool blocks = pairs_[k].value == "BLOCKS";
     ++k;
     while (k < pairs_.size() && pairs_[k].code != k_entity_code) ++k;
     for (;;) {
@@ -84,6 +85,7 @@ class DrawingReader {
       std::size_t next = k + 1;
       while (next < pairs_.size() && pairs_[next].code != k_entity_code) ++next;
       if (entities) entity({&pairs_[k], pairs_.data() + next});
+      if (blocks) block_entity({&pairs_[k], pairs_.data() + next});
       k = next;
     }
     finish_polyline(&pairs_[k]);
@@ -101,6 +103,26 @@ class DrawingReader {
     if (type == "INSERT")
       fail_at(*e.start, file_,
               "a block reference (INSERT) is not read; explode it into lines in the drawing");
+    ignore(e, false);
+  }
+
+  // A block's definition is drawn only where an INSERT places it, which is
+  // refused: what it holds is not read.
+  void block_entity(const Entity& e) {
+    const std::string_view type = e.type();
+    if (type == "BLOCK" || type == "ENDBLK") return;
+    ignore(e, true);
+  }
+
+  void ignore(const Entity& e, bool in_block) {
+    const std::string type(e.type());
+    const std::string on_layer = layer(e);
+    for (IgnoredEntities& i : ignored_)
+      if (i.type == type && i.layer == on_layer && i.in_block == in_block) {
+        ++i.count;
+        return;
+      }
+    ignored_.push_back({type, on_layer, in_block, 1, e.start->line});
   }
 
   // The one value of group code `code` in the entity, or nothing.
@@ -281,19 +303,28 @@ class DrawingReader {
   int entity_ = 0;
   std::optional<Polyline> polyline_;
   std::vector<Member> members_;
+  std::vector<IgnoredEntities> ignored_;
 };
 
 }  // namespace
 
-std::vector<Member> parse_dxf_members(const std::string& text, const std::string& file_name) {
+DxfDrawing parse_dxf_drawing(const std::string& text, const std::string& file_name) {
   const std::vector<DxfPair> pairs = read_dxf_pairs(text, file_name);
-  std::vector<Member> members = DrawingReader(pairs, file_name).read();
-  if (members.empty())
+  DxfDrawing drawing = DrawingReader(pairs, file_name).read();
+  if (drawing.members.empty())
     throw InputError(fmt::format("{}: the drawing holds no LINE or polyline", file_name));
-  return members;
+  return drawing;
+}
+
+std::vector<Member> parse_dxf_members(const std::string& text, const std::string& file_name) {
+  return parse_dxf_drawing(text, file_name).members;
 }
 
 std::vector<Member> read_dxf_members(const std::string& path) {
+  return read_dxf_drawing(path).members;
+}
+
+DxfDrawing read_dxf_drawing(const std::string& path) {
   std::error_code ec;
   std::ifstream in;
   if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
@@ -301,7 +332,7 @@ std::vector<Member> read_dxf_members(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   if (in.bad() || text.bad()) throw InputError(fmt::format("{}: cannot read the DXF drawing", path));
-  return parse_dxf_members(text.str(), path);
+  return parse_dxf_drawing(text.str(), path);
 }
 
 }  // namespace zervola::frame

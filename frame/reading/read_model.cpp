@@ -1,4 +1,5 @@
 #include "zervola/frame.hpp"
+#include "reading/drawing_entities.hpp"
 #include "zervola/frame/sections.hpp"
 
 namespace zervola::frame {
@@ -6,8 +7,9 @@ namespace zervola::frame {
 Model read_model(const std::string& path) {
   Model model = read_json_model(path);
   if (!model.dxf_file.empty()) {
-    std::vector<Member> drawn = read_dxf_members(model.dxf_file);
-    model.members.insert(model.members.end(), drawn.begin(), drawn.end());
+    const DxfDrawing drawing = read_dxf_drawing(model.dxf_file);
+    model.members.insert(model.members.end(), drawing.members.begin(), drawing.members.end());
+    check_ignored_entities(model, drawing);
   }
   add_catalogue_sections(model);
   validate_model(model);

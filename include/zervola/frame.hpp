@@ -105,6 +105,30 @@ namespace zervola::frame {
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<Member> parse_dxf_members(const std::string& text,
                                                                       const std::string& file_name);
 
+// Entities of a drawing that are not read as members, counted by type and
+// layer: anything in the ENTITIES section but LINE, POLYLINE (with its
+// VERTEX and SEQEND) and LWPOLYLINE (an ARC, a CIRCLE, a TEXT, ...), and
+// whatever a block definition (BLOCKS section) holds.
+struct IgnoredEntities {
+  std::string type;            // "ARC", "CIRCLE", "TEXT", "LINE" (in a block), ...
+  std::string layer;
+  bool in_block = false;       // in a block definition
+  int count = 0;
+  std::size_t first_line = 0;  // line of the first one's "0 TYPE" record
+};
+
+// A drawing's members (as read_dxf_members) and what it holds besides.
+struct DxfDrawing {
+  std::vector<Member> members;
+  std::vector<IgnoredEntities> ignored;
+};
+
+// read_dxf_members and parse_dxf_members, with the entities not read.
+// Throws InputError as they do.
+[[nodiscard]] ZERVOLA_FRAME_API DxfDrawing read_dxf_drawing(const std::string& path);
+[[nodiscard]] ZERVOLA_FRAME_API DxfDrawing parse_dxf_drawing(const std::string& text,
+                                                             const std::string& file_name);
+
 // Checks the meaning of a model before anything is analysed: positive
 // section values and stiffness terms (E A / L, 12 E I / L^3, ...) within
 // [1e-154, 1e154], known sections, members of non-zero length, orientation

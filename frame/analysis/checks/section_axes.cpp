@@ -95,8 +95,8 @@ std::vector<Warning> section_axis_warnings(const Model& model) {
     out.push_back(
         {"weak_axis_bending",
          fmt::format("{}: section \"{}\": its larger inertia Iz = {:g} bends the {} {} in "
-                     "their horizontal plane and the smaller Iy = {:g} in their vertical plane, "
-                     "where gravity bends them: if the strong axis should carry the vertical "
+                     "the horizontal plane and the smaller Iy = {:g} in the vertical plane, "
+                     "where gravity bends: if the strong axis should carry the vertical "
                      "loads, swap Iy and Iz (in a space frame Iy bends in local x-z), give "
                      "I_strong and I_weak, or turn the members with an orientation point",
                      model.source_file, s.name, s.inertia_z,

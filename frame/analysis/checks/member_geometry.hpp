@@ -1,0 +1,32 @@
+#pragma once
+
+// The drawing's geometry as an engineer means it: members that are drawn
+// twice or over each other, ends that miss what they should meet, spans
+// that cross without a node. Near-linear in the number of members: only
+// members whose boxes share a cell of a grid are compared.
+
+#include <vector>
+
+#include "zervola/frame.hpp"
+
+namespace zervola::frame {
+
+struct MemberGeometryFindings {
+  std::vector<Warning> warnings;  // "crossing_members", "near_miss", at most one each
+};
+
+// Checks every pair of members that come near each other:
+// - the same two nodes, or one line shared over more than a point: an error;
+// - an end lying on another member's span (within 1e-6 of the shorter
+//   member's length) without a node there, or two spans crossing between
+//   their ends: "crossing_members", with the point;
+// - an end closer to another member (its span or its end) than 1/100 of
+//   the shorter member's length, and not one of its nodes: "near_miss",
+//   with the gap.
+//   model: in; r: in, with its nodes and members' geometry.
+// Throws InputError naming both members of the first pair drawn twice or
+// overlapping.
+[[nodiscard]] MemberGeometryFindings check_member_geometry(const Model& model,
+                                                           const AnalysisResult& r);
+
+}  // namespace zervola::frame
