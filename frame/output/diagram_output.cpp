@@ -38,6 +38,14 @@ std::vector<std::size_t> quantities(const Model& model) {
 
 std::string num(double v) { return fmt::format("{:.6g}", v); }
 
+// Whether station n is the side just after a concentrated load: the second
+// of the two stations a load point gives. (The last station includes what
+// acts at the end too, but is after no load unless one acts there.)
+bool after_point_load(const std::vector<Station>& stations, std::size_t n) {
+  return stations[n].after && n > 0 && stations[n - 1].x == stations[n].x &&
+         !stations[n - 1].after;
+}
+
 }  // namespace
 
 json diagrams_json(const Model& model, const AnalysisResult& r, std::size_t set) {
@@ -47,9 +55,9 @@ json diagrams_json(const Model& model, const AnalysisResult& r, std::size_t set)
     const MemberDiagram d = diagram(model, r, s, e);
     json m{{"member", model.members[e].name}};
     json x = json::array(), after = json::array();
-    for (const Station& st : d.stations) {
-      x.push_back(st.x);
-      after.push_back(st.after);
+    for (std::size_t n = 0; n < d.stations.size(); ++n) {
+      x.push_back(d.stations[n].x);
+      after.push_back(after_point_load(d.stations, n));
     }
     m["x"] = x;
     m["after_point_load"] = after;
@@ -126,7 +134,7 @@ std::string diagrams_csv(const Model& model, const AnalysisResult& r) {
       const MemberDiagram d = diagram(model, r, s, e);
       for (std::size_t n = 0; n < d.stations.size(); ++n) {
         t += fmt::format("{},{},{},{}", csv_field(s.name), csv_field(model.members[e].name),
-                         d.stations[n].x, d.stations[n].after ? 1 : 0);
+                         d.stations[n].x, after_point_load(d.stations, n) ? 1 : 0);
         for (double v : d.values[n]) t += fmt::format(",{}", v);
         t += "\n";
       }

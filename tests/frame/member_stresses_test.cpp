@@ -147,5 +147,24 @@ TEST(MemberStresses, TheOutputsSayWhereAndKeepTheEndValues) {
   EXPECT_NE(run.out.find("Extreme normal stresses (tension positive)"), std::string::npos);
 }
 
+TEST(MemberStresses, OnlyTheSideJustAfterAConcentratedLoadIsMarkedAfterIt) {
+  const ScratchDirectory dir;
+  const RunResult run = run_frame({dir.write("m.json", frame_with_partial_loads().dump()), "-q", "--json",
+                                   dir.path("out.json")});
+  ASSERT_EQ(run.exit_status, 0) << run.err;
+  const json out = read_json(dir.path("out.json"));
+  for (const json& set : out["load_cases"])
+    for (const json& m : set["member_diagrams"]) {
+      const json& x = m["x"];
+      const json& after = m["after_point_load"];
+      for (std::size_t n = 0; n < x.size(); ++n) {
+        // B1 carries a force at 2.2 in case "points", which every set's
+        // stations show: there, and only there, the second station is after it.
+        const bool expected = m["member"] == "B1" && x[n] == 2.2 && n > 0 && x[n - 1] == 2.2;
+        EXPECT_EQ(after[n].get<bool>(), expected) << set["name"] << " " << m["member"] << " x " << x[n];
+      }
+    }
+}
+
 }  // namespace
 }  // namespace zervola::frame::test
