@@ -19,6 +19,7 @@
 #include "analysis/loads/member_loads.hpp"
 #include "analysis/mesh/mesh.hpp"
 #include "analysis/solution/case_recovery.hpp"
+#include "analysis/solution/mechanism_check.hpp"
 #include "analysis/solution/load_case_solver.hpp"
 #include "zervola/frame/combinations.hpp"
 #include "zervola/frame/errors.hpp"
@@ -83,6 +84,10 @@ std::vector<double> solve_all_cases(const Model& model, const Mesh& mesh,
   if (solution.outcome == SolveOutcome::refused)
     throw AnalysisError(fmt::format("{}: the library refused the system of the model: {}",
                                     model.source_file, solution.reason));
+  const std::vector<Mechanism> mechanisms =
+      find_mechanisms(solution.without_stiffness, solution.diagonal, solution.pivot,
+                      solution.mechanism_shapes, mesh.drawing_node);
+  if (!mechanisms.empty()) throw AnalysisError(mechanism_message(model, mesh.nodes, mechanisms));
   return std::move(solution.displacements);
 }
 

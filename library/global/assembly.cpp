@@ -54,12 +54,16 @@ void give_unit_diagonals(const SkylineMatrix& K) {
   }
 }
 
-void assemble(const FrameAnalysis& analysis, const SkylineMatrix& K) {
+void assemble_elements(const FrameAnalysis& analysis, const SkylineMatrix& K) {
   for (Index e = 1; e <= analysis.model.element_nodes.cols(); ++e) {
     const Matrix12 E =
         element::element_matrix(analysis.model, e, analysis.element_frame, analysis.end_codes(e));
     add_element(K, E, analysis.model.element_nodes(1, e), analysis.model.element_nodes(2, e));
   }
+}
+
+void assemble(const FrameAnalysis& analysis, const SkylineMatrix& K) {
+  assemble_elements(analysis, K);
   give_unit_diagonals(K);
 }
 

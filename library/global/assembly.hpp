@@ -35,6 +35,9 @@ void add_element(const SkylineMatrix& K, const Matrix12& E, Index a, Index b);
 // Sets every exactly zero diagonal of K to 1.
 void give_unit_diagonals(const SkylineMatrix& K);
 
+// K zeroed on entry: every element's matrix added (no unit diagonals).
+void assemble_elements(const FrameAnalysis& analysis, const SkylineMatrix& K);
+
 // K zeroed on entry: every element's matrix added, then unit diagonals.
 void assemble(const FrameAnalysis& analysis, const SkylineMatrix& K);
 

@@ -142,10 +142,27 @@ Status cases_status(const FrameAnalysis& frame, std::span<const NodeRecordTable>
   return {};
 }
 
-}  // namespace
 
-Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
-                          Table1<double> displacements) {
+// L^-T e_j for the equations whose pivot is small (see EquationPivots): the
+// back substitution alone, column by column from the last.
+void strain_free_shapes(const SkylineMatrix& K, EquationPivots& p) {
+  const Index n = K.n_equations();
+  for (Index j = 1; j <= n && p.shapes.size() < p.most_shapes; ++j) {
+    const auto q = static_cast<std::size_t>(j - 1);
+    if (p.without_stiffness[q] || !(p.pivot[q] < p.small_share * p.diagonal[q])) continue;
+    std::vector<double> x(static_cast<std::size_t>(n), 0.0);
+    x[q] = 1.0;
+    for (Index c = j; c >= 2; --c) {
+      const double xc = x[static_cast<std::size_t>(c - 1)];
+      if (xc == 0.0) continue;
+      for (Index r = K.profile().top(c); r < c; ++r) x[static_cast<std::size_t>(r - 1)] -= K(r, c) * xc;
+    }
+    p.shapes.push_back(std::move(x));
+  }
+}
+
+Status analyse_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
+                     Table1<double> displacements, EquationPivots* pivots) {
   const Status checked = cases_status(frame, cases, displacements);
   if (!checked.ok() || cases.empty()) return checked;
   const Index n = frame.n_equations;
@@ -169,9 +186,18 @@ Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecord
     store = std::make_unique<ZeroedStore>(static_cast<std::size_t>(frame.profile_length));
     const SkylineMatrix K(SkylineProfile(frame.diag),
                           Vector1<double>(store->data(), frame.profile_length));
-    assemble(frame, K);
+    assemble_elements(frame, K);
+    if (pivots != nullptr) {
+      pivots->without_stiffness.assign(static_cast<std::size_t>(n), false);
+      for (Index j = 1; j <= n; ++j) pivots->without_stiffness[static_cast<std::size_t>(j - 1)] = K(j, j) == 0.0;
+    }
+    give_unit_diagonals(K);
     for (const NodeRecord& r : springs) add_spring(K, r);
     eliminate(K, e, n_cases, frame.supports.max_column_height);
+    if (pivots != nullptr) {
+      pivots->diagonal.resize(static_cast<std::size_t>(n));
+      for (Index j = 1; j <= n; ++j) pivots->diagonal[static_cast<std::size_t>(j - 1)] = K(j, j);
+    }
     if (n_cases > 1) {
       const Index widest = std::min<Index>(k_cases_per_pass, static_cast<Index>(n_cases));
       rows.resize(static_cast<std::size_t>(n) *
@@ -179,6 +205,11 @@ Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecord
     }
 
     factorise(K);
+    if (pivots != nullptr) {
+      pivots->pivot.resize(static_cast<std::size_t>(n));
+      for (Index j = 1; j <= n; ++j) pivots->pivot[static_cast<std::size_t>(j - 1)] = K(j, j);
+      strain_free_shapes(K, *pivots);
+    }
     for (std::size_t c = 0; c < n_cases; ++c)
       right_hand_side(cases[c], e, c, displacements.column(static_cast<Index>(c + 1)));
     if (n_cases == 1) {
@@ -193,6 +224,18 @@ Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecord
     return failure(Outcome::out_of_memory);
   }
   return {};
+}
+
+}  // namespace
+
+Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
+                          Table1<double> displacements) {
+  return analyse_cases(frame, cases, displacements, nullptr);
+}
+
+Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
+                          Table1<double> displacements, EquationPivots& pivots) {
+  return analyse_cases(frame, cases, displacements, &pivots);
 }
 
 }  // namespace zervola::global

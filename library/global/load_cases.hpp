@@ -21,6 +21,7 @@
 // to it; the solution is not finite either way.)
 
 #include <span>
+#include <vector>
 
 #include "common/index.hpp"
 #include "common/one_based.hpp"
@@ -37,8 +38,31 @@ namespace zervola::global {
 // cases): on solved, column c holds case c's displacements. On any other
 // outcome displacements is left untouched: a failed check (where names the
 // case for case_supports_differ and bad_record), or no memory.
+// What the factorisation says of each equation, for a host that checks for
+// mechanisms: per equation (1-based equation j at index j - 1), whether the
+// elements gave it no stiffness at all (the library then gives it a unit
+// diagonal), its diagonal as factorised (springs added, prescribed
+// equations eliminated) and its pivot D(j).
+// For the first `most_shapes` equations (in equation order) that have
+// stiffness but whose pivot is below `small_share` of their diagonal, the
+// shape of the motion the frame makes without strain there: x = L^-T e_j,
+// for which K x = D(j) L e_j vanishes with D(j).
+struct EquationPivots {
+  double small_share = 0.0;     // in
+  std::size_t most_shapes = 0;  // in
+  std::vector<bool> without_stiffness;
+  std::vector<double> diagonal;
+  std::vector<double> pivot;
+  std::vector<std::vector<double>> shapes;  // n_equations values each
+};
+
 [[nodiscard]] Status analyse_load_cases(const FrameAnalysis& frame,
                                         std::span<const NodeRecordTable> cases,
                                         Table1<double> displacements);
+
+// The same, and on solved the pivots of every equation in pivots.
+[[nodiscard]] Status analyse_load_cases(const FrameAnalysis& frame,
+                                        std::span<const NodeRecordTable> cases,
+                                        Table1<double> displacements, EquationPivots& pivots);
 
 }  // namespace zervola::global

@@ -131,18 +131,20 @@ TEST(EquationNumbering, TheOutputsNameIt) {
 
 // A mechanism fails every load case: the error is the first case's, as a
 // loop over the cases would give it, though the cases run on threads.
-TEST(LoadCases, AMechanismReportsTheFirstCase) {
+TEST(LoadCases, AMechanismIsTheSameErrorWhateverTheNumbering) {
   Model m = load(std::string(ZERVOLA_EXAMPLES_DIR) + "/office_frame.json");
   ASSERT_GE(m.load_cases.size(), 2U);
   m.supports.clear();
-  for (int repeat = 0; repeat < 5; ++repeat) {
+  for (NumberingChoice numbering : {NumberingChoice::automatic, NumberingChoice::band, NumberingChoice::profile,
+                                    NumberingChoice::automatic}) {
     try {
-      (void)run(m, NumberingChoice::automatic);
+      (void)run(m, numbering);
       FAIL() << "a mechanism was solved";
     } catch (const AnalysisError& e) {
-      EXPECT_NE(std::string(e.what()).find("load case \"" + m.load_cases[0].name + "\""),
-                std::string::npos)
-          << e.what();
+      const std::string text = e.what();
+      EXPECT_NE(text.find("the frame is a mechanism"), std::string::npos) << text;
+      // Named by drawing node and direction, whatever the solver's numbering.
+      EXPECT_NE(text.find("in direction u"), std::string::npos) << text;
     }
   }
 }

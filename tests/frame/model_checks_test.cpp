@@ -144,3 +144,78 @@ TEST(ModelChecks, TheChecksAreRelativeSoMillimetresAndMetresAgree) {
 
 }  // namespace
 }  // namespace zervola::frame::test
+
+namespace zervola::frame::test {
+namespace {
+
+std::string analysis_error(const nlohmann::json& model) {
+  const ScratchDirectory dir;
+  try {
+    (void)analyse(read_model(dir.write("model.json", model.dump())));
+  } catch (const AnalysisError& e) {
+    return e.what();
+  }
+  return "analysed";
+}
+
+TEST(ModelChecks, AMechanismIsRefusedWhateverTheLoads) {
+  // Rollers only, gravity only: the frame sways, though nothing pushes it.
+  try {
+    (void)analyse(read_model(mistake("mechanism-x-gravity-only.json")));
+    FAIL() << "analysed";
+  } catch (const AnalysisError& e) {
+    const std::string text = e.what();
+    EXPECT_NE(text.find("the frame is a mechanism"), std::string::npos) << text;
+    EXPECT_NE(text.find("in direction ux"), std::string::npos) << text;
+  }
+  // A local mechanism in space: a beam on two columns pinned at both ends
+  // (axial force only) slides and turns, under gravity alone.
+  nlohmann::json m = nlohmann::json::parse(R"({
+    "units": {"force": "kN", "length": "m"}, "frame": "space", "material": "S355",
+    "members": [
+      {"name": "C1", "from": [0, 0, 0], "to": [0, 0, 4], "section": "HEB 200", "release": "pinned"},
+      {"name": "B", "from": [0, 0, 4], "to": [6, 0, 4], "section": "IPE 300"},
+      {"name": "C2", "from": [6, 0, 0], "to": [6, 0, 4], "section": "HEB 200", "release": "pinned"}],
+    "supports": [{"at": [0, 0, 0], "type": "fixed"}, {"at": [6, 0, 0], "type": "fixed"}],
+    "load_cases": [{"name": "g", "self_weight": true}]})");
+  const std::string local = analysis_error(m);
+  EXPECT_NE(local.find("the frame is a mechanism"), std::string::npos) << local;
+  // The same frame with its columns fixed to the beam is sound.
+  for (auto& member : m["members"]) member.erase("release");
+  EXPECT_EQ(analysis_error(m), "analysed");
+}
+
+TEST(ModelChecks, SoundButStiffOrTallFramesAreNotMechanisms) {
+  // A 1,000-storey tower of one column: the smallest pivot share 1e-9.
+  nlohmann::json tower = {{"units", {{"force", "kN"}, {"length", "m"}}}, {"frame", "space"},
+                          {"material", "S355"}};
+  nlohmann::json members = nlohmann::json::array(), loads = nlohmann::json::array();
+  for (int k = 0; k < 1000; ++k) {
+    members.push_back({{"from", {0, 0, 3.5 * k}}, {"to", {0, 0, 3.5 * (k + 1)}}, {"section", "HEB 300"}});
+    loads.push_back({{"at", {0, 0, 3.5 * (k + 1)}}, {"force", {0.01, 0, -1}}});
+  }
+  tower["members"] = members;
+  tower["supports"] = nlohmann::json::array({{{"at", {0, 0, 0}}, {"type", "fixed"}}});
+  tower["load_cases"] = nlohmann::json::array({{{"name", "wind"}, {"loads", loads}}});
+  EXPECT_EQ(analysis_error(tower), "analysed");
+
+  // A link a million times stiffer than its members, and a roller held by
+  // the 1e20 spring.
+  const nlohmann::json linked = nlohmann::json::parse(R"({
+    "units": {"force": "kN", "length": "m"}, "frame": "space",
+    "sections": [
+      {"name": "col", "E": 2.1e8, "G": 8.1e7, "A": 0.01, "It": 1e-5, "Iy": 1e-4, "Iz": 1e-4, "extent_z": 0.3, "extent_y": 0.3},
+      {"name": "link", "E": 2.1e14, "G": 8.1e13, "A": 0.01, "It": 1e-5, "Iy": 1e-4, "Iz": 1e-4, "extent_z": 0.3, "extent_y": 0.3}],
+    "members": [
+      {"name": "C1", "from": [0, 0, 0], "to": [0, 0, 4], "section": "col"},
+      {"name": "L", "from": [0, 0, 4], "to": [1, 0, 4], "section": "link"},
+      {"name": "B", "from": [1, 0, 4], "to": [6, 0, 4], "section": "col"},
+      {"name": "C2", "from": [6, 0, 0], "to": [6, 0, 4], "section": "col"}],
+    "supports": [{"at": [0, 0, 0], "type": "fixed"}, {"at": [6, 0, 0], "type": "fixed"},
+                 {"at": [6, 0, 4], "type": "roller", "direction": "y"}],
+    "load_cases": [{"name": "g", "loads": [{"at": [0, 0, 4], "force": [1, 0, -10]}]}]})");
+  EXPECT_EQ(analysis_error(linked), "analysed");
+}
+
+}  // namespace
+}  // namespace zervola::frame::test

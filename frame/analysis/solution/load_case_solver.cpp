@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "analysis/solution/mechanism_check.hpp"
 #include "common/frame_model.hpp"
 #include "global/load_cases.hpp"
 #include "global/supports.hpp"
@@ -62,10 +63,18 @@ LoadCaseSolution solve_load_cases(const FrameArrays& a, const SystemShape& shape
   LoadCaseSolution solution;
   solution.displacements.assign(
       static_cast<std::size_t>(shape.n_equations) * records.size(), 0.0);
+  global::EquationPivots pivots;
+  pivots.small_share = k_mechanism_pivot_share;
+  pivots.most_shapes = k_mechanism_shapes;
   const global::Status status = global::analyse_load_cases(
       frame, tables,
       Table1<double>(solution.displacements.data(), shape.n_equations,
-                     static_cast<Index>(records.size())));
+                     static_cast<Index>(records.size())),
+      pivots);
+  solution.without_stiffness = std::move(pivots.without_stiffness);
+  solution.diagonal = std::move(pivots.diagonal);
+  solution.pivot = std::move(pivots.pivot);
+  solution.mechanism_shapes = std::move(pivots.shapes);
   if (status.outcome == global::Outcome::out_of_memory) {
     solution.outcome = SolveOutcome::out_of_memory;
   } else if (!status.ok()) {

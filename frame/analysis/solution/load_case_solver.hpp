@@ -32,6 +32,16 @@ struct LoadCaseSolution {
   SolveOutcome outcome = SolveOutcome::solved;
   std::string reason;              // for refused: the core's outcome and where
   std::vector<double> displacements;  // n_equations per case, case after case
+  // Per equation (library numbering, 0-based), when solved: whether the
+  // members gave it no stiffness (the library gives it a unit diagonal),
+  // its diagonal as factorised (springs added, prescribed equations
+  // eliminated) and its pivot D of K = L D L^T.
+  std::vector<bool> without_stiffness;
+  std::vector<double> diagonal;
+  std::vector<double> pivot;
+  // For the first equations whose pivot is small (mechanism_check.hpp), the
+  // motion the frame makes there without strain, per equation.
+  std::vector<std::vector<double>> mechanism_shapes;
 };
 
 // records[c]: case c's node-record table (8 values per record), each with
