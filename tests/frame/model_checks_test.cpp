@@ -185,6 +185,23 @@ TEST(ModelChecks, AMechanismIsRefusedWhateverTheLoads) {
   EXPECT_EQ(analysis_error(m), "analysed");
 }
 
+TEST(ModelChecks, TorsionLeftFreeIsNamedByNodeAndDirection) {
+  // A continuous beam on three pins in space: nothing holds its twist.
+  const nlohmann::json m = nlohmann::json::parse(R"({
+    "units": {"force": "kN", "length": "m"}, "frame": "space", "material": "S355",
+    "members": [{"name": "B1", "from": [0, 0, 0], "to": [5, 0, 0], "section": "IPE 300"},
+                {"name": "B2", "from": [5, 0, 0], "to": [10, 0, 0], "section": "IPE 300"}],
+    "supports": [{"at": [0, 0, 0], "type": "pinned"}, {"at": [5, 0, 0], "type": "pinned"},
+                 {"at": [10, 0, 0], "type": "pinned"}],
+    "load_cases": [{"name": "g", "member_loads": [{"member": "B1", "type": "distributed", "value": [0, 0, -10]}]}]})");
+  const std::string e = analysis_error(m);
+  EXPECT_NE(e.find("the frame is a mechanism"), std::string::npos) << e;
+  EXPECT_NE(e.find("in direction rx"), std::string::npos) << e;
+  // Only the twist: the pivots that follow a zero one are not named.
+  EXPECT_EQ(e.find("direction ry"), std::string::npos) << e;
+  EXPECT_EQ(e.find("direction rz"), std::string::npos) << e;
+}
+
 TEST(ModelChecks, SoundButStiffOrTallFramesAreNotMechanisms) {
   // A 1,000-storey tower of one column: the smallest pivot share 1e-9.
   nlohmann::json tower = {{"units", {{"force", "kN"}, {"length", "m"}}}, {"frame", "space"},

@@ -23,8 +23,11 @@ std::vector<Mechanism> find_mechanisms(const std::vector<bool>& without_stiffnes
   std::size_t shape = 0;
   for (std::size_t j = 0; j < pivot.size(); ++j) {
     if (without_stiffness[j]) continue;
+    // The same test as the core's choice of the shapes. After a zero pivot
+    // the factors are not finite: those pivots follow from the first, and
+    // are not mechanisms of their own.
     const double share = pivot[j] / diagonal[j];
-    if (share >= k_mechanism_pivot_share) continue;
+    if (!(pivot[j] < k_mechanism_pivot_share * diagonal[j])) continue;
     std::size_t where = j;
     if (shape < shapes.size()) {
       // The largest translation of the motion, else its largest rotation.
