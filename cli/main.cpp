@@ -52,7 +52,16 @@ int run(const Options& o) {
   print_warnings(model.warnings, 0);
   if (o.strict && !model.warnings.empty()) return refuse_warnings(model.warnings);
   TerminalProgress progress(o.progress && !o.quiet && TerminalProgress::stderr_is_terminal());
-  const AnalysisResult result = analyse(model, {.numbering = o.numbering, .progress = &progress});
+  const AnalysisResult result = [&] {
+    try {
+      return analyse(model, {.numbering = o.numbering, .progress = &progress});
+    } catch (const AnalysisError& e) {
+      // What the analysis found before it failed, beyond the model's own
+      // warnings (printed above), often explains the failure.
+      print_warnings(e.warnings, model.warnings.size());
+      throw;
+    }
+  }();
   print_warnings(result.warnings, model.warnings.size());
   if (o.strict && !result.warnings.empty()) return refuse_warnings(result.warnings);
   // Everything is formatted before the first file is replaced.

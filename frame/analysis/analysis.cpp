@@ -85,8 +85,8 @@ std::vector<double> solve_all_cases(const Model& model, const Mesh& mesh,
     throw AnalysisError(fmt::format("{}: the library refused the system of the model: {}",
                                     model.source_file, solution.reason));
   const std::vector<Mechanism> mechanisms =
-      find_mechanisms(solution.without_stiffness, solution.diagonal, solution.pivot,
-                      solution.mechanism_shapes, mesh.drawing_node);
+      find_mechanisms(solution.without_stiffness, solution.prescribed, solution.diagonal,
+                      solution.pivot, solution.mechanism_shapes, mesh.drawing_node);
   if (!mechanisms.empty()) throw AnalysisError(mechanism_message(model, mesh.nodes, mechanisms));
   return std::move(solution.displacements);
 }
@@ -135,18 +135,17 @@ double seconds_since(std::chrono::steady_clock::time_point& start) {
   return seconds;
 }
 
-}  // namespace
-
-AnalysisResult analyse(const Model& model, const AnalysisOptions& options) {
+// Every stage of analyse, into result, whose warnings are kept as they are
+// found so that an error later on can carry them.
+void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisResult& result) {
   Progress silent;
   Progress& progress = options.progress != nullptr ? *options.progress : silent;
   const NumberingChoice numbering = options.numbering;
   auto clock = std::chrono::steady_clock::now();
+  result.warnings = model.warnings;
   progress.stage("building the mesh");
   Mesh mesh = build_mesh(model, numbering);
   const Placement placement = place_on_nodes(model, mesh.nodes, mesh.library_node);
-  AnalysisResult result;
-  result.warnings = model.warnings;
   for (Warning& w : section_axis_warnings(model)) result.warnings.push_back(std::move(w));
   for (Warning& w : plausibility_warnings(model)) result.warnings.push_back(std::move(w));
   result.mesh = mesh.summary;
@@ -186,6 +185,20 @@ AnalysisResult analyse(const Model& model, const AnalysisOptions& options) {
   take_stresses_along_members(model, result);
   for (Warning& w : large_displacement_warnings(model, result)) result.warnings.push_back(std::move(w));
   progress.finish();
+}
+
+}  // namespace
+
+AnalysisResult analyse(const Model& model, const AnalysisOptions& options) {
+  AnalysisResult result;
+  try {
+    analyse_into(model, options, result);
+  } catch (AnalysisError& e) {
+    // What was found before the failure often explains it (a near miss
+    // beside a mechanism): the error carries it.
+    e.warnings = std::move(result.warnings);
+    throw;
+  }
   return result;
 }
 

@@ -242,15 +242,15 @@ void end_forces(Out out, const Model& model, const AnalysisResult& r, const Case
 }
 
 void stresses(Out out, const Model& model, const CaseResult& c) {
-  fmt::format_to(out, "  Extreme normal stresses (tension positive): of the end sections, and "
-                      "along the member, at x from its start\n");
+  fmt::format_to(out, "  Extreme normal stresses (tension positive) along the whole member, at x "
+                      "from its start; and of its two end sections\n");
   fmt::format_to(out, "  {:<10} {:<14} {:>13} {:>13} {:>13} {:>13} {:>13} {:>13}\n", "member",
-                 "section", "end max", "end min", "at x", "at x", "max", "min");
+                 "section", "max", "at x", "min", "at x", "end max", "end min");
   for (std::size_t e = 0; e < model.members.size(); ++e)
     fmt::format_to(out, "  {:<10} {:<14} {:>13} {:>13} {:>13} {:>13} {:>13} {:>13}\n",
-                   model.members[e].name, model.members[e].section, num(c.end_stress_max[e]),
-                   num(c.end_stress_min[e]), num(c.stress_max_x[e]), num(c.stress_min_x[e]),
-                   num(c.stress_max[e]), num(c.stress_min[e]));
+                   model.members[e].name, model.members[e].section, num(c.stress_max[e]),
+                   num(c.stress_max_x[e]), num(c.stress_min[e]), num(c.stress_min_x[e]),
+                   num(c.end_stress_max[e]), num(c.end_stress_min[e]));
   fmt::format_to(out, "\n");
 }
 

@@ -108,7 +108,8 @@ namespace zervola::frame {
 // Entities of a drawing that are not read as members, counted by type and
 // layer: anything in the ENTITIES section but LINE, POLYLINE (with its
 // VERTEX and SEQEND) and LWPOLYLINE (an ARC, a CIRCLE, a TEXT, ...), and
-// whatever a block definition (BLOCKS section) holds.
+// every record a block definition (BLOCKS section) holds (a polyline there
+// counts with its VERTEX and SEQEND records).
 struct IgnoredEntities {
   std::string type;            // "ARC", "CIRCLE", "TEXT", "LINE" (in a block), ...
   std::string layer;

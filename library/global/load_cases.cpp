@@ -195,6 +195,8 @@ Status analyse_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable
     for (const NodeRecord& r : springs) add_spring(K, r);
     eliminate(K, e, n_cases, frame.supports.max_column_height);
     if (pivots != nullptr) {
+      pivots->prescribed.assign(static_cast<std::size_t>(n), false);
+      for (const Prescription& q : e.shared) pivots->prescribed[static_cast<std::size_t>(q.equation - 1)] = true;
       pivots->diagonal.resize(static_cast<std::size_t>(n));
       for (Index j = 1; j <= n; ++j) pivots->diagonal[static_cast<std::size_t>(j - 1)] = K(j, j);
     }

@@ -51,6 +51,7 @@ struct EquationPivots {
   double small_share = 0.0;     // in
   std::size_t most_shapes = 0;  // in
   std::vector<bool> without_stiffness;
+  std::vector<bool> prescribed;  // held by a support record (eliminated)
   std::vector<double> diagonal;
   std::vector<double> pivot;
   std::vector<std::vector<double>> shapes;  // n_equations values each

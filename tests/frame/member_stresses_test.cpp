@@ -144,7 +144,8 @@ TEST(MemberStresses, TheOutputsSayWhereAndKeepTheEndValues) {
   EXPECT_LT(std::abs(s["end_max"].get<double>()), 1e-6);
   const std::string csv = read_text(dir.path("csv/stresses.csv"));
   EXPECT_EQ(csv.substr(0, csv.find('\n')), "load_case,member,max,min,x_max,x_min,end_max,end_min");
-  EXPECT_NE(run.out.find("Extreme normal stresses (tension positive)"), std::string::npos);
+  EXPECT_NE(run.out.find("Extreme normal stresses (tension positive) along the whole member"),
+            std::string::npos);
 }
 
 TEST(MemberStresses, OnlyTheSideJustAfterAConcentratedLoadIsMarkedAfterIt) {

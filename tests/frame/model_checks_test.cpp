@@ -69,8 +69,45 @@ TEST(ModelChecks, AMemberDrawnTwiceOrOverAnotherIsAnError) {
                  (from[2].get<double>() + to[2].get<double>()) / 2};
   m["members"].push_back(extra);
   const std::string overlap = input_error(dir.write("overlap.json", m.dump()));
-  EXPECT_NE(overlap.find("lie on one line and overlap over"), std::string::npos) << overlap;
+  EXPECT_NE(overlap.find("lie over each other along 2 of their length"), std::string::npos) << overlap;
   EXPECT_NE(overlap.find("\"over\""), std::string::npos) << overlap;
+
+  // Drawn over it, but 0.2 mm off at its far end: the same mistake.
+  extra["to"][0] = extra["to"][0].get<double>() + 0.0002;
+  m["members"].back() = extra;
+  const std::string off = input_error(dir.write("off.json", m.dump()));
+  EXPECT_NE(off.find("lie over each other"), std::string::npos) << off;
+}
+
+TEST(ModelChecks, AShortLinkBetweenTwoMembersIsNoNearMiss) {
+  // A beam joined to a column top through a 30 mm link: connected on purpose.
+  nlohmann::json m = nlohmann::json::parse(R"({
+    "units": {"force": "kN", "length": "m"}, "frame": "plane", "material": "S355",
+    "members": [
+      {"name": "C1", "from": [0, 0, 0], "to": [0, 4, 0], "section": "HEB 200"},
+      {"name": "K", "from": [0, 4, 0], "to": [0.03, 4, 0], "section": "HEB 200"},
+      {"name": "B", "from": [0.03, 4, 0], "to": [6, 4, 0], "section": "IPE 300"},
+      {"name": "C2", "from": [6, 0, 0], "to": [6, 4, 0], "section": "HEB 200"}],
+    "supports": [{"at": [0, 0, 0], "type": "fixed"}, {"at": [6, 0, 0], "type": "fixed"}],
+    "load_cases": [{"name": "g", "self_weight": true}]})");
+  const ScratchDirectory dir;
+  EXPECT_TRUE(analyse(read_model(dir.write("link.json", m.dump()))).warnings.empty());
+}
+
+TEST(ModelChecks, WhatWasFoundBeforeAFailureTravelsWithIt) {
+  // A near miss and, beside it, a beam hinged at both ends of a pinned
+  // portal: the mechanism error carries the near miss.
+  nlohmann::json m = nlohmann::json::parse(read_text(mistake("near-miss-1mm-one-piece.json")));
+  for (auto& s : m["supports"]) s["type"] = "pinned";
+  for (auto& member : m["members"])
+    if (member["name"] == "B1") member["release"] = "pinned";
+  const ScratchDirectory dir;
+  const RunResult r = run_frame({dir.write("m.json", m.dump()), "-q"});
+  EXPECT_EQ(r.exit_status, static_cast<int>(ExitStatus::analysis)) << r.err;
+  const auto warning = r.err.find("warning [near_miss]");
+  const auto error = r.err.find("error: ");
+  EXPECT_NE(warning, std::string::npos) << r.err;
+  EXPECT_LT(warning, error) << r.err;
 }
 
 TEST(ModelChecks, WhatTheDrawingHoldsBesidesMembersIsCountedOrRefused) {
@@ -232,6 +269,28 @@ TEST(ModelChecks, SoundButStiffOrTallFramesAreNotMechanisms) {
                  {"at": [6, 0, 4], "type": "roller", "direction": "y"}],
     "load_cases": [{"name": "g", "loads": [{"at": [0, 0, 4], "force": [1, 0, -10]}]}]})");
   EXPECT_EQ(analysis_error(linked), "analysed");
+}
+
+}  // namespace
+}  // namespace zervola::frame::test
+
+namespace zervola::frame::test {
+namespace {
+
+TEST(ModelChecks, ATranslationThatNothingHoldsIsAMechanism) {
+  // A node between two collinear pin-ended bars, free sideways: no member
+  // gives that direction any stiffness, and the library's unit diagonal
+  // must not hide it.
+  const nlohmann::json m = nlohmann::json::parse(R"({
+    "units": {"force": "kN", "length": "m"}, "frame": "plane", "material": "S355",
+    "members": [
+      {"name": "A", "from": [0, 0, 0], "to": [3, 0, 0], "section": "SHS 100x100x5", "release": "pinned"},
+      {"name": "B", "from": [3, 0, 0], "to": [6, 0, 0], "section": "SHS 100x100x5", "release": "pinned"}],
+    "supports": [{"at": [0, 0, 0], "type": "pinned"}, {"at": [6, 0, 0], "type": "pinned"}],
+    "load_cases": [{"name": "pull", "loads": [{"at": [3, 0, 0], "force": [5, 0, 0]}]}]})");
+  const std::string e = analysis_error(m);
+  EXPECT_NE(e.find("the frame is a mechanism"), std::string::npos) << e;
+  EXPECT_NE(e.find("node 2 at [3, 0, 0] in direction uy"), std::string::npos) << e;
 }
 
 }  // namespace

@@ -256,7 +256,7 @@ def check_report(out_dir, results, faults):
         faults.equal(f"report {name}: stress rows", len(rows), len(s["stresses"]))
         for row, m in zip(rows, results["members"]):
             x = stresses[m["name"]]
-            for column, key in zip(row[-6:], ("end_max", "end_min", "x_max", "x_min", "max", "min")):
+            for column, key in zip(row[-6:], ("max", "x_max", "min", "x_min", "end_max", "end_min")):
                 faults.near(f"report {name}: {m['name']} stress {key}", float(column), x[key])
 
 

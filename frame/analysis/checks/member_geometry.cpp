@@ -83,6 +83,8 @@ class Checker {
       const Point3& p = r.nodes[static_cast<std::size_t>(g.start_node - 1)];
       const Point3& q = r.nodes[static_cast<std::size_t>(g.end_node - 1)];
       segments_.push_back({{p.x, p.y, p.z}, {q.x, q.y, q.z}, g.start_node, g.end_node, g.length});
+      joined_.insert({g.start_node, g.end_node});
+      joined_.insert({g.end_node, g.start_node});
     }
   }
 
@@ -186,32 +188,40 @@ class Checker {
     }
     const V dp = sub(p.b, p.a), dq = sub(q.b, q.a);
     const double sine = norm(cross(dp, dq)) / (p.length * q.length);
-    if (sine < k_parallel_sine) {
-      // Parallel: on one line, and sharing more than a point?
-      const V off = sub(q.a, p.a);
-      const double gap = norm(cross(off, dp)) / p.length;
-      if (gap <= touch) {
-        const V u = scale(dp, 1.0 / p.length);
-        const double q0 = dot(sub(q.a, p.a), u), q1 = dot(sub(q.b, p.a), u);
-        const double overlap = std::min(p.length, std::max(q0, q1)) - std::max(0.0, std::min(q0, q1));
-        if (overlap > touch) {
+    {
+      // Over each other: the longer member's line passes within the near-miss
+      // distance of both ends of the shorter, and they share more than a
+      // point along it (a member drawn over another, slightly off or not).
+      const Segment& longer = p.length >= q.length ? p : q;
+      const Segment& other = p.length >= q.length ? q : p;
+      const V u = scale(sub(longer.b, longer.a), 1.0 / longer.length);
+      const auto off_line = [&](const V& x) { return norm(cross(sub(x, longer.a), u)); };
+      if (off_line(other.a) < near && off_line(other.b) < near) {
+        const double o0 = dot(sub(other.a, longer.a), u), o1 = dot(sub(other.b, longer.a), u);
+        const double overlap =
+            std::min(longer.length, std::max(o0, o1)) - std::max(0.0, std::min(o0, o1));
+        if (overlap > near) {
           duplicates_.push_back(
-              {i, j, fmt::format("lie on one line and overlap over {:g}", overlap)});
+              {i, j, fmt::format("lie over each other along {:g} of their length", overlap)});
           return;
         }
       }
     }
     // An end of one member near the other, unless it is one of its nodes.
+    bool found = false;
     const auto end_near = [&](const Segment& s, std::size_t si, const Segment& other,
                               std::size_t oi) {
       for (const auto& [point, node] : {std::pair{s.a, s.na}, std::pair{s.b, s.nb}}) {
         if (node == other.na || node == other.nb) continue;
+        // A node joined directly to the other member's end by a member (a
+        // short link, an offset) is connected to it on purpose.
+        if (joined_.contains({node, other.na}) || joined_.contains({node, other.nb})) continue;
         const double t = nearest_on(other, point);
         const V c = at(other, t);
         const double d = norm(sub(point, c));
         if (d >= near) continue;
         // A node where several members end is told of once per member it misses.
-        if (!told_.insert({node, oi}).second) return true;
+        if (!told_.insert({node, oi}).second) continue;
         const bool interior = t > 0.0 && t < 1.0;
         if (d <= touch && interior) {
           crossings_.push_back({si, oi, fmt::format("an end of \"{}\" at {} lies on \"{}\" without "
@@ -225,11 +235,13 @@ class Checker {
                                    interior ? "" : fmt::format(" (its end at {})", point_text(c)),
                                    near)});
         }
-        return true;
+        found = true;
       }
-      return false;
     };
-    if (end_near(p, i, q, j) || end_near(q, j, p, i)) return;
+    // Every end of both members, so that one finding hides no other.
+    end_near(p, i, q, j);
+    end_near(q, j, p, i);
+    if (found) return;
     // Spans crossing each other between their ends.
     if (p.na == q.na || p.na == q.nb || p.nb == q.na || p.nb == q.nb) return;
     if (sine < k_parallel_sine) return;
@@ -258,6 +270,7 @@ class Checker {
   std::vector<Segment> segments_;
   std::vector<Finding> duplicates_, crossings_, near_misses_;
   std::set<std::pair<std::int32_t, std::size_t>> told_;  // node, member it was found near
+  std::set<std::pair<std::int32_t, std::int32_t>> joined_;  // node pairs a member joins
 };
 
 }  // namespace

@@ -72,6 +72,7 @@ LoadCaseSolution solve_load_cases(const FrameArrays& a, const SystemShape& shape
                      static_cast<Index>(records.size())),
       pivots);
   solution.without_stiffness = std::move(pivots.without_stiffness);
+  solution.prescribed = std::move(pivots.prescribed);
   solution.diagonal = std::move(pivots.diagonal);
   solution.pivot = std::move(pivots.pivot);
   solution.mechanism_shapes = std::move(pivots.shapes);

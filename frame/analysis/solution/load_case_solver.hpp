@@ -37,6 +37,7 @@ struct LoadCaseSolution {
   // its diagonal as factorised (springs added, prescribed equations
   // eliminated) and its pivot D of K = L D L^T.
   std::vector<bool> without_stiffness;
+  std::vector<bool> prescribed;
   std::vector<double> diagonal;
   std::vector<double> pivot;
   // For the first equations whose pivot is small (mechanism_check.hpp), the

@@ -35,15 +35,17 @@ struct Mechanism {
 };
 
 // The directions whose pivot is negative, or positive but below
-// k_mechanism_pivot_share of its diagonal (equations without any stiffness
-// of the members excepted: the library's rule), each named where its
-// strain-free motion (shapes, in the same order) moves most: the largest
-// translation, or the largest rotation when it turns only. drawing_node:
-// library node number - 1 -> drawing number.
+// k_mechanism_pivot_share of its diagonal, each named where its strain-free
+// motion (shapes, in the same order) moves most: the largest translation,
+// or the largest rotation when it turns only. And every translation that no
+// member, spring or support holds at all (the library gives it a unit
+// diagonal, which hides it from the pivots); a rotation without stiffness
+// is the library's rule (a node among pin-ended bars), not a mechanism.
+// drawing_node: library node number - 1 -> drawing number.
 [[nodiscard]] std::vector<Mechanism> find_mechanisms(
-    const std::vector<bool>& without_stiffness, const std::vector<double>& diagonal,
-    const std::vector<double>& pivot, const std::vector<std::vector<double>>& shapes,
-    const std::vector<std::int32_t>& drawing_node);
+    const std::vector<bool>& without_stiffness, const std::vector<bool>& prescribed,
+    const std::vector<double>& diagonal, const std::vector<double>& pivot,
+    const std::vector<std::vector<double>>& shapes, const std::vector<std::int32_t>& drawing_node);
 
 // The error's text for the mechanisms found (at least one): the first few
 // nodes and directions, and what to check.

@@ -6,6 +6,9 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
+
+#include "zervola/frame/model.hpp"
 
 #include "zervola/frame/export.hpp"
 
@@ -19,10 +22,13 @@ class ZERVOLA_FRAME_API InputError : public std::runtime_error {
 };
 
 // The model is well formed but cannot be analysed: not in one piece, a
-// mechanism, a singular system, a store larger than the memory.
+// mechanism, a singular system, a store larger than the memory. warnings:
+// what analyse had found before it failed (the model's own first), which
+// often explains the failure.
 class ZERVOLA_FRAME_API AnalysisError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+  std::vector<Warning> warnings;
 };
 
 // An output (a file, its directory, standard output) could not be written.
