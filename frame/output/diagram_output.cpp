@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "output/csv_field.hpp"
@@ -18,6 +19,7 @@ struct MemberDiagram {
   std::vector<Station> stations;
   std::vector<StationValues> values;
   std::array<Extreme, k_quantities> extremes;
+  std::vector<double> load_points;  // where the set's own concentrated loads act
 };
 
 MemberDiagram diagram(const Model& model, const AnalysisResult& r, const LoadSet& set,
@@ -27,6 +29,7 @@ MemberDiagram diagram(const Model& model, const AnalysisResult& r, const LoadSet
   d.stations = member_stations(r, e);
   d.values = member_diagram(d.stations, state, beam_properties(model, e, r.members[e].length));
   d.extremes = member_extremes(d.stations, d.values, state);
+  for (const PointAction& p : state.loads.concentrated) d.load_points.push_back(p.position);
   return d;
 }
 
@@ -38,12 +41,15 @@ std::vector<std::size_t> quantities(const Model& model) {
 
 std::string num(double v) { return fmt::format("{:.6g}", v); }
 
-// Whether station n is the side just after a concentrated load: the second
-// of the two stations a load point gives. (The last station includes what
-// acts at the end too, but is after no load unless one acts there.)
-bool after_point_load(const std::vector<Station>& stations, std::size_t n) {
-  return stations[n].after && n > 0 && stations[n - 1].x == stations[n].x &&
-         !stations[n - 1].after;
+// Whether station n is the side just after a concentrated load of this
+// load set: the second of the two stations a load point gives (every set
+// shares the stations of every case's load points) where the set itself
+// has a load. The last station includes what acts at the end, but is after
+// no load unless one acts there.
+bool after_point_load(const MemberDiagram& d, std::size_t n) {
+  const std::vector<Station>& s = d.stations;
+  const bool second = s[n].after && n > 0 && s[n - 1].x == s[n].x && !s[n - 1].after;
+  return second && std::find(d.load_points.begin(), d.load_points.end(), s[n].x) != d.load_points.end();
 }
 
 }  // namespace
@@ -57,7 +63,7 @@ json diagrams_json(const Model& model, const AnalysisResult& r, std::size_t set)
     json x = json::array(), after = json::array();
     for (std::size_t n = 0; n < d.stations.size(); ++n) {
       x.push_back(d.stations[n].x);
-      after.push_back(after_point_load(d.stations, n));
+      after.push_back(after_point_load(d, n));
     }
     m["x"] = x;
     m["after_point_load"] = after;
@@ -134,7 +140,7 @@ std::string diagrams_csv(const Model& model, const AnalysisResult& r) {
       const MemberDiagram d = diagram(model, r, s, e);
       for (std::size_t n = 0; n < d.stations.size(); ++n) {
         t += fmt::format("{},{},{},{}", csv_field(s.name), csv_field(model.members[e].name),
-                         d.stations[n].x, after_point_load(d.stations, n) ? 1 : 0);
+                         d.stations[n].x, after_point_load(d, n) ? 1 : 0);
         for (double v : d.values[n]) t += fmt::format(",{}", v);
         t += "\n";
       }

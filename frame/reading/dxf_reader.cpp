@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -115,14 +116,17 @@ class DrawingReader {
   }
 
   void ignore(const Entity& e, bool in_block) {
-    const std::string type(e.type());
-    const std::string on_layer = layer(e);
+    count_ignored(std::string(e.type()), layer(e), in_block, e.start->line);
+  }
+
+  void count_ignored(const std::string& type, const std::string& on_layer, bool in_block,
+                     std::size_t line) {
     for (IgnoredEntities& i : ignored_)
       if (i.type == type && i.layer == on_layer && i.in_block == in_block) {
         ++i.count;
         return;
       }
-    ignored_.push_back({type, on_layer, in_block, 1, e.start->line});
+    ignored_.push_back({type, on_layer, in_block, 1, line});
   }
 
   // The one value of group code `code` in the entity, or nothing.
@@ -171,7 +175,7 @@ class DrawingReader {
     ++entity_;
     const Point3 a{real(e, 10), real(e, 20), real_or(e, 30, 0.0)};
     const Point3 b{real(e, 11), real(e, 21), real_or(e, 31, 0.0)};
-    add(a, b, fmt::format("LINE {} at line {}", entity_, e.start->line), layer(e));
+    add(a, b, fmt::format("LINE {} at line {}", entity_, e.start->line), layer(e), e.start->line);
   }
 
   std::int64_t flags(const Entity& e) const {
@@ -242,7 +246,15 @@ class DrawingReader {
     finish_polyline(nullptr);
   }
 
-  void add(const Point3& a, const Point3& b, const std::string& what, const std::string& on_layer) {
+  void add(const Point3& a, const Point3& b, const std::string& what, const std::string& on_layer,
+           std::size_t line) {
+    // A line whose two points merge into one node is no member: counted
+    // with what the drawing holds besides.
+    if (std::abs(a.x - b.x) < k_node_tolerance && std::abs(a.y - b.y) < k_node_tolerance &&
+        std::abs(a.z - b.z) < k_node_tolerance) {
+      count_ignored("zero-length line", on_layer, false, line);
+      return;
+    }
     Member m;
     m.name = fmt::format("D{}", members_.size() + 1);
     m.from = a;
@@ -293,9 +305,11 @@ class DrawingReader {
     const std::size_t n = p.points.size();
     const std::string label = fmt::format("polyline {} at line {}", p.entity, p.start->line);
     for (std::size_t k = 0; k + 1 < n; ++k)
-      add(p.points[k], p.points[k + 1], fmt::format("{} segment {}", label, k + 1), p.layer);
+      add(p.points[k], p.points[k + 1], fmt::format("{} segment {}", label, k + 1), p.layer,
+          p.start->line);
     if (p.closed && n > 2)
-      add(p.points[n - 1], p.points[0], fmt::format("{} segment {}", label, n), p.layer);
+      add(p.points[n - 1], p.points[0], fmt::format("{} segment {}", label, n), p.layer,
+          p.start->line);
   }
 
   const std::vector<DxfPair>& pairs_;

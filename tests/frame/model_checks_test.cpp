@@ -140,6 +140,21 @@ TEST(ModelChecks, WhatTheDrawingHoldsBesidesMembersIsCountedOrRefused) {
   EXPECT_FALSE(drawing.ignored[1].in_block);
 }
 
+TEST(ModelChecks, ALineOfZeroLengthInTheDrawingIsCountedNotMadeAMember) {
+  const DxfDrawing drawing = parse_dxf_drawing(
+      "0\nSECTION\n2\nENTITIES\n"
+      "0\nLINE\n8\nS\n10\n0\n20\n0\n11\n0\n21\n3\n"
+      "0\nLINE\n8\nS\n10\n2\n20\n2\n11\n2.00001\n21\n2\n"
+      "0\nLWPOLYLINE\n8\nS\n90\n3\n10\n0\n20\n3\n10\n0\n20\n3\n10\n4\n20\n3\n"
+      "0\nENDSEC\n0\nEOF\n",
+      "d.dxf");
+  EXPECT_EQ(drawing.members.size(), 2u);
+  ASSERT_EQ(drawing.ignored.size(), 1u);
+  EXPECT_EQ(drawing.ignored[0].type, "zero-length line");
+  EXPECT_EQ(drawing.ignored[0].count, 2);
+  EXPECT_EQ(drawing.ignored[0].first_line, 17u);  // the second LINE's "0 LINE"
+}
+
 TEST(ModelChecks, ACleanDrawingHasNothingIgnored) {
   const DxfDrawing drawing = read_dxf_drawing(examples_dir() + "/dxf_portal/portal.dxf");
   EXPECT_TRUE(drawing.ignored.empty());
