@@ -27,8 +27,10 @@ MemberDiagram diagram(const Model& model, const AnalysisResult& r, const LoadSet
   MemberDiagram d;
   const MemberState state = member_state(r, set, e);
   d.stations = member_stations(r, e);
-  d.values = member_diagram(d.stations, state, beam_properties(model, e, r.members[e].length));
+  const BeamProperties b = beam_properties(model, e, r.members[e].length);
+  d.values = member_diagram(d.stations, state, b);
   d.extremes = member_extremes(d.stations, d.values, state);
+  refine_displacement_extremes(d.extremes, d.stations, state, b);
   for (const PointAction& p : state.loads.concentrated) d.load_points.push_back(p.position);
   return d;
 }

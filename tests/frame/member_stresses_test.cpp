@@ -148,6 +148,42 @@ TEST(MemberStresses, TheOutputsSayWhereAndKeepTheEndValues) {
             std::string::npos);
 }
 
+TEST(MemberDisplacements, ExtremesAreExactAlongTheMemberAgainstAFineSearch) {
+  Model model;
+  const AnalysisResult r = analyse_text(frame_with_partial_loads(), &model);
+  const std::vector<LoadSet> sets = load_sets(model);
+  for (std::size_t k = 0; k < sets.size(); ++k)
+    for (std::size_t e = 0; e < model.members.size(); ++e) {
+      SCOPED_TRACE(sets[k].name + " " + model.members[e].name);
+      const MemberState state = member_state(r, sets[k], e);
+      const BeamProperties b = beam_properties(model, e, r.members[e].length);
+      const std::vector<Station> stations = member_stations(r, e);
+      std::array<Extreme, k_quantities> exact =
+          member_extremes(stations, member_diagram(stations, state, b), state);
+      const std::array<Extreme, k_quantities> at_stations = exact;
+      refine_displacement_extremes(exact, stations, state, b);
+      std::vector<const LocalMemberLoads*> loads;
+      for (const auto& per_case : r.member_loads) loads.push_back(&per_case[e]);
+      const std::vector<Station> fine = diagram_stations(loads, b.L, 20000);
+      const std::vector<StationValues> values = member_diagram(fine, state, b);
+      for (std::size_t q = 6; q < k_quantities; ++q) {
+        double hi = values[0][q], lo = values[0][q];
+        for (const StationValues& v : values) {
+          hi = std::max(hi, v[q]);
+          lo = std::min(lo, v[q]);
+        }
+        const double scale = std::max(std::abs(hi), std::abs(lo)) + 1e-300;
+        // The fine search sums 20,000 steps: its own rounding is about 1e-12.
+        EXPECT_GE(exact[q].max, hi - 1e-10 * scale) << k_quantity_names[q];
+        EXPECT_LE(exact[q].min, lo + 1e-10 * scale) << k_quantity_names[q];
+        EXPECT_NEAR(exact[q].max, hi, 1e-8 * scale) << k_quantity_names[q];
+        EXPECT_NEAR(exact[q].min, lo, 1e-8 * scale) << k_quantity_names[q];
+        EXPECT_GE(exact[q].max, at_stations[q].max);
+        EXPECT_LE(exact[q].min, at_stations[q].min);
+      }
+    }
+}
+
 TEST(MemberStresses, OnlyTheSideJustAfterAConcentratedLoadIsMarkedAfterIt) {
   const ScratchDirectory dir;
   const RunResult run = run_frame({dir.write("m.json", frame_with_partial_loads().dump()), "-q", "--json",

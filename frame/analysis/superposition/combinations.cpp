@@ -159,7 +159,8 @@ EnvelopeResult envelope(const Model& model, const AnalysisResult& r, const Envel
     for (std::size_t k = 0; k < sets.size(); ++k) {
       const MemberState state = member_state(r, all[sets[k]], m);
       const std::vector<StationValues> values = member_diagram(stations, state, b);
-      const std::array<Extreme, k_quantities> x = member_extremes(stations, values, state);
+      std::array<Extreme, k_quantities> x = member_extremes(stations, values, state);
+      refine_displacement_extremes(x, stations, state, b);
       for (std::size_t q = 0; q < k_quantities; ++q) {
         Bound& d = e.diagram[m][q];
         if (k == 0 || x[q].max > d.max) { d.max = x[q].max; d.x_max = x[q].x_max; d.max_by = k; }

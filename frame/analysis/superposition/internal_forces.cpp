@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace zervola::frame {
 namespace {
@@ -230,6 +231,116 @@ std::array<Extreme, k_quantities> member_extremes(const std::vector<Station>& st
         consider(e[q], first[q], section_forces(m, {x, false})[q], x);
   }
   return e;
+}
+
+namespace {
+
+// Samples of a displacement on an interval, at t = cos(k pi / 5), k = 0..5
+// (t from 1 to -1 over the interval's half-length), fix its quintic.
+constexpr std::size_t k_displacement_samples = 6;
+
+using Polynomial = std::vector<double>;  // coefficients of t^0, t^1, ...
+
+double evaluate(const Polynomial& p, double t) {
+  double v = 0.0;
+  for (std::size_t k = p.size(); k-- > 0;) v = v * t + p[k];
+  return v;
+}
+
+Polynomial derivative(const Polynomial& p) {
+  Polynomial d;
+  for (std::size_t k = 1; k < p.size(); ++k) d.push_back(static_cast<double>(k) * p[k]);
+  return d;
+}
+
+// The roots of p in (lo, hi): p is monotone between the roots of its
+// derivative, so each such piece holds at most one, found by bisection.
+std::vector<double> roots_within(const Polynomial& p, double lo, double hi) {
+  std::vector<double> out;
+  double scale = 0.0;
+  for (double c : p) scale = std::max(scale, std::abs(c));
+  if (p.size() < 2 || scale == 0.0) return out;
+  std::vector<double> cuts{lo};
+  for (double r : roots_within(derivative(p), lo, hi)) cuts.push_back(r);
+  cuts.push_back(hi);
+  for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
+    double a = cuts[k], b = cuts[k + 1];
+    double fa = evaluate(p, a), fb = evaluate(p, b);
+    if (fa == 0.0 && a > lo) out.push_back(a);
+    if (!((fa < 0.0 && fb > 0.0) || (fa > 0.0 && fb < 0.0))) continue;
+    for (int step = 0; step < 200 && b - a > 0.0; ++step) {
+      const double m = 0.5 * (a + b);
+      if (m <= a || m >= b) break;
+      const double fm = evaluate(p, m);
+      if ((fm < 0.0) == (fa < 0.0)) {
+        a = m;
+        fa = fm;
+      } else {
+        b = m;
+      }
+    }
+    out.push_back(0.5 * (a + b));
+  }
+  return out;
+}
+
+// The polynomial of degree n - 1 through (t_k, y_k), by Newton's divided
+// differences turned into powers of t.
+Polynomial interpolate(const std::array<double, k_displacement_samples>& t,
+                       std::array<double, k_displacement_samples> y) {
+  const std::size_t n = t.size();
+  for (std::size_t j = 1; j < n; ++j)
+    for (std::size_t k = n - 1; k >= j; --k) y[k] = (y[k] - y[k - 1]) / (t[k] - t[k - j]);
+  Polynomial p(n, 0.0);
+  for (std::size_t j = n; j-- > 0;) {
+    // p <- p (t - t_j) + y_j
+    Polynomial next(n, 0.0);
+    for (std::size_t k = 0; k + 1 < n; ++k) {
+      next[k + 1] += p[k];
+      next[k] -= p[k] * t[j];
+    }
+    next[0] += y[j];
+    p = next;
+  }
+  return p;
+}
+
+}  // namespace
+
+void refine_displacement_extremes(std::array<Extreme, k_quantities>& e,
+                                  const std::vector<Station>& stations, const MemberState& m,
+                                  const BeamProperties& b) {
+  std::array<double, k_displacement_samples> t{};
+  for (std::size_t k = 0; k < t.size(); ++k)
+    t[k] = std::cos(static_cast<double>(k) * std::numbers::pi / static_cast<double>(t.size() - 1));
+  // The stations with the interior samples of every interval between them.
+  std::vector<Station> refined;
+  std::vector<std::size_t> first_sample;  // per interval, the index of its station a
+  for (std::size_t n = 0; n < stations.size(); ++n) {
+    if (n > 0 && stations[n].x > stations[n - 1].x) {
+      const double a = stations[n - 1].x, c = stations[n].x;
+      const double mid = 0.5 * (a + c), h = 0.5 * (c - a);
+      first_sample.push_back(refined.size() - 1);  // the station at a
+      for (std::size_t k = t.size() - 2; k >= 1; --k) refined.push_back({mid + h * t[k], false});
+    }
+    refined.push_back(stations[n]);
+  }
+  const std::vector<StationValues> values = member_diagram(refined, m, b);
+  for (const std::size_t start : first_sample) {
+    const double a = refined[start].x, c = refined[start + t.size() - 1].x;
+    const double mid = 0.5 * (a + c), h = 0.5 * (c - a);
+    for (std::size_t q = 6; q < k_quantities; ++q) {
+      // Samples from a (t = -1) to c (t = 1): the reverse of t's order.
+      std::array<double, k_displacement_samples> y{};
+      for (std::size_t k = 0; k < t.size(); ++k) y[k] = values[start + t.size() - 1 - k][q];
+      const Polynomial p = interpolate(t, y);
+      for (double r : roots_within(derivative(p), -1.0, 1.0)) {
+        const double v = evaluate(p, r), x = mid + h * r;
+        if (v > e[q].max) { e[q].max = v; e[q].x_max = x; }
+        if (v < e[q].min) { e[q].min = v; e[q].x_min = x; }
+      }
+    }
+  }
 }
 
 Extreme member_stress_extremes(const std::vector<Station>& stations, const MemberState& m,

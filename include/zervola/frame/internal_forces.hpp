@@ -96,6 +96,18 @@ struct Extreme {
     const std::vector<Station>& stations, const std::vector<StationValues>& values,
     const MemberState& state);
 
+// Makes the extremes of the displacements u, v, w in e (as member_extremes
+// gives them, at stations) exact along the member: between stations each is
+// a polynomial of at most fifth degree (the deflection of a cubic moment),
+// which six samples fix; its extremes lie where its slope, a quartic,
+// vanishes, found by splitting at the roots of its own derivatives.
+//   e: in/out; stations, state, b: in, as member_diagram takes them.
+// Throws nothing.
+ZERVOLA_FRAME_API void refine_displacement_extremes(std::array<Extreme, k_quantities>& e,
+                                                    const std::vector<Station>& stations,
+                                                    const MemberState& state,
+                                                    const BeamProperties& b);
+
 // What the normal stresses of a section need, in the model's units: the
 // stress at a fibre (y, z) of the extents' rectangle is
 // -(N + thermal_force) / A - My z / Iy + Mz y / Iz, taken at its corners
