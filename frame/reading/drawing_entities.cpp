@@ -21,19 +21,24 @@ void check_ignored_entities(Model& model, const DxfDrawing& drawing) {
           model.dxf_file, i.first_line, i.type, i.layer));
   std::string counted;
   int total = 0;
+  bool inserts = false;
   for (const IgnoredEntities& i : drawing.ignored) {
     counted += fmt::format("{}{} {} on layer \"{}\"{} (first at line {})", counted.empty() ? "" : "; ",
                            i.count, i.type, i.layer, i.in_block ? " in a block definition" : "",
                            i.first_line);
     total += i.count;
+    inserts = inserts || (i.type == "INSERT" && !i.in_block);
   }
   model.warnings.push_back(
       {"ignored_drawing_entity",
        fmt::format("{}: {} {} of the drawing {}: {}. Only LINE, POLYLINE and LWPOLYLINE "
                    "entities of the ENTITIES section are members; check that no member is "
-                   "missing",
+                   "missing{}",
                    model.dxf_file, total, total == 1 ? "entity" : "entities",
-                   total == 1 ? "is not read as a member" : "are not read as members", counted),
+                   total == 1 ? "is not read as a member" : "are not read as members", counted,
+                   inserts ? " (a block reference is not exploded: explode it in the drawing if "
+                             "it holds members)"
+                           : ""),
        {model.dxf_file}});
 }
 

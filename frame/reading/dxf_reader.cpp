@@ -101,9 +101,7 @@ class DrawingReader {
     if (type == "LINE") return line(e);
     if (type == "POLYLINE") return polyline(e);
     if (type == "LWPOLYLINE") return lwpolyline(e);
-    if (type == "INSERT")
-      fail_at(*e.start, file_,
-              "a block reference (INSERT) is not read; explode it into lines in the drawing");
+    // Anything else, a block reference (INSERT) too, is no member: counted.
     ignore(e, false);
   }
 

@@ -96,8 +96,9 @@ namespace zervola::frame {
 // Throws InputError, naming the file, the line and the group code, for
 // anything the reader does not fully understand: an arc segment (non-zero
 // bulge), a malformed number, a missing coordinate, a section or polyline
-// cut short, no final EOF, a block reference, a polyline outside the world
-// x-y plane.
+// cut short, no final EOF, a polyline outside the world x-y plane. Other
+// entities (a block reference, a text, an arc) and lines of zero length are
+// no members: read_dxf_drawing counts them.
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<Member> read_dxf_members(const std::string& path);
 
 // The same from the drawing's text (text: in); file_name (in) is used in

@@ -223,7 +223,13 @@ TEST(DxfRobustness, IncompleteOrMisplacedEntitiesAreRefused) {
   refused_at("0\nLWPOLYLINE\n10\n0\n20\n0\n10\n1\n20\n0\n230\n-1\n",
              "d.dxf:5: group code 0: LWPOLYLINE has the extrusion direction [0, 0, -1]");
   refused_at("0\nPOLYLINE\n70\n64\n0\nSEQEND\n", "d.dxf:7: group code 70: POLYLINE is a mesh");
-  refused_at("0\nINSERT\n2\nFRAME\n10\n0\n20\n0\n", "d.dxf:5: group code 0: a block reference");
+  // A block reference is no member: counted with what the drawing holds besides.
+  const DxfDrawing inserted = parse_dxf_drawing(
+      entities("0\nLINE\n8\nS\n10\n0\n20\n0\n11\n1\n21\n0\n0\nINSERT\n8\nTITLE\n2\nFRAME\n10\n0\n20\n0\n"),
+      "d.dxf");
+  ASSERT_EQ(inserted.ignored.size(), 1u);
+  EXPECT_EQ(inserted.ignored[0].type, "INSERT");
+  EXPECT_EQ(inserted.ignored[0].layer, "TITLE");
   // Structure: sections must close, and the drawing must end with EOF.
   EXPECT_TRUE(refusal_of_dxf("0\nSECTION\n2\nENTITIES\n0\nSECTION\n2\nBLOCKS\n0\nENDSEC\n0\nEOF\n")
                   .starts_with("d.dxf:5: group code 0: the section before this record is not "
