@@ -144,7 +144,16 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
   auto clock = std::chrono::steady_clock::now();
   result.warnings = model.warnings;
   progress.stage("building the mesh");
-  Mesh mesh = build_mesh(model, numbering);
+  Mesh mesh = [&] {
+    try {
+      return build_mesh(model, numbering);
+    } catch (const AnalysisError&) {
+      // A member apart from the rest is often one drawn across or onto
+      // another without a common point: say so beside the error.
+      for (Warning& w : drawn_geometry_warnings(model)) result.warnings.push_back(std::move(w));
+      throw;
+    }
+  }();
   const Placement placement = place_on_nodes(model, mesh.nodes, mesh.library_node);
   for (Warning& w : section_axis_warnings(model)) result.warnings.push_back(std::move(w));
   for (Warning& w : plausibility_warnings(model)) result.warnings.push_back(std::move(w));

@@ -310,3 +310,30 @@ TEST(ModelChecks, ATranslationThatNothingHoldsIsAMechanism) {
 
 }  // namespace
 }  // namespace zervola::frame::test
+
+namespace zervola::frame::test {
+namespace {
+
+TEST(ModelChecks, AMemberApartFromTheRestIsToldWhereItTouches) {
+  // A post that stands on the beam's span, without a node there: the frame
+  // is not in one piece, and the error comes with where the post touches.
+  nlohmann::json m = nlohmann::json::parse(read_text(mistake("reference-two-storey.json")));
+  m["members"].push_back({{"name", "post"}, {"from", {3, 4, 0}}, {"to", {3, 6, 0}}, {"section", "S"}});
+  const ScratchDirectory dir;
+  try {
+    (void)analyse(read_model(dir.write("m.json", m.dump())));
+    FAIL() << "analysed";
+  } catch (const AnalysisError& e) {
+    EXPECT_NE(std::string(e.what()).find("not in one piece"), std::string::npos) << e.what();
+    ASSERT_FALSE(e.warnings.empty());
+    EXPECT_EQ(e.warnings.back().code, "crossing_members");
+    EXPECT_NE(e.warnings.back().message.find("an end of \"post\" at (3, 4, 0) lies on"), std::string::npos)
+        << e.warnings.back().message;
+  }
+  const RunResult r = run_frame({dir.path("m.json"), "-q"});
+  EXPECT_EQ(r.exit_status, static_cast<int>(ExitStatus::analysis));
+  EXPECT_LT(r.err.find("warning [crossing_members]"), r.err.find("error: ")) << r.err;
+}
+
+}  // namespace
+}  // namespace zervola::frame::test

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cmath>
 #include <set>
 #include <unordered_map>
 
@@ -77,6 +78,14 @@ struct Finding {
 
 class Checker {
  public:
+  Checker(const Model& model, std::vector<Segment> segments)
+      : model_(model), segments_(std::move(segments)) {
+    for (const Segment& s : segments_) {
+      joined_.insert({s.na, s.nb});
+      joined_.insert({s.nb, s.na});
+    }
+  }
+
   Checker(const Model& model, const AnalysisResult& r) : model_(model) {
     segments_.reserve(r.members.size());
     for (const MemberGeometry& g : r.members) {
@@ -88,9 +97,9 @@ class Checker {
     }
   }
 
-  MemberGeometryFindings run() {
+  MemberGeometryFindings run(bool refuse_overlaps = true) {
     for_candidate_pairs([&](std::size_t i, std::size_t j) { examine(i, j); });
-    if (!duplicates_.empty()) {
+    if (!duplicates_.empty() && refuse_overlaps) {
       const Finding& f = duplicates_.front();
       throw InputError(fmt::format("{}: member \"{}\" and member \"{}\" {} ({}); remove one, or "
                                    "draw them end to end",
@@ -98,6 +107,10 @@ class Checker {
                                    model_.members[f.first].origin.place));
     }
     MemberGeometryFindings out;
+    if (!duplicates_.empty())
+      out.warnings.push_back(warning("duplicate_member", duplicates_,
+                                     "members drawn twice or over each other: remove one, or "
+                                     "draw them end to end"));
     if (!crossings_.empty())
       out.warnings.push_back(warning("crossing_members", crossings_,
                                      "members cross or touch without a common node, so they are "
@@ -273,10 +286,55 @@ class Checker {
   std::set<std::pair<std::int32_t, std::int32_t>> joined_;  // node pairs a member joins
 };
 
+// The members' points merged into nodes as the library merges them (within
+// k_node_tolerance in every coordinate), numbered from 1: for a model whose
+// mesh could not be built.
+std::vector<Segment> drawn_segments(const Model& model) {
+  std::unordered_map<std::uint64_t, std::vector<std::int32_t>> cells;
+  std::vector<V> points;
+  const auto cell_of = [](double v) {
+    return static_cast<std::int64_t>(std::floor(v / k_node_tolerance));
+  };
+  const auto key = [](std::int64_t x, std::int64_t y, std::int64_t z) {
+    const auto u = [](std::int64_t v) { return static_cast<std::uint64_t>(v) & 0x1FFFFF; };
+    return u(x) | (u(y) << 21) | (u(z) << 42);
+  };
+  const auto node_of = [&](const Point3& p) {
+    const std::int64_t cx = cell_of(p.x), cy = cell_of(p.y), cz = cell_of(p.z);
+    for (std::int64_t dx = -1; dx <= 1; ++dx)
+      for (std::int64_t dy = -1; dy <= 1; ++dy)
+        for (std::int64_t dz = -1; dz <= 1; ++dz) {
+          const auto it = cells.find(key(cx + dx, cy + dy, cz + dz));
+          if (it == cells.end()) continue;
+          for (std::int32_t n : it->second) {
+            const V& q = points[static_cast<std::size_t>(n - 1)];
+            if (std::abs(q[0] - p.x) < k_node_tolerance && std::abs(q[1] - p.y) < k_node_tolerance &&
+                std::abs(q[2] - p.z) < k_node_tolerance)
+              return n;
+          }
+        }
+    points.push_back({p.x, p.y, p.z});
+    const auto n = static_cast<std::int32_t>(points.size());
+    cells[key(cx, cy, cz)].push_back(n);
+    return n;
+  };
+  std::vector<Segment> out;
+  for (const Member& m : model.members) {
+    const std::int32_t a = node_of(m.from), b = node_of(m.to);
+    const V pa = points[static_cast<std::size_t>(a - 1)], pb = points[static_cast<std::size_t>(b - 1)];
+    out.push_back({pa, pb, a, b, norm(sub(pb, pa))});
+  }
+  return out;
+}
+
 }  // namespace
 
 MemberGeometryFindings check_member_geometry(const Model& model, const AnalysisResult& r) {
   return Checker(model, r).run();
+}
+
+std::vector<Warning> drawn_geometry_warnings(const Model& model) {
+  return Checker(model, drawn_segments(model)).run(false).warnings;
 }
 
 }  // namespace zervola::frame

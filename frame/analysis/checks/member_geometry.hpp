@@ -29,4 +29,10 @@ struct MemberGeometryFindings {
 [[nodiscard]] MemberGeometryFindings check_member_geometry(const Model& model,
                                                            const AnalysisResult& r);
 
+// The same checks on the members' points alone (merged as the library
+// merges them), for a model whose mesh could not be built (not in one
+// piece): what they find often names why. Overlaps are a warning
+// "duplicate_member" here, not an error. Throws nothing but bad_alloc.
+[[nodiscard]] std::vector<Warning> drawn_geometry_warnings(const Model& model);
+
 }  // namespace zervola::frame
