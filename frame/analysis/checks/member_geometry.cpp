@@ -69,6 +69,14 @@ std::pair<double, double> nearest_pair(const Segment& p, const Segment& q) {
   return {s, t};
 }
 
+// A cell number within the range of the grid's keys (21 bits a coordinate,
+// which wrap: far cells may share a key, and are then compared needlessly
+// but correctly); clamped so that an enormous coordinate converts safely.
+std::int64_t clamped_cell(double v) {
+  constexpr double k_limit = 1.0e15;
+  return static_cast<std::int64_t>(std::clamp(v, -k_limit, k_limit));
+}
+
 std::string point_text(const V& p) { return fmt::format("({:g}, {:g}, {:g})", p[0], p[1], p[2]); }
 
 struct Finding {
@@ -107,6 +115,8 @@ class Checker {
                                    model_.members[f.first].origin.place));
     }
     MemberGeometryFindings out;
+    for (Finding& f : duplicates_)
+      f.text = fmt::format("\"{}\" and \"{}\" {}", name(f.first), name(f.second), f.text);
     if (!duplicates_.empty())
       out.warnings.push_back(warning("duplicate_member", duplicates_,
                                      "members drawn twice or over each other: remove one, or "
@@ -150,12 +160,15 @@ class Checker {
       const Segment& s = segments_[e];
       const double grow = k_near_miss_share * s.length;
       std::array<std::int64_t, 3> lo{}, hi{};
+      double cells = 1.0;  // counted in doubles: coordinates may be enormous
       for (std::size_t d = 0; d < 3; ++d) {
-        lo[d] = static_cast<std::int64_t>(std::floor((std::min(s.a[d], s.b[d]) - grow) / cell));
-        hi[d] = static_cast<std::int64_t>(std::floor((std::max(s.a[d], s.b[d]) + grow) / cell));
+        const double l = std::floor((std::min(s.a[d], s.b[d]) - grow) / cell);
+        const double h = std::floor((std::max(s.a[d], s.b[d]) + grow) / cell);
+        cells *= h - l + 1.0;
+        lo[d] = clamped_cell(l);
+        hi[d] = clamped_cell(h);
       }
-      const std::int64_t cells = (hi[0] - lo[0] + 1) * (hi[1] - lo[1] + 1) * (hi[2] - lo[2] + 1);
-      if (cells > k_most_cells) {
+      if (!(cells <= static_cast<double>(k_most_cells))) {
         everywhere.push_back(static_cast<std::uint32_t>(e));
         continue;
       }
@@ -292,9 +305,7 @@ class Checker {
 std::vector<Segment> drawn_segments(const Model& model) {
   std::unordered_map<std::uint64_t, std::vector<std::int32_t>> cells;
   std::vector<V> points;
-  const auto cell_of = [](double v) {
-    return static_cast<std::int64_t>(std::floor(v / k_node_tolerance));
-  };
+  const auto cell_of = [](double v) { return clamped_cell(std::floor(v / k_node_tolerance)); };
   const auto key = [](std::int64_t x, std::int64_t y, std::int64_t z) {
     const auto u = [](std::int64_t v) { return static_cast<std::uint64_t>(v) & 0x1FFFFF; };
     return u(x) | (u(y) << 21) | (u(z) << 42);
