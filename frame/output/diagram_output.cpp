@@ -114,8 +114,12 @@ json envelopes_json(const Model& model, const AnalysisResult& r) {
     for (std::size_t k = 0; k < e.end_forces.size(); ++k) {
       json j = bounds(e.end_forces[k]);
       j["member"] = model.members[k].name;
-      j["stress_max"] = {{"max", e.stress_max[k].max}, {"by", e.sets[e.stress_max[k].max_by]}};
-      j["stress_min"] = {{"min", e.stress_min[k].min}, {"by", e.sets[e.stress_min[k].min_by]}};
+      j["stress_max"] = {{"max", e.stress_max[k].max},
+                         {"x", e.stress_max[k].x_max},
+                         {"by", e.sets[e.stress_max[k].max_by]}};
+      j["stress_min"] = {{"min", e.stress_min[k].min},
+                         {"x", e.stress_min[k].x_min},
+                         {"by", e.sets[e.stress_min[k].min_by]}};
       f.push_back(j);
       json dm{{"member", model.members[k].name}};
       for (std::size_t q = 0; q < k_quantities; ++q) {

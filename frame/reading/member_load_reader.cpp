@@ -5,6 +5,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "reading/json_item.hpp"
 #include "zervola/frame/errors.hpp"
 
 namespace zervola::frame {
@@ -12,83 +13,30 @@ namespace {
 
 using nlohmann::json;
 
-// One JSON object of a member load, combination or envelope, with where it
-// stands for messages.
-struct Entry {
-  const json& value;
-  Origin origin;
-
-  [[noreturn]] void fail(const std::string& field, const std::string& problem) const {
-    if (field.empty()) throw InputError(fmt::format("{}: {}: {}", origin.file, origin.place, problem));
-    throw InputError(
-        fmt::format("{}: {}: field \"{}\": {}", origin.file, origin.place, field, problem));
-  }
-
-  void only(std::initializer_list<const char*> allowed) const {
-    if (!value.is_object()) fail("", fmt::format("expected an object, found {}", value.type_name()));
-    for (const auto& item : value.items()) {
-      bool known = false;
-      for (const char* name : allowed) known = known || item.key() == name;
-      if (!known) fail(item.key(), "unknown field");
-    }
-  }
-
-  [[nodiscard]] bool has(const char* key) const { return value.contains(key); }
-
-  [[nodiscard]] const json& get(const char* key) const {
-    if (!has(key)) fail(key, "missing field");
-    return value.at(key);
-  }
-
-  [[nodiscard]] double number(const char* key) const {
-    const json& v = get(key);
-    if (!v.is_number()) fail(key, fmt::format("expected a number, found {}", v.type_name()));
-    const double d = v.get<double>();
-    if (!std::isfinite(d)) fail(key, "the number is not finite");
-    return d;
-  }
-
-  [[nodiscard]] std::string text(const char* key) const {
-    const json& v = get(key);
-    if (!v.is_string()) fail(key, fmt::format("expected a string, found {}", v.type_name()));
-    return v.get<std::string>();
-  }
-
-  [[nodiscard]] Vector3 vector3(const char* key) const {
-    const json& v = get(key);
-    if (!v.is_array() || v.size() != 3) fail(key, "expected an array of three numbers [x, y, z]");
-    Vector3 out{};
-    for (std::size_t k = 0; k < 3; ++k) {
-      if (!v[k].is_number()) fail(key, "expected an array of three numbers [x, y, z]");
-      out[k] = v[k].get<double>();
-      if (!std::isfinite(out[k])) fail(key, "the number is not finite");
-    }
-    return out;
-  }
-};
-
+// How messages name a combination or an envelope: by its name when it has
+// one, else by its number.
 std::string label(const char* kind, const char* list, std::size_t k, const json& v) {
   if (v.is_object() && v.contains("name") && v.at("name").is_string())
     return fmt::format("{} \"{}\" ({}[{}])", kind, v.at("name").get<std::string>(), list, k);
   return fmt::format("{} {} ({}[{}])", kind, k + 1, list, k);
 }
 
-LoadAxes read_axes(const Entry& e) {
+LoadAxes read_axes(const Item& e) {
   if (!e.has("axes")) return LoadAxes::global;
-  const std::string a = e.text("axes");
+  const std::string a = e.string("axes");
   if (a == "local") return LoadAxes::local;
   if (a == "global") return LoadAxes::global;
   if (a == "global_projected") return LoadAxes::global_projected;
   e.fail("axes", fmt::format("\"{}\" is not local, global or global_projected", a));
 }
 
-MemberLoad read_member_load(const Entry& e) {
-  e.only({"member", "type", "axes", "relative", "start", "end", "position", "value", "start_value",
+MemberLoad read_member_load(const Item& e) {
+  e.expect_object({"member", "type", "axes", "relative", "start", "end", "position", "value", "start_value",
           "end_value", "uniform", "difference_y", "difference_z", "comment"});
   MemberLoad l;
-  l.origin = e.origin;
-  l.member = e.text("member");
-  const std::string type = e.text("type");
+  l.origin = e.origin();
+  l.member = e.string("member");
+  const std::string type = e.string("type");
   if (e.has("relative")) {
     if (!e.get("relative").is_boolean()) e.fail("relative", "expected true or false");
     l.relative = e.get("relative").get<bool>();
@@ -150,8 +98,8 @@ std::vector<MemberLoad> read_member_loads(const json& list, const std::string& f
   std::vector<MemberLoad> loads;
   for (std::size_t k = 0; k < list.size(); ++k)
     loads.push_back(read_member_load(
-        {list[k], {file, fmt::format("load case \"{}\", member load {} (member_loads[{}])",
-                                     case_name, k + 1, k)}}));
+        Item(list[k], file,
+             fmt::format("load case \"{}\", member load {} (member_loads[{}])", case_name, k + 1, k))));
   return loads;
 }
 
@@ -161,11 +109,11 @@ std::vector<Combination> read_combinations(const json& list, const std::string& 
                                  file, list.type_name()));
   std::vector<Combination> out;
   for (std::size_t k = 0; k < list.size(); ++k) {
-    const Entry e{list[k], {file, label("combination", "combinations", k, list[k])}};
-    e.only({"name", "factors", "comment"});
+    const Item e(list[k], file, label("combination", "combinations", k, list[k]));
+    e.expect_object({"name", "factors", "comment"});
     Combination c;
-    c.name = e.text("name");
-    c.origin = e.origin;
+    c.name = e.string("name");
+    c.origin = e.origin();
     const json& f = e.get("factors");
     if (!f.is_object() || f.empty())
       e.fail("factors", "expected an object of load case names and factors, such as "
@@ -186,11 +134,11 @@ std::vector<Envelope> read_envelopes(const json& list, const std::string& file) 
                                  file, list.type_name()));
   std::vector<Envelope> out;
   for (std::size_t k = 0; k < list.size(); ++k) {
-    const Entry e{list[k], {file, label("envelope", "envelopes", k, list[k])}};
-    e.only({"name", "combinations", "comment"});
+    const Item e(list[k], file, label("envelope", "envelopes", k, list[k]));
+    e.expect_object({"name", "combinations", "comment"});
     Envelope v;
-    v.name = e.text("name");
-    v.origin = e.origin;
+    v.name = e.string("name");
+    v.origin = e.origin();
     const json& names = e.get("combinations");
     if (!names.is_array() || names.empty())
       e.fail("combinations", "expected a non-empty array of combination names");

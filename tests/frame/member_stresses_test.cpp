@@ -12,19 +12,13 @@
 #include <random>
 #include <string>
 
+#include "analyse_json.hpp"
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
 namespace {
 
 using nlohmann::json;
-
-AnalysisResult analyse_text(const json& model, Model* read = nullptr) {
-  const ScratchDirectory dir;
-  const Model m = read_model(dir.write("model.json", model.dump(2)));
-  if (read != nullptr) *read = m;
-  return analyse(m);
-}
 
 TEST(MemberStresses, ASimplySupportedBeamHasItsExtremeAtMidSpan) {
   const Model model = read_model(std::string(ZERVOLA_TEST_DATA_DIR) + "/mistakes/stresses_at_ends_only.json");
@@ -99,7 +93,7 @@ json frame_with_partial_loads() {
 
 TEST(MemberStresses, ExactExtremesAgreeWithAFineSearchForEveryMemberAndSet) {
   Model model;
-  const AnalysisResult r = analyse_text(frame_with_partial_loads(), &model);
+  const AnalysisResult r = analyse_json(frame_with_partial_loads(), &model);
   const std::size_t n_sets = r.cases.size() + r.combinations.size();
   for (std::size_t k = 0; k < n_sets; ++k) {
     const CaseResult& c = set_result(r, k);
@@ -122,7 +116,7 @@ TEST(MemberStresses, ExactExtremesAgreeWithAFineSearchForEveryMemberAndSet) {
 
 TEST(MemberStresses, ACombinationsExtremeIsThatOfItsCombinedForces) {
   Model model;
-  const AnalysisResult r = analyse_text(frame_with_partial_loads(), &model);
+  const AnalysisResult r = analyse_json(frame_with_partial_loads(), &model);
   // B1 in the combination: its extreme lies where the combined moment is
   // largest, which is neither case's place nor the factored sum of theirs.
   const CaseResult& both = r.combinations[0];
@@ -130,6 +124,33 @@ TEST(MemberStresses, ACombinationsExtremeIsThatOfItsCombinedForces) {
   EXPECT_LT(both.stress_max[1], summed);
   const Extreme grid = searched(r, model, 2, 1);
   EXPECT_NEAR(both.stress_max[1], grid.max, 1e-6 * std::abs(grid.max));
+}
+
+TEST(MemberStresses, AnEnvelopeKeepsTheExtremeAlongTheMemberAndWhereItIs) {
+  json text = frame_with_partial_loads();
+  text["envelopes"] = json::parse(R"([{"name": "all", "combinations": ["trapezoid", "points", "both"]}])");
+  Model model;
+  const AnalysisResult r = analyse_json(text, &model);
+  const EnvelopeResult env = envelope(model, r, model.envelopes[0]);
+  for (std::size_t e = 0; e < model.members.size(); ++e) {
+    SCOPED_TRACE(model.members[e].name);
+    std::size_t max_by = 0, min_by = 0;
+    for (std::size_t k = 1; k < 3; ++k) {
+      if (set_result(r, k).stress_max[e] > set_result(r, max_by).stress_max[e]) max_by = k;
+      if (set_result(r, k).stress_min[e] < set_result(r, min_by).stress_min[e]) min_by = k;
+    }
+    EXPECT_EQ(env.stress_max[e].max_by, max_by);
+    EXPECT_EQ(env.stress_max[e].max, set_result(r, max_by).stress_max[e]);
+    EXPECT_EQ(env.stress_max[e].x_max, set_result(r, max_by).stress_max_x[e]);
+    EXPECT_EQ(env.stress_min[e].min_by, min_by);
+    EXPECT_EQ(env.stress_min[e].min, set_result(r, min_by).stress_min[e]);
+    EXPECT_EQ(env.stress_min[e].x_min, set_result(r, min_by).stress_min_x[e]);
+  }
+  // B2's extremes lie inside its span, under its partial load.
+  EXPECT_GT(env.stress_max[3].x_max, 0.5);
+  EXPECT_LT(env.stress_max[3].x_max, 3.5);
+  EXPECT_GT(env.stress_min[3].x_min, 0.5);
+  EXPECT_LT(env.stress_min[3].x_min, 3.5);
 }
 
 TEST(MemberStresses, TheOutputsSayWhereAndKeepTheEndValues) {
@@ -150,7 +171,7 @@ TEST(MemberStresses, TheOutputsSayWhereAndKeepTheEndValues) {
 
 TEST(MemberDisplacements, ExtremesAreExactAlongTheMemberAgainstAFineSearch) {
   Model model;
-  const AnalysisResult r = analyse_text(frame_with_partial_loads(), &model);
+  const AnalysisResult r = analyse_json(frame_with_partial_loads(), &model);
   const std::vector<LoadSet> sets = load_sets(model);
   for (std::size_t k = 0; k < sets.size(); ++k)
     for (std::size_t e = 0; e < model.members.size(); ++e) {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 
+#include "analyse_json.hpp"
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
@@ -21,16 +22,9 @@ namespace {
 
 using nlohmann::json;
 
-AnalysisResult analyse_text(const json& model, Model* read = nullptr) {
-  const ScratchDirectory dir;
-  const Model m = read_model(dir.write("model.json", model.dump(2)));
-  if (read != nullptr) *read = m;
-  return analyse(m);
-}
-
 std::string input_error(const json& model) {
   try {
-    (void)analyse_text(model);
+    (void)analyse_json(model);
   } catch (const InputError& e) {
     return e.what();
   }
@@ -139,10 +133,10 @@ void expect_same(const std::vector<double>& a, const std::vector<double>& b, con
 }
 
 TEST(SectionModels, TheSameFrameInKnMetresNewtonMillimetresAndKipInchesGivesTheSameResults) {
-  const SiResults kn_m = in_si(analyse_text(three_dimensional_frame(k_kn_m)), k_kn_m);
+  const SiResults kn_m = in_si(analyse_json(three_dimensional_frame(k_kn_m)), k_kn_m);
   for (const UnitSet& u : {k_n_mm, k_kip_in}) {
     SCOPED_TRACE(u.length);
-    const SiResults other = in_si(analyse_text(three_dimensional_frame(u)), u);
+    const SiResults other = in_si(analyse_json(three_dimensional_frame(u)), u);
     expect_same(other.translations, kn_m.translations, "translations");
     expect_same(other.rotations, kn_m.rotations, "rotations");
     expect_same(other.forces, kn_m.forces, "forces");
@@ -153,7 +147,7 @@ TEST(SectionModels, TheSameFrameInKnMetresNewtonMillimetresAndKipInchesGivesTheS
 
 TEST(SectionModels, SelfWeightIsTheCatalogueMassUnderStandardGravity) {
   Model model;
-  const AnalysisResult r = analyse_text(three_dimensional_frame(k_kn_m), &model);
+  const AnalysisResult r = analyse_json(three_dimensional_frame(k_kn_m), &model);
   // Total vertical reaction of the dead load: sum of rho A L g over members.
   double weight = 0.0;
   for (const Member& m : model.members) {
@@ -205,8 +199,8 @@ json portal(FrameKind kind) {
 }
 
 TEST(SectionModels, APlanePortalAndTheSamePortalStandingInASpaceFrameBendAlike) {
-  const AnalysisResult plane = analyse_text(portal(FrameKind::plane));
-  const AnalysisResult space = analyse_text(portal(FrameKind::space));
+  const AnalysisResult plane = analyse_json(portal(FrameKind::plane));
+  const AnalysisResult space = analyse_json(portal(FrameKind::space));
   const CaseResult& a = plane.cases[0];
   const CaseResult& b = space.cases[0];
   ASSERT_EQ(a.displacements.size(), b.displacements.size());
@@ -241,9 +235,9 @@ TEST(SectionModels, StrongAndWeakInertiasGiveTheSameBeamInBothKinds) {
     model["members"][1]["section"] = "beam";
     return model;
   };
-  const AnalysisResult catalogue = analyse_text(portal(FrameKind::space));
+  const AnalysisResult catalogue = analyse_json(portal(FrameKind::space));
   for (FrameKind kind : {FrameKind::plane, FrameKind::space}) {
-    const AnalysisResult r = analyse_text(typed(portal(kind)));
+    const AnalysisResult r = analyse_json(typed(portal(kind)));
     const std::size_t up = kind == FrameKind::plane ? 1 : 2;
     // Mid-span is not a node; the beam's end rotations and the eaves' sway.
     EXPECT_NEAR(r.cases[0].displacements[1][0] / catalogue.cases[0].displacements[1][0], 1.0, 2e-3);
@@ -267,8 +261,8 @@ TEST(SectionModels, ADensityInKgPerCubicMetreIsTheSameSelfWeightAsInTonnesPerCub
   json kilograms = tonnes;
   kilograms["density_unit"] = "kg/m3";
   kilograms["sections"][0]["density"] = 7850;
-  const AnalysisResult t = analyse_text(tonnes);
-  const AnalysisResult k = analyse_text(kilograms);
+  const AnalysisResult t = analyse_json(tonnes);
+  const AnalysisResult k = analyse_json(kilograms);
   for (std::size_t c = 0; c < 2; ++c)
     for (std::size_t n = 0; n < t.cases[c].displacements.size(); ++n)
       for (std::size_t d = 0; d < 6; ++d)
@@ -334,7 +328,7 @@ TEST(SectionModels, UnitsThatAreOnlyLabelsRunWithOneWarningButNameNothingByName)
   m["sections"] = json::array({{{"name", "S"}, {"E", 2.1e8}, {"G", 8.1e7}, {"A", 0.01}, {"It", 1e-6},
                                 {"Iy", 1e-4}, {"Iz", 1e-4}, {"extent_z", 0.3}, {"extent_y", 0.3}}});
   for (json& member : m["members"]) member["section"] = "S";
-  const AnalysisResult r = analyse_text(m);
+  const AnalysisResult r = analyse_json(m);
   ASSERT_EQ(r.warnings.size(), 1u);
   EXPECT_EQ(r.warnings[0].code, "unknown_units");
   EXPECT_NE(r.warnings[0].message.find("length \"metre\" are not among the units zervola converts"), std::string::npos);
@@ -356,7 +350,7 @@ TEST(SectionModels, UnitsThatAreOnlyLabelsRunWithOneWarningButNameNothingByName)
   m["sections"][0]["density"] = 7.85;
   EXPECT_NE(input_error(m).find("field \"self_weight\": needs the acceleration of gravity"), std::string::npos);
   m["gravity"] = 9.81;
-  EXPECT_NO_THROW((void)analyse_text(m));
+  EXPECT_NO_THROW((void)analyse_json(m));
 }
 
 TEST(SectionModels, ASectionCopiedFromAPlaneFrameIntoASpaceFrameIsWarnedOf) {
@@ -366,18 +360,18 @@ TEST(SectionModels, ASectionCopiedFromAPlaneFrameIntoASpaceFrameIsWarnedOf) {
   json plane = portal(FrameKind::plane);
   plane["sections"] = json::array({copied});
   plane["members"][1]["section"] = "IPE300";
-  EXPECT_TRUE(analyse_text(plane).warnings.empty());
+  EXPECT_TRUE(analyse_json(plane).warnings.empty());
 
   json space = portal(FrameKind::space);
   space["sections"] = json::array({copied});
   space["members"][1]["section"] = "IPE300";
-  const AnalysisResult wrong = analyse_text(space);
+  const AnalysisResult wrong = analyse_json(space);
   ASSERT_EQ(wrong.warnings.size(), 1u);
   EXPECT_EQ(wrong.warnings[0].code, "weak_axis_bending");
   EXPECT_EQ(wrong.warnings[0].items, (std::vector<std::string>{"IPE300", "B"}));
   // The catalogue's IPE 300 is the beam meant, and no warning: the copy,
   // 13.8 times as flexible, turns its ends (held by the columns) further.
-  const AnalysisResult right = analyse_text(portal(FrameKind::space));
+  const AnalysisResult right = analyse_json(portal(FrameKind::space));
   EXPECT_TRUE(right.warnings.empty());
   const double ratio = wrong.cases[0].displacements[1][4] / right.cases[0].displacements[1][4];
   EXPECT_GT(ratio, 1.5);
@@ -385,7 +379,7 @@ TEST(SectionModels, ASectionCopiedFromAPlaneFrameIntoASpaceFrameIsWarnedOf) {
   // The other way round: a space frame's section in a plane frame.
   plane["sections"][0]["Iy"] = 8.356e-5;
   plane["sections"][0]["Iz"] = 6.038e-6;
-  const AnalysisResult flat = analyse_text(plane);
+  const AnalysisResult flat = analyse_json(plane);
   ASSERT_EQ(flat.warnings.size(), 1u);
   EXPECT_EQ(flat.warnings[0].code, "weak_axis_bending");
 }
@@ -416,7 +410,7 @@ TEST(SectionModels, ADrawingsLayerMayNameACatalogueProfile) {
   written["members"][2]["section"] = "HEB200";
   written["load_cases"][0].erase("member_loads");
   const AnalysisResult a = analyse(drawn);
-  const AnalysisResult b = analyse_text(written);
+  const AnalysisResult b = analyse_json(written);
   for (std::size_t n = 0; n < a.cases[0].displacements.size(); ++n)
     EXPECT_EQ(a.cases[0].displacements[n], b.cases[0].displacements[n]) << n;
 }
@@ -483,16 +477,16 @@ TEST(SectionModels, ModuliAndDensitiesInTheWrongUnitsAreWarnedOf) {
   json m = portal(FrameKind::plane);
   m["sections"] = json::array({{{"name", "S"}, {"profile", "IPE 300"}, {"density", 7850}}});
   for (json& member : m["members"]) member["section"] = "S";
-  EXPECT_EQ(codes(analyse_text(m)), std::vector<std::string>{"implausible_density"});
+  EXPECT_EQ(codes(analyse_json(m)), std::vector<std::string>{"implausible_density"});
   m["density_unit"] = "kg/m3";
-  EXPECT_TRUE(analyse_text(m).warnings.empty());
+  EXPECT_TRUE(analyse_json(m).warnings.empty());
   // Units that are labels only are not judged (the one warning says so).
   m["units"]["length"] = "metre";
   m.erase("density_unit");
   m["sections"] = json::array({{{"name", "S"}, {"E", 210000}, {"G", 81000}, {"A", 0.01}, {"It", 1e-6},
                                 {"Iy", 1e-5}, {"Iz", 1e-4}, {"extent_z", 0.2}, {"extent_y", 0.3}}});
   m.erase("material");
-  EXPECT_EQ(codes(analyse_text(m)), std::vector<std::string>{"unknown_units"});
+  EXPECT_EQ(codes(analyse_json(m)), std::vector<std::string>{"unknown_units"});
 }
 
 TEST(SectionModels, StrongAndWeakAxesTypedAreCheckedUnderTheirOwnNames) {
@@ -514,7 +508,7 @@ TEST(SectionModels, StrongAndWeakAxesTypedAreCheckedUnderTheirOwnNames) {
     swapped["sections"][0]["I_strong"] = 603.8e-8;
     swapped["sections"][0]["I_weak"] = 8356e-8;
     swapped["members"][1]["section"] = "beam";
-    const AnalysisResult r = analyse_text(swapped);
+    const AnalysisResult r = analyse_json(swapped);
     ASSERT_EQ(codes(r), std::vector<std::string>{"weak_axis_bending"});
     EXPECT_NE(r.warnings[0].message.find("I_strong = 6.038e-06 is smaller than I_weak = 8.356e-05"),
               std::string::npos)
@@ -524,7 +518,7 @@ TEST(SectionModels, StrongAndWeakAxesTypedAreCheckedUnderTheirOwnNames) {
   m = portal(FrameKind::plane);
   m["sections"] = json::array({{{"name", "post"}, {"shape", "Rectangle"}, {"b", 0.3}, {"h", 0.3}}});
   m["members"][0]["section"] = "post";
-  EXPECT_NO_THROW((void)analyse_text(m));
+  EXPECT_NO_THROW((void)analyse_json(m));
 }
 
 TEST(SectionModels, SelfWeightWithoutADensityNamesTheFieldGiven) {
@@ -573,11 +567,11 @@ TEST(SectionModels, ADisplacementBeyondATwentiethOfTheFrameIsWarnedOf) {
   json m = portal(FrameKind::plane);
   m["load_cases"][0]["loads"][0]["force"] = {5000, 0, 0};
   m["combinations"] = json::array({{{"name", "half"}, {"factors", {{"gravity", 0.01}}}}});
-  const AnalysisResult r = analyse_text(m);
+  const AnalysisResult r = analyse_json(m);
   ASSERT_EQ(codes(r), std::vector<std::string>{"large_displacement"});
   EXPECT_NE(r.warnings[0].message.find("load case \"gravity\": node "), std::string::npos) << r.warnings[0].message;
   EXPECT_EQ(r.warnings[0].items, std::vector<std::string>{"gravity"});
-  EXPECT_TRUE(analyse_text(portal(FrameKind::plane)).warnings.empty());
+  EXPECT_TRUE(analyse_json(portal(FrameKind::plane)).warnings.empty());
 }
 
 }  // namespace

@@ -149,8 +149,8 @@ EnvelopeResult envelope(const Model& model, const AnalysisResult& r, const Envel
     for (std::size_t n = 0; n < c.reactions.size(); ++n) take_all(e.reactions[n], first, c.reactions[n].value, k);
     for (std::size_t m = 0; m < c.end_forces.size(); ++m) {
       take_all(e.end_forces[m], first, c.end_forces[m], k);
-      take(e.stress_max[m], first, c.stress_max[m], k, 0.0);
-      take(e.stress_min[m], first, c.stress_min[m], k, 0.0);
+      take(e.stress_max[m], first, c.stress_max[m], k, c.stress_max_x[m]);
+      take(e.stress_min[m], first, c.stress_min[m], k, c.stress_min_x[m]);
     }
   }
   for (std::size_t m = 0; m < e.diagram.size(); ++m) {

@@ -108,6 +108,27 @@ std::vector<double> quadratic_roots(double a, double b, double ya, double ym, do
   return x;
 }
 
+// The slopes of the forces at the quarter, half and three-quarter points of
+// the interval (a, c) between two stations, inside which every force is one
+// polynomial.
+struct IntervalSlopes {
+  double a, c;
+  Forces quarter, half, three_quarters;
+};
+
+std::vector<IntervalSlopes> interval_slopes(const std::vector<Station>& stations,
+                                            const MemberState& m) {
+  std::vector<IntervalSlopes> out;
+  for (std::size_t n = 1; n < stations.size(); ++n) {
+    const double a = stations[n - 1].x, c = stations[n].x;
+    if (!(c > a)) continue;
+    const double h = 0.5 * (c - a), mid = 0.5 * (a + c);
+    out.push_back({a, c, slope(m, {mid - 0.5 * h, false}), slope(m, {mid, false}),
+                   slope(m, {mid + 0.5 * h, false})});
+  }
+  return out;
+}
+
 void consider(Extreme& e, bool& first, double value, double x) {
   if (first || value > e.max) { e.max = value; e.x_max = x; }
   if (first || value < e.min) { e.min = value; e.x_min = x; }
@@ -220,16 +241,10 @@ std::array<Extreme, k_quantities> member_extremes(const std::vector<Station>& st
   first.fill(true);
   for (std::size_t n = 0; n < stations.size(); ++n)
     for (std::size_t q = 0; q < k_quantities; ++q) consider(e[q], first[q], values[n][q], stations[n].x);
-  for (std::size_t n = 1; n < stations.size(); ++n) {
-    const double a = stations[n - 1].x, c = stations[n].x;
-    if (!(c > a)) continue;
-    const double h = 0.5 * (c - a), mid = 0.5 * (a + c);
-    const Forces ya = slope(m, {mid - 0.5 * h, false}), ym = slope(m, {mid, false}),
-                 yc = slope(m, {mid + 0.5 * h, false});
+  for (const IntervalSlopes& i : interval_slopes(stations, m))
     for (std::size_t q = 0; q < 6; ++q)
-      for (double x : quadratic_roots(a, c, ya[q], ym[q], yc[q]))
+      for (double x : quadratic_roots(i.a, i.c, i.quarter[q], i.half[q], i.three_quarters[q]))
         consider(e[q], first[q], section_forces(m, {x, false})[q], x);
-  }
   return e;
 }
 
@@ -355,26 +370,15 @@ Extreme member_stress_extremes(const std::vector<Station>& stations, const Membe
   Extreme e{};
   bool first = true;
   const auto take = [&](const Forces& f, double x) {
-    for (const auto& c : k_corners) {
-      const double v = corner_stress(f, c, false);
-      if (first || v > e.max) { e.max = v; e.x_max = x; }
-      if (first || v < e.min) { e.min = v; e.x_min = x; }
-      first = false;
-    }
+    for (const auto& c : k_corners) consider(e, first, corner_stress(f, c, false), x);
   };
   for (const Station& st : stations) take(section_forces(m, st), st.x);
-  for (std::size_t n = 1; n < stations.size(); ++n) {
-    const double a = stations[n - 1].x, c = stations[n].x;
-    if (!(c > a)) continue;
-    const double h = 0.5 * (c - a), mid = 0.5 * (a + c);
-    const Forces ya = slope(m, {mid - 0.5 * h, false}), ym = slope(m, {mid, false}),
-                 yc = slope(m, {mid + 0.5 * h, false});
+  for (const IntervalSlopes& i : interval_slopes(stations, m))
     for (const auto& corner : k_corners)
-      for (double x : quadratic_roots(a, c, corner_stress(ya, corner, true),
-                                      corner_stress(ym, corner, true),
-                                      corner_stress(yc, corner, true)))
+      for (double x : quadratic_roots(i.a, i.c, corner_stress(i.quarter, corner, true),
+                                      corner_stress(i.half, corner, true),
+                                      corner_stress(i.three_quarters, corner, true)))
         take(section_forces(m, {x, false}), x);
-  }
   return e;
 }
 
