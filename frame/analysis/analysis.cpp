@@ -8,6 +8,7 @@
 #include <cmath>
 #include <exception>
 #include <functional>
+#include <string>
 #include <system_error>
 #include <thread>
 
@@ -15,6 +16,7 @@
 #include "analysis/checks/member_geometry.hpp"
 #include "analysis/checks/plausibility.hpp"
 #include "analysis/checks/section_axes.hpp"
+#include "analysis/checks/short_members.hpp"
 #include "analysis/superposition/member_stresses.hpp"
 #include "analysis/loads/member_loads.hpp"
 #include "analysis/mesh/mesh.hpp"
@@ -136,8 +138,10 @@ double seconds_since(std::chrono::steady_clock::time_point& start) {
 }
 
 // Every stage of analyse, into result, whose warnings are kept as they are
-// found so that an error later on can carry them.
-void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisResult& result) {
+// found so that an error later on can carry them; likely_cause gets what
+// explains a failed solution before it is tried.
+void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisResult& result,
+                  std::string& likely_cause) {
   Progress silent;
   Progress& progress = options.progress != nullptr ? *options.progress : silent;
   const NumberingChoice numbering = options.numbering;
@@ -170,6 +174,9 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
   }
   for (Warning& w : check_member_geometry(model, result).warnings)
     result.warnings.push_back(std::move(w));
+  ShortMemberFindings short_members = short_member_warnings(model, result);
+  for (Warning& w : short_members.warnings) result.warnings.push_back(std::move(w));
+  likely_cause = std::move(short_members.likely_cause);
   const std::vector<Transform> transforms = member_transforms(mesh);
   member_axes(transforms, result.members);
   MemberLoading loading =
@@ -200,11 +207,17 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
 
 AnalysisResult analyse(const Model& model, const AnalysisOptions& options) {
   AnalysisResult result;
+  std::string likely_cause;
   try {
-    analyse_into(model, options, result);
+    analyse_into(model, options, result, likely_cause);
   } catch (AnalysisError& e) {
     // What was found before the failure often explains it (a near miss
-    // beside a mechanism): the error carries it.
+    // beside a mechanism): the error carries it, and names the likeliest.
+    if (!likely_cause.empty()) {
+      AnalysisError explained(fmt::format("{}. {}", e.what(), likely_cause));
+      explained.warnings = std::move(result.warnings);
+      throw explained;
+    }
     e.warnings = std::move(result.warnings);
     throw;
   }

@@ -94,6 +94,57 @@ TEST(ModelChecks, AShortLinkBetweenTwoMembersIsNoNearMiss) {
   EXPECT_TRUE(analyse(read_model(dir.write("link.json", m.dump()))).warnings.empty());
 }
 
+TEST(ModelChecks, AMemberFarShorterThanItsNeighboursIsNamedAsTheCause) {
+  const std::string path = mistake("tiny-member-mechanism-message.json");
+  try {
+    (void)analyse(read_model(path));
+    ADD_FAILURE() << "a 0.2 mm member between 6 m beams was solved";
+  } catch (const AnalysisError& e) {
+    const std::string what = e.what();
+    EXPECT_NE(what.find("The likely cause: member \"tiny\" is 0.0002 m long, 30000 times shorter "
+                        "than member \"B1\""),
+              std::string::npos)
+        << what;
+    ASSERT_EQ(e.warnings.size(), 1U);
+    EXPECT_EQ(e.warnings[0].code, "short_member");
+    EXPECT_EQ(e.warnings[0].items, std::vector<std::string>{"tiny"});
+  }
+  // Drawn as meant, the beams meeting at the column top: no word.
+  json m = json::parse(read_text(path));
+  json members = json::array();
+  for (json& member : m["members"]) {
+    if (member["name"] == "tiny") continue;
+    if (member["name"] == "B2") member["from"] = {6, 4, 0};
+    members.push_back(member);
+  }
+  m["members"] = members;
+  const ScratchDirectory dir;
+  EXPECT_TRUE(analyse(read_model(dir.write("meant.json", m.dump()))).warnings.empty());
+}
+
+TEST(ModelChecks, AShortMemberThatSolvesIsStillToldButAnOffsetIsNot) {
+  // 5 mm between 6 m beams (1/1200) solves, with fewer correct digits than
+  // the rest: a warning. A 30 mm offset (1/200) is a link drawn on purpose.
+  const auto frame = [](double gap) {
+    return json{{"units", {{"force", "kN"}, {"length", "m"}}},
+                {"frame", "plane"},
+                {"material", "S355"},
+                {"members",
+                 {{{"name", "B1"}, {"from", {0, 4, 0}}, {"to", {6, 4, 0}}, {"section", "IPE 300"}},
+                  {{"name", "K"}, {"from", {6, 4, 0}}, {"to", {6 + gap, 4, 0}}, {"section", "IPE 300"}},
+                  {{"name", "B2"}, {"from", {6 + gap, 4, 0}}, {"to", {12, 4, 0}}, {"section", "IPE 300"}},
+                  {{"name", "C1"}, {"from", {0, 0, 0}}, {"to", {0, 4, 0}}, {"section", "HEB 200"}},
+                  {{"name", "C2"}, {"from", {12, 0, 0}}, {"to", {12, 4, 0}}, {"section", "HEB 200"}}}},
+                {"supports", {{{"at", {0, 0, 0}}, {"type", "fixed"}}, {{"at", {12, 0, 0}}, {"type", "fixed"}}}},
+                {"load_cases", {{{"name", "g"}, {"self_weight", true}}}}};
+  };
+  const ScratchDirectory dir;
+  const AnalysisResult tiny = analyse(read_model(dir.write("tiny.json", frame(0.005).dump())));
+  ASSERT_EQ(codes(tiny), std::vector<std::string>{"short_member"});
+  EXPECT_EQ(tiny.warnings[0].items, std::vector<std::string>{"K"});
+  EXPECT_TRUE(analyse(read_model(dir.write("offset.json", frame(0.03).dump()))).warnings.empty());
+}
+
 TEST(ModelChecks, WhatWasFoundBeforeAFailureTravelsWithIt) {
   // A near miss and, beside it, a beam hinged at both ends of a pinned
   // portal: the mechanism error carries the near miss.
