@@ -54,6 +54,11 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   app.add_flag("--strict", o.strict,
                "treat every warning as an error: exit status 5, no report and\n"
                "no file written");
+  app.add_flag("--connect-crossings", o.connect_crossings,
+               "cut members where they cross or where one ends on another's span,\n"
+               "and connect them there (as the model's \"connect_crossings\": true):\n"
+               "pieces are named <member>.1, <member>.2, ..., and results are also\n"
+               "given for each member as drawn");
   bool no_progress = false;
   app.add_flag("--no-progress", no_progress,
                "never show progress on standard error (otherwise shown on a\n"

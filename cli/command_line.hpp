@@ -18,6 +18,7 @@ struct Options {
   ReportDetail detail = ReportDetail::full;
   bool quiet = false;
   bool strict = false;  // any warning is an error: exit 5, nothing written
+  bool connect_crossings = false;  // cut members at crossings, as the model may ask
   bool progress = true;
   NumberingChoice numbering = NumberingChoice::automatic;
   DrawingOptions drawing;

@@ -48,7 +48,10 @@ int refuse_warnings(const std::vector<Warning>& warnings) {
 
 int run(const Options& o) {
   if (o.sections_filter) return list_sections(*o.sections_filter);
-  const Model model = read_model(o.model_file);
+  const Model model = [&] {
+    Model read = read_model(o.model_file);
+    return o.connect_crossings && !read.connect_crossings ? connect_crossings(read) : read;
+  }();
   print_warnings(model.warnings, 0);
   if (o.strict && !model.warnings.empty()) return refuse_warnings(model.warnings);
   TerminalProgress progress(o.progress && !o.quiet && TerminalProgress::stderr_is_terminal());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "output/csv_field.hpp"
+#include "output/drawn_member_output.hpp"
 #include "zervola/frame.hpp"
 #include "zervola/frame/combinations.hpp"
 
@@ -35,12 +36,6 @@ MemberDiagram diagram(const Model& model, const AnalysisResult& r, const LoadSet
   return d;
 }
 
-// The quantities a plane frame has: N, Vy, Mz and u, v.
-std::vector<std::size_t> quantities(const Model& model) {
-  if (model.frame == FrameKind::plane) return {0, 1, 5, 6, 7};
-  return {0, 1, 2, 3, 4, 5, 6, 7, 8};
-}
-
 std::string num(double v) { return fmt::format("{:.6g}", v); }
 
 // Whether station n is the side just after a concentrated load of this
@@ -55,6 +50,11 @@ bool after_point_load(const MemberDiagram& d, std::size_t n) {
 }
 
 }  // namespace
+
+std::vector<std::size_t> shown_quantities(const Model& model) {
+  if (model.frame == FrameKind::plane) return {0, 1, 5, 6, 7};
+  return {0, 1, 2, 3, 4, 5, 6, 7, 8};
+}
 
 json diagrams_json(const Model& model, const AnalysisResult& r, std::size_t set) {
   const LoadSet s = load_sets(model)[set];
@@ -129,12 +129,14 @@ json envelopes_json(const Model& model, const AnalysisResult& r) {
       }
       m.push_back(dm);
     }
-    out.push_back({{"name", e.name},
-                   {"combinations", e.sets},
-                   {"displacements", d},
-                   {"reactions", re},
-                   {"end_forces", f},
-                   {"member_extremes", m}});
+    json one{{"name", e.name},
+             {"combinations", e.sets},
+             {"displacements", d},
+             {"reactions", re},
+             {"end_forces", f},
+             {"member_extremes", m}};
+    if (!model.drawn_members.empty()) one["drawn_members"] = drawn_member_envelope_json(model, e);
+    out.push_back(std::move(one));
   }
   return out;
 }
@@ -173,7 +175,7 @@ std::string extremes_report(const Model& model, const AnalysisResult& r, std::si
   const LoadSet s = load_sets(model)[set];
   std::string text = "  Internal forces and deflections along the members: largest (at x) and "
                      "smallest (at x)\n";
-  const std::vector<std::size_t> shown = quantities(model);
+  const std::vector<std::size_t> shown = shown_quantities(model);
   for (std::size_t e = 0; e < model.members.size(); ++e) {
     const MemberDiagram d = diagram(model, r, s, e);
     for (std::size_t k = 0; k < shown.size(); ++k) {
@@ -190,7 +192,7 @@ std::string envelope_report(const Model& model, const AnalysisResult& r, const E
   const EnvelopeResult e = envelope(model, r, v);
   std::string text = fmt::format("Envelope \"{}\" over {}\n\n", e.name, fmt::join(e.sets, ", "));
   text += "  Along the members: largest (at x, by) and smallest (at x, by)\n";
-  const std::vector<std::size_t> shown = quantities(model);
+  const std::vector<std::size_t> shown = shown_quantities(model);
   for (std::size_t k = 0; k < e.diagram.size(); ++k)
     for (std::size_t i = 0; i < shown.size(); ++i) {
       const Bound& b = e.diagram[k][shown[i]];
@@ -199,6 +201,7 @@ std::string envelope_report(const Model& model, const AnalysisResult& r, const E
                           num(b.max), num(b.x_max), e.sets[b.max_by], num(b.min), num(b.x_min),
                           e.sets[b.min_by]);
     }
+  text += drawn_member_envelope_report(model, e);
   return text + "\n";
 }
 

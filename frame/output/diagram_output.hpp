@@ -7,11 +7,16 @@
 #include <cstddef>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "zervola/frame/model.hpp"
 #include "zervola/frame/results.hpp"
 
 namespace zervola::frame {
+
+// The quantities the report shows (indices into k_quantity_names): a plane
+// frame's N, Vy, Mz and u, v; all of them in space.
+[[nodiscard]] std::vector<std::size_t> shown_quantities(const Model& model);
 
 // Per member: stations and the nine quantities there, and their extremes.
 [[nodiscard]] nlohmann::json diagrams_json(const Model& model, const AnalysisResult& r,

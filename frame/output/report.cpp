@@ -1,6 +1,7 @@
 #include "zervola/frame.hpp"
 
 #include "output/diagram_output.hpp"
+#include "output/drawn_member_output.hpp"
 #include "zervola/frame/library_arrays.hpp"
 
 #include <fmt/format.h>
@@ -298,6 +299,7 @@ std::string format_report(const Model& model, const AnalysisResult& result, Repo
     nodes_table(out, result);
     sections_table(out, model);
     members_table(out, model, result);
+    text += drawn_members_report(model);
     fmt::format_to(out, "Sign convention\n{}\n", wrapped(sign_convention_text(), 86, "  "));
   }
   const std::size_t n_cases = result.cases.size();
@@ -319,6 +321,7 @@ std::string format_report(const Model& model, const AnalysisResult& result, Repo
     end_forces(out, model, result, c);
     stresses(out, model, c);
     text += extremes_report(model, result, k);
+    text += drawn_member_results_report(model, result, k);
   }
   for (const Envelope& v : model.envelopes) text += envelope_report(model, result, v);
   return text;

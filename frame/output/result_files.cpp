@@ -6,6 +6,7 @@
 
 #include "output/csv_field.hpp"
 #include "output/diagram_output.hpp"
+#include "output/drawn_member_output.hpp"
 
 namespace zervola::frame {
 namespace {
@@ -105,6 +106,7 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
                        {"local_axes", {{"x", vec(g.axes[0])}, {"y", vec(g.axes[1])}, {"z", vec(g.axes[2])}}}});
   }
   doc["members"] = members;
+  if (!model.drawn_members.empty()) doc["drawn_members"] = drawn_members_json(model);
   doc["sign_convention"] = sign_convention_text();
   doc["stress_unit"] = fmt::format("{}/{}^2", model.units.force, model.units.length);
   const auto set_json = [&](const CaseResult& c, std::size_t set) {
@@ -126,13 +128,15 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
                    {"end_max", c.end_stress_max[e]},
                    {"end_min", c.end_stress_min[e]}});
     }
-    return json{{"name", c.name},
-                {"displacements", d},
-                {"reactions", re},
-                {"end_forces", f},
-                {"stresses", s},
-                {"equilibrium", equilibrium_json(c.equilibrium)},
-                {"member_diagrams", diagrams_json(model, r, set)}};
+    json out{{"name", c.name},
+             {"displacements", d},
+             {"reactions", re},
+             {"end_forces", f},
+             {"stresses", s},
+             {"equilibrium", equilibrium_json(c.equilibrium)},
+             {"member_diagrams", diagrams_json(model, r, set)}};
+    if (!model.drawn_members.empty()) out["drawn_members"] = drawn_member_results_json(model, r, set);
+    return out;
   };
   json cases = json::array(), combinations = json::array();
   for (std::size_t k = 0; k < r.cases.size(); ++k) cases.push_back(set_json(r.cases[k], k));
@@ -177,6 +181,7 @@ std::map<std::string, std::string> format_csv_tables(const Model& model, const A
   for (const CaseResult& c : r.combinations) sets.push_back(&c);
   t["member_diagrams.csv"] = diagrams_csv(model, r);
   if (!model.envelopes.empty()) t["envelopes.csv"] = envelopes_csv(model, r);
+  if (!model.drawn_members.empty()) t["drawn_members.csv"] = drawn_members_csv(model, r);
   for (const CaseResult* set : sets) {
     const CaseResult& c = *set;
     const std::string name = csv_field(c.name);

@@ -443,7 +443,7 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
   const Item top(root, file_name, "model");
   top.expect_object({"$schema", "format", "title", "units", "frame", "material", "density_unit",
                      "gravity", "sections", "members", "dxf", "supports", "springs",
-                     "load_cases", "combinations", "envelopes", "comment"});
+                     "load_cases", "combinations", "envelopes", "connect_crossings", "comment"});
   Model model;
   model.source_file = file_name;
   model.title = top.string_or("title", "");
@@ -455,6 +455,11 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
   warn_of_unknown_units(model);
   model.material = top.string_or("material", "");
   model.gravity = read_gravity(top, model.units);
+  if (top.has("connect_crossings")) {
+    if (!top.get("connect_crossings").is_boolean())
+      top.fail("connect_crossings", "expected true or false");
+    model.connect_crossings = top.get("connect_crossings").get<bool>();
+  }
 
   SectionContext sections_context{model.units, model.frame, model.material,
                                   read_density_unit(top), std::nullopt};

@@ -13,6 +13,7 @@ Model read_model(const std::string& path) {
   }
   add_catalogue_sections(model);
   validate_model(model);
+  if (model.connect_crossings) return connect_crossings(model);
   return model;
 }
 

@@ -12,11 +12,13 @@
 //                             (catalogue, materials, shapes, units):
 //                             zervola/frame/sections.hpp, zervola/frame/units.hpp
 //   3. Reading a model        read_model, read_json_model, parse_json_model,
-//                             read_dxf_members, parse_dxf_members, validate_model
+//                             read_dxf_members, parse_dxf_members, validate_model,
+//                             connect_crossings
 //   4. Analysis               AnalysisOptions, analyse; zervola/frame/progress.hpp
 //   5. Results                zervola/frame/results.hpp; along the members,
 //                             combinations and envelopes: zervola/frame/internal_forces.hpp,
-//                             zervola/frame/combinations.hpp
+//                             zervola/frame/combinations.hpp; members cut at
+//                             crossings, as drawn: zervola/frame/drawn_members.hpp
 //   6. Outputs                format_report, format_json_results, format_csv_tables,
 //                             draw_svg; written whole or not at all:
 //                             zervola/frame/output_files.hpp
@@ -46,6 +48,7 @@
 #include <vector>
 
 #include "zervola/frame/combinations.hpp"
+#include "zervola/frame/drawn_members.hpp"
 #include "zervola/frame/errors.hpp"
 #include "zervola/frame/export.hpp"
 #include "zervola/frame/internal_forces.hpp"
@@ -63,7 +66,8 @@ namespace zervola::frame {
 // Reads a model file as zervola-frame does: the JSON model (// and /* */
 // comments allowed), then the members of the DXF drawing it names, if any
 // (appended after the model's own members), then the catalogue profiles
-// that members name directly (add_catalogue_sections), then validate_model.
+// that members name directly (add_catalogue_sections), then validate_model,
+// then connect_crossings when the model asks for it ("connect_crossings").
 // Units that do not convert are a warning in Model::warnings.
 //   path: in, the model file (docs/model-format.md).
 // Throws InputError: the file cannot be read, its syntax (file, line,
@@ -141,6 +145,27 @@ struct DxfDrawing {
 //   model: in.
 // Throws InputError on the first fault, naming the item and the field.
 ZERVOLA_FRAME_API void validate_model(const Model& model);
+
+// Cuts the members of a validated model where they cross each other between
+// their ends, or where a member ends on another's span (within 1e-6 of the
+// shorter member's length), so that they are connected there, as engineers
+// draw a continuous beam over several columns. A member cut into n pieces
+// is replaced, in its place in Model::members, by members "<name>.1" to
+// "<name>.n" from its "from" point on, with its section, orientation and
+// temperature change; a hinge at its start goes to the first piece, at its
+// end to the last. Its member loads go to the pieces they lie on, with
+// their positions from each piece's start (a distributed load cut where a
+// piece ends, with its intensity there; a concentrated load at a cut acts
+// on the piece beginning there; a temperature load on every piece).
+// Model::drawn_members records each member cut and its pieces, so that
+// results can be given for it as drawn (drawn_member_results). Points that
+// fall within the library's node tolerance of each other or of an end are
+// one cut. A model where nothing crosses is returned unchanged (with
+// connect_crossings set). The result is validated again.
+//   model: in, a model that validate_model accepted.
+// Throws InputError: members drawn twice or over each other (naming both),
+// a piece's name that the model already gives another member.
+[[nodiscard]] ZERVOLA_FRAME_API Model connect_crossings(const Model& model);
 
 // ---------------------------------------------------------------------------
 // 4. Analysis

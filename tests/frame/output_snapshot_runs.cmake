@@ -28,6 +28,7 @@ set(ZERVOLA_OUTPUT_SNAPSHOT_RUNS
   "c1_plane_portal_moments|tests/data/frame-models/c1_plane_portal.model.json|--moments,--svg-case,ULS"
   "portal_from_dxf|examples/dxf_portal/portal_from_dxf.json|--moments"
   "portal_members|examples/dxf_portal/portal_members.json|--moments"
+  "continuous_beam_over_columns|examples/continuous_beam_over_columns.json|--moments"
 )
 
 # Splits one entry of the list into its name, model and arguments.

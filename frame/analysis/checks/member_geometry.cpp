@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cmath>
 #include <set>
 #include <unordered_map>
 
@@ -104,6 +103,9 @@ class Checker {
       joined_.insert({g.end_node, g.start_node});
     }
   }
+
+  // Where members cross or end on another's span, found by run.
+  [[nodiscard]] const std::vector<MemberCrossing>& crossing_points() const { return crossing_points_; }
 
   MemberGeometryFindings run(bool refuse_overlaps = true) {
     for_candidate_pairs([&](std::size_t i, std::size_t j) { examine(i, j); });
@@ -253,6 +255,7 @@ class Checker {
           crossings_.push_back({si, oi, fmt::format("an end of \"{}\" at {} lies on \"{}\" without "
                                                     "a node there",
                                                     name(si), point_text(point), name(oi))});
+          crossing_points_.push_back({oi, {point[0], point[1], point[2]}});
         } else {
           near_misses_.push_back(
               {si, oi, fmt::format("an end of \"{}\" at {} is {:g} from \"{}\"{} (1/100 of the "
@@ -274,9 +277,13 @@ class Checker {
     const auto [s, t] = nearest_pair(p, q);
     if (!(s > 0.0 && s < 1.0 && t > 0.0 && t < 1.0)) return;
     const V cp = at(p, s), cq = at(q, t);
-    if (norm(sub(cp, cq)) <= touch)
+    if (norm(sub(cp, cq)) <= touch) {
       crossings_.push_back({i, j, fmt::format("\"{}\" and \"{}\" cross at {} without a node there",
                                               name(i), name(j), point_text(cp))});
+      // Both are cut at one point, so that their pieces meet in one node.
+      crossing_points_.push_back({i, {cp[0], cp[1], cp[2]}});
+      crossing_points_.push_back({j, {cp[0], cp[1], cp[2]}});
+    }
   }
 
   Warning warning(const char* code, const std::vector<Finding>& found, const char* advice) const {
@@ -295,6 +302,7 @@ class Checker {
   const Model& model_;
   std::vector<Segment> segments_;
   std::vector<Finding> duplicates_, crossings_, near_misses_;
+  std::vector<MemberCrossing> crossing_points_;
   std::set<std::pair<std::int32_t, std::size_t>> told_;  // node, member it was found near
   std::set<std::pair<std::int32_t, std::int32_t>> joined_;  // node pairs a member joins
 };
@@ -346,6 +354,12 @@ MemberGeometryFindings check_member_geometry(const Model& model, const AnalysisR
 
 std::vector<Warning> drawn_geometry_warnings(const Model& model) {
   return Checker(model, drawn_segments(model)).run(false).warnings;
+}
+
+std::vector<MemberCrossing> member_crossings(const Model& model) {
+  Checker checker(model, drawn_segments(model));
+  (void)checker.run();
+  return checker.crossing_points();
 }
 
 }  // namespace zervola::frame

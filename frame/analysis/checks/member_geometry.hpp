@@ -29,6 +29,20 @@ struct MemberGeometryFindings {
 [[nodiscard]] MemberGeometryFindings check_member_geometry(const Model& model,
                                                            const AnalysisResult& r);
 
+// A point inside a member's span where another member crosses it or ends on
+// it without a node there.
+struct MemberCrossing {
+  std::size_t member;  // index into Model::members
+  Point3 at;
+};
+
+// Every such point of the model's members as drawn (their points merged as
+// the library merges them): where two spans cross, both members, at one
+// point; where an end lies on a span, the spanned member, at that end.
+// Throws InputError as check_member_geometry does for members drawn twice
+// or overlapping.
+[[nodiscard]] std::vector<MemberCrossing> member_crossings(const Model& model);
+
 // The same checks on the members' points alone (merged as the library
 // merges them), for a model whose mesh could not be built (not in one
 // piece): what they find often names why. Overlaps are a warning

@@ -129,6 +129,17 @@ std::vector<Station> member_stations(const AnalysisResult& r, std::size_t member
   return diagram_stations(loads, r.members[member].length, divisions);
 }
 
+std::array<Extreme, k_quantities> member_set_extremes(const Model& model, const AnalysisResult& r,
+                                                      const LoadSet& set, std::size_t member) {
+  const std::vector<Station> stations = member_stations(r, member);
+  const BeamProperties b = beam_properties(model, member, r.members[member].length);
+  const MemberState state = member_state(r, set, member);
+  std::array<Extreme, k_quantities> x =
+      member_extremes(stations, member_diagram(stations, state, b), state);
+  refine_displacement_extremes(x, stations, state, b);
+  return x;
+}
+
 EnvelopeResult envelope(const Model& model, const AnalysisResult& r, const Envelope& v) {
   const std::vector<std::size_t> sets = envelope_sets(model, v);
   const std::vector<LoadSet> all = load_sets(model);

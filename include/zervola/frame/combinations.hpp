@@ -56,6 +56,13 @@ struct LoadSet {
 [[nodiscard]] ZERVOLA_FRAME_API std::vector<Station> member_stations(
     const AnalysisResult& r, std::size_t member, int divisions = k_diagram_divisions);
 
+// The extremes along member (index into Model::members) under a load set
+// of load_sets: the internal forces at its stations (member_stations) and
+// where their slope vanishes (member_extremes), the displacements exact
+// (refine_displacement_extremes). Throws nothing but bad_alloc.
+[[nodiscard]] ZERVOLA_FRAME_API std::array<Extreme, k_quantities> member_set_extremes(
+    const Model& model, const AnalysisResult& r, const LoadSet& set, std::size_t member);
+
 struct Bound {
   double max = 0.0;
   double min = 0.0;

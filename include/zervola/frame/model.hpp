@@ -180,6 +180,19 @@ struct Envelope {
   Origin origin;
 };
 
+// A member as drawn that connect_crossings cut where other members cross it
+// or end on its span: its pieces, from its "from" point on, are members of
+// the model named "<name>.1", "<name>.2", ...
+struct DrawnMember {
+  std::string name;
+  Point3 from;
+  Point3 to;
+  double length = 0.0;
+  std::vector<std::size_t> pieces;   // indices into Model::members
+  std::vector<double> piece_starts;  // where along the drawn member each piece begins
+  Origin origin;
+};
+
 // Something legal but suspicious, found while reading or analysing: a short
 // stable code ("unknown_units"), the message (what was found, where, what
 // to check) and the names of the items concerned.
@@ -205,6 +218,10 @@ struct Model {
   std::vector<Combination> combinations;
   std::vector<Envelope> envelopes;
   std::string dxf_file;  // the drawing the members came from, if any
+  // Members that cross, or end on a span, are to be cut there and connected
+  // ("connect_crossings": read_model applies connect_crossings).
+  bool connect_crossings = false;
+  std::vector<DrawnMember> drawn_members;  // the members connect_crossings cut
 };
 
 }  // namespace zervola::frame
