@@ -1,5 +1,8 @@
 #include "command_line.hpp"
 
+#include <cmath>
+#include <string>
+
 #include <CLI/CLI.hpp>
 #include <map>
 #include <string_view>
@@ -80,7 +83,22 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
       "--scale", scale,
       "draw displacements this many times their size (default: the\n"
       "largest is drawn about 8% of the frame's size; the drawing states it)");
-  scale_option->check(CLI::PositiveNumber);
+  // A positive finite number: "nan" and "inf" parse as doubles, and NaN
+  // passes every comparison that would refuse it.
+  scale_option->check(CLI::Validator(
+      [](std::string& text) -> std::string {
+        double value = 0.0;
+        try {
+          std::size_t used = 0;
+          value = std::stod(text, &used);
+          if (used != text.size()) return "not a number: " + text;
+        } catch (const std::exception&) {
+          return "not a number: " + text;
+        }
+        if (!std::isfinite(value) || !(value > 0.0)) return "must be a positive finite number, is " + text;
+        return {};
+      },
+      "POSITIVE"));
   bool moments = false;
   app.add_flag("--moments", moments, "draw the bending-moment diagrams (as --diagram moment)");
   std::string diagram;

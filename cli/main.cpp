@@ -34,7 +34,8 @@ void write_outputs(const Options& o, const Model& model, const AnalysisResult& r
 
 void print_warnings(const std::vector<Warning>& warnings, std::size_t from) {
   for (std::size_t k = from; k < warnings.size(); ++k)
-    fmt::print(stderr, "zervola-frame: warning [{}]: {}\n", warnings[k].code, warnings[k].message);
+    fmt::print(stderr, "zervola-frame: warning [{}]: {}\n", warnings[k].code,
+               printable_text(warnings[k].message, true));
 }
 
 // Under --strict a warning stops the run before anything is written.
@@ -93,19 +94,19 @@ int main(int argc, char** argv) {
     fmt::print(stderr,
                "zervola-frame: error: {}: out of memory: the model needs more memory than this "
                "process may use\n",
-               parsed.options.model_file);
+               printable_text(parsed.options.model_file));
     return static_cast<int>(ExitStatus::analysis);
   } catch (const InputError& e) {
-    fmt::print(stderr, "zervola-frame: error: {}\n", e.what());
+    fmt::print(stderr, "zervola-frame: error: {}\n", printable_text(e.what(), true));
     return static_cast<int>(ExitStatus::input);
   } catch (const AnalysisError& e) {
-    fmt::print(stderr, "zervola-frame: error: {}\n", e.what());
+    fmt::print(stderr, "zervola-frame: error: {}\n", printable_text(e.what(), true));
     return static_cast<int>(ExitStatus::analysis);
   } catch (const OutputError& e) {
-    fmt::print(stderr, "zervola-frame: error: {}\n", e.what());
+    fmt::print(stderr, "zervola-frame: error: {}\n", printable_text(e.what(), true));
     return static_cast<int>(ExitStatus::output);
   } catch (const std::exception& e) {
-    fmt::print(stderr, "zervola-frame: internal error: {}\n", e.what());
+    fmt::print(stderr, "zervola-frame: internal error: {}\n", printable_text(e.what(), true));
     return static_cast<int>(ExitStatus::analysis);
   }
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <exception>
 #include <functional>
+#include <map>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -22,6 +23,7 @@
 #include "analysis/mesh/mesh.hpp"
 #include "analysis/solution/case_recovery.hpp"
 #include "analysis/solution/mechanism_check.hpp"
+#include "analysis/solution/result_check.hpp"
 #include "analysis/solution/load_case_solver.hpp"
 #include "zervola/frame/combinations.hpp"
 #include "zervola/frame/errors.hpp"
@@ -89,7 +91,8 @@ std::vector<double> solve_all_cases(const Model& model, const Mesh& mesh,
   const std::vector<Mechanism> mechanisms =
       find_mechanisms(solution.without_stiffness, solution.prescribed, solution.diagonal,
                       solution.pivot, solution.mechanism_shapes, mesh.drawing_node);
-  if (!mechanisms.empty()) throw AnalysisError(mechanism_message(model, mesh.nodes, mechanisms));
+  if (!mechanisms.empty())
+    throw AnalysisError(mechanism_message(model, mesh.nodes, mechanisms), mechanisms.front().node);
   return std::move(solution.displacements);
 }
 
@@ -138,10 +141,10 @@ double seconds_since(std::chrono::steady_clock::time_point& start) {
 }
 
 // Every stage of analyse, into result, whose warnings are kept as they are
-// found so that an error later on can carry them; likely_cause gets what
-// explains a failed solution before it is tried.
+// found so that an error later on can carry them; likely_cause gets, per
+// node, what would explain a solution failing there, before it is tried.
 void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisResult& result,
-                  std::string& likely_cause) {
+                  std::map<std::int32_t, std::string>& likely_cause) {
   Progress silent;
   Progress& progress = options.progress != nullptr ? *options.progress : silent;
   const NumberingChoice numbering = options.numbering;
@@ -199,6 +202,11 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
   result.member_loads = std::move(loading.loads);
   result.combinations = combine(model, result);
   take_stresses_along_members(model, result);
+  // Finite cases can still combine beyond the range of a double.
+  for (const CaseResult& c : result.combinations) {
+    check_member_results(model, result.nodes, result.members, c, SetKind::combination);
+    check_reactions(model, result.nodes, c, SetKind::combination);
+  }
   for (Warning& w : large_displacement_warnings(model, result)) result.warnings.push_back(std::move(w));
   progress.finish();
 }
@@ -207,14 +215,16 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
 
 AnalysisResult analyse(const Model& model, const AnalysisOptions& options) {
   AnalysisResult result;
-  std::string likely_cause;
+  std::map<std::int32_t, std::string> likely_cause;
   try {
     analyse_into(model, options, result, likely_cause);
   } catch (AnalysisError& e) {
     // What was found before the failure often explains it (a near miss
-    // beside a mechanism): the error carries it, and names the likeliest.
-    if (!likely_cause.empty()) {
-      AnalysisError explained(fmt::format("{}. {}", e.what(), likely_cause));
+    // beside a mechanism): the error carries it, and names a short member
+    // at the node where the solution failed as the likely cause.
+    const auto cause = likely_cause.find(e.node);
+    if (e.node != 0 && cause != likely_cause.end()) {
+      AnalysisError explained(fmt::format("{}. {}", e.what(), cause->second), e.node);
       explained.warnings = std::move(result.warnings);
       throw explained;
     }

@@ -6,7 +6,8 @@
 
 namespace zervola::frame {
 
-// A CSV field: quoted when it holds a separator, quote or line break.
+// A CSV field: quoted when it holds a separator, a quote or any control
+// character (a line break among them).
 [[nodiscard]] std::string csv_field(const std::string& s);
 
 }  // namespace zervola::frame

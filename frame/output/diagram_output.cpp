@@ -51,6 +51,15 @@ bool after_point_load(const MemberDiagram& d, std::size_t n) {
 
 }  // namespace
 
+Bound stress_bounds(const EnvelopeResult& e, std::size_t member) {
+  Bound b = e.stress_max[member];
+  const Bound& low = e.stress_min[member];
+  b.min = low.min;
+  b.x_min = low.x_min;
+  b.min_by = low.min_by;
+  return b;
+}
+
 std::vector<std::size_t> shown_quantities(const Model& model) {
   if (model.frame == FrameKind::plane) return {0, 1, 5, 6, 7};
   return {0, 1, 2, 3, 4, 5, 6, 7, 8};
@@ -160,13 +169,15 @@ std::string envelopes_csv(const Model& model, const AnalysisResult& r) {
   std::string t = "envelope,member,quantity,max,x_max,max_by,min,x_min,min_by\n";
   for (const Envelope& v : model.envelopes) {
     const EnvelopeResult e = envelope(model, r, v);
-    for (std::size_t k = 0; k < e.diagram.size(); ++k)
-      for (std::size_t q = 0; q < k_quantities; ++q) {
-        const Bound& b = e.diagram[k][q];
+    for (std::size_t k = 0; k < e.diagram.size(); ++k) {
+      const auto row = [&](const char* quantity, const Bound& b) {
         t += fmt::format("{},{},{},{},{},{},{},{},{}\n", csv_field(e.name),
-                         csv_field(model.members[k].name), k_quantity_names[q], b.max, b.x_max,
+                         csv_field(model.members[k].name), quantity, b.max, b.x_max,
                          csv_field(e.sets[b.max_by]), b.min, b.x_min, csv_field(e.sets[b.min_by]));
-      }
+      };
+      row("stress", stress_bounds(e, k));
+      for (std::size_t q = 0; q < k_quantities; ++q) row(k_quantity_names[q], e.diagram[k][q]);
+    }
   }
   return t;
 }
@@ -193,14 +204,15 @@ std::string envelope_report(const Model& model, const AnalysisResult& r, const E
   std::string text = fmt::format("Envelope \"{}\" over {}\n\n", e.name, fmt::join(e.sets, ", "));
   text += "  Along the members: largest (at x, by) and smallest (at x, by)\n";
   const std::vector<std::size_t> shown = shown_quantities(model);
-  for (std::size_t k = 0; k < e.diagram.size(); ++k)
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-      const Bound& b = e.diagram[k][shown[i]];
-      text += fmt::format("  {:<10} {:<3} {:>13} ({:>8}, {}) {:>13} ({:>8}, {})\n",
-                          i == 0 ? model.members[k].name : "", k_quantity_names[shown[i]],
-                          num(b.max), num(b.x_max), e.sets[b.max_by], num(b.min), num(b.x_min),
-                          e.sets[b.min_by]);
-    }
+  for (std::size_t k = 0; k < e.diagram.size(); ++k) {
+    const auto line = [&](bool first, const char* quantity, const Bound& b) {
+      text += fmt::format("  {:<10} {:<6} {:>13} ({:>8}, {}) {:>13} ({:>8}, {})\n",
+                          first ? model.members[k].name : "", quantity, num(b.max), num(b.x_max),
+                          e.sets[b.max_by], num(b.min), num(b.x_min), e.sets[b.min_by]);
+    };
+    line(true, "stress", stress_bounds(e, k));
+    for (std::size_t q : shown) line(false, k_quantity_names[q], e.diagram[k][q]);
+  }
   text += drawn_member_envelope_report(model, e);
   return text + "\n";
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "zervola/frame/combinations.hpp"
 #include "zervola/frame/model.hpp"
 #include "zervola/frame/results.hpp"
 
@@ -17,6 +18,10 @@ namespace zervola::frame {
 // The quantities the report shows (indices into k_quantity_names): a plane
 // frame's N, Vy, Mz and u, v; all of them in space.
 [[nodiscard]] std::vector<std::size_t> shown_quantities(const Model& model);
+
+// An envelope's largest stress (of stress_max) and smallest (of stress_min)
+// of member, as one bound.
+[[nodiscard]] Bound stress_bounds(const EnvelopeResult& e, std::size_t member);
 
 // Per member: stations and the nine quantities there, and their extremes.
 [[nodiscard]] nlohmann::json diagrams_json(const Model& model, const AnalysisResult& r,

@@ -106,6 +106,7 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
                        {"local_axes", {{"x", vec(g.axes[0])}, {"y", vec(g.axes[1])}, {"z", vec(g.axes[2])}}}});
   }
   doc["members"] = members;
+  doc["connect_crossings"] = model.connect_crossings;
   if (!model.drawn_members.empty()) doc["drawn_members"] = drawn_members_json(model);
   doc["sign_convention"] = sign_convention_text();
   doc["stress_unit"] = fmt::format("{}/{}^2", model.units.force, model.units.length);

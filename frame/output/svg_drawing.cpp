@@ -75,7 +75,11 @@ const char* view_name(View v) {
   return "";
 }
 
+// XML text: its markup characters escaped, and the control characters that
+// XML allows in no form (a model built in code may hold them; a model read
+// refuses them) shown as U+FFFD, so that the drawing stays well-formed.
 std::string escape(const std::string& s) {
+  constexpr const char* k_replacement_character = "\xEF\xBF\xBD";
   std::string out;
   for (char c : s) {
     switch (c) {
@@ -83,7 +87,11 @@ std::string escape(const std::string& s) {
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
-      default: out += c;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
+          out += k_replacement_character;
+        else
+          out += c;
     }
   }
   return out;

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "analysis/checks/member_geometry.hpp"
+#include "reading/member_load_checks.hpp"
 #include "zervola/frame.hpp"
 #include "zervola/frame/errors.hpp"
 
@@ -22,14 +24,51 @@ bool one_node(const Point3& a, const Point3& b) {
          std::abs(a.z - b.z) < k_node_tolerance;
 }
 
-// A cut of a member: where along it, and the point (shared with the member
-// that crosses it, so that both pieces meet in one node).
+// A cut of a member: where along it, and the point (shared with every
+// member cut there, so that their pieces meet in one node).
 struct Cut {
   double x;
   Point3 at;
 };
 
-// The cuts of member m, in order from its start, one per node.
+// The crossing points gathered into places: points closer than the
+// tolerance of either (the distance within which their members touch) or
+// than the library's node tolerance are one place, so that three members
+// through one point (or nearly) meet in one node, in mm as in m. Returns,
+// per crossing, the point of its place (the first one found there).
+std::vector<Point3> gathered_points(const std::vector<MemberCrossing>& crossings) {
+  const std::size_t n = crossings.size();
+  std::vector<std::size_t> parent(n);
+  for (std::size_t k = 0; k < n; ++k) parent[k] = k;
+  const auto root = [&](std::size_t k) {
+    while (parent[k] != k) k = parent[k] = parent[parent[k]];
+    return k;
+  };
+  // Sorted along x, each point meets only those within reach along x.
+  std::vector<std::size_t> order(n);
+  for (std::size_t k = 0; k < n; ++k) order[k] = k;
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return crossings[a].at.x < crossings[b].at.x; });
+  double widest = k_node_tolerance;
+  for (const MemberCrossing& c : crossings) widest = std::max(widest, c.tolerance);
+  for (std::size_t i = 0; i < n; ++i) {
+    const MemberCrossing& a = crossings[order[i]];
+    for (std::size_t j = i + 1; j < n && crossings[order[j]].at.x - a.at.x <= widest; ++j) {
+      const MemberCrossing& b = crossings[order[j]];
+      const double reach = std::max({a.tolerance, b.tolerance, k_node_tolerance});
+      if (one_node(a.at, b.at) || distance(a.at, b.at) <= reach) {
+        const std::size_t ra = root(order[i]), rb = root(order[j]);
+        parent[std::max(ra, rb)] = std::min(ra, rb);
+      }
+    }
+  }
+  std::vector<Point3> out(n);
+  for (std::size_t k = 0; k < n; ++k) out[k] = crossings[root(k)].at;
+  return out;
+}
+
+// The cuts of member m at these points, in order from its start, one per
+// place, none at its ends.
 std::vector<Cut> cuts_of(const Member& m, const std::vector<Point3>& points) {
   const double L = distance(m.from, m.to);
   std::vector<Cut> all;
@@ -51,9 +90,13 @@ std::vector<Cut> cuts_of(const Member& m, const std::vector<Point3>& points) {
 
 // The part of a member load of the drawn member (length L) that lies on the
 // piece [a, b], as a load of the piece; none when it lies elsewhere.
+// Positions are taken as the model's checks take them: within
+// k_position_tolerance of the member (a share of L) and clamped to it.
 std::optional<MemberLoad> load_on_piece(const MemberLoad& l, double L, double a, double b, bool last,
                                         const std::string& piece) {
   const double scale = l.relative ? L : 1.0;
+  const double slack = k_position_tolerance * L;
+  const auto place = [&](double value) { return std::clamp(value * scale, 0.0, L); };
   MemberLoad p = l;
   p.member = piece;
   p.relative = false;
@@ -62,15 +105,15 @@ std::optional<MemberLoad> load_on_piece(const MemberLoad& l, double L, double a,
       return p;
     case MemberLoadKind::force:
     case MemberLoadKind::moment: {
-      const double x = l.position * scale;
-      // A load at a cut acts on the piece that begins there.
-      if (x < a || x > b || (x == b && !last)) return std::nullopt;
-      p.position = x - a;
+      const double x = place(l.position);
+      // A load at a cut (within the slack) acts on the piece that begins there.
+      if (x < a - slack || (last ? x > b + slack : x >= b - slack)) return std::nullopt;
+      p.position = std::clamp(x - a, 0.0, b - a);
       return p;
     }
     case MemberLoadKind::distributed: {
-      const double s = l.start.value_or(0.0) * scale;
-      const double e = l.end ? *l.end * scale : L;
+      const double s = l.start ? place(*l.start) : 0.0;
+      const double e = l.end ? place(*l.end) : L;
       const double lo = std::max(s, a), hi = std::min(e, b);
       if (!(hi > lo)) return std::nullopt;
       const auto value = [&](double x) {
@@ -96,8 +139,9 @@ Model connect_crossings(const Model& model) {
   out.connect_crossings = true;
   const std::vector<MemberCrossing> crossings = member_crossings(model);
   if (crossings.empty()) return out;
+  const std::vector<Point3> places = gathered_points(crossings);
   std::map<std::size_t, std::vector<Point3>> points;
-  for (const MemberCrossing& c : crossings) points[c.member].push_back(c.at);
+  for (std::size_t k = 0; k < crossings.size(); ++k) points[crossings[k].member].push_back(places[k]);
 
   std::set<std::string> names;
   for (const Member& m : model.members) names.insert(m.name);

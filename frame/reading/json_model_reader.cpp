@@ -12,7 +12,9 @@
 #include <optional>
 #include <sstream>
 
+#include "zervola/frame/errors.hpp"
 #include "reading/json_item.hpp"
+#include "reading/json_strictness.hpp"
 #include "reading/member_load_reader.hpp"
 #include "reading/section_reader.hpp"
 #include "zervola/frame/errors.hpp"
@@ -25,7 +27,8 @@ using nlohmann::json;
 // "member \"B1\" (members[3])" or "member 4 (members[3])".
 std::string describe(const char* kind, const char* list, std::size_t index, const json& value) {
   if (value.is_object() && value.contains("name") && value.at("name").is_string())
-    return fmt::format("{} \"{}\" ({}[{}])", kind, value.at("name").get<std::string>(), list, index);
+    return fmt::format("{} \"{}\" ({}[{}])", kind, printable_text(value.at("name").get<std::string>()),
+                       list, index);
   return fmt::format("{} {} ({}[{}])", kind, index + 1, list, index);
 }
 
@@ -432,6 +435,7 @@ std::string syntax_message(const ParseFailure& e, const std::string& text,
 }  // namespace
 
 Model parse_json_model(const std::string& text, const std::string& file_name) {
+  check_json_characters(text, file_name);
   json root;
   LocatingDomBuilder builder(root);
   const bool strict = true;
@@ -440,6 +444,7 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
     const ParseFailure unknown{text.size(), 0, "the parser stopped", {}};
     throw InputError(syntax_message(builder.failure().value_or(unknown), text, file_name));
   }
+  check_json_keys_and_numbers(text, file_name);
   const Item top(root, file_name, "model");
   top.expect_object({"$schema", "format", "title", "units", "frame", "material", "density_unit",
                      "gravity", "sections", "members", "dxf", "supports", "springs",

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "zervola/frame/errors.hpp"
 #include "reading/json_item.hpp"
 #include "zervola/frame/errors.hpp"
 
@@ -17,7 +18,7 @@ using nlohmann::json;
 // one, else by its number.
 std::string label(const char* kind, const char* list, std::size_t k, const json& v) {
   if (v.is_object() && v.contains("name") && v.at("name").is_string())
-    return fmt::format("{} \"{}\" ({}[{}])", kind, v.at("name").get<std::string>(), list, k);
+    return fmt::format("{} \"{}\" ({}[{}])", kind, printable_text(v.at("name").get<std::string>()), list, k);
   return fmt::format("{} {} ({}[{}])", kind, k + 1, list, k);
 }
 

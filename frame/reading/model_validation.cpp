@@ -10,6 +10,7 @@
 #include <set>
 
 #include "model/item_fault.hpp"
+#include "zervola/frame/errors.hpp"
 #include "reading/member_load_checks.hpp"
 #include "zervola/frame/errors.hpp"
 #include "zervola/frame/library_arrays.hpp"
@@ -40,6 +41,48 @@ bool same_point(const Point3& a, const Point3& b) {
 
 void check_positive(const Origin& o, const char* field, double value) {
   if (!(value > 0.0)) fail(o, field, fmt::format("must be positive, is {}", value));
+}
+
+// Names, units and the title reach terminals, reports and drawings: a
+// control character there would act instead of being read (ESC moves the
+// cursor; a NUL makes an SVG drawing ill-formed).
+void check_printable(const Origin& o, const char* field, const std::string& text) {
+  if (has_control_character(text))
+    fail(o, field,
+         fmt::format("\"{}\" holds a control character: names, units and the title must be "
+                     "printable text",
+                     printable_text(text)));
+}
+
+void validate_texts(const Model& model) {
+  const Origin top{model.source_file, "model"};
+  check_printable(top, "title", model.title);
+  check_printable({model.source_file, "units"}, "force", model.units.force);
+  check_printable({model.source_file, "units"}, "length", model.units.length);
+  check_printable(top, "material", model.material);
+  for (const Section& s : model.sections) {
+    check_printable(s.origin, "name", s.name);
+    check_printable(s.origin, "material", s.material);
+  }
+  for (const Member& m : model.members) {
+    check_printable(m.origin, "name", m.name);
+    check_printable(m.origin, "section", m.section);
+  }
+  for (const Support& s : model.supports) check_printable(s.origin, "name", s.name);
+  for (const Spring& s : model.springs) check_printable(s.origin, "name", s.name);
+  for (const LoadCase& c : model.load_cases) {
+    check_printable(c.origin, "name", c.name);
+    for (const NodalLoad& l : c.loads) check_printable(l.origin, "name", l.name);
+    for (const MemberLoad& l : c.member_loads) check_printable(l.origin, "member", l.member);
+  }
+  for (const Combination& c : model.combinations) {
+    check_printable(c.origin, "name", c.name);
+    for (const auto& [name, factor] : c.factors) check_printable(c.origin, "factors", name);
+  }
+  for (const Envelope& v : model.envelopes) {
+    check_printable(v.origin, "name", v.name);
+    for (const std::string& name : v.combinations) check_printable(v.origin, "combinations", name);
+  }
 }
 
 void validate_sections(const Model& model) {
@@ -182,6 +225,7 @@ void validate_load_cases(const Model& model) {
 }  // namespace
 
 void validate_model(const Model& model) {
+  validate_texts(model);
   validate_sections(model);
   validate_members(model);
   validate_supports(model);

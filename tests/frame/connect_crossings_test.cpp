@@ -201,6 +201,76 @@ TEST(ConnectCrossings, HingesAndLoadsGoToTheirPieces) {
   EXPECT_EQ(connect_crossings(model).members.size(), model.members.size());
 }
 
+TEST(ConnectCrossings, ALoadAtTheEndWithinTheCheckedSlackIsKept) {
+  // Positions a hair past the end, which the model's checks accept and
+  // clamp, stay on the last piece.
+  for (const char* load : {R"({"member": "B", "type": "force", "relative": true,
+                              "position": 1.0000000000000002, "value": [0, -100, 0]})",
+                           R"({"member": "B", "type": "force", "position": 12.000000005,
+                              "value": [0, -100, 0]})"}) {
+    json m = beam_over_a_post();
+    m["load_cases"][0]["member_loads"] = json::array({json::parse(load)});
+    const AnalysisResult r = analyse_json(m);
+    EXPECT_NEAR(r.cases[0].equilibrium.applied_force[1], -100.0, 1e-9) << load;
+  }
+}
+
+TEST(ConnectCrossings, AColumnDrawnPastTheBeamIsCutWhereItCrossesIt) {
+  // The column's end lies 1 cm above the beam: a near miss of its end, but
+  // its span crosses the beam, and there they are connected.
+  json m = beam_over_a_post();
+  m["members"][1] = json::parse(R"({"name": "P", "from": [6, -1, 0], "to": [6, 0.01, 0], "section": "post"})");
+  Model model;
+  const AnalysisResult r = analyse_json(m, &model);
+  ASSERT_EQ(model.drawn_members.size(), 2U);
+  EXPECT_EQ(model.drawn_members[0].name, "B");
+  EXPECT_EQ(model.drawn_members[1].name, "P");
+  const double support = 10.0 * 36.0 / 8.0;
+  const Extreme& mz = drawn_member_results(model, r, 0)[0].extremes[5];
+  EXPECT_NEAR(std::max(std::abs(mz.min), std::abs(mz.max)) / support, 1.0, 1e-6);
+}
+
+TEST(ConnectCrossings, NearlyConcurrentCrossingsMeetInOneNodeInMillimetresAsInMetres) {
+  // X-braces and a strut 3 micrometres off their crossing (in a 6 m bay):
+  // one node, whatever the unit of length.
+  const auto bay = [](double unit) {
+    const auto p = [&](double x, double y) { return json::array({x * unit, y * unit, 0}); };
+    return json{{"units", {{"force", "kN"}, {"length", unit == 1.0 ? "m" : "mm"}}},
+                {"frame", "plane"}, {"material", "S355"}, {"connect_crossings", true},
+                {"members", {{{"name", "X1"}, {"from", p(0, 0)}, {"to", p(6, 4)}, {"section", "IPE 200"}},
+                             {{"name", "X2"}, {"from", p(6, 0)}, {"to", p(0, 4)}, {"section", "IPE 200"}},
+                             {{"name", "H"}, {"from", p(0, 2.000003)}, {"to", p(6, 2.000003)}, {"section", "IPE 200"}},
+                             {{"name", "C1"}, {"from", p(0, 0)}, {"to", p(0, 4)}, {"section", "HEB 200"}},
+                             {{"name", "C2"}, {"from", p(6, 0)}, {"to", p(6, 4)}, {"section", "HEB 200"}},
+                             {{"name", "T"}, {"from", p(0, 4)}, {"to", p(6, 4)}, {"section", "IPE 200"}}}},
+                {"supports", {{{"at", p(0, 0)}, {"type", "pinned"}}, {{"at", p(6, 0)}, {"type", "pinned"}}}},
+                {"load_cases", {{{"name", "G"}, {"self_weight", true}}}}};
+  };
+  for (double unit : {1.0, 1000.0}) {
+    const AnalysisResult r = analyse_json(bay(unit));
+    EXPECT_EQ(r.nodes.size(), 7U) << unit;
+    EXPECT_TRUE(r.warnings.empty()) << unit << ": " << r.warnings.front().message;
+  }
+}
+
+TEST(ConnectCrossings, ALoadAtACutActsOnThePieceBeginningThere) {
+  // The braces cross at their middles; a force at the middle of an
+  // inclined brace, placed relatively, lands within rounding of the cut.
+  json m = braced_frame(true);
+  m["load_cases"][1]["member_loads"].push_back(json::parse(
+      R"({"member": "X2", "type": "force", "relative": true, "position": 0.5, "value": [7, 0, 0]})"));
+  const ScratchDirectory dir;
+  const Model model = read_model(dir.write("frame.json", m.dump()));
+  bool found = false;
+  for (const MemberLoad& l : model.load_cases[1].member_loads)
+    if (l.kind == MemberLoadKind::force) {
+      EXPECT_EQ(l.member, "X2.2");
+      EXPECT_EQ(l.position, 0.0);
+      found = true;
+    }
+  EXPECT_TRUE(found);
+}
+
 TEST(ConnectCrossings, APieceNameTakenByAnotherMemberIsRefused) {
   json m = braced_frame(true);
   m["members"][2]["name"] = "B.2";  // X2, which B's cut would also name so

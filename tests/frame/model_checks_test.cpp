@@ -145,6 +145,32 @@ TEST(ModelChecks, AShortMemberThatSolvesIsStillToldButAnOffsetIsNot) {
   EXPECT_TRUE(analyse(read_model(dir.write("offset.json", frame(0.03).dump()))).warnings.empty());
 }
 
+TEST(ModelChecks, AShortMemberAwayFromAMechanismIsNotBlamedForIt) {
+  // A sway mechanism (rollers only) and, elsewhere, a 5 mm link: the error
+  // names the mechanism, not the link.
+  const json m = json::parse(R"({
+    "units": {"force": "kN", "length": "m"}, "frame": "plane", "material": "S355",
+    "members": [
+      {"name": "B1", "from": [0, 4, 0], "to": [6, 4, 0], "section": "IPE 300"},
+      {"name": "K", "from": [6, 4, 0], "to": [6.005, 4, 0], "section": "IPE 300"},
+      {"name": "B2", "from": [6.005, 4, 0], "to": [12, 4, 0], "section": "IPE 300"},
+      {"name": "C1", "from": [0, 0, 0], "to": [0, 4, 0], "section": "HEB 200"},
+      {"name": "C2", "from": [12, 0, 0], "to": [12, 4, 0], "section": "HEB 200"}],
+    "supports": [{"at": [0, 0, 0], "type": "roller", "direction": "y"},
+                 {"at": [12, 0, 0], "type": "roller", "direction": "y"}],
+    "load_cases": [{"name": "g", "self_weight": true}]})");
+  const ScratchDirectory dir;
+  try {
+    (void)analyse(read_model(dir.write("m.json", m.dump())));
+    ADD_FAILURE() << "a mechanism was solved";
+  } catch (const AnalysisError& e) {
+    const std::string what = e.what();
+    EXPECT_NE(what.find("is a mechanism"), std::string::npos) << what;
+    EXPECT_EQ(what.find("likely cause"), std::string::npos) << what;
+    EXPECT_NE(e.node, 0);
+  }
+}
+
 TEST(ModelChecks, WhatWasFoundBeforeAFailureTravelsWithIt) {
   // A near miss and, beside it, a beam hinged at both ends of a pinned
   // portal: the mechanism error carries the near miss.

@@ -155,7 +155,10 @@ def check_csv(out_dir, results, faults):
         header, rows = read_csv(envelopes_csv)
         expected = []
         for v in results.get("envelopes", []):
-            for m in v["member_extremes"]:
+            for m, f in zip(v["member_extremes"], v["end_forces"]):
+                high, low = f["stress_max"], f["stress_min"]
+                expected.append((v["name"], m["member"], "stress", high["max"], high["x"], high["by"],
+                                 low["min"], low["x"], low["by"]))
                 for q in QUANTITIES:
                     b = m[q]
                     expected.append((v["name"], m["member"], q, b["max"], b["x_max"], b["max_by"],

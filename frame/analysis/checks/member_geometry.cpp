@@ -255,7 +255,7 @@ class Checker {
           crossings_.push_back({si, oi, fmt::format("an end of \"{}\" at {} lies on \"{}\" without "
                                                     "a node there",
                                                     name(si), point_text(point), name(oi))});
-          crossing_points_.push_back({oi, {point[0], point[1], point[2]}});
+          crossing_points_.push_back({oi, {point[0], point[1], point[2]}, touch});
         } else {
           near_misses_.push_back(
               {si, oi, fmt::format("an end of \"{}\" at {} is {:g} from \"{}\"{} (1/100 of the "
@@ -267,22 +267,27 @@ class Checker {
         found = true;
       }
     };
-    // Every end of both members, so that one finding hides no other.
+    // Every end of both members, so that one finding hides no other; a
+    // span may still cross the other member beside an end that is near it
+    // (a column drawn past the beam it carries).
     end_near(p, i, q, j);
     end_near(q, j, p, i);
-    if (found) return;
     // Spans crossing each other between their ends.
     if (p.na == q.na || p.na == q.nb || p.nb == q.na || p.nb == q.nb) return;
     if (sine < k_parallel_sine) return;
     const auto [s, t] = nearest_pair(p, q);
     if (!(s > 0.0 && s < 1.0 && t > 0.0 && t < 1.0)) return;
     const V cp = at(p, s), cq = at(q, t);
+    // An end lying on the other span was told of above, as touching.
+    if (found && norm(sub(cp, cq)) <= touch &&
+        std::min({s, 1.0 - s, t, 1.0 - t}) * std::max(p.length, q.length) <= touch)
+      return;
     if (norm(sub(cp, cq)) <= touch) {
       crossings_.push_back({i, j, fmt::format("\"{}\" and \"{}\" cross at {} without a node there",
                                               name(i), name(j), point_text(cp))});
       // Both are cut at one point, so that their pieces meet in one node.
-      crossing_points_.push_back({i, {cp[0], cp[1], cp[2]}});
-      crossing_points_.push_back({j, {cp[0], cp[1], cp[2]}});
+      crossing_points_.push_back({i, {cp[0], cp[1], cp[2]}, touch});
+      crossing_points_.push_back({j, {cp[0], cp[1], cp[2]}, touch});
     }
   }
 

@@ -34,6 +34,7 @@ struct MemberGeometryFindings {
 struct MemberCrossing {
   std::size_t member;  // index into Model::members
   Point3 at;
+  double tolerance;    // the distance within which the two members touch
 };
 
 // Every such point of the model's members as drawn (their points merged as

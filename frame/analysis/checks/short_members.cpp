@@ -58,12 +58,13 @@ ShortMemberFindings short_member_warnings(const Model& model, const AnalysisResu
                     m.name, length(e), model.units.length, length(*neighbour) / length(e), n.name,
                     at_node, p.x, p.y, p.z);
     if (items.size() < k_listed_members) listed += (items.empty() ? "" : "; ") + text;
-    if (out.likely_cause.empty())
-      out.likely_cause =
-          fmt::format("The likely cause: {}: so stiff a piece beside long members leaves the equations too few "
-                      "correct digits; if its two ends are meant to be one point, remove it and "
-                      "draw its neighbours to that point",
-                      text);
+    const std::string cause =
+        fmt::format("The likely cause: {}: so stiff a piece beside long members leaves the "
+                    "equations too few correct digits; if its two ends are meant to be one "
+                    "point, remove it and draw its neighbours to that point",
+                    text);
+    for (const auto node : {r.members[e].start_node, r.members[e].end_node})
+      out.likely_cause.emplace(node, cause);
     items.push_back(m.name);
   }
   if (items.empty()) return out;

@@ -5,6 +5,8 @@
 // and the solution keeps few correct digits. Almost always two points drawn
 // apart that were meant to be one.
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,9 +21,9 @@ inline constexpr double k_short_member_share = 1.0e-3;
 
 struct ShortMemberFindings {
   std::vector<Warning> warnings;  // "short_member", at most one
-  // A sentence naming the first short member, for an error that follows
-  // (the solution failing where it is); empty when there is none.
-  std::string likely_cause;
+  // Per end node of a short member, a sentence naming it, for an error
+  // that follows at that node (the solution failing where it is).
+  std::map<std::int32_t, std::string> likely_cause;
 };
 
 // Every member shorter than k_short_member_share of the longest member that

@@ -37,7 +37,8 @@ using Int = std::int32_t;
       "displacement {} of node {} at [{}, {}, {}] is the first to go non-finite (equation {} "
       "in the solver's order); check supports and releases there",
       model.source_file, c.name, k_dof_names[static_cast<std::size_t>(eq % 6)], node, p.x, p.y,
-      p.z, eq + 1));
+      p.z, eq + 1),
+      node);
 }
 
 // Per member, its end forces and extreme stresses into r; returns, per node

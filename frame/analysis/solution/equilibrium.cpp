@@ -84,7 +84,8 @@ void balance_reactions(const Model& model, const std::vector<Point3>& nodes, con
         "[{}, {}, {}] is not in equilibrium in direction {} (the members carry {:.6g} of the "
         "applied {:.6g}); check supports and releases there",
         model.source_file, c.name, worst_node + 1, p.x, p.y, p.z, k_dof_names[worst_dof],
-        b.member_sum[worst_node][worst_dof], b.applied[worst_node][worst_dof]));
+        b.member_sum[worst_node][worst_dof], b.applied[worst_node][worst_dof]),
+        static_cast<std::int32_t>(worst_node + 1));
   }
   if (q.relative_force_residual > k_equilibrium_tolerance ||
       q.relative_moment_residual > k_equilibrium_tolerance)

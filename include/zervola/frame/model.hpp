@@ -219,7 +219,8 @@ struct Model {
   std::vector<Envelope> envelopes;
   std::string dxf_file;  // the drawing the members came from, if any
   // Members that cross, or end on a span, are to be cut there and connected
-  // ("connect_crossings": read_model applies connect_crossings).
+  // ("connect_crossings"): read_model then applies connect_crossings; a
+  // model built in code calls it itself (analyse cuts nothing).
   bool connect_crossings = false;
   std::vector<DrawnMember> drawn_members;  // the members connect_crossings cut
 };
