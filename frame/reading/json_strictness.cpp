@@ -113,9 +113,12 @@ void check_json_keys_and_numbers(const std::string& text, const std::string& fil
       if (!c.done()) c.advance();
       if (!open.empty() && open.back().is_object && open.back().expecting_key) {
         open.back().expecting_key = false;
-        // The parser accepted the text, so the literal decodes.
-        const std::string key =
-            nlohmann::json::parse(text.substr(first, c.offset() - first)).get<std::string>();
+        // The parser accepted the text, so the literal decodes; were it not
+        // to, the parser's own check stands.
+        const nlohmann::json literal =
+            nlohmann::json::parse(text.substr(first, c.offset() - first), nullptr, false);
+        if (!literal.is_string()) continue;
+        const std::string key = literal.get<std::string>();
         const auto [it, added] = open.back().keys.emplace(key, start);
         if (!added)
           throw InputError(fmt::format(

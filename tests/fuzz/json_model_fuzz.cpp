@@ -20,9 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace zervola::frame;
   const std::string text(reinterpret_cast<const char*>(data), size);
   try {
-    const Model model = parse_json_model(text, "fuzz.json");
+    Model model = parse_json_model(text, "fuzz.json");
     validate_model(model);
     if (!model.dxf_file.empty() || model.members.size() > k_largest_analysed_model) return 0;
+    if (model.connect_crossings) model = connect_crossings(model);
     static_cast<void>(analyse(model));
   } catch (const InputError&) {
   } catch (const AnalysisError&) {
