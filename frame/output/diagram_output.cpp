@@ -23,12 +23,12 @@ struct MemberDiagram {
   std::vector<double> load_points;  // where the set's own concentrated loads act
 };
 
-MemberDiagram diagram(const Model& model, const AnalysisResult& r, const LoadSet& set,
+MemberDiagram diagram(const AnalysisResult& r, const DiagramBasis& basis, std::size_t set,
                       std::size_t e) {
   MemberDiagram d;
-  const MemberState state = member_state(r, set, e);
-  d.stations = member_stations(r, e);
-  const BeamProperties b = beam_properties(model, e, r.members[e].length);
+  const MemberState state = member_state(r, basis.sets[set], e);
+  d.stations = basis.stations[e];
+  const BeamProperties& b = basis.beams[e];
   d.values = member_diagram(d.stations, state, b);
   d.extremes = member_extremes(d.stations, d.values, state);
   refine_displacement_extremes(d.extremes, d.stations, state, b);
@@ -51,6 +51,16 @@ bool after_point_load(const MemberDiagram& d, std::size_t n) {
 
 }  // namespace
 
+DiagramBasis diagram_basis(const Model& model, const AnalysisResult& r) {
+  DiagramBasis basis;
+  basis.sets = load_sets(model);
+  for (std::size_t e = 0; e < model.members.size(); ++e) {
+    basis.stations.push_back(member_stations(r, e));
+    basis.beams.push_back(beam_properties(model, e, r.members[e].length));
+  }
+  return basis;
+}
+
 Bound stress_bounds(const EnvelopeResult& e, std::size_t member) {
   Bound b = e.stress_max[member];
   const Bound& low = e.stress_min[member];
@@ -65,11 +75,11 @@ std::vector<std::size_t> shown_quantities(const Model& model) {
   return {0, 1, 2, 3, 4, 5, 6, 7, 8};
 }
 
-json diagrams_json(const Model& model, const AnalysisResult& r, std::size_t set) {
-  const LoadSet s = load_sets(model)[set];
+json diagrams_json(const Model& model, const AnalysisResult& r, const DiagramBasis& basis,
+                   std::size_t set) {
   json out = json::array();
   for (std::size_t e = 0; e < model.members.size(); ++e) {
-    const MemberDiagram d = diagram(model, r, s, e);
+    const MemberDiagram d = diagram(r, basis, set, e);
     json m{{"member", model.members[e].name}};
     json x = json::array(), after = json::array();
     for (std::size_t n = 0; n < d.stations.size(); ++n) {
@@ -152,11 +162,12 @@ json envelopes_json(const Model& model, const AnalysisResult& r) {
 
 std::string diagrams_csv(const Model& model, const AnalysisResult& r) {
   std::string t = "load_set,member,x,after_point_load,N,Vy,Vz,T,My,Mz,u,v,w\n";
-  for (const LoadSet& s : load_sets(model))
+  const DiagramBasis basis = diagram_basis(model, r);
+  for (std::size_t k = 0; k < basis.sets.size(); ++k)
     for (std::size_t e = 0; e < model.members.size(); ++e) {
-      const MemberDiagram d = diagram(model, r, s, e);
+      const MemberDiagram d = diagram(r, basis, k, e);
       for (std::size_t n = 0; n < d.stations.size(); ++n) {
-        t += fmt::format("{},{},{},{}", csv_field(s.name), csv_field(model.members[e].name),
+        t += fmt::format("{},{},{},{}", csv_field(basis.sets[k].name), csv_field(model.members[e].name),
                          d.stations[n].x, after_point_load(d, n) ? 1 : 0);
         for (double v : d.values[n]) t += fmt::format(",{}", v);
         t += "\n";
@@ -182,13 +193,13 @@ std::string envelopes_csv(const Model& model, const AnalysisResult& r) {
   return t;
 }
 
-std::string extremes_report(const Model& model, const AnalysisResult& r, std::size_t set) {
-  const LoadSet s = load_sets(model)[set];
+std::string extremes_report(const Model& model, const AnalysisResult& r, const DiagramBasis& basis,
+                            std::size_t set) {
   std::string text = "  Internal forces and deflections along the members: largest (at x) and "
                      "smallest (at x)\n";
   const std::vector<std::size_t> shown = shown_quantities(model);
   for (std::size_t e = 0; e < model.members.size(); ++e) {
-    const MemberDiagram d = diagram(model, r, s, e);
+    const MemberDiagram d = diagram(r, basis, set, e);
     for (std::size_t k = 0; k < shown.size(); ++k) {
       const Extreme& x = d.extremes[shown[k]];
       text += fmt::format("  {:<10} {:<3} {:>13} ({:>8}) {:>13} ({:>8})\n",

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "zervola/frame/combinations.hpp"
+#include "zervola/frame/internal_forces.hpp"
 #include "zervola/frame/model.hpp"
 #include "zervola/frame/results.hpp"
 
@@ -23,9 +24,19 @@ namespace zervola::frame {
 // of member, as one bound.
 [[nodiscard]] Bound stress_bounds(const EnvelopeResult& e, std::size_t member);
 
+// What every member diagram of one output shares, formed once (per load
+// set and member they would cost time linear in the sets again): the load
+// sets, and each member's stations and beam properties.
+struct DiagramBasis {
+  std::vector<LoadSet> sets;
+  std::vector<std::vector<Station>> stations;
+  std::vector<BeamProperties> beams;
+};
+[[nodiscard]] DiagramBasis diagram_basis(const Model& model, const AnalysisResult& r);
+
 // Per member: stations and the nine quantities there, and their extremes.
 [[nodiscard]] nlohmann::json diagrams_json(const Model& model, const AnalysisResult& r,
-                                           std::size_t set);
+                                           const DiagramBasis& basis, std::size_t set);
 [[nodiscard]] nlohmann::json envelopes_json(const Model& model, const AnalysisResult& r);
 
 // member_diagrams.csv (every load set) and envelopes.csv.
@@ -35,7 +46,7 @@ namespace zervola::frame {
 // Report sections: the extremes along each member for one load set; an
 // envelope's governing extremes.
 [[nodiscard]] std::string extremes_report(const Model& model, const AnalysisResult& r,
-                                          std::size_t set);
+                                          const DiagramBasis& basis, std::size_t set);
 [[nodiscard]] std::string envelope_report(const Model& model, const AnalysisResult& r,
                                           const Envelope& v);
 

@@ -303,6 +303,7 @@ std::string format_report(const Model& model, const AnalysisResult& result, Repo
     fmt::format_to(out, "Sign convention\n{}\n", wrapped(sign_convention_text(), 86, "  "));
   }
   const std::size_t n_cases = result.cases.size();
+  const DiagramBasis basis = diagram_basis(model, result);
   for (std::size_t k = 0; k < n_cases + result.combinations.size(); ++k) {
     const bool is_case = k < n_cases;
     const CaseResult& c = is_case ? result.cases[k] : result.combinations[k - n_cases];
@@ -320,7 +321,7 @@ std::string format_report(const Model& model, const AnalysisResult& result, Repo
     equilibrium(out, c);
     end_forces(out, model, result, c);
     stresses(out, model, c);
-    text += extremes_report(model, result, k);
+    text += extremes_report(model, result, basis, k);
     text += drawn_member_results_report(model, result, k);
   }
   for (const Envelope& v : model.envelopes) text += envelope_report(model, result, v);

@@ -110,6 +110,7 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
   if (!model.drawn_members.empty()) doc["drawn_members"] = drawn_members_json(model);
   doc["sign_convention"] = sign_convention_text();
   doc["stress_unit"] = fmt::format("{}/{}^2", model.units.force, model.units.length);
+  const DiagramBasis basis = diagram_basis(model, r);
   const auto set_json = [&](const CaseResult& c, std::size_t set) {
     json d = json::array(), re = json::array(), f = json::array(), s = json::array();
     for (std::size_t n = 0; n < c.displacements.size(); ++n)
@@ -135,7 +136,7 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
              {"end_forces", f},
              {"stresses", s},
              {"equilibrium", equilibrium_json(c.equilibrium)},
-             {"member_diagrams", diagrams_json(model, r, set)}};
+             {"member_diagrams", diagrams_json(model, r, basis, set)}};
     if (!model.drawn_members.empty()) out["drawn_members"] = drawn_member_results_json(model, r, set);
     return out;
   };

@@ -4,6 +4,7 @@
 // self-weight as in t/m^3, and every mistake of naming is refused with the
 // item, the field and the nearest names, or warned of.
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <zervola/frame.hpp>
@@ -572,6 +573,16 @@ TEST(SectionModels, ADisplacementBeyondATwentiethOfTheFrameIsWarnedOf) {
   EXPECT_NE(r.warnings[0].message.find("load case \"gravity\": node "), std::string::npos) << r.warnings[0].message;
   EXPECT_EQ(r.warnings[0].items, std::vector<std::string>{"gravity"});
   EXPECT_TRUE(analyse_json(portal(FrameKind::plane)).warnings.empty());
+
+  // However many sets move too far, one warning names the first ten and
+  // counts the rest.
+  for (int k = 1; k <= 15; ++k)
+    m["combinations"].push_back({{"name", fmt::format("x{}", k)}, {"factors", {{"gravity", 1.0 * k}}}});
+  const AnalysisResult many = analyse_json(m);
+  ASSERT_EQ(codes(many), std::vector<std::string>{"large_displacement"});
+  EXPECT_EQ(many.warnings[0].items.size(), 16U);
+  EXPECT_NE(many.warnings[0].message.find("; and 6 more load sets"), std::string::npos)
+      << many.warnings[0].message;
 }
 
 }  // namespace

@@ -3,19 +3,29 @@
 #include <zervola.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "zervola/frame/library_arrays.hpp"
 
 namespace zervola::frame {
 namespace {
 
-std::size_t set_index(const Model& model, const std::string& name) {
-  for (std::size_t c = 0; c < model.load_cases.size(); ++c)
-    if (model.load_cases[c].name == name) return c;
-  for (std::size_t c = 0; c < model.combinations.size(); ++c)
-    if (model.combinations[c].name == name) return model.load_cases.size() + c;
-  return 0;  // validation has refused unknown names
-}
+// The index in load_sets of every load case and combination, by name.
+class SetIndex {
+ public:
+  explicit SetIndex(const Model& model) {
+    for (std::size_t c = 0; c < model.load_cases.size(); ++c) index_.emplace(model.load_cases[c].name, c);
+    for (std::size_t c = 0; c < model.combinations.size(); ++c)
+      index_.emplace(model.combinations[c].name, model.load_cases.size() + c);
+  }
+  [[nodiscard]] std::size_t operator()(const std::string& name) const {
+    const auto found = index_.find(name);
+    return found == index_.end() ? 0 : found->second;  // validation has refused unknown names
+  }
+
+ private:
+  std::unordered_map<std::string, std::size_t> index_;
+};
 
 template <std::size_t N>
 void superpose(std::array<double, N>& a, const std::array<double, N>& b, double f) {
@@ -37,8 +47,9 @@ void take_all(std::array<Bound, N>& b, bool first, const std::array<double, N>& 
 }
 
 std::vector<std::size_t> envelope_sets(const Model& model, const Envelope& v) {
+  const SetIndex index(model);
   std::vector<std::size_t> sets;
-  for (const std::string& name : v.combinations) sets.push_back(set_index(model, name));
+  for (const std::string& name : v.combinations) sets.push_back(index(name));
   return sets;
 }
 
@@ -52,9 +63,10 @@ std::vector<LoadSet> load_sets(const Model& model) {
   std::vector<LoadSet> sets;
   for (std::size_t c = 0; c < model.load_cases.size(); ++c)
     sets.push_back({model.load_cases[c].name, {{c, 1.0}}});
+  const SetIndex index(model);
   for (const Combination& k : model.combinations) {
     LoadSet s{k.name, {}};
-    for (const auto& [name, factor] : k.factors) s.factors.emplace_back(set_index(model, name), factor);
+    for (const auto& [name, factor] : k.factors) s.factors.emplace_back(index(name), factor);
     sets.push_back(std::move(s));
   }
   return sets;
