@@ -107,6 +107,26 @@ TEST(GlobalExports, PrescribeRefusesAnEquationOutsideTheSystemWithNaN) {
   }
 }
 
+// The store need hold only the columns the call reads (k .. k +
+// max_column_height - 1): a store shorter than the whole profile is legal,
+// in every build.
+TEST(GlobalExports, PrescribeReadsOnlyTheColumnsItNeeds) {
+  std::vector<int32_t> diag(12);
+  int32_t top = 0;
+  for (std::size_t j = 0; j < diag.size(); ++j) diag[j] = top += static_cast<int32_t>(j) + 1;
+  const int32_t n = 12, highest = 6, k = 1, length = diag[11] - 1;
+  std::vector<double> store(static_cast<std::size_t>(length) + 1, 0.0), f(13, 0.0);
+  for (int32_t d : diag)
+    if (d <= length) store[static_cast<std::size_t>(d - 1)] = 4.0;
+  store.back() = k_guard;
+  f.back() = k_guard;
+  const double x = 0.5;
+  ZEBGUT(store.data(), f.data(), diag.data(), &x, &k, &n, &length, &highest);
+  EXPECT_EQ(f[0], 2.0);  // K(1, 1) x
+  EXPECT_EQ(f.back(), k_guard);
+  EXPECT_EQ(store.back(), k_guard);
+}
+
 // One free node with a spring on each of its six equations, held by records.
 struct SpringNode {
   std::vector<double> store;
