@@ -212,10 +212,43 @@ TEST(HostileInput, StoreLargerThanTheMemoryIsAClearRefusal) {
     check_store_fits(model, 801, 8000);
     ADD_FAILURE() << "a store of 6408 bytes and its room fitted into 8000";
   } catch (const AnalysisError& e) {
-    expect_contains(e.what(), "huge.json: out of memory: the skyline store");
-    expect_contains(e.what(), "(801 entries)");
+    expect_contains(e.what(), "huge.json: out of memory: the analysis needs 7.46e-06 GiB (the skyline "
+                              "store of the stiffness matrix, 801 entries of 8 bytes");
+    expect_contains(e.what(), "and a quarter more");
   }
   EXPECT_GT(usable_memory_bytes(), 0u);
+  EXPECT_FALSE(usable_memory().limited_by.empty());
+}
+
+TEST(HostileInput, AControlGroupsMemoryLimitIsReadWhereverItIsSet) {
+  const ScratchDirectory dir;
+  const auto write = [&](const std::string& name, const std::string& text) {
+    std::filesystem::create_directories(std::filesystem::path(dir.path(name)).parent_path());
+    (void)dir.write(name, text);
+  };
+  // cgroup v2: the limit is set on the parent of the process's group.
+  write("proc-v2", "0::/app/worker\n");
+  write("v2/app/memory.max", "1073741824\n");
+  write("v2/app/memory.current", "73741824\n");
+  write("v2/app/worker/memory.max", "max\n");
+  const std::optional<MemoryBound> v2 = control_group_memory(dir.path("v2"), dir.path("proc-v2"));
+  ASSERT_TRUE(v2.has_value());
+  EXPECT_EQ(v2->bytes, 1000000000u);
+  expect_contains(v2->limited_by, "app/memory.max");
+  // cgroup v1, the memory controller beside others; the kernel's "no limit".
+  write("proc-v1", "4:cpu,cpuacct:/x\n3:memory:/box\n0::/\n");
+  write("v1/memory/box/memory.limit_in_bytes", "2000000\n");
+  write("v1/memory/box/memory.usage_in_bytes", "500000\n");
+  write("v1/memory/memory.limit_in_bytes", "9223372036854771712\n");
+  const std::optional<MemoryBound> v1 = control_group_memory(dir.path("v1"), dir.path("proc-v1"));
+  ASSERT_TRUE(v1.has_value());
+  EXPECT_EQ(v1->bytes, 1500000u);
+  expect_contains(v1->limited_by, "box/memory.limit_in_bytes");
+  // No limit anywhere, or no membership file: nothing.
+  write("proc-none", "0::/free\n");
+  write("none/free/memory.max", "max\n");
+  EXPECT_FALSE(control_group_memory(dir.path("none"), dir.path("proc-none")).has_value());
+  EXPECT_FALSE(control_group_memory(dir.path("none"), dir.path("missing")).has_value());
 }
 
 // A cubic grid of n x n x n nodes, every neighbour pair joined, fixed at

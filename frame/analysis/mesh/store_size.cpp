@@ -37,33 +37,49 @@ std::uint64_t limit_of(int resource) {
 
 }  // namespace
 
-std::uint64_t usable_memory_bytes() {
-  std::uint64_t bytes = std::numeric_limits<std::uint64_t>::max();
+MemoryBound usable_memory() {
+  MemoryBound bound;
+  const auto take = [&bound](std::uint64_t bytes, std::string limited_by) {
+    if (bytes < bound.bytes) bound = {bytes, std::move(limited_by)};
+  };
   const long pages = ::sysconf(_SC_PHYS_PAGES);
   const long page_size = ::sysconf(_SC_PAGESIZE);
   if (pages > 0 && page_size > 0)
-    bytes = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page_size);
+    take(static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page_size), "physical memory");
   // What the limits leave beside what the process holds already.
   const std::uint64_t in_use = address_space_in_use();
   const auto left = [in_use](std::uint64_t limit) { return limit > in_use ? limit - in_use : 0; };
-  return std::min({bytes, left(limit_of(RLIMIT_AS)), left(limit_of(RLIMIT_DATA))});
+  if (limit_of(RLIMIT_AS) != std::numeric_limits<std::uint64_t>::max())
+    take(left(limit_of(RLIMIT_AS)), "ulimit -v");
+  if (limit_of(RLIMIT_DATA) != std::numeric_limits<std::uint64_t>::max())
+    take(left(limit_of(RLIMIT_DATA)), "ulimit -d");
+  if (const std::optional<MemoryBound> group = control_group_memory()) take(group->bytes, group->limited_by);
+  return bound;
 }
 
-void check_store_fits(const Model& model, std::int64_t profile_length,
-                      std::uint64_t available_bytes) {
-  const auto needed = static_cast<std::uint64_t>(std::max<std::int64_t>(profile_length, 0)) *
-                      sizeof(double);
-  if (static_cast<double>(needed) * k_store_headroom <= static_cast<double>(available_bytes))
-    return;
+std::uint64_t usable_memory_bytes() { return usable_memory().bytes; }
+
+void check_store_fits(const Model& model, std::int64_t profile_length, const MemoryBound& available) {
+  const auto store = static_cast<double>(std::max<std::int64_t>(profile_length, 0)) *
+                     static_cast<double>(sizeof(double));
+  const double needed = store * k_store_headroom;
+  if (needed <= static_cast<double>(available.bytes)) return;
   throw AnalysisError(fmt::format(
-      "{}: out of memory: the skyline store of the model's stiffness matrix needs {:.3g} GiB "
-      "({} entries), more than the {:.3g} GiB this process may use",
-      model.source_file, static_cast<double>(needed) / k_bytes_per_gib, profile_length,
-      static_cast<double>(available_bytes) / k_bytes_per_gib));
+      "{}: out of memory: the analysis needs {:.3g} GiB (the skyline store of the stiffness "
+      "matrix, {} entries of 8 bytes, {:.3g} GiB, and a quarter more for the factorisation's "
+      "work and the results beside it), more than the {:.3g} GiB this process may use (bounded "
+      "by {})",
+      model.source_file, needed / k_bytes_per_gib, profile_length, store / k_bytes_per_gib,
+      static_cast<double>(available.bytes) / k_bytes_per_gib,
+      available.limited_by.empty() ? "what the caller gave" : available.limited_by));
+}
+
+void check_store_fits(const Model& model, std::int64_t profile_length, std::uint64_t available_bytes) {
+  check_store_fits(model, profile_length, MemoryBound{available_bytes, {}});
 }
 
 void check_store_fits(const Model& model, std::int64_t profile_length) {
-  check_store_fits(model, profile_length, usable_memory_bytes());
+  check_store_fits(model, profile_length, usable_memory());
 }
 
 }  // namespace zervola::frame
