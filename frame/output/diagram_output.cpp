@@ -75,36 +75,32 @@ std::vector<std::size_t> shown_quantities(const Model& model) {
   return {0, 1, 2, 3, 4, 5, 6, 7, 8};
 }
 
-json diagrams_json(const Model& model, const AnalysisResult& r, const DiagramBasis& basis,
-                   std::size_t set) {
-  json out = json::array();
-  for (std::size_t e = 0; e < model.members.size(); ++e) {
-    const MemberDiagram d = diagram(r, basis, set, e);
-    json m{{"member", model.members[e].name}};
-    json x = json::array(), after = json::array();
-    for (std::size_t n = 0; n < d.stations.size(); ++n) {
-      x.push_back(d.stations[n].x);
-      after.push_back(after_point_load(d, n));
-    }
-    m["x"] = x;
-    m["after_point_load"] = after;
-    json extremes = json::object();
-    for (std::size_t q = 0; q < k_quantities; ++q) {
-      json column = json::array();
-      for (const StationValues& v : d.values) column.push_back(v[q]);
-      m[k_quantity_names[q]] = column;
-      const Extreme& x_q = d.extremes[q];
-      extremes[k_quantity_names[q]] = {
-          {"max", x_q.max}, {"x_max", x_q.x_max}, {"min", x_q.min}, {"x_min", x_q.x_min}};
-    }
-    m["extremes"] = extremes;
-    out.push_back(m);
+json diagram_json(const Model& model, const AnalysisResult& r, const DiagramBasis& basis,
+                  std::size_t set, std::size_t e) {
+  const MemberDiagram d = diagram(r, basis, set, e);
+  json m{{"member", model.members[e].name}};
+  json x = json::array(), after = json::array();
+  for (std::size_t n = 0; n < d.stations.size(); ++n) {
+    x.push_back(d.stations[n].x);
+    after.push_back(after_point_load(d, n));
   }
-  return out;
+  m["x"] = x;
+  m["after_point_load"] = after;
+  json extremes = json::object();
+  for (std::size_t q = 0; q < k_quantities; ++q) {
+    json column = json::array();
+    for (const StationValues& v : d.values) column.push_back(v[q]);
+    m[k_quantity_names[q]] = column;
+    const Extreme& x_q = d.extremes[q];
+    extremes[k_quantity_names[q]] = {
+        {"max", x_q.max}, {"x_max", x_q.x_max}, {"min", x_q.min}, {"x_min", x_q.x_min}};
+  }
+  m["extremes"] = extremes;
+  return m;
 }
 
-json envelopes_json(const Model& model, const AnalysisResult& r) {
-  json out = json::array();
+void write_envelopes_json(JsonStream& doc, const Model& model, const AnalysisResult& r) {
+  doc.begin_array();
   for (const Envelope& v : model.envelopes) {
     const EnvelopeResult e = envelope(model, r, v);
     const auto bounds = [&](const auto& list) {
@@ -117,19 +113,24 @@ json envelopes_json(const Model& model, const AnalysisResult& r) {
       }
       return json{{"max", max}, {"max_by", max_by}, {"min", min}, {"min_by", min_by}};
     };
-    json d = json::array(), re = json::array(), f = json::array(), m = json::array();
+    // Keys in byte order, the long lists element by element.
+    doc.begin_object();
+    doc.key("combinations");
+    doc.value(e.sets);
+    doc.key("displacements");
+    doc.begin_array();
     for (std::size_t n = 0; n < e.displacements.size(); ++n) {
       json j = bounds(e.displacements[n]);
       j["node"] = n + 1;
-      d.push_back(j);
+      doc.value(j);
     }
-    for (std::size_t n = 0; n < e.reactions.size(); ++n) {
-      json j = bounds(e.reactions[n]);
-      const Reaction& at_node = r.cases.front().reactions[n];
-      j["node"] = at_node.node;
-      if (!at_node.support.empty()) j["support"] = at_node.support;
-      re.push_back(j);
+    doc.end_array();
+    if (!model.drawn_members.empty()) {
+      doc.key("drawn_members");
+      doc.value(drawn_member_envelope_json(model, e));
     }
+    doc.key("end_forces");
+    doc.begin_array();
     for (std::size_t k = 0; k < e.end_forces.size(); ++k) {
       json j = bounds(e.end_forces[k]);
       j["member"] = model.members[k].name;
@@ -139,25 +140,36 @@ json envelopes_json(const Model& model, const AnalysisResult& r) {
       j["stress_min"] = {{"min", e.stress_min[k].min},
                          {"x", e.stress_min[k].x_min},
                          {"by", e.sets[e.stress_min[k].min_by]}};
-      f.push_back(j);
+      doc.value(j);
+    }
+    doc.end_array();
+    doc.key("member_extremes");
+    doc.begin_array();
+    for (std::size_t k = 0; k < e.end_forces.size(); ++k) {
       json dm{{"member", model.members[k].name}};
       for (std::size_t q = 0; q < k_quantities; ++q) {
         const Bound& b = e.diagram[k][q];
         dm[k_quantity_names[q]] = {{"max", b.max}, {"x_max", b.x_max}, {"max_by", e.sets[b.max_by]},
                                    {"min", b.min}, {"x_min", b.x_min}, {"min_by", e.sets[b.min_by]}};
       }
-      m.push_back(dm);
+      doc.value(dm);
     }
-    json one{{"name", e.name},
-             {"combinations", e.sets},
-             {"displacements", d},
-             {"reactions", re},
-             {"end_forces", f},
-             {"member_extremes", m}};
-    if (!model.drawn_members.empty()) one["drawn_members"] = drawn_member_envelope_json(model, e);
-    out.push_back(std::move(one));
+    doc.end_array();
+    doc.key("name");
+    doc.value(e.name);
+    doc.key("reactions");
+    doc.begin_array();
+    for (std::size_t n = 0; n < e.reactions.size(); ++n) {
+      json j = bounds(e.reactions[n]);
+      const Reaction& at_node = r.cases.front().reactions[n];
+      j["node"] = at_node.node;
+      if (!at_node.support.empty()) j["support"] = at_node.support;
+      doc.value(j);
+    }
+    doc.end_array();
+    doc.end_object();
   }
-  return out;
+  doc.end_array();
 }
 
 std::string diagrams_csv(const Model& model, const AnalysisResult& r) {

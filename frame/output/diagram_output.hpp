@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "output/json_stream.hpp"
 #include "zervola/frame/combinations.hpp"
 #include "zervola/frame/internal_forces.hpp"
 #include "zervola/frame/model.hpp"
@@ -34,10 +35,12 @@ struct DiagramBasis {
 };
 [[nodiscard]] DiagramBasis diagram_basis(const Model& model, const AnalysisResult& r);
 
-// Per member: stations and the nine quantities there, and their extremes.
-[[nodiscard]] nlohmann::json diagrams_json(const Model& model, const AnalysisResult& r,
-                                           const DiagramBasis& basis, std::size_t set);
-[[nodiscard]] nlohmann::json envelopes_json(const Model& model, const AnalysisResult& r);
+// Member e's diagram under load set `set`: its stations, the nine
+// quantities there, and their extremes.
+[[nodiscard]] nlohmann::json diagram_json(const Model& model, const AnalysisResult& r,
+                                          const DiagramBasis& basis, std::size_t set, std::size_t e);
+// Every envelope of the model, as one array written to doc.
+void write_envelopes_json(JsonStream& doc, const Model& model, const AnalysisResult& r);
 
 // member_diagrams.csv (every load set) and envelopes.csv.
 [[nodiscard]] std::string diagrams_csv(const Model& model, const AnalysisResult& r);

@@ -3,10 +3,13 @@
 #include <fmt/format.h>
 
 #include <nlohmann/json.hpp>
+#include <ostream>
+#include <sstream>
 
 #include "output/csv_field.hpp"
 #include "output/diagram_output.hpp"
 #include "output/drawn_member_output.hpp"
+#include "output/json_stream.hpp"
 
 namespace zervola::frame {
 namespace {
@@ -55,27 +58,115 @@ json numbering_json(const NumberingSize& n) {
 
 }  // namespace
 
-std::string format_json_results(const Model& model, const AnalysisResult& r) {
-  json doc;
-  doc["program"] = "zervola-frame";
-  doc["model"] = model.source_file;
-  doc["title"] = model.title;
-  doc["units"] = {{"force", model.units.force}, {"length", model.units.length}};
-  doc["frame"] = model.frame == FrameKind::plane ? "plane" : "space";
-  doc["mesh"] = {{"nodes", r.mesh.n_nodes},
-                 {"equations", r.mesh.n_equations},
-                 {"node_bandwidth", {{"before", r.mesh.bandwidth_before}, {"after", r.mesh.bandwidth_after}}},
-                 {"profile_length", {{"before", r.mesh.profile_before}, {"after", r.mesh.profile_after}}},
-                 {"largest_column", {{"before", r.mesh.column_height_before},
-                                     {"after", r.mesh.column_height_after}}},
-                 {"numbering", r.mesh.numbering == NumberingChoice::profile ? "profile" : "band"},
-                 {"numberings", {{"band", numbering_json(r.mesh.band)},
-                                 {"profile", numbering_json(r.mesh.profile_reducing)}}}};
-  json warnings = json::array();
-  for (const Warning& w : r.warnings)
-    warnings.push_back({{"code", w.code}, {"message", w.message}, {"items", w.items}});
-  doc["warnings"] = warnings;
-  json sections = json::array();
+void write_json_results(std::ostream& out, const Model& model, const AnalysisResult& r) {
+  // Keys in byte order, as the whole document would have them; the long
+  // lists go element by element.
+  JsonStream doc(out);
+  const DiagramBasis basis = diagram_basis(model, r);
+  const auto write_set = [&](const CaseResult& c, std::size_t set) {
+    doc.begin_object();
+    doc.key("displacements");
+    doc.begin_array();
+    for (std::size_t n = 0; n < c.displacements.size(); ++n)
+      doc.value({{"node", n + 1}, {"u", values(c.displacements[n])}});
+    doc.end_array();
+    if (!model.drawn_members.empty()) {
+      doc.key("drawn_members");
+      doc.value(drawn_member_results_json(model, r, set));
+    }
+    doc.key("end_forces");
+    doc.begin_array();
+    for (std::size_t e = 0; e < c.end_forces.size(); ++e)
+      doc.value({{"member", model.members[e].name}, {"f", values(c.end_forces[e])}});
+    doc.end_array();
+    doc.key("equilibrium");
+    doc.value(equilibrium_json(c.equilibrium));
+    doc.key("member_diagrams");
+    doc.begin_array();
+    for (std::size_t e = 0; e < model.members.size(); ++e) doc.value(diagram_json(model, r, basis, set, e));
+    doc.end_array();
+    doc.key("name");
+    doc.value(c.name);
+    doc.key("reactions");
+    doc.begin_array();
+    for (const Reaction& x : c.reactions) {
+      json reaction = {{"node", x.node}, {"r", values(x.value)}};
+      if (!x.support.empty()) reaction["support"] = x.support;
+      doc.value(reaction);
+    }
+    doc.end_array();
+    doc.key("stresses");
+    doc.begin_array();
+    for (std::size_t e = 0; e < c.end_forces.size(); ++e)
+      doc.value({{"member", model.members[e].name},
+                 {"max", c.stress_max[e]},
+                 {"min", c.stress_min[e]},
+                 {"x_max", c.stress_max_x[e]},
+                 {"x_min", c.stress_min_x[e]},
+                 {"end_max", c.end_stress_max[e]},
+                 {"end_min", c.end_stress_min[e]}});
+    doc.end_array();
+    doc.end_object();
+  };
+
+  doc.begin_object();
+  if (!r.combinations.empty()) {
+    doc.key("combinations");
+    doc.begin_array();
+    for (std::size_t k = 0; k < r.combinations.size(); ++k) write_set(r.combinations[k], r.cases.size() + k);
+    doc.end_array();
+  }
+  doc.key("connect_crossings");
+  doc.value(model.connect_crossings);
+  if (!model.drawn_members.empty()) {
+    doc.key("drawn_members");
+    doc.value(drawn_members_json(model));
+  }
+  if (!model.envelopes.empty()) {
+    doc.key("envelopes");
+    write_envelopes_json(doc, model, r);
+  }
+  doc.key("frame");
+  doc.value(model.frame == FrameKind::plane ? "plane" : "space");
+  doc.key("load_cases");
+  doc.begin_array();
+  for (std::size_t k = 0; k < r.cases.size(); ++k) write_set(r.cases[k], k);
+  doc.end_array();
+  doc.key("members");
+  doc.begin_array();
+  for (std::size_t e = 0; e < model.members.size(); ++e) {
+    const Member& m = model.members[e];
+    const MemberGeometry& g = r.members[e];
+    doc.value({{"name", m.name},
+               {"section", m.section},
+               {"start_node", g.start_node},
+               {"end_node", g.end_node},
+               {"length", g.length},
+               {"release", release_key(m.release)},
+               {"local_axes", {{"x", vec(g.axes[0])}, {"y", vec(g.axes[1])}, {"z", vec(g.axes[2])}}}});
+  }
+  doc.end_array();
+  doc.key("mesh");
+  doc.value({{"nodes", r.mesh.n_nodes},
+             {"equations", r.mesh.n_equations},
+             {"node_bandwidth", {{"before", r.mesh.bandwidth_before}, {"after", r.mesh.bandwidth_after}}},
+             {"profile_length", {{"before", r.mesh.profile_before}, {"after", r.mesh.profile_after}}},
+             {"largest_column", {{"before", r.mesh.column_height_before},
+                                 {"after", r.mesh.column_height_after}}},
+             {"numbering", r.mesh.numbering == NumberingChoice::profile ? "profile" : "band"},
+             {"numberings", {{"band", numbering_json(r.mesh.band)},
+                             {"profile", numbering_json(r.mesh.profile_reducing)}}}});
+  doc.key("model");
+  doc.value(model.source_file);
+  doc.key("nodes");
+  doc.begin_array();
+  for (std::size_t n = 0; n < r.nodes.size(); ++n)
+    doc.value({{"node", n + 1}, {"x", r.nodes[n].x}, {"y", r.nodes[n].y}, {"z", r.nodes[n].z}});
+  doc.end_array();
+  doc.key("program");
+  doc.value("zervola-frame");
+  doc.key("sections");
+  doc.begin_array();
   for (const Section& s : model.sections) {
     json section = {{"name", s.name},           {"E", s.elastic_modulus},
                     {"G", s.shear_modulus},     {"A", s.area},
@@ -86,68 +177,29 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
     if (!s.profile.empty()) section["profile"] = s.profile;
     if (!s.shape.empty()) section["shape"] = s.shape;
     if (!s.material.empty()) section["material"] = s.material;
-    sections.push_back(std::move(section));
+    doc.value(section);
   }
-  doc["sections"] = sections;
-  json nodes = json::array();
-  for (std::size_t n = 0; n < r.nodes.size(); ++n)
-    nodes.push_back({{"node", n + 1}, {"x", r.nodes[n].x}, {"y", r.nodes[n].y}, {"z", r.nodes[n].z}});
-  doc["nodes"] = nodes;
-  json members = json::array();
-  for (std::size_t e = 0; e < model.members.size(); ++e) {
-    const Member& m = model.members[e];
-    const MemberGeometry& g = r.members[e];
-    members.push_back({{"name", m.name},
-                       {"section", m.section},
-                       {"start_node", g.start_node},
-                       {"end_node", g.end_node},
-                       {"length", g.length},
-                       {"release", release_key(m.release)},
-                       {"local_axes", {{"x", vec(g.axes[0])}, {"y", vec(g.axes[1])}, {"z", vec(g.axes[2])}}}});
-  }
-  doc["members"] = members;
-  doc["connect_crossings"] = model.connect_crossings;
-  if (!model.drawn_members.empty()) doc["drawn_members"] = drawn_members_json(model);
-  doc["sign_convention"] = sign_convention_text();
-  doc["stress_unit"] = fmt::format("{}/{}^2", model.units.force, model.units.length);
-  const DiagramBasis basis = diagram_basis(model, r);
-  const auto set_json = [&](const CaseResult& c, std::size_t set) {
-    json d = json::array(), re = json::array(), f = json::array(), s = json::array();
-    for (std::size_t n = 0; n < c.displacements.size(); ++n)
-      d.push_back({{"node", n + 1}, {"u", values(c.displacements[n])}});
-    for (const Reaction& x : c.reactions) {
-      json reaction = {{"node", x.node}, {"r", values(x.value)}};
-      if (!x.support.empty()) reaction["support"] = x.support;
-      re.push_back(std::move(reaction));
-    }
-    for (std::size_t e = 0; e < c.end_forces.size(); ++e) {
-      f.push_back({{"member", model.members[e].name}, {"f", values(c.end_forces[e])}});
-      s.push_back({{"member", model.members[e].name},
-                   {"max", c.stress_max[e]},
-                   {"min", c.stress_min[e]},
-                   {"x_max", c.stress_max_x[e]},
-                   {"x_min", c.stress_min_x[e]},
-                   {"end_max", c.end_stress_max[e]},
-                   {"end_min", c.end_stress_min[e]}});
-    }
-    json out{{"name", c.name},
-             {"displacements", d},
-             {"reactions", re},
-             {"end_forces", f},
-             {"stresses", s},
-             {"equilibrium", equilibrium_json(c.equilibrium)},
-             {"member_diagrams", diagrams_json(model, r, basis, set)}};
-    if (!model.drawn_members.empty()) out["drawn_members"] = drawn_member_results_json(model, r, set);
-    return out;
-  };
-  json cases = json::array(), combinations = json::array();
-  for (std::size_t k = 0; k < r.cases.size(); ++k) cases.push_back(set_json(r.cases[k], k));
-  for (std::size_t k = 0; k < r.combinations.size(); ++k)
-    combinations.push_back(set_json(r.combinations[k], r.cases.size() + k));
-  doc["load_cases"] = cases;
-  if (!r.combinations.empty()) doc["combinations"] = combinations;
-  if (!model.envelopes.empty()) doc["envelopes"] = envelopes_json(model, r);
-  return doc.dump(1) + "\n";
+  doc.end_array();
+  doc.key("sign_convention");
+  doc.value(sign_convention_text());
+  doc.key("stress_unit");
+  doc.value(fmt::format("{}/{}^2", model.units.force, model.units.length));
+  doc.key("title");
+  doc.value(model.title);
+  doc.key("units");
+  doc.value({{"force", model.units.force}, {"length", model.units.length}});
+  doc.key("warnings");
+  doc.begin_array();
+  for (const Warning& w : r.warnings) doc.value({{"code", w.code}, {"message", w.message}, {"items", w.items}});
+  doc.end_array();
+  doc.end_object();
+  out << '\n';
+}
+
+std::string format_json_results(const Model& model, const AnalysisResult& r) {
+  std::ostringstream out;
+  write_json_results(out, model, r);
+  return std::move(out).str();
 }
 
 std::map<std::string, std::string> format_csv_tables(const Model& model, const AnalysisResult& r) {

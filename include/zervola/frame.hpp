@@ -44,6 +44,7 @@
 
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -225,6 +226,13 @@ enum class ReportDetail {
 // Every result as one JSON document (docs/model-format.md, "Results").
 [[nodiscard]] ZERVOLA_FRAME_API std::string format_json_results(const Model& model,
                                                                 const AnalysisResult& result);
+
+// The same document written to out piece by piece, so that it needs no
+// more memory than its largest piece (one member's diagram) whatever the
+// model's size. Throws what out's writes throw (nothing if it has no
+// exceptions set: check out's state after).
+ZERVOLA_FRAME_API void write_json_results(std::ostream& out, const Model& model,
+                                          const AnalysisResult& result);
 
 // CSV tables for spreadsheets: file name (nodes.csv, members.csv,
 // displacements.csv, reactions.csv, end_forces.csv, stresses.csv,

@@ -214,10 +214,22 @@ TEST(HostileInput, StoreLargerThanTheMemoryIsAClearRefusal) {
   } catch (const AnalysisError& e) {
     expect_contains(e.what(), "huge.json: out of memory: the analysis needs 7.46e-06 GiB (the skyline "
                               "store of the stiffness matrix, 801 entries of 8 bytes");
-    expect_contains(e.what(), "and a quarter more");
+    expect_contains(e.what(), "a quarter more for the factorisation");
   }
   EXPECT_GT(usable_memory_bytes(), 0u);
   EXPECT_FALSE(usable_memory().limited_by.empty());
+  // The results of every load set count too: 2 sets of 10 nodes (96 bytes
+  // each) and no member need 1920 bytes beside the store's 1000.
+  model.load_cases.resize(2);
+  EXPECT_NO_THROW(check_store_fits(model, 100, 10, MemoryBound{2920, "test"}));
+  try {
+    check_store_fits(model, 100, 10, MemoryBound{2919, "test"});
+    ADD_FAILURE() << "2920 bytes fitted into 2919";
+  } catch (const AnalysisError& e) {
+    expect_contains(e.what(), "and the results of 2 load sets");
+    expect_contains(e.what(), "fewer load cases and combinations would need less");
+    expect_contains(e.what(), "(bounded by test)");
+  }
 }
 
 TEST(HostileInput, AControlGroupsMemoryLimitIsReadWhereverItIsSet) {

@@ -197,7 +197,7 @@ void size_the_store(const Model& model, Mesh& mesh) {
                                     "(for a model of {} nodes: its skyline store would exceed "
                                     "the library's {} entries)",
                                     model.source_file, mesh.n_nodes, k_largest_profile));
-  check_store_fits(model, mesh.profile_length);
+  check_store_fits(model, mesh.profile_length, mesh.n_nodes, usable_memory());
   MeshSummary& s = mesh.summary;
   s.n_nodes = mesh.n_nodes;
   s.n_equations = mesh.n_equations;

@@ -18,6 +18,13 @@ constexpr double k_bytes_per_gib = 1024.0 * 1024.0 * 1024.0;
 // works beside it and the results follow. A store must fit this many times.
 constexpr double k_store_headroom = 1.25;
 
+// What the results of one load set hold: per node its six displacements
+// (and, for a load case, the solution vector they come from), per member
+// its end forces and end displacements (12 each) and six stresses and
+// places.
+constexpr double k_result_bytes_per_node = 2 * 6 * sizeof(double);
+constexpr double k_result_bytes_per_member = (12 + 12 + 6) * sizeof(double);
+
 // The address space the process holds now (the first field of
 // /proc/self/statm, in pages); 0 when unknown.
 std::uint64_t address_space_in_use() {
@@ -59,19 +66,30 @@ MemoryBound usable_memory() {
 
 std::uint64_t usable_memory_bytes() { return usable_memory().bytes; }
 
-void check_store_fits(const Model& model, std::int64_t profile_length, const MemoryBound& available) {
+void check_store_fits(const Model& model, std::int64_t profile_length, std::int64_t n_nodes,
+                      const MemoryBound& available) {
   const auto store = static_cast<double>(std::max<std::int64_t>(profile_length, 0)) *
                      static_cast<double>(sizeof(double));
-  const double needed = store * k_store_headroom;
+  const double sets = static_cast<double>(model.load_cases.size() + model.combinations.size());
+  const double results =
+      sets * (static_cast<double>(std::max<std::int64_t>(n_nodes, 0)) * k_result_bytes_per_node +
+              static_cast<double>(model.members.size()) * k_result_bytes_per_member);
+  const double needed = store * k_store_headroom + results;
   if (needed <= static_cast<double>(available.bytes)) return;
+  const bool results_dominate = results > store * k_store_headroom;
   throw AnalysisError(fmt::format(
       "{}: out of memory: the analysis needs {:.3g} GiB (the skyline store of the stiffness "
-      "matrix, {} entries of 8 bytes, {:.3g} GiB, and a quarter more for the factorisation's "
-      "work and the results beside it), more than the {:.3g} GiB this process may use (bounded "
-      "by {})",
-      model.source_file, needed / k_bytes_per_gib, profile_length, store / k_bytes_per_gib,
-      static_cast<double>(available.bytes) / k_bytes_per_gib,
-      available.limited_by.empty() ? "what the caller gave" : available.limited_by));
+      "matrix, {} entries of 8 bytes, {:.3g} GiB, a quarter more for the factorisation's work, "
+      "and the results of {} load sets, {:.3g} GiB), more than the {:.3g} GiB this process may "
+      "use (bounded by {}){}",
+      model.source_file, needed / k_bytes_per_gib, profile_length, store / k_bytes_per_gib, sets,
+      results / k_bytes_per_gib, static_cast<double>(available.bytes) / k_bytes_per_gib,
+      available.limited_by.empty() ? "what the caller gave" : available.limited_by,
+      results_dominate ? "; fewer load cases and combinations would need less" : ""));
+}
+
+void check_store_fits(const Model& model, std::int64_t profile_length, const MemoryBound& available) {
+  check_store_fits(model, profile_length, 0, available);
 }
 
 void check_store_fits(const Model& model, std::int64_t profile_length, std::uint64_t available_bytes) {
@@ -79,7 +97,7 @@ void check_store_fits(const Model& model, std::int64_t profile_length, std::uint
 }
 
 void check_store_fits(const Model& model, std::int64_t profile_length) {
-  check_store_fits(model, profile_length, usable_memory());
+  check_store_fits(model, profile_length, 0, usable_memory());
 }
 
 }  // namespace zervola::frame

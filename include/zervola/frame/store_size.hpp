@@ -49,9 +49,14 @@ struct MemoryBound {
     const std::string& proc_cgroup = "/proc/self/cgroup");
 
 // Throws AnalysisError (out of memory) when a store of profile_length doubles,
-// with room for the solve beside it, does not fit into available; the
-// message gives the need as one figure and what it is made of, and what
-// bounds the memory.
+// with room for the solve beside it, and the results of every load set of
+// the model (n_nodes nodes; 0 leaves out their part) do not fit into
+// available; the message gives the need as one figure and what it is made
+// of, what bounds the memory, and, when the results weigh most, that fewer
+// sets would need less. Outputs are written piece by piece and need no
+// share of their own.
+ZERVOLA_FRAME_API void check_store_fits(const Model& model, std::int64_t profile_length,
+                                        std::int64_t n_nodes, const MemoryBound& available);
 ZERVOLA_FRAME_API void check_store_fits(const Model& model, std::int64_t profile_length,
                                         const MemoryBound& available);
 ZERVOLA_FRAME_API void check_store_fits(const Model& model, std::int64_t profile_length,
