@@ -257,6 +257,13 @@ class Checker {
                                                     name(si), point_text(point), name(oi))});
           crossing_points_.push_back({oi, {point[0], point[1], point[2]}, touch});
         } else {
+          // Two ends near each other are one gap, told of once.
+          const std::int32_t other_end = t == 0.0 ? other.na : t == 1.0 ? other.nb : 0;
+          if (other_end != 0 &&
+              !gaps_.insert({std::min(node, other_end), std::max(node, other_end)}).second) {
+            found = true;
+            continue;
+          }
           near_misses_.push_back(
               {si, oi, fmt::format("an end of \"{}\" at {} is {:g} from \"{}\"{} (1/100 of the "
                                    "shorter member is {:g})",
@@ -310,6 +317,7 @@ class Checker {
   std::vector<MemberCrossing> crossing_points_;
   std::set<std::pair<std::int32_t, std::size_t>> told_;  // node, member it was found near
   std::set<std::pair<std::int32_t, std::int32_t>> joined_;  // node pairs a member joins
+  std::set<std::pair<std::int32_t, std::int32_t>> gaps_;    // end nodes told of as near each other
 };
 
 // The members' points merged into nodes as the library merges them (within
