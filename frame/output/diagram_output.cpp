@@ -172,37 +172,35 @@ void write_envelopes_json(JsonStream& doc, const Model& model, const AnalysisRes
   doc.end_array();
 }
 
-std::string diagrams_csv(const Model& model, const AnalysisResult& r) {
-  std::string t = "load_set,member,x,after_point_load,N,Vy,Vz,T,My,Mz,u,v,w\n";
+void write_diagrams_csv(TextOut& t, const Model& model, const AnalysisResult& r) {
+  t.write("load_set,member,x,after_point_load,N,Vy,Vz,T,My,Mz,u,v,w\n");
   const DiagramBasis basis = diagram_basis(model, r);
   for (std::size_t k = 0; k < basis.sets.size(); ++k)
     for (std::size_t e = 0; e < model.members.size(); ++e) {
       const MemberDiagram d = diagram(r, basis, k, e);
       for (std::size_t n = 0; n < d.stations.size(); ++n) {
-        t += fmt::format("{},{},{},{}", csv_field(basis.sets[k].name), csv_field(model.members[e].name),
-                         d.stations[n].x, after_point_load(d, n) ? 1 : 0);
-        for (double v : d.values[n]) t += fmt::format(",{}", v);
-        t += "\n";
+        t.print("{},{},{},{}", csv_field(basis.sets[k].name), csv_field(model.members[e].name),
+                d.stations[n].x, after_point_load(d, n) ? 1 : 0);
+        for (double v : d.values[n]) t.print(",{}", v);
+        t.write("\n");
       }
     }
-  return t;
 }
 
-std::string envelopes_csv(const Model& model, const AnalysisResult& r) {
-  std::string t = "envelope,member,quantity,max,x_max,max_by,min,x_min,min_by\n";
+void write_envelopes_csv(TextOut& t, const Model& model, const AnalysisResult& r) {
+  t.write("envelope,member,quantity,max,x_max,max_by,min,x_min,min_by\n");
   for (const Envelope& v : model.envelopes) {
     const EnvelopeResult e = envelope(model, r, v);
     for (std::size_t k = 0; k < e.diagram.size(); ++k) {
       const auto row = [&](const char* quantity, const Bound& b) {
-        t += fmt::format("{},{},{},{},{},{},{},{},{}\n", csv_field(e.name),
-                         csv_field(model.members[k].name), quantity, b.max, b.x_max,
-                         csv_field(e.sets[b.max_by]), b.min, b.x_min, csv_field(e.sets[b.min_by]));
+        t.print("{},{},{},{},{},{},{},{},{}\n", csv_field(e.name), csv_field(model.members[k].name),
+                quantity, b.max, b.x_max, csv_field(e.sets[b.max_by]), b.min, b.x_min,
+                csv_field(e.sets[b.min_by]));
       };
       row("stress", stress_bounds(e, k));
       for (std::size_t q = 0; q < k_quantities; ++q) row(k_quantity_names[q], e.diagram[k][q]);
     }
   }
-  return t;
 }
 
 std::string extremes_report(const Model& model, const AnalysisResult& r, const DiagramBasis& basis,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "output/json_stream.hpp"
+#include "output/text_out.hpp"
 #include "zervola/frame/combinations.hpp"
 #include "zervola/frame/internal_forces.hpp"
 #include "zervola/frame/model.hpp"
@@ -43,8 +44,8 @@ struct DiagramBasis {
 void write_envelopes_json(JsonStream& doc, const Model& model, const AnalysisResult& r);
 
 // member_diagrams.csv (every load set) and envelopes.csv.
-[[nodiscard]] std::string diagrams_csv(const Model& model, const AnalysisResult& r);
-[[nodiscard]] std::string envelopes_csv(const Model& model, const AnalysisResult& r);
+void write_diagrams_csv(TextOut& t, const Model& model, const AnalysisResult& r);
+void write_envelopes_csv(TextOut& t, const Model& model, const AnalysisResult& r);
 
 // Report sections: the extremes along each member for one load set; an
 // envelope's governing extremes.

@@ -73,23 +73,20 @@ json drawn_member_envelope_json(const Model& model, const EnvelopeResult& e) {
   return out;
 }
 
-std::string drawn_members_csv(const Model& model, const AnalysisResult& r) {
-  if (model.drawn_members.empty()) return {};
-  std::string t = "load_set,member,quantity,max,x_max,min,x_min\n";
+void write_drawn_members_csv(TextOut& t, const Model& model, const AnalysisResult& r) {
+  t.write("load_set,member,quantity,max,x_max,min,x_min\n");
   const std::vector<LoadSet> sets = load_sets(model);
   for (std::size_t k = 0; k < sets.size(); ++k) {
     const std::vector<DrawnMemberResult> results = drawn_member_results(model, r, k);
     for (std::size_t m = 0; m < results.size(); ++m) {
       const auto row = [&](const char* quantity, const Extreme& x) {
-        t += fmt::format("{},{},{},{},{},{},{}\n", csv_field(sets[k].name),
-                         csv_field(model.drawn_members[m].name), quantity, x.max, x.x_max, x.min,
-                         x.x_min);
+        t.print("{},{},{},{},{},{},{}\n", csv_field(sets[k].name), csv_field(model.drawn_members[m].name),
+                quantity, x.max, x.x_max, x.min, x.x_min);
       };
       row("stress", results[m].stress);
       for (std::size_t q = 0; q < k_quantities; ++q) row(k_quantity_names[q], results[m].extremes[q]);
     }
   }
-  return t;
 }
 
 std::string drawn_members_report(const Model& model) {

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "output/text_out.hpp"
 #include "zervola/frame/combinations.hpp"
 #include "zervola/frame/model.hpp"
 #include "zervola/frame/results.hpp"
@@ -24,7 +25,7 @@ namespace zervola::frame {
 
 // drawn_members.csv: per load set, drawn member and quantity (the stress
 // first), the extremes along the whole member.
-[[nodiscard]] std::string drawn_members_csv(const Model& model, const AnalysisResult& r);
+void write_drawn_members_csv(TextOut& t, const Model& model, const AnalysisResult& r);
 
 // Report sections: the members cut and their pieces (model summary); a
 // load set's extremes along each drawn member; an envelope's.

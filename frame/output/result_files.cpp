@@ -6,25 +6,15 @@
 #include <ostream>
 #include <sstream>
 
-#include "output/csv_field.hpp"
 #include "output/diagram_output.hpp"
 #include "output/drawn_member_output.hpp"
 #include "output/json_stream.hpp"
+#include "output/release_key.hpp"
 
 namespace zervola::frame {
 namespace {
 
 using nlohmann::json;
-
-const char* release_key(Release r) {
-  switch (r) {
-    case Release::none: return "none";
-    case Release::hinge_start: return "hinge_start";
-    case Release::hinge_end: return "hinge_end";
-    case Release::pinned: return "pinned";
-  }
-  return "";
-}
 
 json vec(const Vector3& v) { return json::array({v[0], v[1], v[2]}); }
 
@@ -46,8 +36,6 @@ json equilibrium_json(const Equilibrium& q) {
           {"relative_moment_residual", q.relative_moment_residual},
           {"moments_about", vec({0.0, 0.0, 0.0})}};
 }
-
-std::string number(double v) { return fmt::format("{}", v); }
 
 json numbering_json(const NumberingSize& n) {
   return {{"node_bandwidth", n.node_bandwidth},
@@ -200,72 +188,6 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
   std::ostringstream out;
   write_json_results(out, model, r);
   return std::move(out).str();
-}
-
-std::map<std::string, std::string> format_csv_tables(const Model& model, const AnalysisResult& r) {
-  std::map<std::string, std::string> t;
-  std::string& nodes = t["nodes.csv"];
-  nodes = "node,x,y,z\n";
-  for (std::size_t n = 0; n < r.nodes.size(); ++n)
-    nodes += fmt::format("{},{},{},{}\n", n + 1, number(r.nodes[n].x), number(r.nodes[n].y),
-                         number(r.nodes[n].z));
-  std::string& members = t["members.csv"];
-  members = "member,section,start_node,end_node,length,release\n";
-  for (std::size_t e = 0; e < model.members.size(); ++e)
-    members += fmt::format("{},{},{},{},{},{}\n", csv_field(model.members[e].name),
-                           csv_field(model.members[e].section), r.members[e].start_node,
-                           r.members[e].end_node, number(r.members[e].length),
-                           release_key(model.members[e].release));
-  std::string& disp = t["displacements.csv"];
-  disp = "load_case,node,ux,uy,uz,rx,ry,rz\n";
-  std::string& reac = t["reactions.csv"];
-  reac = "load_case,node,Fx,Fy,Fz,Mx,My,Mz,support\n";
-  std::string& forces = t["end_forces.csv"];
-  forces = "load_case,member,end,node,N,Vy,Vz,T,My,Mz\n";
-  std::string& stress = t["stresses.csv"];
-  stress = "load_case,member,max,min,x_max,x_min,end_max,end_min\n";
-  std::string& eq = t["equilibrium.csv"];
-  eq = "load_case,sum,Fx,Fy,Fz,Mx,My,Mz\n";
-  const auto six = [](const std::array<double, 6>& a) {
-    return fmt::format("{},{},{},{},{},{}", number(a[0]), number(a[1]), number(a[2]),
-                       number(a[3]), number(a[4]), number(a[5]));
-  };
-  std::vector<const CaseResult*> sets;
-  for (const CaseResult& c : r.cases) sets.push_back(&c);
-  for (const CaseResult& c : r.combinations) sets.push_back(&c);
-  t["member_diagrams.csv"] = diagrams_csv(model, r);
-  if (!model.envelopes.empty()) t["envelopes.csv"] = envelopes_csv(model, r);
-  if (!model.drawn_members.empty()) t["drawn_members.csv"] = drawn_members_csv(model, r);
-  for (const CaseResult* set : sets) {
-    const CaseResult& c = *set;
-    const std::string name = csv_field(c.name);
-    for (std::size_t n = 0; n < c.displacements.size(); ++n)
-      disp += fmt::format("{},{},{}\n", name, n + 1, six(c.displacements[n]));
-    for (const Reaction& x : c.reactions)
-      reac += fmt::format("{},{},{},{}\n", name, x.node, six(x.value), csv_field(x.support));
-    for (std::size_t e = 0; e < c.end_forces.size(); ++e) {
-      for (std::size_t end = 0; end < 2; ++end) {
-        std::array<double, 6> part{};
-        for (std::size_t k = 0; k < 6; ++k) part[k] = c.end_forces[e][k + 6 * end];
-        forces += fmt::format("{},{},{},{},{}\n", name, csv_field(model.members[e].name),
-                              end == 0 ? "start" : "end",
-                              end == 0 ? r.members[e].start_node : r.members[e].end_node, six(part));
-      }
-      stress += fmt::format("{},{},{},{},{},{},{},{}\n", name, csv_field(model.members[e].name),
-                            number(c.stress_max[e]), number(c.stress_min[e]),
-                            number(c.stress_max_x[e]), number(c.stress_min_x[e]),
-                            number(c.end_stress_max[e]), number(c.end_stress_min[e]));
-    }
-    const Equilibrium& q = c.equilibrium;
-    const auto row = [&](const char* what, const Vector3& f, const Vector3& m) {
-      eq += fmt::format("{},{},{}\n", name, what,
-                        six({f[0], f[1], f[2], m[0], m[1], m[2]}));
-    };
-    row("applied", q.applied_force, q.applied_moment);
-    row("reactions", q.reaction_force, q.reaction_moment);
-    row("residual", q.force_residual, q.moment_residual);
-  }
-  return t;
 }
 
 }  // namespace zervola::frame

@@ -236,10 +236,21 @@ ZERVOLA_FRAME_API void write_json_results(std::ostream& out, const Model& model,
 
 // CSV tables for spreadsheets: file name (nodes.csv, members.csv,
 // displacements.csv, reactions.csv, end_forces.csv, stresses.csv,
-// equilibrium.csv, member_diagrams.csv and, with envelopes, envelopes.csv)
-// -> content.
+// equilibrium.csv, member_diagrams.csv and, with envelopes, envelopes.csv,
+// with members cut at crossings, drawn_members.csv) -> content.
 [[nodiscard]] ZERVOLA_FRAME_API std::map<std::string, std::string> format_csv_tables(
     const Model& model, const AnalysisResult& result);
+
+// The file names format_csv_tables gives for model (in), in their order,
+// known before the analysis. Throws nothing but bad_alloc.
+[[nodiscard]] ZERVOLA_FRAME_API std::vector<std::string> csv_table_names(const Model& model);
+
+// One table of format_csv_tables (name: in, one of csv_table_names) written
+// to out piece by piece, in little memory whatever the model's size.
+// Throws std::invalid_argument for a name that is no table, and what out's
+// writes throw (check out's state after).
+ZERVOLA_FRAME_API void write_csv_table(std::ostream& out, const std::string& name,
+                                       const Model& model, const AnalysisResult& result);
 
 enum class View { automatic, xy, xz, yz, axonometric };
 
