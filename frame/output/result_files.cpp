@@ -148,6 +148,15 @@ std::string format_json_results(const Model& model, const AnalysisResult& r) {
   return doc.dump(1) + "\n";
 }
 
+std::vector<std::string> csv_table_names(const Model& model) {
+  std::vector<std::string> names = {"nodes.csv",      "members.csv",  "displacements.csv",
+                                    "reactions.csv",  "end_forces.csv", "stresses.csv",
+                                    "equilibrium.csv", "member_diagrams.csv"};
+  if (!model.envelopes.empty()) names.emplace_back("envelopes.csv");
+  if (!model.drawn_members.empty()) names.emplace_back("drawn_members.csv");
+  return names;
+}
+
 std::map<std::string, std::string> format_csv_tables(const Model& model, const AnalysisResult& r) {
   std::map<std::string, std::string> t;
   std::string& nodes = t["nodes.csv"];

@@ -228,10 +228,14 @@ enum class ReportDetail {
 
 // CSV tables for spreadsheets: file name (nodes.csv, members.csv,
 // displacements.csv, reactions.csv, end_forces.csv, stresses.csv,
-// equilibrium.csv, member_diagrams.csv and, with envelopes, envelopes.csv)
-// -> content.
+// equilibrium.csv, member_diagrams.csv and, with envelopes, envelopes.csv,
+// with members as drawn, drawn_members.csv) -> content.
 [[nodiscard]] ZERVOLA_FRAME_API std::map<std::string, std::string> format_csv_tables(
     const Model& model, const AnalysisResult& result);
+
+// The file names format_csv_tables gives for model (in), known before the
+// analysis: so that a run can check its outputs before it starts.
+[[nodiscard]] ZERVOLA_FRAME_API std::vector<std::string> csv_table_names(const Model& model);
 
 enum class View { automatic, xy, xz, yz, axonometric };
 
