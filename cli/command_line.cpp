@@ -25,14 +25,19 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
       "syntax, with file, line and column, or its meaning, with the item and field);\n"
       "3 the model cannot be analysed (not in one piece, a mechanism, a singular\n"
       "system); 4 an output file could not be written; 5 --strict and the model\n"
-      "gave warnings. Output files are written whole or not at all.");
+      "gave warnings. Output files are written whole or not at all: after a kill,\n"
+      "the next run (or --recover) leaves the whole old set or the whole new one.");
   app.set_version_flag("--version", "zervola-frame 0.1.0");
-  // --sections lists the catalogue and needs no model.
+  // --sections lists the catalogue and --recover settles outputs: neither
+  // needs a model.
   bool listing = false;
-  for (int k = 1; k < argc; ++k)
+  bool recovering = false;
+  for (int k = 1; k < argc; ++k) {
     listing = listing || std::string_view(argv[k]).starts_with("--sections");
+    recovering = recovering || std::string_view(argv[k]).starts_with("--recover");
+  }
   app.add_option("model", o.model_file, "the model file (JSON, comments allowed)")
-      ->required(!listing)
+      ->required(!listing && !recovering)
       ->check(CLI::ExistingFile)
       ->type_name("MODEL");
   std::string sections_filter;
@@ -41,6 +46,13 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
                  "(case, blanks and x/X do not matter: \"ipe3\", \"HEB 200\", \"W12x\"),\n"
                  "with their properties, and analyse nothing")
       ->type_name("FILTER");
+  std::vector<std::string> recover;
+  app.add_option("--recover", recover,
+                 "finish or undo the writing of output files that a killed run left\n"
+                 "among these outputs (files, or the --csv directory), remove its\n"
+                 "temporary files, and analyse nothing")
+      ->expected(1, -1)
+      ->type_name("OUTPUT");
   std::string svg, json, csv;
   app.add_option("--svg", svg, "write a drawing of the frame (SVG) to this file")->type_name("FILE");
   app.add_option("--json", json, "write every result to this file (JSON)")->type_name("FILE");
@@ -131,6 +143,7 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
     return parsed;
   }
   if (listing) o.sections_filter = sections_filter;
+  if (recovering) o.recover = recover;
   o.drawing.view = views.at(view);
   o.numbering = numberings.at(numbering);
   if (!svg.empty()) o.svg_file = svg;

@@ -1,12 +1,13 @@
 #pragma once
 
 // The command line: the model file first, then optional outputs and report
-// and drawing options.
+// and drawing options; or --sections, or --recover, without a model.
 
 #include <zervola/frame.hpp>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zervola::frame::cli {
 
@@ -23,6 +24,8 @@ struct Options {
   NumberingChoice numbering = NumberingChoice::automatic;
   DrawingOptions drawing;
   std::optional<std::string> sections_filter;  // --sections: list the catalogue, analyse nothing
+  // --recover: settle what a killed run left among these outputs, analyse nothing
+  std::optional<std::vector<std::string>> recover;
 };
 
 // Parses argv. Returns the options, or the exit status when the program is

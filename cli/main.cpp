@@ -17,18 +17,46 @@
 namespace zervola::frame::cli {
 namespace {
 
+// The outputs the options name, as the user named them: the files, and the
+// CSV directory itself.
+std::vector<std::string> output_places(const Options& o) {
+  std::vector<std::string> places;
+  for (const auto* place : {&o.json_file, &o.csv_directory, &o.svg_file})
+    if (*place) places.push_back(**place);
+  return places;
+}
+
+// Every output file of the run with the option that names it, known before
+// the analysis from the model alone.
+std::vector<NamedOutput> named_outputs(const Options& o, const Model& model) {
+  std::vector<NamedOutput> named;
+  if (o.json_file) named.push_back({fmt::format("--json {}", *o.json_file), *o.json_file});
+  if (o.csv_directory)
+    for (const std::string& name : csv_table_names(model))
+      named.push_back({fmt::format("--csv {} (its table {})", *o.csv_directory, name),
+                       (std::filesystem::path(*o.csv_directory) / name).string()});
+  if (o.svg_file) named.push_back({fmt::format("--svg {}", *o.svg_file), *o.svg_file});
+  return named;
+}
+
+void print_recovered(const std::vector<std::string>& notes) {
+  for (const std::string& note : notes) fmt::print(stderr, "zervola-frame: {}\n", note);
+}
+
+// Every output written as the commit comes to it, piece by piece: memory
+// for the results, not for the files.
 void write_outputs(const Options& o, const Model& model, const AnalysisResult& result) {
   OutputFiles files;
-  if (o.json_file) files.add(*o.json_file, format_json_results(model, result));
+  if (o.json_file)
+    files.add(*o.json_file, [&](std::ostream& out) { write_json_results(out, model, result); });
   if (o.csv_directory) {
-    std::error_code ec;
-    std::filesystem::create_directories(*o.csv_directory, ec);
-    if (ec) throw OutputError(fmt::format("{}: cannot create the directory: {}", *o.csv_directory,
-                                          ec.message()));
-    for (auto& [name, content] : format_csv_tables(model, result))
-      files.add((std::filesystem::path(*o.csv_directory) / name).string(), std::move(content));
+    files.add_directory(*o.csv_directory);
+    for (const std::string& name : csv_table_names(model))
+      files.add((std::filesystem::path(*o.csv_directory) / name).string(),
+                [&, name](std::ostream& out) { write_csv_table(out, name, model, result); });
   }
-  if (o.svg_file) files.add(*o.svg_file, draw_svg(model, result, o.drawing));
+  if (o.svg_file)
+    files.add(*o.svg_file, [&](std::ostream& out) { out << draw_svg(model, result, o.drawing); });
   files.commit();
 }
 
@@ -49,10 +77,19 @@ int refuse_warnings(const std::vector<Warning>& warnings) {
 
 int run(const Options& o) {
   if (o.sections_filter) return list_sections(*o.sections_filter);
+  if (o.recover) {
+    print_recovered(recover_outputs(*o.recover));
+    return static_cast<int>(ExitStatus::success);
+  }
+  // A commit a killed run left among these outputs is settled first, so
+  // that nothing below meets a half-replaced set.
+  print_recovered(recover_outputs(output_places(o)));
   const Model model = [&] {
     Model read = read_model(o.model_file);
     return o.connect_crossings && !read.connect_crossings ? connect_crossings(read) : read;
   }();
+  // Two outputs on one file are refused before the analysis spends its time.
+  refuse_shared_outputs(named_outputs(o, model));
   print_warnings(model.warnings, 0);
   if (o.strict && !model.warnings.empty()) return refuse_warnings(model.warnings);
   TerminalProgress progress(o.progress && !o.quiet && TerminalProgress::stderr_is_terminal());

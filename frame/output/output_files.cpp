@@ -1,7 +1,7 @@
 #include "zervola/frame/output_files.hpp"
 
-#include <fcntl.h>
 #include <fmt/format.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,134 +9,198 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <set>
 #include <sstream>
 
+#include "output/commit_file_steps.hpp"
+#include "output/commit_journal.hpp"
+#include "output/commit_settle.hpp"
 #include "zervola/frame/errors.hpp"
 
 namespace zervola::frame {
 namespace {
 
-void write_all(const std::string& path, const std::string& content) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) throw OutputError(fmt::format("{}: cannot create: {}", path, std::strerror(errno)));
-  std::size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int err = n < 0 ? errno : EIO;
-      ::close(fd);
-      throw OutputError(fmt::format("{}: cannot write: {}", path, std::strerror(err)));
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  const int synced = ::fsync(fd);
-  const int err = errno;
-  if (::close(fd) != 0 || synced != 0)
-    throw OutputError(fmt::format("{}: cannot write: {}", path, std::strerror(synced != 0 ? err : errno)));
-}
+namespace fs = std::filesystem;
 
-std::string hidden_beside(const std::string& path, const char* suffix) {
-  const std::filesystem::path target(path);
-  return (target.parent_path() /
-          fmt::format(".{}.{}.{}", target.filename().string(), ::getpid(), suffix))
-      .string();
-}
+// Mode of the directories a commit creates, before the umask.
+constexpr mode_t k_directory_mode = 0777;
 
 // A target that cannot be replaced by a file is refused before anything is
-// written.
-void check_target(const std::string& path) {
+// written. target is the file the path reaches, links followed.
+void check_target(const std::string& path, const fs::path& target) {
   std::error_code ec;
-  const auto status = std::filesystem::symlink_status(path, ec);
-  if (std::filesystem::is_directory(status))
+  const auto status = fs::symlink_status(target, ec);
+  if (fs::is_directory(status))
     throw OutputError(fmt::format("{}: cannot replace: it is a directory", path));
-  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
-      !std::filesystem::is_symlink(status))
+  if (fs::exists(status) && !fs::is_regular_file(status))
     throw OutputError(fmt::format("{}: cannot replace: it is not a regular file", path));
 }
 
+// Creates directory (in, as the user named it) and its missing parents;
+// appends those it created, outermost first, to created (in,out).
+void create_directories(const std::string& directory, std::vector<fs::path>& created) {
+  std::vector<fs::path> missing;
+  for (fs::path d = followed_path(directory); !d.empty(); d = d.parent_path()) {
+    std::error_code ec;
+    const auto status = fs::status(d, ec);
+    if (fs::exists(status)) {
+      if (!fs::is_directory(status))
+        throw OutputError(fmt::format("{}: cannot create the directory: {}", directory,
+                                      std::strerror(ENOTDIR)));
+      break;
+    }
+    missing.push_back(d);
+    if (d == d.parent_path()) break;
+  }
+  for (auto d = missing.rbegin(); d != missing.rend(); ++d) {
+    if (::mkdir(d->c_str(), k_directory_mode) != 0) {
+      if (errno == EEXIST) continue;
+      throw OutputError(
+          fmt::format("{}: cannot create the directory: {}", directory, std::strerror(errno)));
+    }
+    created.push_back(*d);
+  }
+}
+
 // Keeps the target's present content under backup, by a second name for the
-// same file where the file system allows it, else by a copy. False when the
-// target does not exist.
-bool keep_old(const std::string& path, const std::string& backup) {
-  std::error_code ec;
-  if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return false;
-  if (::link(path.c_str(), backup.c_str()) == 0) return true;
-  std::ifstream in(path, std::ios::binary);
+// same file where the file system allows it, else by a copy.
+void keep_old(const std::string& path, const JournalEntry& e) {
+  if (::link(e.target.c_str(), e.backup.c_str()) == 0) return;
+  std::ifstream in(e.target, std::ios::binary);
   std::ostringstream old;
   old << in.rdbuf();
   if (!in || in.bad())
     throw OutputError(fmt::format("{}: cannot keep the old file while replacing it", path));
-  write_all(backup, old.str());
-  return true;
+  write_new_file(e.backup, old.str(), e.backup.string());
+}
+
+// What a test asks of the commit at step `count` of phase.
+enum class AtStep { go, kill, fail };
+AtStep at_step(const CommitStop* stop, CommitPhase phase, std::size_t count) {
+  if (stop == nullptr || stop->phase != phase || stop->count != count) return AtStep::go;
+  return stop->fail ? AtStep::fail : AtStep::kill;
 }
 
 }  // namespace
 
-OutputFiles::~OutputFiles() { remove_temporaries(); }
-
 void OutputFiles::add(std::string path, std::string content) {
-  files_.push_back({std::move(path), std::move(content), {}, {}, false});
+  files_.push_back({std::move(path), std::move(content), {}});
 }
 
-void OutputFiles::remove_temporaries() noexcept {
-  for (Pending& f : files_) {
-    if (!f.temporary.empty()) ::unlink(f.temporary.c_str());
-    f.temporary.clear();
-    if (!f.backup.empty()) ::unlink(f.backup.c_str());
-    f.backup.clear();
+void OutputFiles::add(std::string path, std::function<void(std::ostream&)> writer) {
+  files_.push_back({std::move(path), {}, std::move(writer)});
+}
+
+void OutputFiles::add_directory(std::string path) { directories_.push_back(std::move(path)); }
+
+void OutputFiles::commit() { run_commit(nullptr); }
+
+void OutputFiles::commit(CommitStop stop) { run_commit(&stop); }
+
+void OutputFiles::run_commit(const CommitStop* stop) {
+  std::vector<NamedOutput> named;
+  for (const Pending& f : files_) named.push_back({f.path, f.path});
+  refuse_shared_outputs(named);
+  std::vector<std::string> places = directories_;
+  for (const Pending& f : files_) places.push_back(f.path);
+  static_cast<void>(recover_outputs(places));
+  std::vector<fs::path> targets;
+  for (const Pending& f : files_) {
+    targets.push_back(followed_path(f.path));
+    check_target(f.path, targets.back());
   }
-}
+  if (files_.empty()) return;
 
-// Puts back what the first `count` renames replaced. A target whose old
-// content cannot be put back keeps it under its backup name, which the
-// message gives.
-std::string OutputFiles::undo(std::size_t count) noexcept {
-  std::string kept;
-  for (std::size_t k = 0; k < count; ++k) {
-    Pending& f = files_[k];
-    if (f.had_old) {
-      if (std::rename(f.backup.c_str(), f.path.c_str()) == 0) {
-        f.backup.clear();
-      } else {
-        kept += fmt::format("; the old {} is kept as {}", f.path, f.backup);
-        f.backup.clear();  // not removed: it is the only copy
-      }
-    } else {
-      ::unlink(f.path.c_str());
-    }
-  }
-  return kept;
-}
-
-void OutputFiles::commit() {
+  std::vector<fs::path> created;
   try {
-    for (const Pending& f : files_) check_target(f.path);
-    for (Pending& f : files_) {
-      f.temporary = hidden_beside(f.path, "tmp");
-      write_all(f.temporary, f.content);
-    }
-    for (Pending& f : files_) {
-      f.backup = hidden_beside(f.path, "old");
-      f.had_old = keep_old(f.path, f.backup);
-      if (!f.had_old) f.backup.clear();
-    }
-    for (std::size_t k = 0; k < files_.size(); ++k) {
-      Pending& f = files_[k];
-      if (std::rename(f.temporary.c_str(), f.path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        const std::string kept = undo(k);
-        throw OutputError(fmt::format("{}: cannot replace: {}; no output file was changed{}",
-                                      f.path, reason, kept));
-      }
-      f.temporary.clear();
-    }
+    for (const std::string& d : directories_) create_directories(d, created);
   } catch (...) {
-    remove_temporaries();
+    remove_created_directories({CommitState::prepare, created, {}});
     throw;
   }
-  remove_temporaries();
+  std::optional<JournalFile> journal;
+  try {
+    journal.emplace(targets.front().parent_path(), [&](const std::string& tag) {
+      Journal plan{CommitState::prepare, created, {}};
+      for (const fs::path& t : targets)
+        plan.entries.push_back({t, leftover_name(t, tag, "tmp"), leftover_name(t, tag, "old"),
+                                present(t)});
+      return plan;
+    });
+  } catch (...) {
+    remove_created_directories({CommitState::prepare, created, {}});
+    throw;
+  }
+  const std::vector<JournalEntry>& entries = journal->journal().entries;
+
+  // Ends a commit that failed at step `what`: settles it from the journal,
+  // whose state says whether any target was replaced yet.
+  const auto fail = [&](const std::string& what) {
+    const std::string left = settle(journal->journal());
+    if (!left.empty())
+      throw OutputError(fmt::format("{}; no output file was changed{}; the commit journal is kept "
+                                    "for the next run",
+                                    what, left));
+    journal->remove();
+    remove_created_directories(journal->journal());
+    throw OutputError(fmt::format("{}; no output file was changed", what));
+  };
+  try {
+    for (std::size_t k = 0; k <= entries.size(); ++k) {
+      const AtStep step = at_step(stop, CommitPhase::writing, k);
+      if (step == AtStep::kill) return;
+      if (k == entries.size()) break;
+      if (step == AtStep::fail)
+        throw OutputError(fmt::format("{}: cannot write: {}", files_[k].path, std::strerror(EIO)));
+      if (files_[k].writer)
+        write_new_file(entries[k].temporary, files_[k].writer, files_[k].path);
+      else
+        write_new_file(entries[k].temporary, files_[k].content, files_[k].path);
+    }
+    for (std::size_t k = 0; k < entries.size(); ++k)
+      if (entries[k].had_old) keep_old(files_[k].path, entries[k]);
+    std::set<fs::path> directories;
+    for (const JournalEntry& e : entries) directories.insert(e.target.parent_path());
+    for (const fs::path& d : directories) sync_directory(d);
+    journal->set_state(CommitState::replace);
+  } catch (const OutputError& e) {
+    fail(e.what());
+  }
+  for (std::size_t k = 0; k <= entries.size(); ++k) {
+    const AtStep step = at_step(stop, CommitPhase::renaming, k);
+    if (step == AtStep::kill) return;
+    if (k == entries.size()) break;
+    if (step == AtStep::fail) errno = EIO;
+    if (step == AtStep::fail ||
+        std::rename(entries[k].temporary.c_str(), entries[k].target.c_str()) != 0) {
+      const std::string what =
+          fmt::format("{}: cannot replace: {}", files_[k].path, std::strerror(errno));
+      try {
+        journal->set_state(CommitState::restore);
+      } catch (const OutputError& e) {
+        throw OutputError(fmt::format("{}; {}; the commit journal is kept for the next run", what,
+                                      e.what()));
+      }
+      fail(what);
+    }
+  }
+  std::string left;
+  for (std::size_t k = 0; k <= entries.size(); ++k) {
+    const AtStep step = at_step(stop, CommitPhase::cleaning, k);
+    if (step == AtStep::kill) return;
+    if (k == entries.size()) break;
+    if (step == AtStep::fail) errno = EIO;
+    if (step == AtStep::fail || !remove_file(entries[k].backup))
+      left += fmt::format("; {}: cannot remove: {}", entries[k].backup.string(),
+                          std::strerror(errno));
+  }
+  if (left.empty() && !journal->remove())
+    left = "; the commit journal could not be removed";
   files_.clear();
+  directories_.clear();
+  if (!left.empty())
+    throw OutputError(fmt::format("every output file was written{}", left));
 }
 
 }  // namespace zervola::frame

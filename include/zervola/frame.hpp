@@ -20,7 +20,8 @@
 //                             zervola/frame/combinations.hpp; members cut at
 //                             crossings, as drawn: zervola/frame/drawn_members.hpp
 //   6. Outputs                format_report, format_json_results, format_csv_tables,
-//                             draw_svg; written whole or not at all:
+//                             csv_table_names, draw_svg; written whole or not at
+//                             all, and recovered after a kill:
 //                             zervola/frame/output_files.hpp
 //   7. Steps below the analysis, for hosts that call the exports themselves:
 //                             zervola/frame/library_arrays.hpp, zervola/frame/placement.hpp,

@@ -14,6 +14,8 @@
 #include <set>
 #include <sstream>
 
+#include <zervola/frame.hpp>
+
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
@@ -91,6 +93,21 @@ TEST(Outputs, ReportStatesConventionRenumberingAndEquilibrium) {
   EXPECT_NE(s.out.find("largest translation"), std::string::npos);
   EXPECT_NE(s.out.find("in equilibrium"), std::string::npos);
   EXPECT_EQ(s.out.find("Member end forces"), std::string::npos);
+}
+
+TEST(Outputs, CsvTableNamesAreKnownBeforeTheAnalysis) {
+  for (const std::string& file : example_models()) {
+    SCOPED_TRACE(file);
+    const Model read = read_model(file);
+    // Cut at crossings too, so that the tables of members as drawn appear.
+    for (const Model& model : {read, connect_crossings(read)}) {
+      std::vector<std::string> written;
+      for (const auto& table : format_csv_tables(model, analyse(model))) written.push_back(table.first);
+      std::vector<std::string> named = csv_table_names(model);
+      std::sort(named.begin(), named.end());
+      EXPECT_EQ(named, written);
+    }
+  }
 }
 
 TEST(Outputs, CsvTablesHoldOneRowPerItem) {
