@@ -166,6 +166,14 @@ void OutputFiles::run_commit(const CommitStop* stop) {
     journal->set_state(CommitState::replace);
   } catch (const OutputError& e) {
     fail(e.what());
+  } catch (...) {
+    // A writer's own failure (a load set to draw that does not exist, say)
+    // leaves the set as it was too, and keeps its kind and message.
+    if (settle(journal->journal()).empty()) {
+      journal->remove();
+      remove_created_directories(journal->journal());
+    }
+    throw;
   }
   for (std::size_t k = 0; k <= entries.size(); ++k) {
     const AtStep step = at_step(stop, CommitPhase::renaming, k);

@@ -317,6 +317,15 @@ TEST(OutputCommit, StreamedOutputsAreWrittenAndAWriterOutOfMemoryChangesNothing)
     }
   }
   EXPECT_EQ(directory_snapshot(dir.root()), before);
+  // A writer's own failure keeps its kind and leaves nothing either.
+  {
+    OutputFiles files;
+    files.add(dir.path("a.json"), [](std::ostream& out) { out << "new a"; });
+    files.add(dir.path("csv/b.csv"), [](std::ostream&) { throw InputError("no load set \"X\""); });
+    files.add_directory(dir.path("csv"));
+    EXPECT_THROW(files.commit(), InputError);
+  }
+  EXPECT_EQ(directory_snapshot(dir.root()), before);
   // A streamed content larger than the writer's buffer arrives whole.
   std::string large(3'000'000, 'x');
   for (std::size_t k = 0; k < large.size(); k += 997) large[k] = static_cast<char>('a' + k % 26);
