@@ -17,7 +17,7 @@ from ._errors import ModelError, StrictError, warnings_of
 from .results import Results
 
 # The name a model built in Python has in messages, as a file name would.
-_BUILT_MODEL_NAME = "model"
+_BUILT_MODEL_NAME = "<model>"
 
 
 def _number(value, what):
@@ -273,7 +273,7 @@ class Model:
                 density * A * gravity per unit length.
             self_weight: True: the same with the model's gravity pointing down.
         """
-        entry = {"name": name, "loads": []}
+        entry = {"name": name}
         _put(entry, "gravity", gravity, lambda g: _vector(g, f"load case {name!r}: gravity"))
         _put(entry, "self_weight", self_weight, bool)
         self._list("load_cases").append(entry)
