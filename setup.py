@@ -34,8 +34,12 @@ class CMakeBuild(build_ext):
         package_dir = os.path.dirname(os.path.abspath(self.get_ext_fullpath(ext.name)))
         given = os.environ.get("ZERVOLA_BUILD_DIR")
         build_dir = os.path.abspath(given or os.path.join(self.build_temp, "cmake"))
+        # The interpreter behind a virtual environment: the module is the
+        # same for both, and a build tree kept longer than the environment
+        # still finds it.
+        python = os.path.realpath(sys.executable)
         configure = ["cmake", "-S", ROOT, "-B", build_dir, "-DZERVOLA_BUILD_PYTHON=ON",
-                     f"-DPython3_EXECUTABLE={sys.executable}"]
+                     f"-DPython3_EXECUTABLE={python}"]
         if not given:
             # Only the module and the libraries under it: no tests, examples
             # or benchmarks in a package build.
