@@ -2,9 +2,13 @@
 # Installs, through apt-get, the Debian packages that are missing for the given
 # purpose:
 #   build    compilers, CMake and the libraries of zervola-frame
-#   test     build, plus GoogleTest, Google Benchmark, the SVG renderer and PNG
-#            reader of the drawing test, and clang's libFuzzer for the readers'
-#            fuzz targets
+#   python   build, plus Debian's Python with pybind11, numpy, setuptools, venv
+#            and pip: what `pip install --no-build-isolation --no-index .`
+#            needs (tools/install-python.sh)
+#   test     build and python, plus pytest and Dask's distributed scheduler
+#            (the package's tests and examples), GoogleTest, Google
+#            Benchmark, the SVG renderer and PNG reader of the drawing test,
+#            and clang's libFuzzer for the readers' fuzz targets
 #   windows  the mingw-w64 cross compilers and Wine; the 32-bit Wine
 #            (wine32:i386, on the i386 architecture) is optional
 # Installed packages are left alone. A package index that fails to update (a
@@ -27,9 +31,15 @@ required=(g++ gcc cmake make binutils pkg-config)
 optional=()
 # zervola-frame: JSON, command line, formatting.
 required+=(nlohmann-json3-dev libcli11-dev libfmt-dev)
+# The Python package: Debian's own Python (/usr/bin/python3) with the build
+# backend (setuptools, wheel), the bindings and numpy.
+python_package=(python3 python3-dev python3-venv python3-pip python3-setuptools python3-wheel
+                pybind11-dev python3-pybind11 python3-numpy)
 case "$purpose" in
   build) ;;
+  python) required+=("${python_package[@]}") ;;
   test)
+    required+=("${python_package[@]}" python3-pytest python3-distributed)
     required+=(libgtest-dev libgmock-dev libbenchmark-dev librsvg2-bin libpng-dev python3)
     required+=(clang libclang-rt-dev)
     ;;
@@ -38,7 +48,7 @@ case "$purpose" in
     optional=(wine32:i386)
     ;;
   *)
-    echo "install-deps: unknown purpose '$purpose' (build, test or windows)" >&2
+    echo "install-deps: unknown purpose '$purpose' (build, python, test or windows)" >&2
     exit 2
     ;;
 esac

@@ -4,7 +4,9 @@
 # build with warnings as errors (then installed into a scratch prefix, against
 # which a consumer project is built with the build tree moved aside), and a
 # Debug build under AddressSanitizer and UndefinedBehaviorSanitizer; then a short run of the readers' fuzz targets
-# (clang's libFuzzer, under both sanitizers). Then cross-builds the Windows
+# (clang's libFuzzer, under both sanitizers). The Python package is built
+# from the Release tree, installed by pip into a virtual environment over
+# Debian's Python, and tested with pytest. Then cross-builds the Windows
 # files zervola.dll and zervola.exe (i686 and x86_64) and tests them, under Wine where the
 # machine's Wine can run them. Prints the time of each phase, and at the end
 # every group of tests that could not run and why. Exits 0 only when every
@@ -37,13 +39,21 @@ ZERVOLA_INSTALL_LOG="$PWD/build/install-deps-windows.log" tools/install-deps.sh 
 windows_install=$!
 
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DZERVOLA_WARNINGS_AS_ERRORS=ON \
-  -DZERVOLA_BUILD_BENCH=ON
+  -DZERVOLA_BUILD_BENCH=ON -DZERVOLA_BUILD_PYTHON=ON
 cmake --build build/release -j "$jobs"
 end_phase "release build"
 (cd build/release && ctest --output-on-failure -j "$jobs")
 end_phase "release tests"
 tests/install/install_test.sh build/release
 end_phase "install test"
+
+# The package as a user installs it (pip, offline, Debian's Python), its
+# module built in the Release tree above rather than compiled again.
+ZERVOLA_BUILD_DIR="$PWD/build/release" ZERVOLA_BUILD_JOBS="$jobs" \
+  tools/install-python.sh build/python-venv
+ZERVOLA_FRAME_PROGRAM="$PWD/build/release/cli/zervola-frame" \
+  build/python-venv/bin/python -m pytest -q -p no:cacheprovider tests/python
+end_phase "python package (install, tests)"
 
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DZERVOLA_WARNINGS_AS_ERRORS=ON \
   -DZERVOLA_SANITIZE=ON

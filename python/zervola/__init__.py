@@ -1,0 +1,28 @@
+"""zervola: frame analysis by the finite element method, from Python.
+
+    import zervola
+    m = zervola.Model(units=("kN", "m"), frame="plane")
+    ...
+    r = m.analyse()
+    r.displacements("wind")        # (n_nodes, 6) numpy array
+
+See docs/python.md for the whole API, the units and the sign conventions.
+"""
+
+from ._errors import (AnalysisError, Error, FrameWarning, ModelError, OutputError,
+                      StrictError)
+from .model import Model, read
+from .results import QUANTITIES, Envelope, InternalForces, MemberResults, Results
+from . import _core
+
+__version__ = "0.1.0"
+
+
+def sign_convention():
+    """The end-force sign convention, as every output states it."""
+    return _core.sign_convention()
+
+
+__all__ = ["AnalysisError", "Envelope", "Error", "FrameWarning", "InternalForces",
+           "MemberResults", "Model", "ModelError", "OutputError", "QUANTITIES", "Results",
+           "StrictError", "read", "sign_convention"]

@@ -1,0 +1,255 @@
+"""The results of one analysis as numpy arrays, and the outputs of zervola-frame.
+
+Arrays are float64 and read-only, in the model's units and the JSON output's
+order: row i of a node array is node i + 1 (nodes numbered by their first
+appearance among the members' points), row e of a member array is the
+model's member e. Node arrays have the columns ux, uy, uz, rx, ry, rz
+(global axes); end forces the 12 columns of the start's and the end's
+N, Vy, Vz, T, My, Mz in the member's local axes (sign_convention).
+"""
+
+import os
+from typing import NamedTuple
+
+import numpy as np
+
+from . import _core
+from ._errors import warnings_of
+
+QUANTITIES = ("N", "Vy", "Vz", "T", "My", "Mz", "u", "v", "w")
+
+
+def _frozen(array):
+    array.setflags(write=False)
+    return array
+
+
+class InternalForces(NamedTuple):
+    """A member's internal forces and displacements along it, under one load
+    set: arrays over its stations (ten equal divisions and every load point,
+    twice at a concentrated load: just before and just after it).
+
+    x: distance from the member's start; N, Vy, Vz, T, My, Mz: internal
+    forces in the end-force convention continued along the member (N positive
+    in compression, Mz' = Vy, My' = -Vz); u, v, w: local displacements;
+    after: the station includes a concentrated load (of any load case) at x.
+    """
+
+    x: np.ndarray
+    N: np.ndarray
+    Vy: np.ndarray
+    Vz: np.ndarray
+    T: np.ndarray
+    My: np.ndarray
+    Mz: np.ndarray
+    u: np.ndarray
+    v: np.ndarray
+    w: np.ndarray
+    after: np.ndarray
+
+
+class Bounds(NamedTuple):
+    """An envelope's extremes: max and min arrays, the load set giving each
+    (max_by, min_by: arrays of names) and, along members, where (x_max, x_min)."""
+
+    max: np.ndarray
+    min: np.ndarray
+    max_by: np.ndarray
+    min_by: np.ndarray
+    x_max: np.ndarray
+    x_min: np.ndarray
+
+
+class Envelope:
+    """The extremes over an envelope's load sets.
+
+    Attributes:
+        name, sets: its name and the load sets it covers.
+        displacements: Bounds of (n_nodes, 6) arrays.
+        reactions: Bounds of (n_supported, 6) arrays, rows as Results.reactions.
+        end_forces: Bounds of (n_members, 12) arrays.
+        stress: Bounds of (n_members, 2) arrays: column 0 the largest of the
+            stress maxima, column 1 the smallest of the minima, with x.
+        internal_forces: Bounds of (n_members, 9) arrays, columns QUANTITIES,
+            the extremes along each member and where they occur.
+    """
+
+    def __init__(self, raw):
+        self.name = raw["name"]
+        self.sets = list(raw["sets"])
+        names = np.array(self.sets, dtype=object)
+
+        def bounds(b):
+            return Bounds(_frozen(b["max"]), _frozen(b["min"]), _frozen(names[b["max_by"]]),
+                          _frozen(names[b["min_by"]]), _frozen(b["x_max"]), _frozen(b["x_min"]))
+
+        self.displacements = bounds(raw["displacements"])
+        self.reactions = bounds(raw["reactions"])
+        self.end_forces = bounds(raw["end_forces"])
+        self.stress = bounds(raw["stress"])
+        self.internal_forces = bounds(raw["diagram"])
+
+
+class MemberResults:
+    """One member's results: its geometry, and per load set its end forces,
+    internal forces and their extremes.
+
+    Attributes:
+        name, index: the member's name and its index in the model.
+        start_node, end_node: nodes (1-based) of its start and end.
+        length: float.
+        local_axes: (3, 3) array, rows x, y, z in global components.
+    """
+
+    def __init__(self, results, index):
+        self._results = results
+        self.index = index
+        self.name = results.member_names[index]
+        self.start_node = int(results._start[index])
+        self.end_node = int(results._end[index])
+        self.length = float(results._length[index])
+        self.local_axes = results._axes[index]
+
+    def end_forces(self, load_set):
+        """(12,) array: the start's and the end's N, Vy, Vz, T, My, Mz, local axes."""
+        return self._results.end_forces(load_set)[self.index]
+
+    def end_displacements(self, load_set):
+        """(12,) array: the ends' displacements and rotations, local axes."""
+        return self._results.end_displacements(load_set)[self.index]
+
+    def internal_forces(self, load_set):
+        """InternalForces along the member under a load case or combination."""
+        raw = self._results._core.diagram(self._results._set(load_set), self.index)
+        return InternalForces(*(_frozen(raw[k]) for k in ("x",) + QUANTITIES + ("after",)))
+
+    def extremes(self, load_set):
+        """dict quantity -> (max, x_max, min, x_min): the exact extremes along the
+        member (also between stations) of each of QUANTITIES."""
+        table = self._results._core.extremes(self._results._set(load_set), self.index)
+        return {q: tuple(float(v) for v in row) for q, row in zip(QUANTITIES, table)}
+
+
+class Results:
+    """What Model.analyse gives: every load case's and combination's results.
+
+    Attributes:
+        nodes: (n_nodes, 3) array of node coordinates.
+        load_cases, combinations: lists of names; a load set is either.
+        member_names: list of the members' names, in the model's order.
+        envelopes: list of the envelopes' names.
+        warnings: list of FrameWarning (the model's, then the analysis's).
+    """
+
+    def __init__(self, core):
+        self._core = core
+        names = core.set_names
+        self.load_cases = names[:core.n_cases]
+        self.combinations = names[core.n_cases:]
+        self._sets = {name: k for k, name in enumerate(names)}
+        self.nodes = _frozen(core.nodes())
+        self.member_names = core.member_names()
+        self._members = {name: e for e, name in enumerate(self.member_names)}
+        self._start, self._end, self._length, self._axes = (
+            _frozen(a) for a in core.member_geometry())
+        self.warnings = warnings_of(core.warnings())
+        self.envelopes = core.envelope_names
+        self._envelopes = {name: k for k, name in enumerate(self.envelopes)}
+
+    def _set(self, name):
+        try:
+            return self._sets[name]
+        except KeyError:
+            raise KeyError(f"no load case or combination named {name!r}; there are "
+                           + ", ".join(repr(n) for n in self._sets)) from None
+
+    def displacements(self, load_set):
+        """(n_nodes, 6) array: ux, uy, uz, rx, ry, rz of every node, global axes."""
+        return _frozen(self._core.displacements(self._set(load_set)))
+
+    def reactions(self, load_set):
+        """(n_supported, 6) array: what supports and springs exert on each
+        supported node (rows in the order of reaction_nodes)."""
+        return _frozen(self._core.reactions(self._set(load_set))[1])
+
+    def reaction_nodes(self, load_set):
+        """(n_supported,) array of the supported nodes (1-based), the rows of reactions."""
+        return _frozen(self._core.reactions(self._set(load_set))[0])
+
+    def end_forces(self, load_set):
+        """(n_members, 12) array of end forces in local axes."""
+        return _frozen(self._core.end_forces(self._set(load_set)))
+
+    def end_displacements(self, load_set):
+        """(n_members, 12) array of end displacements in local axes."""
+        return _frozen(self._core.end_displacements(self._set(load_set)))
+
+    def stresses(self, load_set):
+        """dict of (n_members,) arrays: max, min (along the whole member, tension
+        positive), x_max, x_min (where), end_max, end_min (at its ends)."""
+        return {k: _frozen(v) for k, v in self._core.stresses(self._set(load_set)).items()}
+
+    def equilibrium(self, load_set):
+        """dict: applied and reaction forces and moments (about the origin), the
+        residuals and the relative residuals of the equilibrium check."""
+        return self._core.equilibrium(self._set(load_set))
+
+    def member(self, name):
+        """MemberResults of the member of that name."""
+        try:
+            return MemberResults(self, self._members[name])
+        except KeyError:
+            raise KeyError(f"no member named {name!r}") from None
+
+    def envelope(self, name):
+        """Envelope of that name."""
+        try:
+            return Envelope(self._core.envelope(self._envelopes[name]))
+        except KeyError:
+            raise KeyError(f"no envelope named {name!r}") from None
+
+    @property
+    def times(self):
+        """dict of wall-clock seconds: mesh, solution, recovery."""
+        return self._core.times()
+
+    # -- zervola-frame's outputs ----------------------------------------------
+
+    def to_json(self):
+        """Every result as zervola-frame's JSON document (--json), as text."""
+        return self._core.json()
+
+    def report(self, summary=False):
+        """zervola-frame's readable report (summary: --summary)."""
+        return self._core.report(summary)
+
+    def svg(self, view="auto", scale=None, diagram="none", labels=True, load_set=None):
+        """zervola-frame's drawing (--svg) as text.
+
+        Args:
+            view: "auto", "xy", "xz", "yz" or "axonometric" (--view).
+            scale: displacements drawn this many times their size (--scale).
+            diagram: "none", "moment", "shear" or "axial" (--diagram).
+            labels: node and member labels (False: --no-labels).
+            load_set: draw only this load case or combination (--svg-case).
+        Raises:
+            ModelError: load_set names no load case or combination.
+            ValueError: an unknown view or diagram.
+        """
+        return self._core.svg(view, scale, diagram, labels, load_set)
+
+    def write_json(self, path):
+        """Writes to_json() to path, whole or not at all. Raises OutputError."""
+        _core.write_files([(os.fspath(path), self.to_json())])
+
+    def write_svg(self, path, **options):
+        """Writes svg(**options) to path, whole or not at all. Raises OutputError."""
+        _core.write_files([(os.fspath(path), self.svg(**options))])
+
+    def write_csv(self, directory):
+        """Writes zervola-frame's CSV tables (--csv) into directory (made if
+        missing), the set whole or not at all. Raises OutputError."""
+        directory = os.fspath(directory)
+        os.makedirs(directory, exist_ok=True)
+        _core.write_files([(os.path.join(directory, name), text)
+                           for name, text in self._core.csv().items()])
