@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <new>
 
 #include "command_line.hpp"
@@ -105,11 +106,14 @@ int run(const Options& o) {
   }();
   print_warnings(result.warnings, model.warnings.size());
   if (o.strict && !result.warnings.empty()) return refuse_warnings(result.warnings);
-  // Everything is formatted before the first file is replaced.
-  const std::string report = o.quiet ? std::string() : format_report(model, result, o.detail);
+  // The files first, whole or not at all; then the report, written piece by
+  // piece, so that neither needs memory for its whole text.
   write_outputs(o, model, result);
-  std::fwrite(report.data(), 1, report.size(), stdout);
-  if (std::fflush(stdout) != 0) throw OutputError("standard output: cannot write the report");
+  if (!o.quiet) {
+    write_report(std::cout, model, result, o.detail);
+    std::cout.flush();
+    if (!std::cout) throw OutputError("standard output: cannot write the report");
+  }
   return static_cast<int>(ExitStatus::success);
 }
 

@@ -203,39 +203,37 @@ void write_envelopes_csv(TextOut& t, const Model& model, const AnalysisResult& r
   }
 }
 
-std::string extremes_report(const Model& model, const AnalysisResult& r, const DiagramBasis& basis,
-                            std::size_t set) {
-  std::string text = "  Internal forces and deflections along the members: largest (at x) and "
-                     "smallest (at x)\n";
+void write_extremes_report(TextOut& t, const Model& model, const AnalysisResult& r,
+                           const DiagramBasis& basis, std::size_t set) {
+  t.write("  Internal forces and deflections along the members: largest (at x) and smallest (at x)\n");
   const std::vector<std::size_t> shown = shown_quantities(model);
   for (std::size_t e = 0; e < model.members.size(); ++e) {
     const MemberDiagram d = diagram(r, basis, set, e);
     for (std::size_t k = 0; k < shown.size(); ++k) {
       const Extreme& x = d.extremes[shown[k]];
-      text += fmt::format("  {:<10} {:<3} {:>13} ({:>8}) {:>13} ({:>8})\n",
-                          k == 0 ? model.members[e].name : "", k_quantity_names[shown[k]],
-                          num(x.max), num(x.x_max), num(x.min), num(x.x_min));
+      t.print("  {:<10} {:<3} {:>13} ({:>8}) {:>13} ({:>8})\n", k == 0 ? model.members[e].name : "",
+              k_quantity_names[shown[k]], num(x.max), num(x.x_max), num(x.min), num(x.x_min));
     }
   }
-  return text + "\n";
+  t.write("\n");
 }
 
-std::string envelope_report(const Model& model, const AnalysisResult& r, const Envelope& v) {
+void write_envelope_report(TextOut& t, const Model& model, const AnalysisResult& r, const Envelope& v) {
   const EnvelopeResult e = envelope(model, r, v);
-  std::string text = fmt::format("Envelope \"{}\" over {}\n\n", e.name, fmt::join(e.sets, ", "));
-  text += "  Along the members: largest (at x, by) and smallest (at x, by)\n";
+  t.print("Envelope \"{}\" over {}\n\n", e.name, fmt::join(e.sets, ", "));
+  t.write("  Along the members: largest (at x, by) and smallest (at x, by)\n");
   const std::vector<std::size_t> shown = shown_quantities(model);
   for (std::size_t k = 0; k < e.diagram.size(); ++k) {
     const auto line = [&](bool first, const char* quantity, const Bound& b) {
-      text += fmt::format("  {:<10} {:<6} {:>13} ({:>8}, {}) {:>13} ({:>8}, {})\n",
-                          first ? model.members[k].name : "", quantity, num(b.max), num(b.x_max),
-                          e.sets[b.max_by], num(b.min), num(b.x_min), e.sets[b.min_by]);
+      t.print("  {:<10} {:<6} {:>13} ({:>8}, {}) {:>13} ({:>8}, {})\n", first ? model.members[k].name : "",
+              quantity, num(b.max), num(b.x_max), e.sets[b.max_by], num(b.min), num(b.x_min),
+              e.sets[b.min_by]);
     };
     line(true, "stress", stress_bounds(e, k));
     for (std::size_t q : shown) line(false, k_quantity_names[q], e.diagram[k][q]);
   }
-  text += drawn_member_envelope_report(model, e);
-  return text + "\n";
+  write_drawn_member_envelope_report(t, model, e);
+  t.write("\n");
 }
 
 }  // namespace zervola::frame

@@ -49,9 +49,9 @@ void write_envelopes_csv(TextOut& t, const Model& model, const AnalysisResult& r
 
 // Report sections: the extremes along each member for one load set; an
 // envelope's governing extremes.
-[[nodiscard]] std::string extremes_report(const Model& model, const AnalysisResult& r,
-                                          const DiagramBasis& basis, std::size_t set);
-[[nodiscard]] std::string envelope_report(const Model& model, const AnalysisResult& r,
-                                          const Envelope& v);
+void write_extremes_report(TextOut& t, const Model& model, const AnalysisResult& r,
+                           const DiagramBasis& basis, std::size_t set);
+void write_envelope_report(TextOut& t, const Model& model, const AnalysisResult& r,
+                           const Envelope& v);
 
 }  // namespace zervola::frame

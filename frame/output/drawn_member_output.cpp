@@ -89,48 +89,47 @@ void write_drawn_members_csv(TextOut& t, const Model& model, const AnalysisResul
   }
 }
 
-std::string drawn_members_report(const Model& model) {
-  if (model.drawn_members.empty()) return {};
-  std::string text = "Members cut where other members cross or end on them (pieces, from x)\n";
+void write_drawn_members_report(TextOut& t, const Model& model) {
+  if (model.drawn_members.empty()) return;
+  t.write("Members cut where other members cross or end on them (pieces, from x)\n");
   for (const DrawnMember& d : model.drawn_members) {
     std::string pieces;
     for (std::size_t p = 0; p < d.pieces.size(); ++p)
       pieces += fmt::format("{}{} ({})", p == 0 ? "" : ", ", model.members[d.pieces[p]].name,
                             num(d.piece_starts[p]));
-    text += fmt::format("  {:<10} length {}: {}\n", d.name, num(d.length), pieces);
+    t.print("  {:<10} length {}: {}\n", d.name, num(d.length), pieces);
   }
-  return text + "\n";
+  t.write("\n");
 }
 
-std::string drawn_member_results_report(const Model& model, const AnalysisResult& r, std::size_t set) {
-  if (model.drawn_members.empty()) return {};
+void write_drawn_member_results_report(TextOut& t, const Model& model, const AnalysisResult& r,
+                                       std::size_t set) {
+  if (model.drawn_members.empty()) return;
   const std::vector<DrawnMemberResult> results = drawn_member_results(model, r, set);
-  std::string text = "  Members as drawn, along their whole length (x from their \"from\" point): "
-                     "largest (at x) and smallest (at x)\n";
+  t.write("  Members as drawn, along their whole length (x from their \"from\" point): "
+          "largest (at x) and smallest (at x)\n");
   const std::vector<std::size_t> shown = shown_quantities(model);
   for (std::size_t m = 0; m < results.size(); ++m) {
     const auto line = [&](bool first, const char* quantity, const Extreme& x) {
-      text += fmt::format("  {:<10} {:<6} {:>13} ({:>8}) {:>13} ({:>8})\n",
-                          first ? model.drawn_members[m].name : "", quantity, num(x.max),
-                          num(x.x_max), num(x.min), num(x.x_min));
+      t.print("  {:<10} {:<6} {:>13} ({:>8}) {:>13} ({:>8})\n", first ? model.drawn_members[m].name : "",
+              quantity, num(x.max), num(x.x_max), num(x.min), num(x.x_min));
     };
     line(true, "stress", results[m].stress);
     for (std::size_t q : shown) line(false, k_quantity_names[q], results[m].extremes[q]);
   }
-  return text + "\n";
+  t.write("\n");
 }
 
-std::string drawn_member_envelope_report(const Model& model, const EnvelopeResult& e) {
-  if (model.drawn_members.empty()) return {};
+void write_drawn_member_envelope_report(TextOut& t, const Model& model, const EnvelopeResult& e) {
+  if (model.drawn_members.empty()) return;
   const std::vector<DrawnMemberBounds> bounds = drawn_member_envelope(model, e);
-  std::string text = "  Members as drawn, along their whole length: largest (at x, by) and "
-                     "smallest (at x, by)\n";
+  t.write("  Members as drawn, along their whole length: largest (at x, by) and smallest (at x, by)\n");
   const std::vector<std::size_t> shown = shown_quantities(model);
   for (std::size_t m = 0; m < bounds.size(); ++m) {
     const auto line = [&](bool first, const char* quantity, const Bound& b) {
-      text += fmt::format("  {:<10} {:<6} {:>13} ({:>8}, {}) {:>13} ({:>8}, {})\n",
-                          first ? model.drawn_members[m].name : "", quantity, num(b.max),
-                          num(b.x_max), e.sets[b.max_by], num(b.min), num(b.x_min), e.sets[b.min_by]);
+      t.print("  {:<10} {:<6} {:>13} ({:>8}, {}) {:>13} ({:>8}, {})\n",
+              first ? model.drawn_members[m].name : "", quantity, num(b.max), num(b.x_max),
+              e.sets[b.max_by], num(b.min), num(b.x_min), e.sets[b.min_by]);
     };
     Bound stress = bounds[m].stress_max;
     stress.min = bounds[m].stress_min.min;
@@ -139,7 +138,6 @@ std::string drawn_member_envelope_report(const Model& model, const EnvelopeResul
     line(true, "stress", stress);
     for (std::size_t q : shown) line(false, k_quantity_names[q], bounds[m].diagram[q]);
   }
-  return text;
 }
 
 }  // namespace zervola::frame

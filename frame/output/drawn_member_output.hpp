@@ -17,7 +17,8 @@
 namespace zervola::frame {
 
 // JSON: each member cut, with its pieces; a load set's results per drawn
-// member; an envelope's bounds per drawn member.
+// member; an envelope's bounds per drawn member. The writers below write
+// nothing for a model with no member cut.
 [[nodiscard]] nlohmann::json drawn_members_json(const Model& model);
 [[nodiscard]] nlohmann::json drawn_member_results_json(const Model& model, const AnalysisResult& r,
                                                        std::size_t set);
@@ -29,9 +30,9 @@ void write_drawn_members_csv(TextOut& t, const Model& model, const AnalysisResul
 
 // Report sections: the members cut and their pieces (model summary); a
 // load set's extremes along each drawn member; an envelope's.
-[[nodiscard]] std::string drawn_members_report(const Model& model);
-[[nodiscard]] std::string drawn_member_results_report(const Model& model, const AnalysisResult& r,
-                                                      std::size_t set);
-[[nodiscard]] std::string drawn_member_envelope_report(const Model& model, const EnvelopeResult& e);
+void write_drawn_members_report(TextOut& t, const Model& model);
+void write_drawn_member_results_report(TextOut& t, const Model& model, const AnalysisResult& r,
+                                       std::size_t set);
+void write_drawn_member_envelope_report(TextOut& t, const Model& model, const EnvelopeResult& e);
 
 }  // namespace zervola::frame

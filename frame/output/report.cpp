@@ -2,6 +2,7 @@
 
 #include "output/diagram_output.hpp"
 #include "output/drawn_member_output.hpp"
+#include "output/text_out.hpp"
 #include "zervola/frame/library_arrays.hpp"
 
 #include <fmt/format.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +18,7 @@
 namespace zervola::frame {
 namespace {
 
-using Out = std::back_insert_iterator<std::string>;
+using Out = TextOutIterator;
 
 // The directions a report shows: all six in space, ux, uy, rz in a plane.
 std::vector<std::size_t> shown_dofs(const Model& model) {
@@ -290,8 +292,9 @@ void summary(Out out, const Model& model, const CaseResult& c) {
 
 }  // namespace
 
-std::string format_report(const Model& model, const AnalysisResult& result, ReportDetail detail) {
-  std::string text;
+void write_report(std::ostream& stream, const Model& model, const AnalysisResult& result,
+                  ReportDetail detail) {
+  TextOut text(stream);
   Out out(text);
   header(out, model, result);
   warnings_section(out, result);
@@ -299,7 +302,7 @@ std::string format_report(const Model& model, const AnalysisResult& result, Repo
     nodes_table(out, result);
     sections_table(out, model);
     members_table(out, model, result);
-    text += drawn_members_report(model);
+    write_drawn_members_report(text, model);
     fmt::format_to(out, "Sign convention\n{}\n", wrapped(sign_convention_text(), 86, "  "));
   }
   const std::size_t n_cases = result.cases.size();
@@ -321,11 +324,17 @@ std::string format_report(const Model& model, const AnalysisResult& result, Repo
     equilibrium(out, c);
     end_forces(out, model, result, c);
     stresses(out, model, c);
-    text += extremes_report(model, result, basis, k);
-    text += drawn_member_results_report(model, result, k);
+    write_extremes_report(text, model, result, basis, k);
+    write_drawn_member_results_report(text, model, result, k);
   }
-  for (const Envelope& v : model.envelopes) text += envelope_report(model, result, v);
-  return text;
+  for (const Envelope& v : model.envelopes) write_envelope_report(text, model, result, v);
+  text.flush();
+}
+
+std::string format_report(const Model& model, const AnalysisResult& result, ReportDetail detail) {
+  std::ostringstream out;
+  write_report(out, model, result, detail);
+  return std::move(out).str();
 }
 
 }  // namespace zervola::frame

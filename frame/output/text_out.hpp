@@ -5,6 +5,7 @@
 
 #include <fmt/format.h>
 
+#include <cstddef>
 #include <iterator>
 #include <ostream>
 #include <string>
@@ -30,6 +31,10 @@ class TextOut {
     buffer_ += text;
     if (buffer_.size() >= k_chunk) flush();
   }
+  void put(char c) {
+    buffer_.push_back(c);
+    if (buffer_.size() >= k_chunk) flush();
+  }
   void flush() {
     out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     buffer_.clear();
@@ -39,6 +44,28 @@ class TextOut {
   static constexpr std::size_t k_chunk = std::size_t{1} << 20;
   std::ostream& out_;
   std::string buffer_;
+};
+
+// An output iterator into a TextOut, for fmt::format_to.
+class TextOutIterator {
+ public:
+  using iterator_category = std::output_iterator_tag;
+  using value_type = void;
+  using difference_type = std::ptrdiff_t;
+  using pointer = void;
+  using reference = void;
+
+  explicit TextOutIterator(TextOut& out) : out_(&out) {}
+  TextOutIterator& operator=(char c) {
+    out_->put(c);
+    return *this;
+  }
+  TextOutIterator& operator*() { return *this; }
+  TextOutIterator& operator++() { return *this; }
+  TextOutIterator operator++(int) { return *this; }
+
+ private:
+  TextOut* out_;
 };
 
 }  // namespace zervola::frame

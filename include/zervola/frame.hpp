@@ -221,6 +221,12 @@ enum class ReportDetail {
                                                           const AnalysisResult& result,
                                                           ReportDetail detail);
 
+// The same report written to out piece by piece, in little memory whatever
+// the model's size. Throws what out's writes throw (check out's state
+// after).
+ZERVOLA_FRAME_API void write_report(std::ostream& out, const Model& model,
+                                    const AnalysisResult& result, ReportDetail detail);
+
 // The end-force sign convention, stated once in every output.
 [[nodiscard]] ZERVOLA_FRAME_API const char* sign_convention_text();
 
