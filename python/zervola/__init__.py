@@ -14,6 +14,7 @@ from ._errors import (AnalysisError, Error, FrameWarning, ModelError, OutputErro
 from .model import Model, read
 from .results import QUANTITIES, Envelope, InternalForces, MemberResults, Results
 from . import _core
+from . import plotting    # imports matplotlib only when it draws
 
 __version__ = "0.1.0"
 
@@ -25,4 +26,4 @@ def sign_convention():
 
 __all__ = ["AnalysisError", "Envelope", "Error", "FrameWarning", "InternalForces",
            "MemberResults", "Model", "ModelError", "OutputError", "QUANTITIES", "Results",
-           "StrictError", "read", "sign_convention"]
+           "StrictError", "plotting", "read", "sign_convention"]
