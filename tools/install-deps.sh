@@ -39,7 +39,7 @@ case "$purpose" in
   build) ;;
   python) required+=("${python_package[@]}") ;;
   test)
-    required+=("${python_package[@]}" python3-pytest python3-distributed)
+    required+=("${python_package[@]}" python3-pytest python3-distributed python3-matplotlib)
     required+=(libgtest-dev libgmock-dev libbenchmark-dev librsvg2-bin libpng-dev python3)
     required+=(clang libclang-rt-dev)
     ;;
