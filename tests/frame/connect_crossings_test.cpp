@@ -226,7 +226,7 @@ TEST(ConnectCrossings, AColumnDrawnPastTheBeamIsCutWhereItCrossesIt) {
   EXPECT_EQ(model.drawn_members[0].name, "B");
   EXPECT_EQ(model.drawn_members[1].name, "P");
   const double support = 10.0 * 36.0 / 8.0;
-  const Extreme& mz = drawn_member_results(model, r, 0)[0].extremes[5];
+  const Extreme mz = drawn_member_results(model, r, 0)[0].extremes[5];
   EXPECT_NEAR(std::max(std::abs(mz.min), std::abs(mz.max)) / support, 1.0, 1e-6);
 }
 
