@@ -57,7 +57,7 @@ void write_outputs(const Options& o, const Model& model, const AnalysisResult& r
                 [&, name](std::ostream& out) { write_csv_table(out, name, model, result); });
   }
   if (o.svg_file)
-    files.add(*o.svg_file, [&](std::ostream& out) { out << draw_svg(model, result, o.drawing); });
+    files.add(*o.svg_file, [&](std::ostream& out) { write_svg(out, model, result, o.drawing); });
   files.commit();
 }
 

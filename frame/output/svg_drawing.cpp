@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <sstream>
+
+#include "output/text_out.hpp"
 
 #include "zervola/frame/combinations.hpp"
 #include "zervola/frame/errors.hpp"
@@ -150,8 +153,8 @@ class Panel {
   [[nodiscard]] double height() const { return frame_height_ + 2 * k_margin + k_title_height; }
 
   // set: the load set's index in load_sets (cases, then combinations).
-  void draw(std::string& svg, std::size_t set, double y0, double scale) {
-    auto out = std::back_inserter(svg);
+  void draw(TextOut& svg, std::size_t set, double y0, double scale) {
+    Out out(svg);
     const LoadSet& s = sets_[set];
     const bool is_case = set < model_.load_cases.size();
     const std::vector<MemberCurve> curves = member_curves(s);
@@ -179,7 +182,7 @@ class Panel {
   [[nodiscard]] double size() const { return size_; }
 
  private:
-  using Out = std::back_insert_iterator<std::string>;
+  using Out = TextOutIterator;
 
   [[nodiscard]] Screen px(const Vector3& p) const {
     const Screen s = project_(p);
@@ -470,8 +473,8 @@ View resolved_view(const Model& model, View view) {
   return model.frame == FrameKind::plane ? View::xy : View::axonometric;
 }
 
-std::string draw_svg(const Model& model, const AnalysisResult& result,
-                     const DrawingOptions& options) {
+void write_svg(std::ostream& stream, const Model& model, const AnalysisResult& result,
+               const DrawingOptions& options) {
   const std::vector<LoadSet> all = load_sets(model);
   std::vector<std::size_t> sets;
   for (std::size_t k = 0; k < all.size(); ++k)
@@ -491,7 +494,8 @@ std::string draw_svg(const Model& model, const AnalysisResult& result,
     if (largest > 0.0) scale = nice_below(k_deformation_share * panel.size() / largest);
   }
   const double height = panel.height() * static_cast<double>(sets.size());
-  std::string svg = fmt::format(
+  TextOut svg(stream);
+  svg.print(
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"{0:.0f}\" height=\"{1:.0f}\" "
       "viewBox=\"0 0 {0:.0f} {1:.0f}\">\n"
@@ -502,8 +506,15 @@ std::string draw_svg(const Model& model, const AnalysisResult& result,
     panel.draw(svg, k, y, scale);
     y += panel.height();
   }
-  svg += "</svg>\n";
-  return svg;
+  svg.write("</svg>\n");
+  svg.flush();
+}
+
+std::string draw_svg(const Model& model, const AnalysisResult& result,
+                     const DrawingOptions& options) {
+  std::ostringstream out;
+  write_svg(out, model, result, options);
+  return std::move(out).str();
 }
 
 }  // namespace zervola::frame

@@ -286,6 +286,12 @@ struct DrawingOptions {
                                                      const AnalysisResult& result,
                                                      const DrawingOptions& options);
 
+// The same drawing written to out piece by piece, in little memory whatever
+// the model's size. Throws as draw_svg (before anything is written), and
+// what out's writes throw (check out's state after).
+ZERVOLA_FRAME_API void write_svg(std::ostream& out, const Model& model,
+                                 const AnalysisResult& result, const DrawingOptions& options);
+
 // The view a drawing of model uses for View::automatic (xy for a plane
 // frame, axonometric for a space frame), and any other view as it is.
 // Throws nothing.
