@@ -69,6 +69,11 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   app.add_flag("--strict", o.strict,
                "treat every warning as an error: exit status 5, no report and\n"
                "no file written");
+  bool no_stations = false;
+  app.add_flag("--no-stations", no_stations,
+               "leave out of the JSON and CSV results the values at every station\n"
+               "along the members (member_diagrams); the extremes along each member\n"
+               "stay. The files of a large model are many times smaller");
   app.add_flag("--connect-crossings", o.connect_crossings,
                "cut members where they cross or where one ends on another's span,\n"
                "and connect them there (as the model's \"connect_crossings\": true):\n"
@@ -152,6 +157,7 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   if (summary) o.detail = ReportDetail::summary;
   o.progress = !no_progress;
   if (scale_option->count() > 0) o.drawing.deformation_scale = scale;
+  o.detail_of_results.stations = !no_stations;
   o.drawing.labels = !no_labels;
   if (!svg_case.empty()) o.drawing.load_case = svg_case;
   if (moments || diagram == "moment") o.drawing.diagram = DiagramKind::moment;

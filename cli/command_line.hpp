@@ -20,6 +20,7 @@ struct Options {
   bool quiet = false;
   bool strict = false;  // any warning is an error: exit 5, nothing written
   bool connect_crossings = false;  // cut members at crossings, as the model may ask
+  ResultDetail detail_of_results;  // --no-stations: the JSON and CSV without station values
   bool progress = true;
   NumberingChoice numbering = NumberingChoice::automatic;
   DrawingOptions drawing;

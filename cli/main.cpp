@@ -33,7 +33,7 @@ std::vector<NamedOutput> named_outputs(const Options& o, const Model& model) {
   std::vector<NamedOutput> named;
   if (o.json_file) named.push_back({fmt::format("--json {}", *o.json_file), *o.json_file});
   if (o.csv_directory)
-    for (const std::string& name : csv_table_names(model))
+    for (const std::string& name : csv_table_names(model, o.detail_of_results))
       named.push_back({fmt::format("--csv {} (its table {})", *o.csv_directory, name),
                        (std::filesystem::path(*o.csv_directory) / name).string()});
   if (o.svg_file) named.push_back({fmt::format("--svg {}", *o.svg_file), *o.svg_file});
@@ -49,10 +49,12 @@ void print_recovered(const std::vector<std::string>& notes) {
 void write_outputs(const Options& o, const Model& model, const AnalysisResult& result) {
   OutputFiles files;
   if (o.json_file)
-    files.add(*o.json_file, [&](std::ostream& out) { write_json_results(out, model, result); });
+    files.add(*o.json_file, [&](std::ostream& out) {
+      write_json_results(out, model, result, o.detail_of_results);
+    });
   if (o.csv_directory) {
     files.add_directory(*o.csv_directory);
-    for (const std::string& name : csv_table_names(model))
+    for (const std::string& name : csv_table_names(model, o.detail_of_results))
       files.add((std::filesystem::path(*o.csv_directory) / name).string(),
                 [&, name](std::ostream& out) { write_csv_table(out, name, model, result); });
   }

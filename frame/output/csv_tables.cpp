@@ -100,15 +100,16 @@ struct Table {
   TableWriter write;
 };
 
-// Every table, in file-name order; envelopes.csv only with envelopes and
-// drawn_members.csv only with members cut at crossings.
-std::vector<Table> tables_of(const Model& model) {
+// Every table, in file-name order; envelopes.csv only with envelopes,
+// drawn_members.csv only with members cut at crossings, member_diagrams.csv
+// only with the stations.
+std::vector<Table> tables_of(const Model& model, const ResultDetail& detail) {
   std::vector<Table> tables = {{"displacements.csv", displacements_csv}};
   if (!model.drawn_members.empty()) tables.push_back({"drawn_members.csv", write_drawn_members_csv});
   tables.push_back({"end_forces.csv", end_forces_csv});
   if (!model.envelopes.empty()) tables.push_back({"envelopes.csv", write_envelopes_csv});
   tables.push_back({"equilibrium.csv", equilibrium_csv});
-  tables.push_back({"member_diagrams.csv", write_diagrams_csv});
+  if (detail.stations) tables.push_back({"member_diagrams.csv", write_diagrams_csv});
   tables.push_back({"members.csv", members_csv});
   tables.push_back({"nodes.csv", nodes_csv});
   tables.push_back({"reactions.csv", reactions_csv});
@@ -118,15 +119,15 @@ std::vector<Table> tables_of(const Model& model) {
 
 }  // namespace
 
-std::vector<std::string> csv_table_names(const Model& model) {
+std::vector<std::string> csv_table_names(const Model& model, const ResultDetail& detail) {
   std::vector<std::string> names;
-  for (const Table& table : tables_of(model)) names.emplace_back(table.name);
+  for (const Table& table : tables_of(model, detail)) names.emplace_back(table.name);
   return names;
 }
 
 void write_csv_table(std::ostream& out, const std::string& name, const Model& model,
                      const AnalysisResult& r) {
-  for (const Table& table : tables_of(model))
+  for (const Table& table : tables_of(model, {}))
     if (name == table.name) {
       TextOut t(out);
       table.write(t, model, r);
@@ -136,9 +137,10 @@ void write_csv_table(std::ostream& out, const std::string& name, const Model& mo
   throw std::invalid_argument("no CSV table is named " + name);
 }
 
-std::map<std::string, std::string> format_csv_tables(const Model& model, const AnalysisResult& r) {
+std::map<std::string, std::string> format_csv_tables(const Model& model, const AnalysisResult& r,
+                                                     const ResultDetail& detail) {
   std::map<std::string, std::string> tables;
-  for (const std::string& name : csv_table_names(model)) {
+  for (const std::string& name : csv_table_names(model, detail)) {
     std::ostringstream out;
     write_csv_table(out, name, model, r);
     tables[name] = std::move(out).str();

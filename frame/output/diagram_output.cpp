@@ -76,21 +76,25 @@ std::vector<std::size_t> shown_quantities(const Model& model) {
 }
 
 json diagram_json(const Model& model, const AnalysisResult& r, const DiagramBasis& basis,
-                  std::size_t set, std::size_t e) {
+                  std::size_t set, std::size_t e, bool stations) {
   const MemberDiagram d = diagram(r, basis, set, e);
   json m{{"member", model.members[e].name}};
-  json x = json::array(), after = json::array();
-  for (std::size_t n = 0; n < d.stations.size(); ++n) {
-    x.push_back(d.stations[n].x);
-    after.push_back(after_point_load(d, n));
+  if (stations) {
+    json x = json::array(), after = json::array();
+    for (std::size_t n = 0; n < d.stations.size(); ++n) {
+      x.push_back(d.stations[n].x);
+      after.push_back(after_point_load(d, n));
+    }
+    m["x"] = x;
+    m["after_point_load"] = after;
   }
-  m["x"] = x;
-  m["after_point_load"] = after;
   json extremes = json::object();
   for (std::size_t q = 0; q < k_quantities; ++q) {
-    json column = json::array();
-    for (const StationValues& v : d.values) column.push_back(v[q]);
-    m[k_quantity_names[q]] = column;
+    if (stations) {
+      json column = json::array();
+      for (const StationValues& v : d.values) column.push_back(v[q]);
+      m[k_quantity_names[q]] = column;
+    }
     const Extreme& x_q = d.extremes[q];
     extremes[k_quantity_names[q]] = {
         {"max", x_q.max}, {"x_max", x_q.x_max}, {"min", x_q.min}, {"x_min", x_q.x_min}};

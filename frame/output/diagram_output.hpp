@@ -36,10 +36,11 @@ struct DiagramBasis {
 };
 [[nodiscard]] DiagramBasis diagram_basis(const Model& model, const AnalysisResult& r);
 
-// Member e's diagram under load set `set`: its stations, the nine
-// quantities there, and their extremes.
+// Member e's diagram under load set `set`: its stations and the nine
+// quantities there (when stations), and their extremes.
 [[nodiscard]] nlohmann::json diagram_json(const Model& model, const AnalysisResult& r,
-                                          const DiagramBasis& basis, std::size_t set, std::size_t e);
+                                          const DiagramBasis& basis, std::size_t set, std::size_t e,
+                                          bool stations);
 // Every envelope of the model, as one array written to doc.
 void write_envelopes_json(JsonStream& doc, const Model& model, const AnalysisResult& r);
 

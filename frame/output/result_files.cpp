@@ -46,7 +46,8 @@ json numbering_json(const NumberingSize& n) {
 
 }  // namespace
 
-void write_json_results(std::ostream& out, const Model& model, const AnalysisResult& r) {
+void write_json_results(std::ostream& out, const Model& model, const AnalysisResult& r,
+                        const ResultDetail& detail) {
   // Keys in byte order, as the whole document would have them; the long
   // lists go element by element.
   JsonStream doc(out);
@@ -71,7 +72,7 @@ void write_json_results(std::ostream& out, const Model& model, const AnalysisRes
     doc.value(equilibrium_json(c.equilibrium));
     doc.key("member_diagrams");
     doc.begin_array();
-    for (std::size_t e = 0; e < model.members.size(); ++e) doc.value(diagram_json(model, r, basis, set, e));
+    for (std::size_t e = 0; e < model.members.size(); ++e) doc.value(diagram_json(model, r, basis, set, e, detail.stations));
     doc.end_array();
     doc.key("name");
     doc.value(c.name);
@@ -184,9 +185,10 @@ void write_json_results(std::ostream& out, const Model& model, const AnalysisRes
   out << '\n';
 }
 
-std::string format_json_results(const Model& model, const AnalysisResult& r) {
+std::string format_json_results(const Model& model, const AnalysisResult& r,
+                                const ResultDetail& detail) {
   std::ostringstream out;
-  write_json_results(out, model, r);
+  write_json_results(out, model, r, detail);
   return std::move(out).str();
 }
 

@@ -230,27 +230,40 @@ ZERVOLA_FRAME_API void write_report(std::ostream& out, const Model& model,
 // The end-force sign convention, stated once in every output.
 [[nodiscard]] ZERVOLA_FRAME_API const char* sign_convention_text();
 
+// What the JSON results and the CSV tables hold beyond the nodes' and the
+// member ends' results.
+struct ResultDetail {
+  // The internal forces and displacements at every station along every
+  // member (the JSON's member_diagrams arrays, member_diagrams.csv). Without
+  // them each member keeps its extremes along its length, and the files of
+  // a large model are many times smaller.
+  bool stations = true;
+};
+
 // Every result as one JSON document (docs/model-format.md, "Results").
 [[nodiscard]] ZERVOLA_FRAME_API std::string format_json_results(const Model& model,
-                                                                const AnalysisResult& result);
+                                                                const AnalysisResult& result,
+                                                                const ResultDetail& detail = {});
 
 // The same document written to out piece by piece, so that it needs no
 // more memory than its largest piece (one member's diagram) whatever the
 // model's size. Throws what out's writes throw (nothing if it has no
 // exceptions set: check out's state after).
 ZERVOLA_FRAME_API void write_json_results(std::ostream& out, const Model& model,
-                                          const AnalysisResult& result);
+                                          const AnalysisResult& result,
+                                          const ResultDetail& detail = {});
 
 // CSV tables for spreadsheets: file name (nodes.csv, members.csv,
 // displacements.csv, reactions.csv, end_forces.csv, stresses.csv,
 // equilibrium.csv, member_diagrams.csv and, with envelopes, envelopes.csv,
 // with members cut at crossings, drawn_members.csv) -> content.
 [[nodiscard]] ZERVOLA_FRAME_API std::map<std::string, std::string> format_csv_tables(
-    const Model& model, const AnalysisResult& result);
+    const Model& model, const AnalysisResult& result, const ResultDetail& detail = {});
 
 // The file names format_csv_tables gives for model (in), in their order,
 // known before the analysis. Throws nothing but bad_alloc.
-[[nodiscard]] ZERVOLA_FRAME_API std::vector<std::string> csv_table_names(const Model& model);
+[[nodiscard]] ZERVOLA_FRAME_API std::vector<std::string> csv_table_names(
+    const Model& model, const ResultDetail& detail = {});
 
 // One table of format_csv_tables (name: in, one of csv_table_names) written
 // to out piece by piece, in little memory whatever the model's size.

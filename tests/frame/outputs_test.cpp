@@ -268,5 +268,26 @@ TEST(Outputs, DrawingDirectionDoesNotChangeTheFrame) {
   }
 }
 
+TEST(Outputs, WithoutStationsTheFilesKeepEveryExtremeAndLoseOnlyTheStations) {
+  const std::string model = examples_dir() + "/loaded_portal.json";
+  const ScratchDirectory dir;
+  const RunResult full = run_frame({model, "-q", "--json", dir.path("full.json"), "--csv", dir.path("full")});
+  const RunResult lean = run_frame(
+      {model, "-q", "--no-stations", "--json", dir.path("lean.json"), "--csv", dir.path("lean")});
+  ASSERT_EQ(full.exit_status, 0) << full.err;
+  ASSERT_EQ(lean.exit_status, 0) << lean.err;
+  nlohmann::json a = read_json(dir.path("full.json"));
+  const nlohmann::json b = read_json(dir.path("lean.json"));
+  // The lean file is the full one with each diagram cut to its member and
+  // extremes.
+  for (const char* sets : {"load_cases", "combinations"})
+    for (auto& set : a[sets])
+      for (auto& d : set["member_diagrams"]) d = {{"member", d["member"]}, {"extremes", d["extremes"]}};
+  EXPECT_EQ(a, b);
+  EXPECT_TRUE(std::filesystem::exists(dir.path("full/member_diagrams.csv")));
+  EXPECT_FALSE(std::filesystem::exists(dir.path("lean/member_diagrams.csv")));
+  EXPECT_EQ(read_text(dir.path("full/stresses.csv")), read_text(dir.path("lean/stresses.csv")));
+}
+
 }  // namespace
 }  // namespace zervola::frame::test
