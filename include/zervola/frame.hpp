@@ -149,8 +149,9 @@ struct DxfDrawing {
 ZERVOLA_FRAME_API void validate_model(const Model& model);
 
 // Cuts the members of a validated model where they cross each other between
-// their ends, or where a member ends on another's span (within 1e-6 of the
-// shorter member's length), so that they are connected there, as engineers
+// their ends (also beside an end that overshoots the other member), or where
+// a member ends on another's span (within 1e-6 of the shorter member's
+// length), so that they are connected there, as engineers
 // draw a continuous beam over several columns. A member cut into n pieces
 // is replaced, in its place in Model::members, by members "<name>.1" to
 // "<name>.n" from its "from" point on, with its section, orientation and
@@ -160,10 +161,14 @@ ZERVOLA_FRAME_API void validate_model(const Model& model);
 // piece ends, with its intensity there; a concentrated load at a cut acts
 // on the piece beginning there; a temperature load on every piece).
 // Model::drawn_members records each member cut and its pieces, so that
-// results can be given for it as drawn (drawn_member_results). Points that
-// fall within the library's node tolerance of each other or of an end are
-// one cut. A model where nothing crosses is returned unchanged (with
-// connect_crossings set). The result is validated again.
+// results can be given for it as drawn (drawn_member_results). Crossing
+// points closer than the library's node tolerance, or than the distance
+// within which their members touch, are one place where every member
+// through it is cut; none falls within the node tolerance of a member's
+// end. Positions of loads are taken as validate_model takes them (within
+// its slack of the member, clamped to it). A model where nothing crosses is
+// returned unchanged (with connect_crossings set). The result is validated
+// again.
 //   model: in, a model that validate_model accepted.
 // Throws InputError: members drawn twice or over each other (naming both),
 // a piece's name that the model already gives another member.
