@@ -88,7 +88,7 @@ std::vector<Cut> cuts_of(const Member& m, const std::vector<Point3>& points) {
   return kept;
 }
 
-// The part of a member load of the drawn member (length L) that lies on the
+// The stretch of a member load of the drawn member (length L) that lies on the
 // piece [a, b], as a load of the piece; none when it lies elsewhere.
 // Positions are taken as the model's checks take them: within
 // k_position_tolerance of the member (a share of L) and clamped to it.

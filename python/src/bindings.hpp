@@ -1,6 +1,6 @@
 #pragma once
 
-// The parts of zervola._core, each adding its names to the module. The
+// The pieces of zervola._core, each adding its names to the module. The
 // Python package (python/zervola) is the public face; these are its
 // building blocks and are documented there for users.
 
