@@ -61,13 +61,21 @@ DiagramBasis diagram_basis(const Model& model, const AnalysisResult& r) {
   return basis;
 }
 
-Bound stress_bounds(const EnvelopeResult& e, std::size_t member) {
-  Bound b = e.stress_max[member];
-  const Bound& low = e.stress_min[member];
+Bound largest_and_smallest(const Bound& high, const Bound& low) {
+  Bound b = high;
   b.min = low.min;
   b.x_min = low.x_min;
   b.min_by = low.min_by;
   return b;
+}
+
+Bound stress_bounds(const EnvelopeResult& e, std::size_t member) {
+  return largest_and_smallest(e.stress_max[member], e.stress_min[member]);
+}
+
+json bound_json(const Bound& b, const EnvelopeResult& e) {
+  return {{"max", b.max}, {"x_max", b.x_max}, {"max_by", e.sets[b.max_by]},
+          {"min", b.min}, {"x_min", b.x_min}, {"min_by", e.sets[b.min_by]}};
 }
 
 std::vector<std::size_t> shown_quantities(const Model& model) {
@@ -151,11 +159,7 @@ void write_envelopes_json(JsonStream& doc, const Model& model, const AnalysisRes
     doc.begin_array();
     for (std::size_t k = 0; k < e.end_forces.size(); ++k) {
       json dm{{"member", model.members[k].name}};
-      for (std::size_t q = 0; q < k_quantities; ++q) {
-        const Bound& b = e.diagram[k][q];
-        dm[k_quantity_names[q]] = {{"max", b.max}, {"x_max", b.x_max}, {"max_by", e.sets[b.max_by]},
-                                   {"min", b.min}, {"x_min", b.x_min}, {"min_by", e.sets[b.min_by]}};
-      }
+      for (std::size_t q = 0; q < k_quantities; ++q) dm[k_quantity_names[q]] = bound_json(e.diagram[k][q], e);
       doc.value(dm);
     }
     doc.end_array();

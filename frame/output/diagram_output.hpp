@@ -22,9 +22,16 @@ namespace zervola::frame {
 // frame's N, Vy, Mz and u, v; all of them in space.
 [[nodiscard]] std::vector<std::size_t> shown_quantities(const Model& model);
 
+// The largest of high and the smallest of low, as one bound.
+[[nodiscard]] Bound largest_and_smallest(const Bound& high, const Bound& low);
+
 // An envelope's largest stress (of stress_max) and smallest (of stress_min)
 // of member, as one bound.
 [[nodiscard]] Bound stress_bounds(const EnvelopeResult& e, std::size_t member);
+
+// A bound of envelope e in the JSON results: max, x_max, max_by, min,
+// x_min, min_by (the sets by name).
+[[nodiscard]] nlohmann::json bound_json(const Bound& b, const EnvelopeResult& e);
 
 // What every member diagram of one output shares, formed once (per load
 // set and member they would cost time linear in the sets again): the load

@@ -19,11 +19,6 @@ json extreme_json(const Extreme& x) {
   return {{"max", x.max}, {"x_max", x.x_max}, {"min", x.min}, {"x_min", x.x_min}};
 }
 
-json bound_json(const Bound& b, const EnvelopeResult& e) {
-  return {{"max", b.max}, {"x_max", b.x_max}, {"max_by", e.sets[b.max_by]},
-          {"min", b.min}, {"x_min", b.x_min}, {"min_by", e.sets[b.min_by]}};
-}
-
 }  // namespace
 
 json drawn_members_json(const Model& model) {
@@ -131,11 +126,7 @@ void write_drawn_member_envelope_report(TextOut& t, const Model& model, const En
               first ? model.drawn_members[m].name : "", quantity, num(b.max), num(b.x_max),
               e.sets[b.max_by], num(b.min), num(b.x_min), e.sets[b.min_by]);
     };
-    Bound stress = bounds[m].stress_max;
-    stress.min = bounds[m].stress_min.min;
-    stress.x_min = bounds[m].stress_min.x_min;
-    stress.min_by = bounds[m].stress_min.min_by;
-    line(true, "stress", stress);
+    line(true, "stress", largest_and_smallest(bounds[m].stress_max, bounds[m].stress_min));
     for (std::size_t q : shown) line(false, k_quantity_names[q], bounds[m].diagram[q]);
   }
 }
