@@ -8,7 +8,8 @@
 #   test     build and python, plus pytest and Dask's distributed scheduler
 #            (the package's tests and examples), GoogleTest, Google
 #            Benchmark, the SVG renderer and PNG reader of the drawing test,
-#            and clang's libFuzzer for the readers' fuzz targets
+#            LAPACK (the dense reference of the eigensolvers' tests), and clang's
+#            libFuzzer for the readers' fuzz targets
 #   windows  the mingw-w64 cross compilers and Wine; the 32-bit Wine
 #            (wine32:i386, on the i386 architecture) is optional
 # Installed packages are left alone. A package index that fails to update (a
@@ -41,6 +42,8 @@ case "$purpose" in
   test)
     required+=("${python_package[@]}" python3-pytest python3-distributed python3-matplotlib)
     required+=(libgtest-dev libgmock-dev libbenchmark-dev librsvg2-bin libpng-dev python3)
+    # The dense reference of the eigensolvers' tests.
+    required+=(liblapack-dev)
     required+=(clang libclang-rt-dev)
     ;;
   windows)
