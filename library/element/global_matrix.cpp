@@ -74,4 +74,17 @@ Matrix12 element_matrix(const ElementModel& model, Index element, HostInt elemen
   return multiply_transposed(T, P);
 }
 
+Matrix12 element_mass_matrix(const ElementModel& model, Index element, HostInt end_code,
+                             const BarMass& m, MassForm kind) {
+  if (model.section_codes(element) < 0) return Matrix12();
+  const Index i = model.element_nodes(1, element);
+  const Index j = model.element_nodes(2, element);
+  const EndForm form = end_form(end_code);
+  const Matrix12 M = local_mass(m, bar_geometry(model.nodes(i), model.nodes(j)), form, kind);
+  if (form == EndForm::pin_ended) return M;
+  const Matrix12 T =
+      element_transform(model.nodes, model.orientation, model.element_nodes, element, Walk::forward);
+  return multiply_transposed(T, multiply(M, T));
+}
+
 }  // namespace zervola::element

@@ -4,6 +4,7 @@
 
 #include "common/frame_model.hpp"
 #include "common/matrix12.hpp"
+#include "element/local_mass.hpp"
 #include "element/local_stiffness.hpp"
 
 namespace zervola::element {
@@ -43,5 +44,12 @@ struct ElementModel {
 // pin-ended bar, whose stiffness is built in global axes already.
 [[nodiscard]] Matrix12 element_matrix(const ElementModel& model, Index element,
                                       HostInt element_frame, HostInt end_code);
+
+// The 12 x 12 mass matrix of element e in global axes: local_mass of the
+// end code's form for the bar's mass per length m, turned into global axes
+// as T^T M T (the pin-ended form is global already). A rigid link (negative
+// section code) carries no mass of its own.
+[[nodiscard]] Matrix12 element_mass_matrix(const ElementModel& model, Index element,
+                                           HostInt end_code, const BarMass& m, MassForm kind);
 
 }  // namespace zervola::element

@@ -143,24 +143,6 @@ Status cases_status(const FrameAnalysis& frame, std::span<const NodeRecordTable>
 }
 
 
-// L^-T e_j for the equations whose pivot is small (see EquationPivots): the
-// back substitution alone, column by column from the last.
-void strain_free_shapes(const SkylineMatrix& K, EquationPivots& p) {
-  const Index n = K.n_equations();
-  for (Index j = 1; j <= n && p.shapes.size() < p.most_shapes; ++j) {
-    const auto q = static_cast<std::size_t>(j - 1);
-    if (p.without_stiffness[q] || !(p.pivot[q] < p.small_share * p.diagonal[q])) continue;
-    std::vector<double> x(static_cast<std::size_t>(n), 0.0);
-    x[q] = 1.0;
-    for (Index c = j; c >= 2; --c) {
-      const double xc = x[static_cast<std::size_t>(c - 1)];
-      if (xc == 0.0) continue;
-      for (Index r = K.profile().top(c); r < c; ++r) x[static_cast<std::size_t>(r - 1)] -= K(r, c) * xc;
-    }
-    p.shapes.push_back(std::move(x));
-  }
-}
-
 Status analyse_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
                      Table1<double> displacements, EquationPivots* pivots) {
   const Status checked = cases_status(frame, cases, displacements);
@@ -226,6 +208,22 @@ Status analyse_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable
     return failure(Outcome::out_of_memory);
   }
   return {};
+}
+
+void strain_free_shapes(const SkylineMatrix& K, EquationPivots& p) {
+  const Index n = K.n_equations();
+  for (Index j = 1; j <= n && p.shapes.size() < p.most_shapes; ++j) {
+    const auto q = static_cast<std::size_t>(j - 1);
+    if (p.without_stiffness[q] || !(p.pivot[q] < p.small_share * p.diagonal[q])) continue;
+    std::vector<double> x(static_cast<std::size_t>(n), 0.0);
+    x[q] = 1.0;
+    for (Index c = j; c >= 2; --c) {
+      const double xc = x[static_cast<std::size_t>(c - 1)];
+      if (xc == 0.0) continue;
+      for (Index r = K.profile().top(c); r < c; ++r) x[static_cast<std::size_t>(r - 1)] -= K(r, c) * xc;
+    }
+    p.shapes.push_back(std::move(x));
+  }
 }
 
 }  // namespace

@@ -61,6 +61,12 @@ struct EquationPivots {
                                         std::span<const NodeRecordTable> cases,
                                         Table1<double> displacements);
 
+// With K holding its factors and p's without_stiffness, diagonal and pivot
+// filled: p.shapes gets L^-T e_j for the first p.most_shapes equations whose
+// pivot is small (the back substitution alone, column by column from the
+// last).
+void strain_free_shapes(const SkylineMatrix& K, EquationPivots& p);
+
 // The same, and on solved the pivots of every equation in pivots.
 [[nodiscard]] Status analyse_load_cases(const FrameAnalysis& frame,
                                         std::span<const NodeRecordTable> cases,
