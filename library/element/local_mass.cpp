@@ -1,5 +1,7 @@
 #include "element/local_mass.hpp"
 
+#include "element/end_release.hpp"
+
 namespace zervola::element {
 
 namespace {
@@ -61,30 +63,6 @@ void fill_pin_ended_consistent(Matrix12& M, const BarMass& m, const BarGeometry&
     M(6 + k, 6 + k) = 2.0 * sixth;
     M(k, 6 + k) = sixth;
   }
-}
-
-// C of the hinged form: the identity, except that each released rotation r
-// becomes -sum_c K(r, c) u_c / K(r, r) over the other end values, from the
-// rigid bar's stiffness (its value does not depend on E or I: one plane's
-// rotation is condensed by that plane's terms alone).
-Matrix12 release_condensation(const BarGeometry& g, EndForm form) {
-  SectionProperties unit;
-  unit.E = 1.0;
-  unit.G = 1.0;
-  unit.A = 1.0;
-  unit.It = 1.0;
-  unit.Iy = 1.0;
-  unit.Iz = 1.0;
-  const Matrix12 K = local_stiffness(unit, g, EndForm::rigid);
-  Matrix12 C;
-  for (Index d = 1; d <= 12; ++d) C(d, d) = 1.0;
-  const Index first = form == EndForm::hinge_start ? 5 : 11;
-  for (Index r = first; r <= first + 1; ++r) {
-    C(r, r) = 0.0;
-    for (Index c = 1; c <= 12; ++c)
-      if (c != first && c != first + 1) C(r, c) = -K(r, c) / K(r, r);
-  }
-  return C;
 }
 
 }  // namespace
