@@ -8,6 +8,7 @@
 #include "global/block_kernels.hpp"
 #include "global/block_lanczos.hpp"
 #include "global/case_substitution.hpp"
+#include "global/dense_symmetric_eigen.hpp"
 #include "global/ldlt_solver.hpp"
 #include "global/prescription.hpp"
 #include "global/supports.hpp"
@@ -113,6 +114,31 @@ void solve_block(const SkylineMatrix& F, const double* X, double* Y, Index k,
           rows[static_cast<Size>(i) * static_cast<Size>(width) + static_cast<Size>(c)];
 }
 
+// The rank of M, node by node: the mass of a frame couples a node's own
+// six equations only through rotations of axes (a bar's lumped torsional
+// inertia about its own axis is one direction spread over three equations),
+// and the element matrices are positive definite where they carry mass, so
+// the rank of M is the sum of the ranks of its 6 x 6 node blocks.
+Index directions_with_mass(const SkylineMatrix& M) {
+  Index count = 0;
+  const SkylineProfile& p = M.profile();
+  std::vector<double> block(36);
+  for (Index first = 1; first + 5 <= M.n_equations(); first += 6) {
+    std::fill(block.begin(), block.end(), 0.0);
+    double largest = 0.0;
+    for (Index c = 0; c < 6; ++c)
+      for (Index r = 0; r <= c; ++r)
+        if (p.contains(first + r, first + c)) {
+          block[static_cast<Size>(6 * c + r)] = M(first + r, first + c);
+          largest = std::max(largest, std::fabs(M(first + r, first + c)));
+        }
+    if (largest == 0.0) continue;
+    const SymmetricEigen e = symmetric_eigen(block, 6);
+    for (double v : e.values) count += v > k_mass_rank_share * e.values.back() ? 1 : 0;
+  }
+  return count;
+}
+
 }  // namespace
 
 Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
@@ -140,7 +166,7 @@ Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
     for (Index j = 1; j <= n; ++j)
       if (without_stiffness[static_cast<Size>(j - 1)])
         clear_equation(M, j, frame.supports.max_column_height);
-    for (Index j = 1; j <= n; ++j) result.directions_with_mass += M(j, j) > 0.0 ? 1 : 0;
+    result.directions_with_mass = directions_with_mass(M);
     if (request.modes > result.directions_with_mass) {
       result.outcome = VibrationOutcome::too_many_modes;
       return {};

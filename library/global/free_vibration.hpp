@@ -43,6 +43,9 @@ inline constexpr double k_rigid_body_shift_share = 1.0e-6;
 // above the highest reported: above its rounding, below any distinct
 // neighbour that matters.
 inline constexpr double k_sturm_margin = 1.0e-6;
+// A direction of a node's mass below this share of the node's largest is
+// rounding, not mass.
+inline constexpr double k_mass_rank_share = 1.0e-12;
 // Searches from new start vectors after a Sturm count finds modes missed.
 inline constexpr int k_sturm_attempts = 3;
 // The basis grows to at most this many times the modes asked for (plus a
@@ -69,7 +72,7 @@ struct VibrationResult {
   VibrationOutcome outcome = VibrationOutcome::solved;
   std::vector<double> eigenvalues;  // omega^2 ascending, (modes); rigid-body modes about 0
   std::vector<double> shapes;       // (n_equations x modes) column-major, phi^T M phi = 1
-  Index directions_with_mass = 0;   // equations with M(j, j) > 0 after clearing
+  Index directions_with_mass = 0;   // the rank of M after clearing (node by node)
   double shift = 0.0;               // sigma
   double sturm_shift = 0.0;         // s of the check
   Index sturm_count = 0;            // eigenvalues below s: negative pivots of K - s M

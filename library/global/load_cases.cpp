@@ -210,6 +210,8 @@ Status analyse_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable
   return {};
 }
 
+}  // namespace
+
 void strain_free_shapes(const SkylineMatrix& K, EquationPivots& p) {
   const Index n = K.n_equations();
   for (Index j = 1; j <= n && p.shapes.size() < p.most_shapes; ++j) {
@@ -225,8 +227,6 @@ void strain_free_shapes(const SkylineMatrix& K, EquationPivots& p) {
     p.shapes.push_back(std::move(x));
   }
 }
-
-}  // namespace
 
 Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
                           Table1<double> displacements) {
