@@ -144,7 +144,7 @@ struct Ec8GroundParameters {
 // damping xi in every mode, with r = omega_j / omega_i:
 //   rho = 8 xi^2 (1 + r) r^(3/2) / ((1 - r^2)^2 + 4 xi^2 r (1 + r)^2).
 // It is symmetric in i and j, 1 for equal frequencies, and falls towards 0
-// as the frequencies part.
+// as the frequencies move away from each other.
 //   omega_i, omega_j  in  circular frequencies, rad/s, positive and finite
 //   damping           in  ratio of critical, strictly inside (0, 1)
 // Throws std::invalid_argument for a frequency or damping outside these.
