@@ -20,6 +20,7 @@
 #include "analysis/checks/short_members.hpp"
 #include "analysis/superposition/member_stresses.hpp"
 #include "analysis/loads/member_loads.hpp"
+#include "analysis/modal/natural_modes.hpp"
 #include "analysis/mesh/mesh.hpp"
 #include "analysis/solution/case_recovery.hpp"
 #include "analysis/solution/mechanism_check.hpp"
@@ -185,8 +186,11 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
   MemberLoading loading =
       prepare_member_loads(model, result.members, static_cast<std::size_t>(mesh.n_nodes));
   result.times.mesh = seconds_since(clock);
+  // A model may ask for its modes alone, without a load case.
   const std::vector<double> u =
-      solve_all_cases(model, mesh, case_records(model, mesh, placement, loading), progress);
+      model.load_cases.empty()
+          ? std::vector<double>()
+          : solve_all_cases(model, mesh, case_records(model, mesh, placement, loading), progress);
   result.times.solution = seconds_since(clock);
   const auto n = static_cast<std::ptrdiff_t>(mesh.n_equations);
   result.cases = for_every_case(model.load_cases.size(), progress,
@@ -208,6 +212,11 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
     check_reactions(model, result.nodes, c, SetKind::combination);
   }
   for (Warning& w : large_displacement_warnings(model, result)) result.warnings.push_back(std::move(w));
+  if (model.modal) {
+    progress.stage(fmt::format("finding the {} lowest natural mode{}", model.modal->modes,
+                               model.modal->modes == 1 ? "" : "s"));
+    result.modal = natural_modes(model, mesh, placement, result.members, result.warnings);
+  }
   progress.finish();
 }
 

@@ -13,7 +13,9 @@
 #include <sstream>
 
 #include "zervola/frame/errors.hpp"
+#include "reading/dynamics_reader.hpp"
 #include "reading/json_item.hpp"
+#include "reading/spectrum_reader.hpp"
 #include "reading/json_strictness.hpp"
 #include "reading/member_load_reader.hpp"
 #include "reading/section_reader.hpp"
@@ -448,7 +450,8 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
   const Item top(root, file_name, "model");
   top.expect_object({"$schema", "format", "title", "units", "frame", "material", "density_unit",
                      "gravity", "sections", "members", "dxf", "supports", "springs",
-                     "load_cases", "combinations", "envelopes", "connect_crossings", "comment"});
+                     "load_cases", "combinations", "envelopes", "connect_crossings", "masses",
+                     "mass_from_loads", "modal", "spectrum", "comment"});
   Model model;
   model.source_file = file_name;
   model.title = top.string_or("title", "");
@@ -502,12 +505,21 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
       model.springs.push_back(read_spring(
           Item(springs[k], file_name, describe("spring", "springs", k, springs[k])), k));
   }
-  const json& cases = top.array("load_cases");
-  for (std::size_t k = 0; k < cases.size(); ++k)
-    model.load_cases.push_back(read_load_case(
-        Item(cases[k], file_name, describe("load case", "load_cases", k, cases[k])), model, k));
+  // A model asking for its modes alone needs no load case.
+  if (top.has("load_cases") || !top.has("modal")) {
+    const json& cases = top.array("load_cases");
+    for (std::size_t k = 0; k < cases.size(); ++k)
+      model.load_cases.push_back(read_load_case(
+          Item(cases[k], file_name, describe("load case", "load_cases", k, cases[k])), model, k));
+  }
   if (top.has("combinations")) model.combinations = read_combinations(top.get("combinations"), file_name);
   if (top.has("envelopes")) model.envelopes = read_envelopes(top.get("envelopes"), file_name);
+  if (top.has("masses")) model.masses = read_point_masses(top.get("masses"), file_name);
+  if (top.has("mass_from_loads"))
+    model.mass_from_loads = read_mass_from_loads(top.get("mass_from_loads"), file_name);
+  if (top.has("modal")) model.modal = read_modal(Item(top.get("modal"), file_name, "modal"));
+  if (top.has("spectrum"))
+    model.spectrum = read_spectrum(Item(top.get("spectrum"), file_name, "spectrum"));
   return model;
 }
 

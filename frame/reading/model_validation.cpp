@@ -11,6 +11,7 @@
 
 #include "model/item_fault.hpp"
 #include "zervola/frame/errors.hpp"
+#include "model/nearest_names.hpp"
 #include "reading/member_load_checks.hpp"
 #include "zervola/frame/errors.hpp"
 #include "zervola/frame/library_arrays.hpp"
@@ -204,7 +205,7 @@ void check_load_sums(const LoadCase& c) {
 }
 
 void validate_load_cases(const Model& model) {
-  if (model.load_cases.empty())
+  if (model.load_cases.empty() && !model.modal)
     throw InputError(fmt::format("{}: field \"load_cases\": the model has no load case",
                                  model.source_file));
   std::set<std::string> names;
@@ -222,6 +223,62 @@ void validate_load_cases(const Model& model) {
   }
 }
 
+bool has_mass(const Model& model) {
+  for (const Section& s : model.sections)
+    if (s.density && *s.density > 0.0) return true;
+  for (const PointMass& m : model.masses)
+    if (m.mass > 0.0 || m.rotary_inertia != Vector3{}) return true;
+  return !model.mass_from_loads.empty();
+}
+
+void validate_dynamics(const Model& model) {
+  for (const PointMass& m : model.masses) {
+    if (!(std::isfinite(m.mass) && m.mass >= 0.0))
+      fail(m.origin, "mass", fmt::format("must be a finite number from 0 on, is {}", m.mass));
+    for (double v : m.rotary_inertia)
+      if (!(std::isfinite(v) && v >= 0.0))
+        fail(m.origin, "rotary_inertia", fmt::format("must be finite numbers from 0 on, one is {}", v));
+    if (model.frame == FrameKind::plane && (m.rotary_inertia[0] != 0.0 || m.rotary_inertia[1] != 0.0))
+      fail(m.origin, "rotary_inertia", "a plane frame turns about z only: give [0, 0, Iz]");
+  }
+  std::vector<std::string> case_names;
+  for (const LoadCase& c : model.load_cases) case_names.push_back(c.name);
+  for (const MassFromLoads& m : model.mass_from_loads) {
+    if (std::find(case_names.begin(), case_names.end(), m.load_case) == case_names.end())
+      fail(m.origin, "case",
+           fmt::format("no load case is named \"{}\"{}", printable_text(m.load_case),
+                       nearest_text(nearest_names(m.load_case, case_names, case_names, 3))));
+    if (!(std::isfinite(m.factor) && m.factor > 0.0))
+      fail(m.origin, "factor", fmt::format("must be a positive finite number, is {}", m.factor));
+    if (!model.gravity)
+      fail(m.origin, "case",
+           "turning loads into mass needs the acceleration of gravity: give the model's "
+           "\"gravity\" (in its length unit per s^2)");
+  }
+  if (model.spectrum) {
+    const SpectrumRequest& s = *model.spectrum;
+    if (!model.modal)
+      fail(s.origin, "", "a response spectrum combines the natural modes: give \"modal\" with the "
+                         "number of modes to combine");
+    check_spectrum(s.spectrum, s.origin.place);
+    if (std::find(case_names.begin(), case_names.end(), s.name) != case_names.end())
+      fail(s.origin, "name", fmt::format("\"{}\" is the name of a load case too: name the spectrum "
+                                         "otherwise", printable_text(s.name)));
+    for (const Combination& c : model.combinations)
+      if (c.name == s.name)
+        fail(s.origin, "name", fmt::format("\"{}\" is the name of a combination too: name the "
+                                           "spectrum otherwise", printable_text(s.name)));
+  }
+  if (model.modal) {
+    if (model.modal->modes < 1)
+      fail(model.modal->origin, "modes", fmt::format("expected at least 1, found {}", model.modal->modes));
+    if (!has_mass(model))
+      fail(model.modal->origin, "",
+           "the model has no mass: give its sections a \"density\", or add \"masses\" or "
+           "\"mass_from_loads\"");
+  }
+}
+
 }  // namespace
 
 void validate_model(const Model& model) {
@@ -231,6 +288,7 @@ void validate_model(const Model& model) {
   validate_supports(model);
   validate_load_cases(model);
   validate_member_loads(model);
+  validate_dynamics(model);
 }
 
 }  // namespace zervola::frame

@@ -174,4 +174,20 @@ std::vector<double> build_node_records(const Model& model, const Placement& plac
   return table;
 }
 
+std::vector<double> build_support_records(const Model& model, const Placement& placement) {
+  std::vector<double> table;
+  const bool plane = model.frame == FrameKind::plane;
+  for (std::size_t k = 0; k < model.supports.size(); ++k)
+    add_restraint_records(table, model.supports[k], placement.support_node[k], plane);
+  for (std::size_t k = 0; k < model.springs.size(); ++k) {
+    const double r = first_equation(placement.spring_node[k]);
+    for (const SpringTerm& t : model.springs[k].terms)
+      add_record(table, RecordCode::spring, r,
+                 {t.translation[0], t.translation[1], t.translation[2], t.rotation[0],
+                  t.rotation[1], t.rotation[2]});
+  }
+  if (table.empty()) table.assign(k_record_size, 0.0);
+  return table;
+}
+
 }  // namespace zervola::frame

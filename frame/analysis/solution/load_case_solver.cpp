@@ -30,8 +30,8 @@ const char* outcome_name(global::Outcome o) {
 
 }  // namespace
 
-LoadCaseSolution solve_load_cases(const FrameArrays& a, const SystemShape& shape,
-                                  const std::vector<std::vector<double>>& records) {
+global::FrameAnalysis frame_analysis(const FrameArrays& a, const SystemShape& shape,
+                                     const global::NodeRecordTable& supports) {
   const Index nodes = shape.n_nodes;
   const Index elements = a.n_elements;
   const element::ElementModel model{
@@ -43,22 +43,25 @@ LoadCaseSolution solve_load_cases(const FrameArrays& a, const SystemShape& shape
       ElementNodes(a.element_nodes.data(), 2, elements),
       Vector1<const HostInt>(a.section_codes.data(), elements),
       SectionTable(a.section_table.data(), k_section_table_rows, a.n_sections)};
+  // Element matrices in global axes, as the host's MATRIXG call had them.
+  constexpr HostInt k_global_element_frame = 0;
+  return {model,
+          Vector1<const HostInt>(a.end_codes.data(), elements),
+          Vector1<const HostInt>(shape.diag_address->data(), shape.n_equations),
+          shape.profile_length,
+          shape.n_nodes,
+          shape.n_equations,
+          {supports, shape.max_column_height, global::frame_mode(a.space_frame)},
+          k_global_element_frame};
+}
 
+LoadCaseSolution solve_load_cases(const FrameArrays& a, const SystemShape& shape,
+                                  const std::vector<std::vector<double>>& records) {
   std::vector<global::NodeRecordTable> tables;
   for (const std::vector<double>& r : records)
     tables.emplace_back(r.data(), static_cast<Index>(r.size() / k_record_size) - 1);
   const global::NodeRecordTable shared = tables.empty() ? global::NodeRecordTable() : tables.front();
-  // Element matrices in global axes, as the host's MATRIXG call had them.
-  constexpr HostInt k_global_element_frame = 0;
-  const global::FrameAnalysis frame{
-      model,
-      Vector1<const HostInt>(a.end_codes.data(), elements),
-      Vector1<const HostInt>(shape.diag_address->data(), shape.n_equations),
-      shape.profile_length,
-      shape.n_nodes,
-      shape.n_equations,
-      {shared, shape.max_column_height, global::frame_mode(a.space_frame)},
-      k_global_element_frame};
+  const global::FrameAnalysis frame = frame_analysis(a, shape, shared);
 
   LoadCaseSolution solution;
   solution.displacements.assign(

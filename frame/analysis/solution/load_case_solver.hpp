@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "global/assembly.hpp"
+#include "global/node_records.hpp"
 #include "zervola/frame/library_arrays.hpp"
 
 namespace zervola::frame {
@@ -44,6 +46,12 @@ struct LoadCaseSolution {
   // motion the frame makes there without strain, per equation.
   std::vector<std::vector<double>> mechanism_shapes;
 };
+
+// The library's view of the arrays: elements, profile and the supports of
+// the record table `supports` (which must outlive the result, as must a and
+// shape's diag_address).
+[[nodiscard]] global::FrameAnalysis frame_analysis(const FrameArrays& a, const SystemShape& shape,
+                                                   const global::NodeRecordTable& supports);
 
 // records[c]: case c's node-record table (8 values per record), each with
 // the same supports and springs. Per load case, the displacements that

@@ -88,4 +88,9 @@ struct RestraintPlan {
                                                                        const Placement& placement,
                                                                        std::size_t load_case);
 
+// The same table without any load case: the supports (at their own
+// prescribed values) and springs alone, as the modes need them.
+[[nodiscard]] ZERVOLA_FRAME_API std::vector<double> build_support_records(const Model& model,
+                                                                          const Placement& placement);
+
 }  // namespace zervola::frame

@@ -11,6 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "zervola/frame/origin.hpp"
+#include "zervola/frame/spectrum.hpp"
+
 namespace zervola::frame {
 
 struct Point3 {
@@ -39,13 +42,6 @@ enum class Release { none, hinge_start, hinge_end, pinned };
 struct Units {
   std::string force = "kN";
   std::string length = "m";
-};
-
-// Where an item of the model was read from, for messages: "members[3]" or
-// "frame.dxf, entity 7 (layer \"IPE300\")".
-struct Origin {
-  std::string file;
-  std::string place;
 };
 
 // A section's properties in the model's units and the member's local axes.
@@ -193,6 +189,36 @@ struct DrawnMember {
   Origin origin;
 };
 
+// A mass placed at a node, beside the members' own: its mass acts in the
+// three translations, its rotary inertias about the global axes through
+// the node (mass * length^2).
+struct PointMass {
+  std::string name;  // as given, or M1, M2, ... by position (for messages)
+  Point3 at;
+  double mass = 0.0;
+  Vector3 rotary_inertia{};
+  Origin origin;
+};
+
+// Mass taken from the loads of a load case, as seismic codes ask (the
+// permanent loads and a share of the imposed ones): the downward component
+// of its nodal and member loads, times factor, over the model's gravity.
+// The case's self-weight is not taken: the sections' density gives it.
+struct MassFromLoads {
+  std::string load_case;
+  double factor = 1.0;
+  Origin origin;
+};
+
+enum class MassMatrix { consistent, lumped };
+
+// The natural modes asked for: the `modes` lowest.
+struct ModalRequest {
+  int modes = 0;
+  MassMatrix mass_matrix = MassMatrix::consistent;
+  Origin origin;
+};
+
 // Something legal but suspicious, found while reading or analysing: a short
 // stable code ("unknown_units"), the message (what was found, where, what
 // to check) and the names of the items concerned.
@@ -223,6 +249,13 @@ struct Model {
   // model built in code calls it itself (analyse cuts nothing).
   bool connect_crossings = false;
   std::vector<DrawnMember> drawn_members;  // the members connect_crossings cut
+  // Dynamics: masses beside the sections' density, masses from load cases,
+  // the natural modes and the response spectrum asked for (none: the
+  // analysis is static only).
+  std::vector<PointMass> masses;
+  std::vector<MassFromLoads> mass_from_loads;
+  std::optional<ModalRequest> modal;
+  std::optional<SpectrumRequest> spectrum;
 };
 
 }  // namespace zervola::frame

@@ -7,12 +7,14 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "zervola/frame/export.hpp"
 #include "zervola/frame/local_member_loads.hpp"
 #include "zervola/frame/model.hpp"
+#include "zervola/frame/modes.hpp"
 
 namespace zervola::frame {
 
@@ -104,6 +106,8 @@ struct AnalysisResult {
   // What is legal but suspicious: the model's own (Model::warnings, found
   // while reading), then those the analysis found.
   std::vector<Warning> warnings;
+  // The natural modes, when the model asks for them (Model::modal).
+  std::optional<ModalResult> modal;
 };
 
 // The equilibrium check passes when both relative residuals are below this.

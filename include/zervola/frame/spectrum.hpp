@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "zervola/frame/export.hpp"
-#include "zervola/frame/model.hpp"
+#include "zervola/frame/origin.hpp"
 
 namespace zervola::frame {
 
