@@ -25,22 +25,27 @@ DXF_PORTAL = ROOT / "examples" / "dxf_portal"
 ERROR_PREFIX = "zervola-frame: error: "
 
 
-def rigid_beam_portal(m=12.5, mass_matrix="consistent", modes=2):
+def rigid_beam_portal(m=12.5, mass_matrix="consistent", modes=2, *, masses_at=(0.0, BAY),
+                      column_density=None, gravity=None):
     """A one-storey plane portal with fixed feet, axially rigid columns, a
     beam a million times stiffer than they are, mass m (t) at each beam end
-    and none in the members: its sway frequency is sqrt(24 E Ic / (h^3 2 m))."""
-    model = zervola.Model(units=("kN", "m"), frame="plane")
+    (at x = masses_at on the beam's level; none: no masses) and none in the
+    members: its sway frequency is sqrt(24 E Ic / (h^3 2 m)). modes None:
+    no modes asked for."""
+    model = zervola.Model(units=("kN", "m"), frame="plane", gravity=gravity)
     common = dict(E=E, G=8.1e7, It=1e-6, Iy=1e-6, extent_z=0.3, extent_y=0.3)
-    model.add_section("column", A=COLUMN_AREA, Iz=IC, **common)
+    column = dict(common, density=column_density) if column_density else common
+    model.add_section("column", A=COLUMN_AREA, Iz=IC, **column)
     model.add_section("beam", A=10.0, Iz=100.0, **common)
     model.add_member("C1", (0, 0, 0), (0, H, 0), "column")
     model.add_member("C2", (BAY, 0, 0), (BAY, H, 0), "column")
     model.add_member("B", (0, H, 0), (BAY, H, 0), "beam")
     model.add_support((0, 0, 0), "fixed")
     model.add_support((BAY, 0, 0), "fixed")
-    model.add_mass((0, H, 0), m)
-    model.add_mass((BAY, H, 0), m)
-    model.modal(modes, mass_matrix=mass_matrix)
+    for x in masses_at:
+        model.add_mass((x, H, 0), m)
+    if modes is not None:
+        model.modal(modes, mass_matrix=mass_matrix)
     return model
 
 
@@ -139,9 +144,7 @@ def test_rigid_beam_portal_sways_at_the_storey_stiffness(mass_matrix):
 
 
 def test_effective_mass_ratios_of_all_modes_add_up_to_one():
-    model = rigid_beam_portal(7.0, "lumped", modes=4)
-    model._doc["sections"][0]["density"] = 7.85   # the columns' own mass too
-    r = model.analyse()
+    r = rigid_beam_portal(7.0, "lumped", modes=4, column_density=7.85).analyse()
     assert r.modal.directions_with_mass == 4
     ratios = r.modal.table("effective_mass_ratio")
     assert ratios.shape == (4, 6)
@@ -160,9 +163,7 @@ def test_effective_mass_ratios_of_all_modes_add_up_to_one():
 
 def test_mass_from_loads_moves_as_the_same_mass_placed():
     placed = rigid_beam_portal(5.0).analyse()
-    model = zervola.Model(units=("kN", "m"), frame="plane", gravity=9.81)
-    model._doc.update({k: v for k, v in rigid_beam_portal(5.0)._doc.items()
-                       if k not in ("masses", "units", "frame")})
+    model = rigid_beam_portal(5.0, masses_at=(), gravity=9.81)
     model.add_load_case("G")
     model.add_nodal_load("G", (0, H, 0), force=(0, -98.1, 0))
     model.add_nodal_load("G", (BAY, H, 0), force=(0, -98.1, 0))
@@ -235,10 +236,8 @@ def test_a_model_naming_a_drawing_gives_its_modes(tmp_path):
 
 def mistakes():
     too_many = rigid_beam_portal(5.0, "lumped", modes=5)
-    off_node = rigid_beam_portal(5.0, "lumped")
-    off_node._doc["masses"][0]["at"] = [1.0, H, 0.0]
-    massless = rigid_beam_portal(5.0, "lumped")
-    del massless._doc["masses"]
+    off_node = rigid_beam_portal(5.0, "lumped", masses_at=(1.0, BAY))
+    massless = rigid_beam_portal(5.0, "lumped", masses_at=())
     return {
         "too many modes": (too_many, '"modes": asks for 5 modes, but the frame has mass in '
                                      'only 4 directions'),
@@ -336,8 +335,7 @@ def test_a_bad_spectrum_is_a_model_error(arguments, words):
 
 
 def test_a_spectrum_needs_the_modes():
-    model = rigid_beam_portal()
-    del model._doc["modal"]
+    model = rigid_beam_portal(modes=None)
     model.add_load_case("G")
     model.spectrum(table=[(0.0, 2.0), (1.0, 2.0)])
     with pytest.raises(zervola.ModelError, match='give "modal"'):
