@@ -8,6 +8,7 @@ import json
 import math
 import shutil
 import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -401,3 +402,12 @@ def test_plot_mode_draws_a_space_frame_with_hinges():
                                            * mode.drawing_scale, atol=1e-9)
     finally:
         plt.close("all")
+
+
+def test_the_documented_example_prints_what_the_docs_show():
+    run = subprocess.run([sys.executable, str(ROOT / "examples" / "python" / "portal_modes.py")],
+                         capture_output=True, text=True, check=True)
+    docs = (ROOT / "docs" / "python.md").read_text()
+    shown = docs.split("prints the sway and two modes", 1)[1].split("(`examples/python", 1)[0]
+    printed = [line.strip() for line in run.stdout.splitlines()]
+    assert printed == [line.strip() for line in shown.splitlines() if line.startswith("    ")]
