@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "bindings.hpp"
+#include "dynamics.hpp"
 #include "model_binding.hpp"
 #include "warnings.hpp"
 #include "zervola/frame.hpp"
@@ -109,7 +110,15 @@ void bind_model(py::module_& m) {
       .def_property_readonly("combination_names",
                              [](const ModelHandle& h) { return names_of(h.model->combinations); })
       .def_property_readonly("envelope_names",
-                             [](const ModelHandle& h) { return names_of(h.model->envelopes); });
+                             [](const ModelHandle& h) { return names_of(h.model->envelopes); })
+      .def_property_readonly("mass_names",
+                             [](const ModelHandle& h) { return names_of(h.model->masses); })
+      .def_property_readonly("masses", [](const ModelHandle& h) { return point_masses(*h.model); })
+      .def_property_readonly("mass_from_loads",
+                             [](const ModelHandle& h) { return masses_from_loads(*h.model); })
+      .def_property_readonly("modal", [](const ModelHandle& h) { return modal_request(*h.model); })
+      .def_property_readonly("spectrum",
+                             [](const ModelHandle& h) { return spectrum_request(*h.model); });
 
   m.def(
       "read_model",

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bindings.hpp"
+#include "dynamics.hpp"
 #include "model_binding.hpp"
 #include "warnings.hpp"
 #include "zervola/frame.hpp"
@@ -183,6 +184,16 @@ py::dict envelope(const Analysis& a, std::size_t index) {
   return d;
 }
 
+const char* release_name(frame::Release r) {
+  switch (r) {
+    case frame::Release::hinge_start: return "hinge_start";
+    case frame::Release::hinge_end: return "hinge_end";
+    case frame::Release::pinned: return "pinned";
+    case frame::Release::none: break;
+  }
+  return "none";
+}
+
 frame::View view_named(const std::string& name) {
   if (name == "auto") return frame::View::automatic;
   if (name == "xy") return frame::View::xy;
@@ -322,6 +333,13 @@ void bind_results(py::module_& m) {
              check_member(a, e);
              return extremes(a, k, e);
            })
+      .def("member_releases",
+           [](const Analysis& a) {
+             std::vector<std::string> releases;
+             for (const frame::Member& e : a.model->members) releases.push_back(release_name(e.release));
+             return releases;
+           })
+      .def("modal", [](const Analysis& a) { return modal_result(a.result.modal); })
       .def("envelope", &envelope)
       .def("warnings", [](const Analysis& a) { return warning_tuples(a.result.warnings); })
       .def("times",

@@ -5,6 +5,7 @@
     ...
     r = m.analyse()
     r.displacements("wind")        # (n_nodes, 6) numpy array
+    r.modes[0].period              # with m.modal(6): the natural modes
 
 See docs/python.md for the whole API, the units and the sign conventions.
 """
@@ -12,7 +13,8 @@ See docs/python.md for the whole API, the units and the sign conventions.
 from ._errors import (AnalysisError, Error, FrameWarning, ModelError, OutputError,
                       StrictError)
 from .model import Model, read
-from .results import QUANTITIES, Envelope, InternalForces, MemberResults, Results
+from .results import (DIRECTIONS, QUANTITIES, Envelope, InternalForces, MemberResults,
+                      ModalResults, Mode, Results)
 from . import _core
 from . import plotting    # imports matplotlib only when it draws
 
@@ -24,6 +26,7 @@ def sign_convention():
     return _core.sign_convention()
 
 
-__all__ = ["AnalysisError", "Envelope", "Error", "FrameWarning", "InternalForces",
-           "MemberResults", "Model", "ModelError", "OutputError", "QUANTITIES", "Results",
-           "StrictError", "plotting", "read", "sign_convention"]
+__all__ = ["AnalysisError", "DIRECTIONS", "Envelope", "Error", "FrameWarning",
+           "InternalForces", "MemberResults", "ModalResults", "Mode", "Model", "ModelError",
+           "OutputError", "QUANTITIES", "Results", "StrictError", "plotting", "read",
+           "sign_convention"]

@@ -10,7 +10,7 @@ item by its place in the document (``member "B1" (members[1]): field
 """
 
 import json
-from numbers import Real
+from numbers import Integral, Real
 
 from . import _core
 from ._errors import ModelError, StrictError, warnings_of
@@ -36,6 +36,28 @@ def _vector(value, what, size=3):
     return [_number(v, what) for v in items]
 
 
+def _whole(value, what):
+    """A whole number kept as an int (JSON 2, not 2.0); another number is
+    passed on as it is, for the C++ reader to refuse with its message."""
+    if isinstance(value, Integral) and not isinstance(value, bool):
+        return int(value)
+    return _number(value, what)
+
+
+def _ec8_parameters(given):
+    """The "ec8" object of a spectrum: type a whole number, ground as given,
+    the others numbers; unknown keys are left for the C++ reader to name."""
+    out = {}
+    for key, value in dict(given).items():
+        if key == "type":
+            out[key] = _whole(value, "spectrum: ec8 type")
+        elif key in ("ground", "comment"):
+            out[key] = value
+        else:
+            out[key] = _number(value, f"spectrum: ec8 {key}")
+    return out
+
+
 def _put(entry, key, value, convert=None):
     """Sets entry[key] when value is given (not None), converted."""
     if value is not None:
@@ -44,7 +66,9 @@ def _put(entry, key, value, convert=None):
 
 class Model:
     """A frame model: sections, members, supports, springs, load cases with
-    nodal and member loads, combinations and envelopes (docs/model-format.md).
+    nodal and member loads, combinations and envelopes (docs/model-format.md),
+    and for its dynamics point masses, masses from load cases, the natural
+    modes and a response spectrum asked for.
 
     Args:
         units: (force, length), such as ("kN", "m") or ("N", "mm"); every
@@ -159,6 +183,27 @@ class Model:
     def member_names(self):
         """The members' names, as checked (default names and DXF members included)."""
         return self._checked_model().member_names
+
+    @property
+    def masses(self):
+        """list of dict (name, at, mass, rotary_inertia), the point masses as
+        checked: unnamed masses are M1, M2, ... by position."""
+        return self._checked_model().masses
+
+    @property
+    def modal_request(self):
+        """The natural modes asked for, as checked: {"modes": n,
+        "mass_matrix": "consistent" | "lumped"}, or None."""
+        return self._checked_model().modal
+
+    @property
+    def spectrum_request(self):
+        """The response spectrum asked for, as checked, in the model format's
+        words with every default filled in ("name", "table" or "ec8",
+        "damping", "directions", "direction_factors", "modal_combination",
+        "directional_combination"), or None. Only its input: the analysis
+        does not yet give its results."""
+        return self._checked_model().spectrum
 
     @property
     def warnings(self):
@@ -343,6 +388,93 @@ class Model:
     def add_envelope(self, name, combinations):
         """Adds an envelope over a list of combinations (or load cases)."""
         self._list("envelopes").append({"name": name, "combinations": list(combinations)})
+
+    # -- dynamics -----------------------------------------------------------
+
+    def add_mass(self, at, mass, *, rotary_inertia=None, name=None):
+        """Adds a mass at a node, beside the members' own (their sections'
+        ``density``): it acts in the three translations.
+
+        Args:
+            at: the point [x, y, z] of a node.
+            mass: in force * s^2 / length (kN and m: t), from 0 on.
+            rotary_inertia: [Ix, Iy, Iz] about global axes through the node
+                (mass * length^2); a plane frame takes [0, 0, Iz] only.
+            name: named in messages; default M1, M2, ... by position.
+        Raises:
+            TypeError, ValueError: a point or an inertia that is not three
+                numbers, a mass that is no number.
+        """
+        entry = {}
+        _put(entry, "name", name)
+        entry["at"] = _vector(at, "mass: at")
+        entry["mass"] = _number(mass, "mass: mass")
+        _put(entry, "rotary_inertia", rotary_inertia,
+             lambda r: _vector(r, "mass: rotary_inertia"))
+        self._list("masses").append(entry)
+
+    def add_mass_from_loads(self, case, factor=1.0):
+        """Takes mass from a load case's loads, as seismic codes ask: the
+        downward component of its nodal and member loads, times factor, over
+        the model's ``gravity`` (which must be given). The case's
+        self-weight is not taken: the sections' density gives it.
+
+        Args:
+            case: the load case's name (checked when the model is).
+            factor: positive, such as 0.3 for a share of the imposed load.
+        """
+        self._list("mass_from_loads").append(
+            {"case": case, "factor": _number(factor, f"mass from loads {case!r}: factor")})
+
+    def modal(self, modes, mass_matrix="consistent"):
+        """Asks for the ``modes`` lowest natural modes (replacing an earlier
+        request). A model asking for modes may have no load case; it needs
+        mass (a section's density, add_mass or add_mass_from_loads).
+
+        Args:
+            modes: how many, from 1 to the number of directions with mass.
+            mass_matrix: "consistent" or "lumped".
+        Raises:
+            TypeError: modes that is no number.
+        """
+        self._changed()
+        self._doc["modal"] = {"modes": _whole(modes, "modal: modes"), "mass_matrix": mass_matrix}
+
+    def spectrum(self, *, table=None, ec8=None, damping=None, directions=None,
+                 modal_combination=None, directional_combination=None, name=None):
+        """Asks for a response-spectrum load set (replacing an earlier one),
+        as the model format's "spectrum": exactly one of ``table`` and
+        ``ec8``; what is not given takes the format's default. It needs
+        :meth:`modal`. Only its input is read for now: the analysis does not
+        yet give its results.
+
+        Args:
+            table: [(period s, acceleration length/s^2), ...], periods
+                increasing, at least two points.
+            ec8: EN 1998-1's spectrum, dict(type=1, ground="B", ag=...,
+                q=..., beta=0.2): with q the design spectrum, without it
+                the elastic one (ag in length/s^2).
+            damping: ratio of critical, strictly inside (0, 1); default 0.05.
+            directions: the directions excited, any of "X", "Y", "Z";
+                default ("X", "Y").
+            modal_combination: "CQC" (default) or "SRSS".
+            directional_combination: "SRSS" (default) or "100/30".
+            name: the load set's name; default "spectrum".
+        Raises:
+            TypeError, ValueError: a table point that is not two numbers, a
+                damping that is no number.
+        """
+        entry = {}
+        _put(entry, "name", name)
+        _put(entry, "table", table,
+             lambda t: [_vector(p, "spectrum: table point", size=2) for p in t])
+        _put(entry, "ec8", ec8, _ec8_parameters)
+        _put(entry, "damping", damping, lambda d: _number(d, "spectrum: damping"))
+        _put(entry, "directions", directions, list)
+        _put(entry, "modal_combination", modal_combination)
+        _put(entry, "directional_combination", directional_combination)
+        self._changed()
+        self._doc["spectrum"] = entry
 
     # -- analysis -----------------------------------------------------------
 

@@ -9,7 +9,7 @@ N, Vy, Vz, T, My, Mz in the member's local axes (sign_convention).
 """
 
 import os
-from typing import NamedTuple
+from typing import Dict, List, NamedTuple, Tuple
 
 import numpy as np
 
@@ -17,6 +17,10 @@ from . import _core
 from ._errors import warnings_of
 
 QUANTITIES = ("N", "Vy", "Vz", "T", "My", "Mz", "u", "v", "w")
+
+# The directions of the modal participation: translations along the global
+# axes, rotations about the global axes through the origin.
+DIRECTIONS = ("X", "Y", "Z", "RX", "RY", "RZ")
 
 
 def _frozen(array):
@@ -90,6 +94,147 @@ class Envelope:
         self.internal_forces = bounds(raw["diagram"])
 
 
+class Mode(NamedTuple):
+    """One natural mode (Results.modes), in the model's units with time in
+    seconds.
+
+    number: 1 for the lowest. eigenvalue: omega^2 (rad^2/s^2).
+    circular_frequency: omega (rad/s); frequency: Hz; period: s, math.inf
+    for a rigid-body mode. participation, effective_mass,
+    effective_mass_ratio, cumulative_ratio: dicts keyed by DIRECTIONS ("X",
+    "Y", "Z", "RX", "RY", "RZ"): Gamma_d = phi^T M r_d (phi mass-normalised),
+    Gamma_d^2, its share of the movable mass of direction d, and the share of
+    modes 1 to number. shape: read-only (n_nodes, 6) array, ux uy uz rx ry rz
+    of every node (row i: node i + 1), mass-normalised (phi^T M phi = 1).
+    drawing_scale: multiplies shape to a largest translation of 1.
+    """
+
+    number: int
+    eigenvalue: float
+    circular_frequency: float
+    frequency: float
+    period: float
+    participation: Dict[str, float]
+    effective_mass: Dict[str, float]
+    effective_mass_ratio: Dict[str, float]
+    cumulative_ratio: Dict[str, float]
+    shape: np.ndarray
+    drawing_scale: float
+
+
+class MassSources(NamedTuple):
+    """Where the mass came from, per global translation, before the supports
+    take their share: members (the sections' density), points (the point
+    masses), from_loads (list of (load case, mass) pairs, one per
+    Model.add_mass_from_loads entry: the mass that case's loads give), total."""
+
+    members: float
+    points: float
+    from_loads: List[Tuple[str, float]]
+    total: float
+
+
+class SturmCheck(NamedTuple):
+    """K - shift M has count negative pivots, the number of eigenvalues below
+    shift, and found_below of them were found: every mode below the highest
+    reported was found when the two are equal."""
+
+    shift: float
+    count: int
+    found_below: int
+
+    @property
+    def passed(self):
+        return self.count == self.found_below
+
+
+class Eigensolver(NamedTuple):
+    """How the eigensolution went: the shift of its factorisation (below 0:
+    rigid-body modes), the Lanczos vectors, those substituted, the
+    factorisations, and the wall time (assembly included), in seconds."""
+
+    shift: float
+    basis_size: int
+    vectors_substituted: int
+    factorisations: int
+    seconds: float
+
+
+class ModalResults:
+    """The natural modes an analysis found (Results.modal).
+
+    Attributes:
+        modes: list of Mode, lowest first.
+        mass_matrix: "consistent" or "lumped".
+        mass: MassSources.
+        movable_mass: dict keyed by DIRECTIONS: the mass (X, Y, Z) and
+            rotary inertia about the global axes through the origin (RX, RY,
+            RZ) that can move, the supports' share removed; the effective
+            masses of all modes add up to it.
+        directions_with_mass: at most this many modes exist.
+        sturm: SturmCheck.
+        eigensolver: Eigensolver.
+    """
+
+    def __init__(self, raw):
+        directions = tuple(raw["directions"])
+
+        def per_direction(values):
+            return {d: float(v) for d, v in zip(directions, values)}
+
+        self.mass_matrix = raw["mass_matrix"]
+        m = raw["mass"]
+        self.mass = MassSources(m["members"], m["points"], list(m["from_loads"]), m["total"])
+        self.movable_mass = per_direction(raw["movable_mass"])
+        self.directions_with_mass = raw["directions_with_mass"]
+        self.sturm = SturmCheck(raw["sturm_shift"], raw["sturm_count"], raw["found_below"])
+        self.eigensolver = Eigensolver(raw["shift"], raw["basis_size"], raw["vectors_substituted"],
+                                       raw["factorisations"], raw["seconds"])
+        self.modes = [Mode(mode["number"], mode["eigenvalue"], mode["circular_frequency"],
+                           mode["frequency"], mode["period"],
+                           per_direction(mode["participation"]),
+                           per_direction(mode["effective_mass"]),
+                           per_direction(mode["effective_mass_ratio"]),
+                           per_direction(mode["cumulative_ratio"]),
+                           _frozen(mode["shape"]), mode["drawing_scale"])
+                      for mode in raw["modes"]]
+
+    def _column(self, field):
+        return _frozen(np.array([getattr(m, field) for m in self.modes], dtype=float))
+
+    @property
+    def frequencies(self):
+        """(n_modes,) array of the frequencies, Hz."""
+        return self._column("frequency")
+
+    @property
+    def circular_frequencies(self):
+        """(n_modes,) array of the circular frequencies, rad/s."""
+        return self._column("circular_frequency")
+
+    @property
+    def periods(self):
+        """(n_modes,) array of the periods, s (inf for a rigid-body mode)."""
+        return self._column("period")
+
+    def table(self, field):
+        """(n_modes, 6) array of a per-direction field of every mode
+        ("participation", "effective_mass", "effective_mass_ratio",
+        "cumulative_ratio"), columns DIRECTIONS."""
+        if field not in ("participation", "effective_mass", "effective_mass_ratio",
+                         "cumulative_ratio"):
+            raise ValueError(f"unknown field {field!r}: one of participation, effective_mass, "
+                             "effective_mass_ratio, cumulative_ratio")
+        rows = [[getattr(m, field)[d] for d in DIRECTIONS] for m in self.modes]
+        return _frozen(np.array(rows, dtype=float).reshape(len(rows), len(DIRECTIONS)))
+
+    def mode(self, number):
+        """The Mode of that number (1 = lowest)."""
+        if isinstance(number, bool) or not 1 <= number <= len(self.modes):
+            raise KeyError(f"no mode {number!r}: the analysis found modes 1 to {len(self.modes)}")
+        return self.modes[number - 1]
+
+
 class MemberResults:
     """One member's results: its geometry, and per load set its end forces,
     internal forces and their extremes.
@@ -139,6 +284,8 @@ class Results:
         member_names: list of the members' names, in the model's order.
         envelopes: list of the envelopes' names.
         warnings: list of FrameWarning (the model's, then the analysis's).
+        modal: ModalResults when the model asks for its natural modes, else None.
+        modes: list of Mode (modal.modes), empty when none were asked for.
     """
 
     def __init__(self, core):
@@ -155,6 +302,9 @@ class Results:
         self.warnings = warnings_of(core.warnings())
         self.envelopes = core.envelope_names
         self._envelopes = {name: k for k, name in enumerate(self.envelopes)}
+        raw_modal = core.modal()
+        self.modal = ModalResults(raw_modal) if raw_modal is not None else None
+        self.modes = self.modal.modes if self.modal is not None else []
 
     def _set(self, name):
         try:
