@@ -24,7 +24,9 @@ using Size = std::size_t;
 // each shift: keeping K beside the factors would take a third store.
 class ShiftedStiffness {
  public:
-  ShiftedStiffness(const FrameAnalysis& frame, const SkylineMatrix& A, const SkylineMatrix& M)
+  // M: the mass matrix's entries, read at each build (it may be filled
+  // after construction).
+  ShiftedStiffness(const FrameAnalysis& frame, const SkylineMatrix& A, const SymmetricEntries& M)
       : frame_(frame), A_(A), M_(M), scratch_(static_cast<Size>(frame.n_equations), 0.0) {
     prescribed_ = prescriptions(frame.supports, frame.n_equations);
     for (Index number = 0; number < frame.supports.records.count(); ++number) {
@@ -50,17 +52,14 @@ class ShiftedStiffness {
     const Vector1<double> unused(scratch_.data(), n);
     for (const Prescription& q : prescribed_)
       prescribe(A_, unused, q.equation, 0.0, frame_.supports.max_column_height);
-    if (sigma != 0.0) {
-      const double* m = M_.store().data();
-      double* a = store.data();
-      for (Index t = 0; t < frame_.profile_length; ++t) a[t] -= sigma * m[t];
-    }
+    if (sigma != 0.0)
+      for (std::size_t t = 0; t < M_.value.size(); ++t) A_(M_.row[t], M_.col[t]) -= sigma * M_.value[t];
   }
 
  private:
   const FrameAnalysis& frame_;
   SkylineMatrix A_;
-  SkylineMatrix M_;
+  const SymmetricEntries& M_;
   std::vector<double> scratch_;
   std::vector<Prescription> prescribed_;
   std::vector<NodeRecord> springs_;
@@ -84,12 +83,11 @@ Index negative_pivots(const SkylineMatrix& F) {
   return count;
 }
 
-double median_stiffness_over_mass(const std::vector<double>& k_diag, const SkylineMatrix& M) {
+double median_stiffness_over_mass(const std::vector<double>& k_diag, const SymmetricEntries& M) {
   std::vector<double> ratio;
-  for (Index j = 1; j <= M.n_equations(); ++j) {
-    const double m = M(j, j);
-    if (m > 0.0) ratio.push_back(k_diag[static_cast<Size>(j - 1)] / m);
-  }
+  for (std::size_t t = 0; t < M.value.size(); ++t)
+    if (M.row[t] == M.col[t] && M.value[t] > 0.0)
+      ratio.push_back(k_diag[static_cast<Size>(M.row[t] - 1)] / M.value[t]);
   if (ratio.empty()) return 1.0;
   const auto middle = ratio.begin() + static_cast<std::ptrdiff_t>(ratio.size() / 2);
   std::nth_element(ratio.begin(), middle, ratio.end());
@@ -152,14 +150,17 @@ Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
   const Index n = frame.n_equations;
   try {
     const SkylineProfile profile(frame.diag);
+    // One store serves M, then K - sigma M: M is assembled in it first, and
+    // kept as its entries other than zero (a frame's mass couples only the
+    // ends of each member), so that the eigensolution holds one store.
     ZeroedStore a_store(static_cast<Size>(frame.profile_length));
-    ZeroedStore m_store(static_cast<Size>(frame.profile_length));
     const SkylineMatrix A(profile, Vector1<double>(a_store.data(), frame.profile_length));
-    const SkylineMatrix M(profile, Vector1<double>(m_store.data(), frame.profile_length));
-    ShiftedStiffness shifted(frame, A, M);
+    ShiftedStiffness shifted(frame, A, result.mass);
 
     std::vector<bool> without_stiffness;
     shifted.build(0.0, &without_stiffness);
+    std::fill(a_store.data(), a_store.data() + frame.profile_length, 0.0);
+    const SkylineMatrix& M = A;
     assemble_mass(frame, mass, M);
     for (const Prescription& q : shifted.prescribed())
       clear_equation(M, q.equation, frame.supports.max_column_height);
@@ -173,12 +174,13 @@ Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
     }
     if (request.modes <= 0) return {};
     result.mass = nonzero_entries(M);
+    shifted.build(0.0, nullptr);
 
     const std::vector<double> k_diagonal = diagonal_of(A);
     factorise(A);
     ++result.factorisations;
     if (has_small_pivot(A, k_diagonal, request.small_pivot_share)) {
-      result.shift = -k_rigid_body_shift_share * median_stiffness_over_mass(k_diagonal, M);
+      result.shift = -k_rigid_body_shift_share * median_stiffness_over_mass(k_diagonal, result.mass);
       shifted.build(result.shift, nullptr);
       const std::vector<double> diagonal = diagonal_of(A);
       factorise(A);

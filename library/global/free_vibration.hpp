@@ -17,8 +17,9 @@
 // eigenvalues below s; it must equal the number found there, else the
 // search runs again from other start vectors for the missing ones.
 //
-// Memory: two stores of the profile (the factors, M) and the Lanczos basis
-// (n x its size, twice: Q and M Q).
+// Memory: one store of the profile (M is assembled in it first and kept as
+// its entries other than zero; then K - sigma M and its factors), those
+// entries, and the Lanczos basis (n x its size, twice: Q and M Q).
 
 #include <cstddef>
 #include <vector>
@@ -31,8 +32,15 @@
 
 namespace zervola::global {
 
-// Converged: || Op x - theta x ||_M <= this * theta.
-inline constexpr double k_mode_tolerance = 1.0e-9;
+// Converged: || Op x - theta x ||_M <= this * theta. The eigenvalue is then
+// exact to about its square (relative), the shape to about this much; a
+// tighter bound costs blocks (a building's 20 lowest modes: 1e-9 takes 136
+// vectors where 1e-8 takes 128).
+inline constexpr double k_mode_tolerance = 1.0e-8;
+// Vectors per Lanczos block: one pass of the substitution serves a block.
+// Wider blocks find clusters of equal frequencies in fewer steps but need
+// more vectors in all (the same building: 8 takes 128, 16 takes 192).
+inline constexpr Index k_mode_block_size = 8;
 // The shift of a frame with rigid-body modes, as a share of the median of
 // K(j, j) / M(j, j) over the equations with mass: far below the element
 // frequencies, so that the lowest modes stay well separated after the shift,
@@ -55,7 +63,7 @@ inline constexpr Index k_basis_per_mode = 8;
 struct VibrationRequest {
   Index modes = 1;                       // the lowest ones
   double tolerance = k_mode_tolerance;
-  Index block_size = 8;
+  Index block_size = k_mode_block_size;
   double small_pivot_share = 1.0e-11;    // a pivot below this share of its diagonal: singular
   std::size_t most_shapes = 6;           // strain-free motions reported with such a pivot
 };

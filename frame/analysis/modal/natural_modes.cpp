@@ -200,7 +200,7 @@ ModalResult natural_modes(const Model& model, const Mesh& mesh, const Placement&
   global::VibrationResult v;
   const global::Status status = global::free_vibration(frame, mass, solve, v);
   if (status.outcome == global::Outcome::out_of_memory)
-    throw AnalysisError(fmt::format("{}: out of memory for the natural modes: two skyline stores "
+    throw AnalysisError(fmt::format("{}: out of memory for the natural modes: a skyline store "
                                     "of {} entries and the eigensolver's vectors",
                                     model.source_file, mesh.profile_length));
   if (!status.ok())
@@ -225,6 +225,7 @@ ModalResult natural_modes(const Model& model, const Mesh& mesh, const Placement&
   r.basis_size = static_cast<int>(v.basis_size);
   r.vectors_substituted = static_cast<int>(v.operator_applications);
   r.factorisations = static_cast<int>(v.factorisations);
+  r.mass_entries = static_cast<std::int64_t>(v.mass.value.size());
 
   const auto n = static_cast<Size>(mesh.n_equations);
   std::array<std::vector<double>, 6> m_r;

@@ -11,6 +11,7 @@
 // units make it so).
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -73,6 +74,7 @@ struct ModalResult {
   int basis_size = 0;                  // Lanczos vectors
   int vectors_substituted = 0;
   int factorisations = 0;
+  std::int64_t mass_entries = 0;       // of the mass matrix kept beside the store (upper triangle)
   double seconds = 0.0;                // wall time of the eigensolution, assembly included
 };
 
