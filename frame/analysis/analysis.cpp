@@ -21,6 +21,8 @@
 #include "analysis/superposition/member_stresses.hpp"
 #include "analysis/loads/member_loads.hpp"
 #include "analysis/modal/natural_modes.hpp"
+#include "analysis/modal/response_spectrum.hpp"
+#include "analysis/solution/every_case.hpp"
 #include "analysis/mesh/mesh.hpp"
 #include "analysis/solution/case_recovery.hpp"
 #include "analysis/solution/mechanism_check.hpp"
@@ -95,43 +97,6 @@ std::vector<double> solve_all_cases(const Model& model, const Mesh& mesh,
   if (!mechanisms.empty())
     throw AnalysisError(mechanism_message(model, mesh.nodes, mechanisms), mechanisms.front().node);
   return std::move(solution.displacements);
-}
-
-// recover(c, progress) for c = 0 .. count - 1, on as many threads as the
-// processor runs at once: the cases are independent, and the library keeps
-// no state between calls. Only the calling thread reports progress. An
-// exception of a case is thrown again after all have finished, that of the
-// first such case in case order, as a loop over the cases would throw it.
-template <class Recover>
-std::vector<CaseResult> for_every_case(std::size_t count, Progress& progress, Recover recover) {
-  std::vector<CaseResult> results(count);
-  std::vector<std::exception_ptr> failures(count);
-  std::atomic<std::size_t> next{0};
-  const auto work = [&](Progress& reporting) {
-    for (std::size_t c = next++; c < count; c = next++) {
-      try {
-        results[c] = recover(c, reporting);
-      } catch (...) {
-        failures[c] = std::current_exception();
-      }
-    }
-  };
-  const std::size_t helpers =
-      std::min<std::size_t>(std::max(1U, std::thread::hardware_concurrency()), count) - (count > 0);
-  // The base class reports nothing and holds nothing: one serves every helper.
-  Progress silent;
-  std::vector<std::thread> threads;
-  threads.reserve(helpers);  // so that starting a thread never reallocates
-  try {
-    for (std::size_t t = 0; t < helpers; ++t) threads.emplace_back(work, std::ref(silent));
-  } catch (const std::system_error&) {
-    // Fewer threads than asked for: the calling thread takes the rest.
-  }
-  work(progress);
-  for (std::thread& t : threads) t.join();
-  for (const std::exception_ptr& failure : failures)
-    if (failure) std::rethrow_exception(failure);
-  return results;
 }
 
 double seconds_since(std::chrono::steady_clock::time_point& start) {
@@ -215,7 +180,13 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
   if (model.modal) {
     progress.stage(fmt::format("finding the {} lowest natural mode{}", model.modal->modes,
                                model.modal->modes == 1 ? "" : "s"));
-    result.modal = natural_modes(model, mesh, placement, result.members, result.warnings);
+    NaturalModes modes = natural_modes(model, mesh, placement, result.members, result.warnings);
+    if (model.spectrum) {
+      progress.stage("combining the modes' responses to the spectrum");
+      result.spectrum = response_spectrum(model, mesh, placement, modes, result.members, transforms,
+                                          result.warnings, progress);
+    }
+    result.modal = std::move(modes.result);
   }
   progress.finish();
 }

@@ -174,7 +174,7 @@ std::vector<double> unit_motion(const Mesh& mesh, int d) {
 
 }  // namespace
 
-ModalResult natural_modes(const Model& model, const Mesh& mesh, const Placement& placement,
+NaturalModes natural_modes(const Model& model, const Mesh& mesh, const Placement& placement,
                           const std::vector<MemberGeometry>& members, std::vector<Warning>& warnings) {
   const auto start = std::chrono::steady_clock::now();
   const ModalRequest& request = *model.modal;
@@ -269,7 +269,7 @@ ModalResult natural_modes(const Model& model, const Mesh& mesh, const Placement&
     r.modes.push_back(std::move(mode));
   }
   r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return r;
+  return {std::move(r), std::move(v.mass)};
 }
 
 }  // namespace zervola::frame

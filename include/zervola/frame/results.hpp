@@ -15,6 +15,7 @@
 #include "zervola/frame/local_member_loads.hpp"
 #include "zervola/frame/model.hpp"
 #include "zervola/frame/modes.hpp"
+#include "zervola/frame/spectrum_results.hpp"
 
 namespace zervola::frame {
 
@@ -108,6 +109,8 @@ struct AnalysisResult {
   std::vector<Warning> warnings;
   // The natural modes, when the model asks for them (Model::modal).
   std::optional<ModalResult> modal;
+  // The response to the spectrum, when the model asks for it (Model::spectrum).
+  std::optional<SpectrumResult> spectrum;
 };
 
 // The equilibrium check passes when both relative residuals are below this.

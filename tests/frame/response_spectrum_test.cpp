@@ -1,0 +1,116 @@
+// The response to a spectrum through the whole program, on frames whose
+// modes are known in closed form: a storey on stiff columns is one degree
+// of freedom (base shear m Sa(T), sway Sa / omega^2), two storeys have two
+// well separated modes (CQC and SRSS agree), and the warnings an engineer
+// needs (too few modes, a spectrum too short).
+
+#include <gtest/gtest.h>
+
+#include <zervola/frame.hpp>
+
+#include <fmt/format.h>
+
+#include <cmath>
+#include <string>
+
+#include "analyse_json.hpp"
+
+namespace zervola::frame::test {
+namespace {
+
+using nlohmann::json;
+
+constexpr double E = 2.1e8;    // kN/m^2
+constexpr double Ic = 1.0e-4;  // m^4
+constexpr double h = 4.0;      // m
+
+json section(const char* name, double A, double Iz) {
+  return {{"name", name}, {"E", E}, {"G", 8.1e7}, {"A", A}, {"It", 1e-6}, {"Iy", 1e-6},
+          {"Iz", Iz}, {"extent_z", 0.3}, {"extent_y", 0.3}};
+}
+
+// Plane shear frame: storeys of stiff-beam bays on axially rigid columns,
+// mass m at each beam end.
+json shear_frame(int storeys, double m, json spectrum) {
+  json members = json::array(), masses = json::array();
+  for (int s = 0; s < storeys; ++s) {
+    const double y0 = s * h, y1 = (s + 1) * h;
+    members.push_back({{"name", fmt::format("C{}a", s)}, {"from", {0, y0, 0}}, {"to", {0, y1, 0}}, {"section", "column"}});
+    members.push_back({{"name", fmt::format("C{}b", s)}, {"from", {6, y0, 0}}, {"to", {6, y1, 0}}, {"section", "column"}});
+    members.push_back({{"name", fmt::format("B{}", s)}, {"from", {0, y1, 0}}, {"to", {6, y1, 0}}, {"section", "beam"}});
+    masses.push_back({{"at", {0, y1, 0}}, {"mass", m}});
+    masses.push_back({{"at", {6, y1, 0}}, {"mass", m}});
+  }
+  return {{"units", {{"force", "kN"}, {"length", "m"}}},
+          {"frame", "plane"},
+          {"sections", {section("column", 10.0, Ic), section("beam", 10.0, 100.0)}},
+          {"members", members},
+          {"supports", {{{"at", {0, 0, 0}}, {"type", "fixed"}}, {{"at", {6, 0, 0}}, {"type", "fixed"}}}},
+          {"masses", masses},
+          {"modal", {{"modes", 2 * storeys}, {"mass_matrix", "lumped"}}},
+          {"spectrum", spectrum}};
+}
+
+json flat_spectrum(double a, const char* modal = "CQC") {
+  return {{"table", {{0.0, a}, {20.0, a}}}, {"directions", {"X"}}, {"modal_combination", modal}};
+}
+
+TEST(ResponseSpectrum, OneStoreyIsOneDegreeOfFreedom) {
+  const double m = 10.0, Sa = 3.0;
+  const AnalysisResult r = analyse_json(shear_frame(1, m, flat_spectrum(Sa)));
+  ASSERT_TRUE(r.spectrum.has_value());
+  const SpectrumResult& s = *r.spectrum;
+  const double k = 24.0 * E * Ic / (h * h * h);
+  const double omega2 = k / (2.0 * m);
+  EXPECT_NEAR(s.base_shear[0] / (2.0 * m * Sa), 1.0, 1e-5);
+  EXPECT_EQ(s.base_shear[1], 0.0);
+  // The beam's nodes are nodes 2 and 4 of the drawing (1-based).
+  EXPECT_NEAR(s.displacements[1][0] / (Sa / omega2), 1.0, 1e-5);
+  // Each column takes half the shear, with end moments V h / 2.
+  const double V = m * Sa;
+  EXPECT_NEAR(s.end_forces[0][1] / V, 1.0, 1e-4);
+  EXPECT_NEAR(s.end_forces[0][5] / (V * h / 2.0), 1.0, 1e-4);
+  // Magnitudes: the moment vanishes at mid-height, and is largest at the ends.
+  const std::vector<StationValues>& column = s.station_values[0];
+  EXPECT_NEAR(column[column.size() / 2][5] / (V * h / 2.0), 0.0, 1e-4);
+  EXPECT_NEAR(column.front()[5] / (V * h / 2.0), 1.0, 1e-4);
+  EXPECT_NEAR(s.stress_bound[0], V * h / 2.0 * 0.15 / Ic, 1e-3 * V * h / 2.0 * 0.15 / Ic);
+  ASSERT_EQ(s.reactions.size(), 2U);
+  EXPECT_NEAR(s.reactions[0][0] + s.reactions[1][0], 2.0 * m * Sa, 1e-4 * m * Sa);
+}
+
+// Two storeys: modes at omega_2 / omega_1 = 2.62; CQC with 5 % damping and
+// SRSS agree within 1 %, and SRSS is the root of the modes' squares.
+TEST(ResponseSpectrum, WellSeparatedModesCombineAlikeByCqcAndSrss) {
+  const AnalysisResult cqc = analyse_json(shear_frame(2, 10.0, flat_spectrum(2.0, "CQC")));
+  const AnalysisResult srss = analyse_json(shear_frame(2, 10.0, flat_spectrum(2.0, "SRSS")));
+  const SpectrumResult& s = *srss.spectrum;
+  double squares = 0.0;
+  for (const SpectrumModeResponse& mode : s.modes) squares += mode.base_shear[0] * mode.base_shear[0];
+  EXPECT_NEAR(s.base_shear[0], std::sqrt(squares), 1e-9 * s.base_shear[0]);
+  EXPECT_NEAR(cqc.spectrum->base_shear[0] / s.base_shear[0], 1.0, 1e-2);
+  EXPECT_GT(cqc.spectrum->base_shear[0], s.base_shear[0]);  // positive correlation adds
+  // Each mode's base shear is its effective mass times Sa.
+  for (const SpectrumModeResponse& mode : s.modes)
+    EXPECT_NEAR(mode.base_shear[0],
+                srss.modal->modes[static_cast<std::size_t>(mode.mode - 1)].effective_mass[0] * 2.0,
+                1e-6 * (1.0 + mode.base_shear[0]));
+}
+
+TEST(ResponseSpectrum, TooFewModesAndAShortSpectrumAreTold) {
+  // Mode 1 (T = 0.51 s) lies below the table; it carries 95 % of the mass
+  // along X and none along Y (the columns do not shorten).
+  json model = shear_frame(2, 10.0, {{"table", {{1.0, 2.0}, {2.0, 2.0}}}, {"directions", {"X", "Y"}}});
+  model["modal"]["modes"] = 1;
+  const AnalysisResult r = analyse_json(model);
+  bool mass = false, outside = false;
+  for (const Warning& w : r.warnings) {
+    mass = mass || w.code == "modal_mass_below_90";
+    outside = outside || w.code == "period_outside_spectrum";
+  }
+  EXPECT_TRUE(mass);
+  EXPECT_TRUE(outside);
+}
+
+}  // namespace
+}  // namespace zervola::frame::test
