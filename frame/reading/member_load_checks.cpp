@@ -143,8 +143,17 @@ void validate_member_loads(const Model& model) {
       fail(c.origin, "name", "a load case has this name");
     if (!combinations.insert(c.name).second)
       fail(c.origin, "name", "another combination has this name");
-    for (const auto& [name, factor] : c.factors)
+    for (const auto& [name, factor] : c.factors) {
+      // The spectrum's magnitudes carry no sign and no diagram a factor
+      // could add to a load case's: refused rather than combined wrongly.
+      if (model.spectrum && name == model.spectrum->name)
+        fail(c.origin, "factors",
+             fmt::format("\"{}\" is the response spectrum: its results are magnitudes without "
+                         "sign and cannot be added to load cases in a combination; combine them "
+                         "with the static results by hand (each magnitude with either sign)",
+                         name));
       if (!cases.contains(name)) fail(c.origin, "factors", fmt::format("unknown load case \"{}\"", name));
+    }
   }
   std::set<std::string> envelopes;
   for (const Envelope& v : model.envelopes) {

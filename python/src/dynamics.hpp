@@ -11,6 +11,7 @@
 
 #include "zervola/frame/model.hpp"
 #include "zervola/frame/modes.hpp"
+#include "zervola/frame/spectrum_results.hpp"
 
 namespace zervola::python {
 
@@ -37,5 +38,13 @@ pybind11::object spectrum_request(const frame::Model& model);
 // Mode's fields, "shape" an (n_nodes, 6) array and the four per-direction
 // fields (6,) arrays.
 pybind11::object modal_result(const std::optional<frame::ModalResult>& modal);
+
+// The response to the spectrum as a dict of numbers and arrays (None when
+// the model asks for none): name, modes [{mode, period, acceleration,
+// outside_spectrum, base_shear}], base_shear (X, Y, Z), displacements
+// (n_nodes, 6), reactions (n_supported, 6) with reaction_nodes, end_forces
+// and end_displacements (n_members, 12), stress_bound and stress_bound_x
+// (n_members), stations: per member (x, (n_stations, 9) magnitudes).
+pybind11::object spectrum_result(const std::optional<frame::SpectrumResult>& spectrum);
 
 }  // namespace zervola::python

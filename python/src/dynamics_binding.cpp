@@ -153,4 +153,45 @@ py::object modal_result(const std::optional<frame::ModalResult>& modal) {
   return d;
 }
 
+py::object spectrum_result(const std::optional<frame::SpectrumResult>& spectrum) {
+  if (!spectrum) return py::none();
+  const frame::SpectrumResult& r = *spectrum;
+  const auto table = [](const auto& rows, std::size_t width) {
+    py::array_t<double> a({rows.size(), width});
+    auto v = a.template mutable_unchecked<2>();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      for (std::size_t k = 0; k < width; ++k) v(static_cast<py::ssize_t>(i), static_cast<py::ssize_t>(k)) = rows[i][k];
+    return a;
+  };
+  py::list modes;
+  for (const frame::SpectrumModeResponse& m : r.modes) {
+    py::dict mode;
+    mode["mode"] = m.mode;
+    mode["period"] = m.period;
+    mode["acceleration"] = py::make_tuple(m.acceleration[0], m.acceleration[1], m.acceleration[2]);
+    mode["outside_spectrum"] = m.outside_spectrum;
+    mode["base_shear"] = py::make_tuple(m.base_shear[0], m.base_shear[1], m.base_shear[2]);
+    modes.append(mode);
+  }
+  py::list stations;
+  for (std::size_t e = 0; e < r.station_values.size(); ++e)
+    stations.append(py::make_tuple(py::array_t<double>(static_cast<py::ssize_t>(r.station_x[e].size()),
+                                                       r.station_x[e].data()),
+                                   table(r.station_values[e], frame::k_quantities)));
+  py::dict d;
+  d["name"] = r.request.name;
+  d["modes"] = modes;
+  d["base_shear"] = py::make_tuple(r.base_shear[0], r.base_shear[1], r.base_shear[2]);
+  d["displacements"] = table(r.displacements, 6);
+  d["reactions"] = table(r.reactions, 6);
+  d["reaction_nodes"] = py::array_t<std::int32_t>(static_cast<py::ssize_t>(r.reaction_nodes.size()),
+                                                  r.reaction_nodes.data());
+  d["end_forces"] = table(r.end_forces, 12);
+  d["end_displacements"] = table(r.end_displacements, 12);
+  d["stress_bound"] = py::array_t<double>(static_cast<py::ssize_t>(r.stress_bound.size()), r.stress_bound.data());
+  d["stress_bound_x"] = py::array_t<double>(static_cast<py::ssize_t>(r.stress_bound_x.size()), r.stress_bound_x.data());
+  d["stations"] = stations;
+  return d;
+}
+
 }  // namespace zervola::python

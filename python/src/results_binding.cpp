@@ -340,6 +340,7 @@ void bind_results(py::module_& m) {
              return releases;
            })
       .def("modal", [](const Analysis& a) { return modal_result(a.result.modal); })
+      .def("spectrum", [](const Analysis& a) { return spectrum_result(a.result.spectrum); })
       .def("envelope", &envelope)
       .def("warnings", [](const Analysis& a) { return warning_tuples(a.result.warnings); })
       .def("times",

@@ -14,7 +14,7 @@ from ._errors import (AnalysisError, Error, FrameWarning, ModelError, OutputErro
                       StrictError)
 from .model import Model, read
 from .results import (DIRECTIONS, QUANTITIES, Envelope, InternalForces, MemberResults,
-                      ModalResults, Mode, Results)
+                      ModalResults, Mode, Results, SpectrumResults)
 from . import _core
 from . import plotting    # imports matplotlib only when it draws
 
@@ -27,6 +27,6 @@ def sign_convention():
 
 
 __all__ = ["AnalysisError", "DIRECTIONS", "Envelope", "Error", "FrameWarning",
-           "InternalForces", "MemberResults", "ModalResults", "Mode", "Model", "ModelError",
+           "InternalForces", "MemberResults", "ModalResults", "Mode", "Model", "ModelError", "SpectrumResults",
            "OutputError", "QUANTITIES", "Results", "StrictError", "plotting", "read",
            "sign_convention"]

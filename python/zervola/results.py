@@ -160,6 +160,42 @@ class Eigensolver(NamedTuple):
     seconds: float
 
 
+class SpectrumResults:
+    """The response to the model's spectrum (Results.spectrum): every value a
+    magnitude, combined over the modes and then the directions, to be taken
+    with either sign.
+
+    Attributes:
+        name: the spectrum's name.
+        modes: list of dicts {mode, period, acceleration (X, Y, Z),
+            outside_spectrum, base_shear (X, Y, Z)}, one per mode combined.
+        base_shear: (X, Y, Z) base shear of each excitation, combined.
+        displacements: (n_nodes, 6) array; reactions: (n_supported, 6) with
+            reaction_nodes; end_forces, end_displacements: (n_members, 12),
+            local axes; stress_bound, stress_bound_x: (n_members,) the bound
+            |N|/A + |My| z/Iy + |Mz| y/Iz and where it is largest.
+    """
+
+    def __init__(self, raw):
+        self.name = raw["name"]
+        self.modes = raw["modes"]
+        self.base_shear = dict(zip(("X", "Y", "Z"), raw["base_shear"]))
+        self.displacements = _frozen(raw["displacements"])
+        self.reactions = _frozen(raw["reactions"])
+        self.reaction_nodes = _frozen(raw["reaction_nodes"])
+        self.end_forces = _frozen(raw["end_forces"])
+        self.end_displacements = _frozen(raw["end_displacements"])
+        self.stress_bound = _frozen(raw["stress_bound"])
+        self.stress_bound_x = _frozen(raw["stress_bound_x"])
+        self._stations = raw["stations"]
+
+    def member_magnitudes(self, member_index):
+        """(x, values): the stations of a member (0-based index) and the
+        magnitudes of N, Vy, Vz, T, My, Mz, u, v, w there, (n_stations, 9)."""
+        x, values = self._stations[member_index]
+        return _frozen(x), _frozen(values)
+
+
 class ModalResults:
     """The natural modes an analysis found (Results.modal).
 
@@ -286,6 +322,8 @@ class Results:
         warnings: list of FrameWarning (the model's, then the analysis's).
         modal: ModalResults when the model asks for its natural modes, else None.
         modes: list of Mode (modal.modes), empty when none were asked for.
+        spectrum: SpectrumResults when the model asks for a response
+            spectrum, else None.
     """
 
     def __init__(self, core):
@@ -305,6 +343,8 @@ class Results:
         raw_modal = core.modal()
         self.modal = ModalResults(raw_modal) if raw_modal is not None else None
         self.modes = self.modal.modes if self.modal is not None else []
+        raw_spectrum = core.spectrum()
+        self.spectrum = SpectrumResults(raw_spectrum) if raw_spectrum is not None else None
 
     def _set(self, name):
         try:

@@ -411,3 +411,28 @@ def test_the_documented_example_prints_what_the_docs_show():
     shown = docs.split("prints the sway and two modes", 1)[1].split("(`examples/python", 1)[0]
     printed = [line.strip() for line in run.stdout.splitlines()]
     assert printed == [line.strip() for line in shown.splitlines() if line.startswith("    ")]
+
+
+def test_spectrum_response_of_one_storey_is_its_mass_times_the_acceleration():
+    """A flat spectrum along X on the rigid-beam portal (one sway mode
+    carrying all the horizontal mass): base shear 2 m Sa, sway Sa / omega^2,
+    magnitudes never negative, a column's moment zero at mid-height."""
+    m, sa = 12.5, 3.0
+    model = rigid_beam_portal(m, "lumped", modes=4)
+    model.spectrum(table=[(0.0, sa), (20.0, sa)], directions=("X",))
+    results = model.analyse()
+    s = results.spectrum
+    assert s is not None and s.name == "spectrum"
+    assert s.base_shear["X"] == pytest.approx(2 * m * sa, rel=1e-5)
+    assert s.base_shear["Y"] == 0.0
+    omega2 = 24 * E * IC / H**3 / (2 * m)
+    assert s.displacements[1, 0] == pytest.approx(sa / omega2, rel=1e-5)
+    assert (s.end_forces >= 0).all() and (s.displacements >= 0).all()
+    x, values = s.member_magnitudes(0)
+    assert x[0] == 0.0 and x[-1] == pytest.approx(H)
+    assert values[len(x) // 2, 5] == pytest.approx(0.0, abs=1e-4 * values[0, 5])
+    assert results.modal is not None and len(s.modes) == 4
+
+
+def test_no_spectrum_without_asking():
+    assert rigid_beam_portal().analyse().spectrum is None
