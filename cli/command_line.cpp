@@ -129,14 +129,14 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   std::string svg_case;
   app.add_option("--svg-case", svg_case,
                  "draw only this load case or combination (default: one panel for\n"
-                 "each)")
+                 "each); the panels of the natural modes are drawn either way")
       ->type_name("NAME");
   int modes = 0;
   auto* modes_option = app.add_option(
       "--modes", modes,
-      "find the N lowest natural modes (over the model's \"modal\", keeping its\n"
-      "mass matrix; the model needs mass: a section's density, \"masses\" or\n"
-      "\"mass_from_loads\")");
+      "find the N lowest natural modes (over the model's \"modal\",\n"
+      "keeping its mass matrix); the model needs mass: a section's\n"
+      "density, \"masses\" or \"mass_from_loads\"");
   // A whole number from 1 on: CLI11 would take "2.5" as 2.
   modes_option->check(CLI::Validator(
       [](std::string& text) -> std::string {
@@ -154,18 +154,19 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
                              text);
         return {};
       },
-      "N"));
+      ""));
+  modes_option->type_name("N");
   std::string mass_matrix;
   app.add_option("--mass-matrix", mass_matrix,
-                 "the mass matrix of the natural modes: consistent (the members' mass\n"
-                 "spread as their stiffness bends them) or lumped (half of each member\n"
-                 "at each end); over the model's \"modal\"")
+                 "the mass matrix of the natural modes: consistent (the members'\n"
+                 "mass spread as their stiffness bends them) or lumped (half of\n"
+                 "each member at each end); over the model's \"modal\"")
       ->check(CLI::IsMember({"consistent", "lumped"}))
       ->type_name("KIND");
   bool no_timings = false;
   app.add_flag("--no-timings", no_timings,
-               "print no wall time (the eigensolver's seconds) in the report and the\n"
-               "JSON, so that two runs of one model write the same bytes");
+               "print no wall time (the eigensolver's seconds) in the report\n"
+               "and the JSON, so that two runs of one model write the same bytes");
   const std::map<std::string, NumberingChoice> numberings = {
       {"auto", NumberingChoice::automatic},
       {"band", NumberingChoice::band},

@@ -376,12 +376,6 @@ void modal_mass_reached(Out out, const Model& model, const ModalResult& m) {
     line += fmt::format("{} no movable mass in {}", reached.empty() && missed.empty() ? "" : ";",
                         massless);
   fmt::format_to(out, "{}", wrapped(line, 86, "  "));
-  if (model.modal && static_cast<int>(m.modes.size()) < model.modal->modes)
-    fmt::format_to(out, "{}",
-                   wrapped(fmt::format("{} modes asked for; the mass moves in {} directions of "
-                                       "the frame, so there are no more",
-                                       model.modal->modes, m.directions_with_mass),
-                           86, "  "));
 }
 
 void natural_modes(Out out, const Model& model, const ModalResult& m, ReportDetail detail,

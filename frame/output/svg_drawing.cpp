@@ -26,7 +26,7 @@ constexpr double k_arrow_length = 46.0;       // px, largest force
 constexpr int k_curve_points = 16;
 constexpr double k_labelled_moment_share = 0.3;  // moments written out: at least this share
 constexpr double k_tripod_length = 28.0;          // px, the axes symbol
-constexpr double k_mode_share = 0.12;             // largest translation of a mode / frame size
+constexpr double k_mode_share = k_deformation_share;  // largest translation of a mode / frame size
 
 struct Screen {
   double x = 0.0;
