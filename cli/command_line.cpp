@@ -4,6 +4,7 @@
 #include <string>
 
 #include <CLI/CLI.hpp>
+#include <fmt/format.h>
 #include <map>
 #include <string_view>
 
@@ -15,10 +16,10 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   ParsedCommandLine parsed;
   Options& o = parsed.options;
   CLI::App app{
-      "zervola-frame: linear static analysis of a plane or space frame.\n"
+      "zervola-frame: linear static analysis of a plane or space frame, and its natural modes.\n"
       "Reads a model (JSON, see docs/model-format.md), analyses every load case through the\n"
-      "zervola library and prints a report; optionally writes results as JSON, as CSV\n"
-      "tables and as an SVG drawing.",
+      "zervola library, finds the natural modes the model or --modes asks for, and prints a\n"
+      "report; optionally writes results as JSON, as CSV tables and as an SVG drawing.",
       "zervola-frame"};
   app.footer(
       "Exit status: 0 success; 1 command-line error; 2 error in the model file (its\n"
@@ -59,7 +60,8 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   app.add_option("--csv", csv,
                  "write one CSV table per kind of result into this directory\n"
                  "(created if missing): nodes, members, displacements, reactions,\n"
-                 "end_forces, stresses, equilibrium")
+                 "end_forces, stresses, equilibrium, member_diagrams; with natural\n"
+                 "modes, modes and mode_shapes")
       ->type_name("DIR");
   bool summary = false;
   app.add_flag("--summary", summary,
@@ -127,8 +129,44 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   std::string svg_case;
   app.add_option("--svg-case", svg_case,
                  "draw only this load case or combination (default: one panel for\n"
-                 "each)")
+                 "each); the panels of the natural modes are drawn either way")
       ->type_name("NAME");
+  int modes = 0;
+  auto* modes_option = app.add_option(
+      "--modes", modes,
+      "find the N lowest natural modes (over the model's \"modal\",\n"
+      "keeping its mass matrix); the model needs mass: a section's\n"
+      "density, \"masses\" or \"mass_from_loads\"");
+  // A whole number from 1 on: CLI11 would take "2.5" as 2.
+  modes_option->check(CLI::Validator(
+      [](std::string& text) -> std::string {
+        constexpr long k_most_modes = 100000;
+        long value = 0;
+        try {
+          std::size_t used = 0;
+          value = std::stol(text, &used);
+          if (used != text.size()) return "not a whole number: " + text;
+        } catch (const std::exception&) {
+          return "not a whole number: " + text;
+        }
+        if (value < 1 || value > k_most_modes)
+          return fmt::format("must be a whole number of modes from 1 to {}, is {}", k_most_modes,
+                             text);
+        return {};
+      },
+      ""));
+  modes_option->type_name("N");
+  std::string mass_matrix;
+  app.add_option("--mass-matrix", mass_matrix,
+                 "the mass matrix of the natural modes: consistent (the members'\n"
+                 "mass spread as their stiffness bends them) or lumped (half of\n"
+                 "each member at each end); over the model's \"modal\"")
+      ->check(CLI::IsMember({"consistent", "lumped"}))
+      ->type_name("KIND");
+  bool no_timings = false;
+  app.add_flag("--no-timings", no_timings,
+               "print no wall time (the eigensolver's seconds) in the report\n"
+               "and the JSON, so that two runs of one model write the same bytes");
   const std::map<std::string, NumberingChoice> numberings = {
       {"auto", NumberingChoice::automatic},
       {"band", NumberingChoice::band},
@@ -160,6 +198,11 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   o.detail_of_results.stations = !no_stations;
   o.drawing.labels = !no_labels;
   if (!svg_case.empty()) o.drawing.load_case = svg_case;
+  if (modes_option->count() > 0) o.modes = modes;
+  if (mass_matrix == "consistent") o.mass_matrix = MassMatrix::consistent;
+  if (mass_matrix == "lumped") o.mass_matrix = MassMatrix::lumped;
+  o.timings = !no_timings;
+  o.detail_of_results.timings = o.timings;
   if (moments || diagram == "moment") o.drawing.diagram = DiagramKind::moment;
   if (diagram == "shear") o.drawing.diagram = DiagramKind::shear;
   if (diagram == "axial") o.drawing.diagram = DiagramKind::axial;

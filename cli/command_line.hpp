@@ -24,6 +24,10 @@ struct Options {
   bool progress = true;
   NumberingChoice numbering = NumberingChoice::automatic;
   DrawingOptions drawing;
+  // --modes, --mass-matrix: the natural modes asked for, over the model's "modal"
+  std::optional<int> modes;
+  std::optional<MassMatrix> mass_matrix;
+  bool timings = true;  // --no-timings: no wall time in the report and the JSON
   std::optional<std::string> sections_filter;  // --sections: list the catalogue, analyse nothing
   // --recover: settle what a killed run left among these outputs, analyse nothing
   std::optional<std::vector<std::string>> recover;

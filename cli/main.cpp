@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <iostream>
 #include <new>
+#include <stdexcept>
 
 #include "command_line.hpp"
 #include "exit_status.hpp"
@@ -17,6 +18,12 @@
 
 namespace zervola::frame::cli {
 namespace {
+
+// A command line that contradicts the model: exit status usage.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 // The outputs the options name, as the user named them: the files, and the
 // CSV directory itself.
@@ -78,6 +85,25 @@ int refuse_warnings(const std::vector<Warning>& warnings) {
   return static_cast<int>(ExitStatus::strict);
 }
 
+// The model with the natural modes that --modes and --mass-matrix ask for,
+// validated again (the model must have mass). Throws InputError, and
+// UsageError for --mass-matrix alone on a model that asks for no modes.
+Model with_modes_asked(Model model, const Options& o) {
+  if (!o.modes && !o.mass_matrix) return model;
+  if (!o.modes && !model.modal)
+    throw UsageError(fmt::format(
+        "--mass-matrix: {} asks for no natural modes: give --modes N too, or the model's "
+        "\"modal\"",
+        model.source_file));
+  ModalRequest request = model.modal.value_or(
+      ModalRequest{.origin = {model.source_file, "--modes"}});
+  if (o.modes) request.modes = *o.modes;
+  if (o.mass_matrix) request.mass_matrix = *o.mass_matrix;
+  model.modal = request;
+  validate_model(model);
+  return model;
+}
+
 int run(const Options& o) {
   if (o.sections_filter) return list_sections(*o.sections_filter);
   if (o.recover) {
@@ -89,7 +115,8 @@ int run(const Options& o) {
   print_recovered(recover_outputs(output_places(o)));
   const Model model = [&] {
     Model read = read_model(o.model_file);
-    return o.connect_crossings && !read.connect_crossings ? connect_crossings(read) : read;
+    if (o.connect_crossings && !read.connect_crossings) read = connect_crossings(read);
+    return with_modes_asked(read, o);
   }();
   // Two outputs on one file are refused before the analysis spends its time.
   refuse_shared_outputs(named_outputs(o, model));
@@ -112,7 +139,7 @@ int run(const Options& o) {
   // piece, so that neither needs memory for its whole text.
   write_outputs(o, model, result);
   if (!o.quiet) {
-    write_report(std::cout, model, result, o.detail);
+    write_report(std::cout, model, result, o.detail, o.timings);
     std::cout.flush();
     if (!std::cout) throw OutputError("standard output: cannot write the report");
   }
@@ -139,6 +166,9 @@ int main(int argc, char** argv) {
                "process may use\n",
                printable_text(parsed.options.model_file));
     return static_cast<int>(ExitStatus::analysis);
+  } catch (const UsageError& e) {
+    fmt::print(stderr, "zervola-frame: error: {}\n", printable_text(e.what(), true));
+    return static_cast<int>(ExitStatus::usage);
   } catch (const InputError& e) {
     fmt::print(stderr, "zervola-frame: error: {}\n", printable_text(e.what(), true));
     return static_cast<int>(ExitStatus::input);

@@ -1,6 +1,7 @@
 #include <fmt/format.h>
 
 #include <array>
+#include <cmath>
 #include <sstream>
 #include <stdexcept>
 
@@ -93,6 +94,32 @@ void equilibrium_csv(TextOut& t, const Model&, const AnalysisResult& r) {
   }
 }
 
+// One row per mode: its frequency and period (empty for a rigid-body
+// mode, which has none), then per quantity the six directions X .. RZ.
+void modes_csv(TextOut& t, const Model&, const AnalysisResult& r) {
+  t.write("mode,eigenvalue,circular_frequency,frequency,period");
+  for (const char* quantity :
+       {"participation", "effective_mass", "effective_mass_ratio", "cumulative_ratio"})
+    for (const char* d : k_participation_directions) t.print(",{}_{}", quantity, d);
+  t.put('\n');
+  if (!r.modal) return;
+  for (const Mode& m : r.modal->modes)
+    t.print("{},{},{},{},{},{},{},{},{}\n", m.number, number(m.eigenvalue),
+            number(m.circular_frequency), number(m.frequency),
+            std::isfinite(m.period) ? number(m.period) : "", six(m.participation),
+            six(m.effective_mass), six(m.effective_mass_ratio), six(m.cumulative_ratio));
+}
+
+// Each mode's shape at every node, mass-normalised (the JSON's shape).
+void mode_shapes_csv(TextOut& t, const Model&, const AnalysisResult& r) {
+  t.write("mode,node,x,y,z,ux,uy,uz,rx,ry,rz\n");
+  if (!r.modal) return;
+  for (const Mode& m : r.modal->modes)
+    for (std::size_t n = 0; n < m.shape.size(); ++n)
+      t.print("{},{},{},{},{},{}\n", m.number, n + 1, number(r.nodes[n].x), number(r.nodes[n].y),
+              number(r.nodes[n].z), six(m.shape[n]));
+}
+
 using TableWriter = void (*)(TextOut&, const Model&, const AnalysisResult&);
 
 struct Table {
@@ -102,7 +129,7 @@ struct Table {
 
 // Every table, in file-name order; envelopes.csv only with envelopes,
 // drawn_members.csv only with members cut at crossings, member_diagrams.csv
-// only with the stations.
+// only with the stations, modes.csv and mode_shapes.csv only with modes.
 std::vector<Table> tables_of(const Model& model, const ResultDetail& detail) {
   std::vector<Table> tables = {{"displacements.csv", displacements_csv}};
   if (!model.drawn_members.empty()) tables.push_back({"drawn_members.csv", write_drawn_members_csv});
@@ -111,6 +138,10 @@ std::vector<Table> tables_of(const Model& model, const ResultDetail& detail) {
   tables.push_back({"equilibrium.csv", equilibrium_csv});
   if (detail.stations) tables.push_back({"member_diagrams.csv", write_diagrams_csv});
   tables.push_back({"members.csv", members_csv});
+  if (model.modal) {
+    tables.push_back({"mode_shapes.csv", mode_shapes_csv});
+    tables.push_back({"modes.csv", modes_csv});
+  }
   tables.push_back({"nodes.csv", nodes_csv});
   tables.push_back({"reactions.csv", reactions_csv});
   tables.push_back({"stresses.csv", stresses_csv});

@@ -65,7 +65,8 @@ std::string num(double v) {
 
 void header(Out out, const Model& model, const AnalysisResult& r) {
   const Units& u = model.units;
-  fmt::format_to(out, "zervola-frame: linear static analysis\n\n");
+  fmt::format_to(out, "zervola-frame: linear static analysis{}\n\n",
+                 r.modal ? " and natural modes" : "");
   fmt::format_to(out, "Model      {}{}\n", model.source_file,
                  model.title.empty() ? "" : fmt::format("  \"{}\"", model.title));
   if (!model.dxf_file.empty()) fmt::format_to(out, "Drawing    {}\n", model.dxf_file);
@@ -290,10 +291,118 @@ void summary(Out out, const Model& model, const CaseResult& c) {
   fmt::format_to(out, "\n");
 }
 
+// The directions a table of modes shows: X, Y, RZ in a plane frame, all six
+// in space; and those whose cumulative ratio it shows (the translations).
+std::vector<std::size_t> modal_directions(const Model& model) {
+  if (model.frame == FrameKind::plane) return {0, 1, 5};
+  return {0, 1, 2, 3, 4, 5};
+}
+std::vector<std::size_t> modal_translations(const Model& model) {
+  if (model.frame == FrameKind::plane) return {0, 1};
+  return {0, 1, 2};
+}
+
+constexpr double k_enough_modal_mass = 0.9;  // of the movable mass, as seismic codes ask
+
+const char* mass_matrix_name(MassMatrix m) {
+  return m == MassMatrix::lumped ? "lumped" : "consistent";
+}
+
+void modal_masses(Out out, const Model& model, const ModalResult& m, ReportDetail detail) {
+  const Units& u = model.units;
+  const std::string unit = fmt::format("{}*s^2/{}", u.force, u.length);
+  if (detail == ReportDetail::full) {
+    fmt::format_to(out, "  Mass ({}), per translation, before the supports take their share\n",
+                   unit);
+    fmt::format_to(out, "    {:<40} {:>13}\n", "members (the sections' density)", num(m.mass.members));
+    fmt::format_to(out, "    {:<40} {:>13}\n", "point masses", num(m.mass.points));
+    for (const auto& [load_case, mass] : m.mass.from_loads)
+      fmt::format_to(out, "    {:<40} {:>13}\n", fmt::format("from the loads of \"{}\"", load_case),
+                     num(mass));
+    fmt::format_to(out, "    {:<40} {:>13}\n", "total", num(m.mass.total));
+  } else {
+    fmt::format_to(out, "  Mass {} {}\n", num(m.mass.total), unit);
+  }
+  fmt::format_to(out, "  Movable mass (the supports' share removed):");
+  for (std::size_t d : modal_translations(model))
+    fmt::format_to(out, " {} {}", k_participation_directions[d], num(m.movable_mass[d]));
+  fmt::format_to(out, "\n  Mass matrix {}\n\n", mass_matrix_name(m.mass_matrix));
+}
+
+void modes_table(Out out, const Model& model, const ModalResult& m) {
+  const auto dirs = modal_directions(model);
+  const auto translations = modal_translations(model);
+  fmt::format_to(out, "  Modes (effective mass ratios: shares of the movable mass of each "
+                      "direction)\n");
+  fmt::format_to(out, "  {:>6} {:>13} {:>13} {:>13}", "mode", "omega (rad/s)", "f (Hz)", "T (s)");
+  for (std::size_t d : dirs) fmt::format_to(out, " {:>9}", k_participation_directions[d]);
+  for (std::size_t d : translations)
+    fmt::format_to(out, " {:>9}", fmt::format("cum {}", k_participation_directions[d]));
+  fmt::format_to(out, "\n");
+  for (const Mode& mode : m.modes) {
+    fmt::format_to(out, "  {:>6} {:>13} {:>13} {:>13}", mode.number, num(mode.circular_frequency),
+                   num(mode.frequency), std::isfinite(mode.period) ? num(mode.period) : "rigid body");
+    for (std::size_t d : dirs) fmt::format_to(out, " {:>9.4f}", mode.effective_mass_ratio[d]);
+    for (std::size_t d : translations) fmt::format_to(out, " {:>9.4f}", mode.cumulative_ratio[d]);
+    fmt::format_to(out, "\n");
+  }
+}
+
+// Whether the modes found carry 90 % of the movable mass of each
+// translation, and where they reach it.
+void modal_mass_reached(Out out, const Model& model, const ModalResult& m) {
+  std::string reached, missed, massless;
+  for (std::size_t d : modal_translations(model)) {
+    const char* name = k_participation_directions[d];
+    if (!(m.movable_mass[d] > 0.0)) {
+      massless += fmt::format("{}{}", massless.empty() ? "" : ", ", name);
+      continue;
+    }
+    const auto at = std::find_if(m.modes.begin(), m.modes.end(), [&](const Mode& mode) {
+      return mode.cumulative_ratio[d] >= k_enough_modal_mass;
+    });
+    if (at != m.modes.end())
+      reached += fmt::format("{}{} at mode {}", reached.empty() ? "" : ", ", name, at->number);
+    else
+      missed += fmt::format("{}{} ({:.4f})", missed.empty() ? "" : ", ", name,
+                            m.modes.empty() ? 0.0 : m.modes.back().cumulative_ratio[d]);
+  }
+  std::string line = "90 % of the movable mass:";
+  if (!reached.empty()) line += fmt::format(" reached in {}", reached);
+  if (!missed.empty())
+    line += fmt::format("{} not reached in {} with the {} mode{} found", reached.empty() ? "" : ";",
+                        missed, m.modes.size(), m.modes.size() == 1 ? "" : "s");
+  if (!massless.empty())
+    line += fmt::format("{} no movable mass in {}", reached.empty() && missed.empty() ? "" : ";",
+                        massless);
+  fmt::format_to(out, "{}", wrapped(line, 86, "  "));
+}
+
+void natural_modes(Out out, const Model& model, const ModalResult& m, ReportDetail detail,
+                   bool timings) {
+  fmt::format_to(out, "Natural modes ({} found)\n\n", m.modes.size());
+  modal_masses(out, model, m, detail);
+  modes_table(out, model, m);
+  modal_mass_reached(out, model, m);
+  fmt::format_to(out,
+                 "  Sturm check: K - s*M at s = {} rad^2/s^2 has {} negative pivots: {} "
+                 "eigenvalues below s, {} found{}\n",
+                 num(m.sturm_shift), m.sturm_count, m.sturm_count, m.found_below,
+                 m.found_below == m.sturm_count ? "" : ": MODES MISSED");
+  if (detail == ReportDetail::full)
+    fmt::format_to(out,
+                   "  Eigensolver: shift {} rad^2/s^2, basis of {} Lanczos vectors, {} vectors "
+                   "substituted, {} factorisation{}{}\n",
+                   num(m.shift), m.basis_size, m.vectors_substituted, m.factorisations,
+                   m.factorisations == 1 ? "" : "s",
+                   timings ? fmt::format(", {:.3g} s", m.seconds) : "");
+  fmt::format_to(out, "\n");
+}
+
 }  // namespace
 
 void write_report(std::ostream& stream, const Model& model, const AnalysisResult& result,
-                  ReportDetail detail) {
+                  ReportDetail detail, bool timings) {
   TextOut text(stream);
   Out out(text);
   header(out, model, result);
@@ -328,12 +437,14 @@ void write_report(std::ostream& stream, const Model& model, const AnalysisResult
     write_drawn_member_results_report(text, model, result, k);
   }
   for (const Envelope& v : model.envelopes) write_envelope_report(text, model, result, v);
+  if (result.modal) natural_modes(out, model, *result.modal, detail, timings);
   text.flush();
 }
 
-std::string format_report(const Model& model, const AnalysisResult& result, ReportDetail detail) {
+std::string format_report(const Model& model, const AnalysisResult& result, ReportDetail detail,
+                          bool timings) {
   std::ostringstream out;
-  write_report(out, model, result, detail);
+  write_report(out, model, result, detail, timings);
   return std::move(out).str();
 }
 

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <sstream>
@@ -42,6 +43,52 @@ json numbering_json(const NumberingSize& n) {
           {"profile_length", n.profile_length},
           {"largest_column", n.max_column_height},
           {"squared_column_heights", n.squared_column_heights}};
+}
+
+// The six directions of participation as an object: {"X": .., ..., "RZ": ..}.
+json directions(const std::array<double, 6>& a) {
+  json out = json::object();
+  for (std::size_t d = 0; d < a.size(); ++d) out[k_participation_directions[d]] = a[d];
+  return out;
+}
+
+json mode_json(const Mode& m) {
+  json shape = json::array();
+  for (const auto& node : m.shape) shape.push_back(values(node));
+  return {{"number", m.number},
+          {"eigenvalue", m.eigenvalue},
+          {"circular_frequency", m.circular_frequency},
+          {"frequency", m.frequency},
+          // A rigid-body mode never returns: no period.
+          {"period", std::isfinite(m.period) ? json(m.period) : json(nullptr)},
+          {"participation", directions(m.participation)},
+          {"effective_mass", directions(m.effective_mass)},
+          {"effective_mass_ratio", directions(m.effective_mass_ratio)},
+          {"cumulative_ratio", directions(m.cumulative_ratio)},
+          {"shape", std::move(shape)},
+          {"drawing_scale", m.drawing_scale}};
+}
+
+json modal_json(const ModalResult& m, bool timings) {
+  json from_loads = json::array();
+  for (const auto& [load_case, mass] : m.mass.from_loads)
+    from_loads.push_back({{"case", load_case}, {"mass", mass}});
+  json eigensolver = {{"shift", m.shift},
+                      {"basis_size", m.basis_size},
+                      {"vectors_substituted", m.vectors_substituted},
+                      {"factorisations", m.factorisations}};
+  if (timings) eigensolver["seconds"] = m.seconds;
+  return {{"mass_matrix", m.mass_matrix == MassMatrix::lumped ? "lumped" : "consistent"},
+          {"mass", {{"members", m.mass.members},
+                    {"points", m.mass.points},
+                    {"from_loads", std::move(from_loads)},
+                    {"total", m.mass.total}}},
+          {"movable_mass", directions(m.movable_mass)},
+          {"directions_with_mass", m.directions_with_mass},
+          {"sturm", {{"shift", m.sturm_shift},
+                     {"negative_pivots", m.sturm_count},
+                     {"found_below", m.found_below}}},
+          {"eigensolver", std::move(eigensolver)}};
 }
 
 }  // namespace
@@ -145,8 +192,19 @@ void write_json_results(std::ostream& out, const Model& model, const AnalysisRes
              {"numbering", r.mesh.numbering == NumberingChoice::profile ? "profile" : "band"},
              {"numberings", {{"band", numbering_json(r.mesh.band)},
                              {"profile", numbering_json(r.mesh.profile_reducing)}}}});
+  if (r.modal) {
+    doc.key("modal");
+    doc.value(modal_json(*r.modal, detail.timings));
+  }
   doc.key("model");
   doc.value(model.source_file);
+  if (r.modal) {
+    // A mode at a time: its shape holds every node.
+    doc.key("modes");
+    doc.begin_array();
+    for (const Mode& m : r.modal->modes) doc.value(mode_json(m));
+    doc.end_array();
+  }
   doc.key("nodes");
   doc.begin_array();
   for (std::size_t n = 0; n < r.nodes.size(); ++n)

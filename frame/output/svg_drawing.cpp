@@ -26,6 +26,7 @@ constexpr double k_arrow_length = 46.0;       // px, largest force
 constexpr int k_curve_points = 16;
 constexpr double k_labelled_moment_share = 0.3;  // moments written out: at least this share
 constexpr double k_tripod_length = 28.0;          // px, the axes symbol
+constexpr double k_mode_share = k_deformation_share;  // largest translation of a mode / frame size
 
 struct Screen {
   double x = 0.0;
@@ -179,10 +180,101 @@ class Panel {
     fmt::format_to(out, "</g>\n");
   }
 
+  // Mode k (index into ModalResult::modes): the frame undeformed and the
+  // mode's shape, its largest translation drawn at k_mode_share of the
+  // frame's size.
+  void draw_mode(TextOut& svg, std::size_t k, double y0) {
+    Out out(svg);
+    const Mode& mode = result_.modal->modes[k];
+    y0_ = y0 + k_title_height + k_margin;
+    fmt::format_to(out, "<g id=\"mode-{}\">\n", mode.number);
+    fmt::format_to(out, "<text x=\"{:.1f}\" y=\"{:.1f}\" class=\"title\">Mode {}: f = {:.4g} Hz, "
+                        "T = {}</text>\n",
+                   k_margin * 0.5, y0 + 26.0, mode.number, mode.frequency,
+                   std::isfinite(mode.period) ? fmt::format("{:.4g} s", mode.period)
+                                              : std::string("rigid body"));
+    fmt::format_to(out,
+                   "<text x=\"{:.1f}\" y=\"{:.1f}\" class=\"note\">{}; {}; grey: undeformed, "
+                   "blue: mode shape, largest translation {:g} % of the frame's size</text>\n",
+                   k_margin * 0.5, y0 + 46.0, view_name(resolved_view(model_, options_.view)),
+                   largest_ratio_note(mode), 100.0 * k_mode_share);
+    undeformed(out);
+    mode_shape(out, mode, k_mode_share * size_ * mode.drawing_scale);
+    supports(out);
+    if (options_.labels) labels(out);
+    tripod(out, y0 + height() - 18.0);
+    fmt::format_to(out, "</g>\n");
+  }
+
   [[nodiscard]] double size() const { return size_; }
 
  private:
   using Out = TextOutIterator;
+
+  // The direction whose movable mass the mode carries most of.
+  [[nodiscard]] std::string largest_ratio_note(const Mode& mode) const {
+    std::size_t best = 0;
+    for (std::size_t d = 1; d < mode.effective_mass_ratio.size(); ++d)
+      if (mode.effective_mass_ratio[d] > mode.effective_mass_ratio[best]) best = d;
+    if (!(mode.effective_mass_ratio[best] > 0.0)) return "no effective mass";
+    return fmt::format("largest effective mass ratio {:.1f} % in {}",
+                       100.0 * mode.effective_mass_ratio[best], k_participation_directions[best]);
+  }
+
+  // Each member between its displaced nodes, bent as an unloaded member
+  // bends under its end translations and rotations: a cubic through both
+  // ends, whose slope at a hinged end is free (no moment there).
+  void mode_shape(Out out, const Mode& mode, double scale) const {
+    fmt::format_to(out, "<g class=\"deformed\">\n");
+    for (std::size_t e = 0; e < result_.members.size(); ++e) {
+      const MemberGeometry& g = result_.members[e];
+      const auto& a = mode.shape[static_cast<std::size_t>(g.start_node - 1)];
+      const auto& b = mode.shape[static_cast<std::size_t>(g.end_node - 1)];
+      // In the member's local axes: translations, and the slopes v' = rz
+      // and w' = -ry.
+      const auto local = [&](const std::array<double, 6>& d, std::size_t from) {
+        Vector3 l{};
+        for (std::size_t i = 0; i < 3; ++i)
+          l[i] = g.axes[i][0] * d[from] + g.axes[i][1] * d[from + 1] + g.axes[i][2] * d[from + 2];
+        return l;
+      };
+      const Vector3 ua = local(a, 0), ub = local(b, 0), ra = local(a, 3), rb = local(b, 3);
+      const Release release = model_.members[e].release;
+      const bool free_start = release == Release::hinge_start || release == Release::pinned;
+      const bool free_end = release == Release::hinge_end || release == Release::pinned;
+      const double L = g.length;
+      std::string points;
+      for (int n = 0; n <= k_curve_points; ++n) {
+        const double s = static_cast<double>(n) / k_curve_points;
+        const auto bent = [&](double v0, double slope0, double v1, double slope1) {
+          return cubic(s, v0, slope0 * L, v1, slope1 * L, free_start, free_end);
+        };
+        const Vector3 offset{ua[0] + s * (ub[0] - ua[0]), bent(ua[1], ra[2], ub[1], rb[2]),
+                             bent(ua[2], -ra[1], ub[2], -rb[1])};
+        const Screen sp = px(along(e, s * L, {scale * offset[0], scale * offset[1],
+                                              scale * offset[2]}));
+        points += fmt::format("{:.2f},{:.2f} ", sp.x, sp.y);
+      }
+      fmt::format_to(out, "<polyline points=\"{}\"/>\n", points);
+    }
+    fmt::format_to(out, "</g>\n");
+  }
+
+  // At s in [0, 1]: the cubic with values v0, v1 and slopes (per unit s)
+  // d0, d1 at its ends; an end left free has no curvature there instead of
+  // its slope, both free: the straight line.
+  static double cubic(double s, double v0, double d0, double v1, double d1, bool free0,
+                      bool free1) {
+    if (free0 && free1) return v0 + s * (v1 - v0);
+    if (free1) {  // v''(1) = 0
+      const double c = -0.5 * (v1 - v0 - d0);
+      return v0 + d0 * s - 3.0 * c * s * s + c * s * s * s;
+    }
+    if (free0) return cubic(1.0 - s, v1, -d1, v0, -d0, false, true);
+    const double s2 = s * s, s3 = s2 * s;
+    return (1 - 3 * s2 + 2 * s3) * v0 + (s - 2 * s2 + s3) * d0 + (3 * s2 - 2 * s3) * v1 +
+           (s3 - s2) * d1;
+  }
 
   [[nodiscard]] Screen px(const Vector3& p) const {
     const Screen s = project_(p);
@@ -479,7 +571,9 @@ void write_svg(std::ostream& stream, const Model& model, const AnalysisResult& r
   std::vector<std::size_t> sets;
   for (std::size_t k = 0; k < all.size(); ++k)
     if (!options.load_case || all[k].name == *options.load_case) sets.push_back(k);
-  if (sets.empty())
+  const std::size_t n_modes = result.modal ? result.modal->modes.size() : 0;
+  // A model with modes and no load set draws its modes alone.
+  if (sets.empty() && (options.load_case || n_modes == 0))
     throw InputError(fmt::format("--svg-case: the model has no load case or combination \"{}\"",
                                  options.load_case.value_or("")));
   Panel panel(model, result, options, resolved_view(model, options.view));
@@ -493,7 +587,7 @@ void write_svg(std::ostream& stream, const Model& model, const AnalysisResult& r
         largest = std::max(largest, std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]));
     if (largest > 0.0) scale = nice_below(k_deformation_share * panel.size() / largest);
   }
-  const double height = panel.height() * static_cast<double>(sets.size());
+  const double height = panel.height() * static_cast<double>(sets.size() + n_modes);
   TextOut svg(stream);
   svg.print(
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -504,6 +598,10 @@ void write_svg(std::ostream& stream, const Model& model, const AnalysisResult& r
   double y = 0.0;
   for (std::size_t k : sets) {
     panel.draw(svg, k, y, scale);
+    y += panel.height();
+  }
+  for (std::size_t k = 0; k < n_modes; ++k) {
+    panel.draw_mode(svg, k, y);
     y += panel.height();
   }
   svg.write("</svg>\n");

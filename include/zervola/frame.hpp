@@ -221,16 +221,24 @@ enum class ReportDetail {
 // The readable report: the model summary, then per load case and
 // combination the displacements, reactions, the equilibrium check, member
 // end forces, extreme stresses and the extremes along each member, then the
-// envelopes. detail: in, full or summary.
+// envelopes, then the natural modes when the model asks for them (the mass
+// and where it came from, per mode the frequency, period and effective mass
+// ratios, whether 90 % of the movable mass is reached, the Sturm check and,
+// in full, the eigensolver's figures).
+//   detail: in, full or summary.
+//   timings: in, whether the eigensolver's wall time is printed (without
+//     it, two runs of one model print the same bytes).
 [[nodiscard]] ZERVOLA_FRAME_API std::string format_report(const Model& model,
                                                           const AnalysisResult& result,
-                                                          ReportDetail detail);
+                                                          ReportDetail detail,
+                                                          bool timings = true);
 
 // The same report written to out piece by piece, in little memory whatever
 // the model's size. Throws what out's writes throw (check out's state
 // after).
 ZERVOLA_FRAME_API void write_report(std::ostream& out, const Model& model,
-                                    const AnalysisResult& result, ReportDetail detail);
+                                    const AnalysisResult& result, ReportDetail detail,
+                                    bool timings = true);
 
 // The end-force sign convention, stated once in every output.
 [[nodiscard]] ZERVOLA_FRAME_API const char* sign_convention_text();
@@ -243,9 +251,13 @@ struct ResultDetail {
   // them each member keeps its extremes along its length, and the files of
   // a large model are many times smaller.
   bool stations = true;
+  // The eigensolver's wall time (the JSON's modal.eigensolver.seconds).
+  // Without it, two runs of one model write the same bytes.
+  bool timings = true;
 };
 
-// Every result as one JSON document (docs/model-format.md, "Results").
+// Every result as one JSON document (docs/model-format.md, "Results"),
+// with "modes" and "modal" when the model has natural modes.
 [[nodiscard]] ZERVOLA_FRAME_API std::string format_json_results(const Model& model,
                                                                 const AnalysisResult& result,
                                                                 const ResultDetail& detail = {});
@@ -261,7 +273,8 @@ ZERVOLA_FRAME_API void write_json_results(std::ostream& out, const Model& model,
 // CSV tables for spreadsheets: file name (nodes.csv, members.csv,
 // displacements.csv, reactions.csv, end_forces.csv, stresses.csv,
 // equilibrium.csv, member_diagrams.csv and, with envelopes, envelopes.csv,
-// with members cut at crossings, drawn_members.csv) -> content.
+// with members cut at crossings, drawn_members.csv, with natural modes,
+// modes.csv and mode_shapes.csv) -> content.
 [[nodiscard]] ZERVOLA_FRAME_API std::map<std::string, std::string> format_csv_tables(
     const Model& model, const AnalysisResult& result, const ResultDetail& detail = {});
 
@@ -296,7 +309,9 @@ struct DrawingOptions {
 // A drawing of the frame in SVG: one panel per load case and combination
 // with the undeformed and the deformed shape (curved by the member loads),
 // supports, springs and nodal loads as symbols, node and member labels, and
-// on request the moment, shear or axial-force diagrams.
+// on request the moment, shear or axial-force diagrams; then, when the model
+// has natural modes, one panel per mode with its shape (whatever load set
+// options.load_case names).
 //   options: in, the view, scale, diagram, labels and load set drawn.
 // Throws InputError when options.load_case names no load case or combination
 // (its message begins "--svg-case:", the command line's name for it).

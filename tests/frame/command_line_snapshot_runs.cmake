@@ -15,6 +15,10 @@ set(ZERVOLA_COMMAND_LINE_SNAPSHOT_RUNS
   "unknown_svg_case|../../../examples/loaded_portal.json,--svg-case,NONE,--svg,never-written.svg,-q"
   "csv_directory_is_a_file|../../../examples/loaded_portal.json,--csv,unconnected.json,-q"
   "quiet_run|../../../examples/loaded_portal.json,-q"
+  "no_modes|../../../examples/loaded_portal.json,--modes,0"
+  "fractional_modes|../../../examples/loaded_portal.json,--modes,2.5"
+  "unknown_mass_matrix|../../../examples/loaded_portal.json,--mass-matrix,foo"
+  "mass_matrix_without_modes|../../../examples/loaded_portal.json,--mass-matrix,lumped,-q"
 )
 
 # Splits one entry of the list into its name and arguments.

@@ -25,7 +25,7 @@ file(MAKE_DIRECTORY "${work}")
 
 execute_process(
   COMMAND "${PROGRAM}" "${model_name}" --no-progress --json "${work}/results.json"
-          --csv "${work}/csv" --svg "${work}/drawing.svg" ${ARGS}
+          --no-timings --csv "${work}/csv" --svg "${work}/drawing.svg" ${ARGS}
   WORKING_DIRECTORY "${model_dir}"
   OUTPUT_FILE "${work}/report.txt"
   ERROR_VARIABLE errors

@@ -29,6 +29,8 @@ set(ZERVOLA_OUTPUT_SNAPSHOT_RUNS
   "portal_from_dxf|examples/dxf_portal/portal_from_dxf.json|--moments"
   "portal_members|examples/dxf_portal/portal_members.json|--moments"
   "continuous_beam_over_columns|examples/continuous_beam_over_columns.json|--moments"
+  "office_frame_modes|examples/office_frame_modes.json|"
+  "office_frame_modes_lumped_summary|examples/office_frame_modes.json|--modes,3,--mass-matrix,lumped,--summary"
 )
 
 # Splits one entry of the list into its name, model and arguments.

@@ -2,7 +2,7 @@
 """The outputs of one run of zervola-frame say the same thing: every CSV
 table equals the JSON document value for value (both print doubles exactly),
 every table of the report (displacements, reactions, member end forces,
-stresses) equals it to the report's six significant digits, and the drawing
+stresses, natural modes) equals it to the report's six significant digits, and the drawing
 is well-formed and draws every member of every load set it names. Checked on every kept output set (tests/data/frame-outputs, which
 the output_snapshot tests hold equal to what the program writes).
 
@@ -299,6 +299,48 @@ def check_svg(out_dir, results, faults):
             faults.equal(f"drawing.svg {g.get('id')} member labels", labels("memberlabel"), members)
 
 
+DIRECTIONS = ["X", "Y", "Z", "RX", "RY", "RZ"]
+MODE_QUANTITIES = ["participation", "effective_mass", "effective_mass_ratio", "cumulative_ratio"]
+
+
+def check_modes(out_dir, results, faults):
+    """modes.csv and mode_shapes.csv equal the JSON's modes exactly; the
+    report's table of modes prints them to its digits."""
+    if "modes" not in results:
+        return
+    modes = results["modes"]
+    header, rows = read_csv(os.path.join(out_dir, "csv", "modes.csv"))
+    faults.equal("modes.csv rows", len(rows), len(modes))
+    for row, m in zip(rows, modes):
+        fields = dict(zip(header, row))
+        expected = [m["number"], m["eigenvalue"], m["circular_frequency"], m["frequency"],
+                    m["period"]]
+        got = [int(fields["mode"]), float(fields["eigenvalue"]),
+               float(fields["circular_frequency"]), float(fields["frequency"]),
+               None if fields["period"] == "" else float(fields["period"])]
+        for q in MODE_QUANTITIES:
+            expected += [m[q][d] for d in DIRECTIONS]
+            got += [float(fields[f"{q}_{d}"]) for d in DIRECTIONS]
+        faults.equal(f"modes.csv mode {m['number']}", got, expected)
+    header, rows = read_csv(os.path.join(out_dir, "csv", "mode_shapes.csv"))
+    faults.equal("mode_shapes.csv rows", len(rows), sum(len(m["shape"]) for m in modes))
+    for row in rows:
+        m = modes[int(row[0]) - 1]
+        faults.equal(f"mode_shapes.csv mode {row[0]} node {row[1]}",
+                     [float(v) for v in row[5:]], m["shape"][int(row[1]) - 1])
+    with open(os.path.join(out_dir, "report.txt"), encoding="utf-8") as f:
+        lines = f.read().splitlines()
+    heads = [k for k, line in enumerate(lines) if "omega (rad/s)" in line]
+    faults.equal("report has a table of modes", len(heads), 1)
+    for k, m in zip(range(heads[0] + 1 if heads else 0, len(lines)), modes if heads else []):
+        words = lines[k].split()
+        faults.equal(f"report mode {m['number']} number", int(words[0]), m["number"])
+        faults.near(f"report mode {m['number']} omega", float(words[1]), m["circular_frequency"])
+        faults.near(f"report mode {m['number']} f", float(words[2]), m["frequency"])
+        if m["period"] is not None:
+            faults.near(f"report mode {m['number']} T", float(words[3]), m["period"])
+
+
 def main():
     root = sys.argv[1]
     total, faults_all = 0, []
@@ -312,6 +354,7 @@ def main():
         check_csv(out_dir, results, faults)
         check_report(out_dir, results, faults)
         check_svg(out_dir, results, faults)
+        check_modes(out_dir, results, faults)
         print(f"{run:32} {faults.checked:7} rows and values agree" if not faults.list else
               f"{run:32} {len(faults.list)} faults")
         total += faults.checked
