@@ -240,8 +240,10 @@ Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
         if (ritz.theta[static_cast<Size>(q)] > 0.0)
           lambda.push_back(result.shift + 1.0 / ritz.theta[static_cast<Size>(q)]);
       const double highest = lambda[static_cast<Size>(request.modes - 1)];
-      double scale = std::fabs(result.shift);
-      for (double l : lambda) scale = std::max(scale, std::fabs(l));
+      // The margin scales with the highest eigenvalue reported alone (and the
+      // shift, for rigid-body modes at 0), so that the check's shift does not
+      // depend on how far the search went past it.
+      const double scale = std::max(std::fabs(highest), std::fabs(result.shift));
       result.sturm_shift = highest + k_sturm_margin * scale;
       result.found_below_sturm_shift = static_cast<Index>(
           std::count_if(lambda.begin(), lambda.end(), [&](double l) { return l < result.sturm_shift; }));

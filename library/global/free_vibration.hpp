@@ -47,8 +47,8 @@ inline constexpr Index k_mode_block_size = 8;
 // and far above rounding, so that a rigid-body direction's pivot (about
 // shift * its mass) stands out from that of a direction without mass.
 inline constexpr double k_rigid_body_shift_share = 1.0e-6;
-// The Sturm check's shift lies this share of the largest eigenvalue found
-// above the highest reported: above its rounding, below any distinct
+// The Sturm check's shift lies this share of the highest eigenvalue
+// reported above it: above its rounding, below any distinct
 // neighbour that matters.
 inline constexpr double k_sturm_margin = 1.0e-6;
 // A direction of a node's mass below this share of the node's largest is

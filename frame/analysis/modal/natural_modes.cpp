@@ -142,6 +142,23 @@ std::vector<double> unit_motion(const Mesh& mesh, int d) {
   return r;
 }
 
+// An eigenvector's sign is arbitrary: the first translation (in the
+// library's order) of at least half the largest is made positive, so that a
+// mode is drawn and written the same way on every run; a share rather than
+// the largest alone, so that two translations of nearly equal size do not
+// decide it by rounding.
+void orient_shape(double* phi, std::size_t n) {
+  double largest = 0.0;
+  for (std::size_t i = 0; i < n; ++i)
+    if (i % 6 < 3) largest = std::max(largest, std::fabs(phi[i]));
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i % 6 >= 3 || std::fabs(phi[i]) < k_shape_sign_share * largest) continue;
+    if (phi[i] < 0.0)
+      for (std::size_t j = 0; j < n; ++j) phi[j] = -phi[j];
+    return;
+  }
+}
+
 [[noreturn]] void refuse(const Model& model, const Mesh& mesh, const global::VibrationResult& v) {
   switch (v.outcome) {
     case global::VibrationOutcome::mechanism_without_mass: {
@@ -247,7 +264,8 @@ NaturalModes natural_modes(const Model& model, const Mesh& mesh, const Placement
     mode.circular_frequency = rigid ? 0.0 : std::sqrt(std::max(lambda, 0.0));
     mode.frequency = mode.circular_frequency / (2.0 * std::numbers::pi);
     mode.period = mode.frequency > 0.0 ? 1.0 / mode.frequency : std::numeric_limits<double>::infinity();
-    const double* phi = v.shapes.data() + k * n;
+    double* phi = v.shapes.data() + k * n;
+    orient_shape(phi, n);
     for (Size d = 0; d < 6; ++d) {
       double gamma = 0.0;
       for (Size i = 0; i < n; ++i) gamma += phi[i] * m_r[d][i];
