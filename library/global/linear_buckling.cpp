@@ -118,7 +118,7 @@ Status linear_buckling(const FrameAnalysis& frame, Vector1<const double> axial_f
       settings.wanted = wanted;
       settings.block_size = block;
       settings.tolerance = request.tolerance;
-      settings.most_vectors = k_buckling_basis_per_mode * wanted + 4 * block;
+      settings.most_vectors = k_buckling_basis_per_mode * wanted + k_buckling_extra_blocks * block;
       settings.seed = static_cast<std::uint64_t>(attempt) + 1;
       const RitzPairs ritz = largest_ritz_pairs(problem, settings);
       ++result.searches;

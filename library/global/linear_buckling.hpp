@@ -57,9 +57,15 @@ inline constexpr double k_buckling_sturm_margin = 1.0e-6;
 // Searches in all (the first and those after a Sturm count that finds
 // factors missed).
 inline constexpr int k_buckling_sturm_attempts = 3;
-// The basis grows to at most this many times the factors asked for (plus
-// four blocks) before the search gives up.
-inline constexpr Index k_buckling_basis_per_mode = 8;
+// The basis grows to at most this many times the factors asked for, plus
+// k_buckling_extra_blocks blocks, before the search gives up. More than free
+// vibration takes: critical factors spread as k^2 along a member where
+// frequencies spread as k^4 (their theta lie closer), and every uniform
+// member adds a cluster of equal torsional factors (G It / r0^2 for each of
+// its torsional shapes: K and Kg are proportional there) that fills whole
+// blocks with directions of one eigenvalue.
+inline constexpr Index k_buckling_basis_per_mode = 12;
+inline constexpr Index k_buckling_extra_blocks = 8;
 // A Ritz value theta not above this share of the largest |theta| counts as
 // zero: a critical factor 1e10 times the lowest is no buckling but rounding
 // of a direction that G does not load.
