@@ -140,7 +140,7 @@ struct BucklingResult {
 //   a failed check of the arrays (as analysis_status); bad_element with
 //   where = 0 when axial_force does not have n_elements entries, where = e
 //   when N(e) is not finite; out_of_memory without memory for the store,
-//   the entries or the basis. On a failure result is unspecified.
+//   the entries or the basis. On a failure result holds nothing to rely on.
 //   modes <= 0: solved, nothing computed.
 [[nodiscard]] Status linear_buckling(const FrameAnalysis& frame, Vector1<const double> axial_force,
                                      const BucklingRequest& request, BucklingResult& result);
