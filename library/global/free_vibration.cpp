@@ -5,12 +5,10 @@
 #include <memory>
 #include <new>
 
-#include "global/block_kernels.hpp"
 #include "global/block_lanczos.hpp"
-#include "global/case_substitution.hpp"
 #include "global/dense_symmetric_eigen.hpp"
 #include "global/ldlt_solver.hpp"
-#include "global/prescription.hpp"
+#include "global/shifted_stiffness.hpp"
 #include "global/supports.hpp"
 #include "global/zeroed_store.hpp"
 
@@ -19,69 +17,6 @@ namespace zervola::global {
 namespace {
 
 using Size = std::size_t;
-
-// K - sigma M as the factorisations need it, rebuilt from the elements for
-// each shift: keeping K beside the factors would take a third store.
-class ShiftedStiffness {
- public:
-  // M: the mass matrix's entries, read at each build (it may be filled
-  // after construction).
-  ShiftedStiffness(const FrameAnalysis& frame, const SkylineMatrix& A, const SymmetricEntries& M)
-      : frame_(frame), A_(A), M_(M), scratch_(static_cast<Size>(frame.n_equations), 0.0) {
-    prescribed_ = prescriptions(frame.supports, frame.n_equations);
-    for (Index number = 0; number < frame.supports.records.count(); ++number) {
-      const NodeRecord r = frame.supports.records.record(number);
-      if (r.adds_spring()) springs_.push_back(r);
-    }
-  }
-
-  [[nodiscard]] const std::vector<Prescription>& prescribed() const { return prescribed_; }
-
-  // A = K (without_stiffness filled on the first call), then A -= sigma M.
-  void build(double sigma, std::vector<bool>* without_stiffness) {
-    const Vector1<double> store = A_.store();
-    std::fill(store.data(), store.data() + frame_.profile_length, 0.0);
-    assemble_elements(frame_, A_);
-    const Index n = frame_.n_equations;
-    if (without_stiffness != nullptr) {
-      without_stiffness->assign(static_cast<Size>(n), false);
-      for (Index j = 1; j <= n; ++j) (*without_stiffness)[static_cast<Size>(j - 1)] = A_(j, j) == 0.0;
-    }
-    give_unit_diagonals(A_);
-    for (const NodeRecord& r : springs_) add_spring(A_, r);
-    const Vector1<double> unused(scratch_.data(), n);
-    for (const Prescription& q : prescribed_)
-      prescribe(A_, unused, q.equation, 0.0, frame_.supports.max_column_height);
-    if (sigma != 0.0)
-      for (std::size_t t = 0; t < M_.value.size(); ++t) A_(M_.row[t], M_.col[t]) -= sigma * M_.value[t];
-  }
-
- private:
-  const FrameAnalysis& frame_;
-  SkylineMatrix A_;
-  const SymmetricEntries& M_;
-  std::vector<double> scratch_;
-  std::vector<Prescription> prescribed_;
-  std::vector<NodeRecord> springs_;
-};
-
-std::vector<double> diagonal_of(const SkylineMatrix& A) {
-  std::vector<double> d(static_cast<Size>(A.n_equations()));
-  for (Index j = 1; j <= A.n_equations(); ++j) d[static_cast<Size>(j - 1)] = A(j, j);
-  return d;
-}
-
-bool has_small_pivot(const SkylineMatrix& F, const std::vector<double>& diagonal, double share) {
-  for (Index j = 1; j <= F.n_equations(); ++j)
-    if (!(F(j, j) > share * diagonal[static_cast<Size>(j - 1)])) return true;
-  return false;
-}
-
-Index negative_pivots(const SkylineMatrix& F) {
-  Index count = 0;
-  for (Index j = 1; j <= F.n_equations(); ++j) count += F(j, j) < 0.0 ? 1 : 0;
-  return count;
-}
 
 double median_stiffness_over_mass(const std::vector<double>& k_diag, const SymmetricEntries& M) {
   std::vector<double> ratio;
@@ -92,24 +27,6 @@ double median_stiffness_over_mass(const std::vector<double>& k_diag, const Symme
   const auto middle = ratio.begin() + static_cast<std::ptrdiff_t>(ratio.size() / 2);
   std::nth_element(ratio.begin(), middle, ratio.end());
   return *middle;
-}
-
-// Y = F^-1 X for the factors in F, X and Y (n x k) column-major, through
-// the substitution of many cases at once (rows: n x width).
-void solve_block(const SkylineMatrix& F, const double* X, double* Y, Index k,
-                 std::vector<double>& rows) {
-  const Index n = F.n_equations();
-  const Index width = (k + k_block_width - 1) / k_block_width * k_block_width;
-  rows.assign(static_cast<Size>(n) * static_cast<Size>(width), 0.0);
-  for (Index c = 0; c < k; ++c)
-    for (Index i = 0; i < n; ++i)
-      rows[static_cast<Size>(i) * static_cast<Size>(width) + static_cast<Size>(c)] =
-          X[static_cast<Size>(c) * static_cast<Size>(n) + static_cast<Size>(i)];
-  substitute_cases(F, rows.data(), width);
-  for (Index c = 0; c < k; ++c)
-    for (Index i = 0; i < n; ++i)
-      Y[static_cast<Size>(c) * static_cast<Size>(n) + static_cast<Size>(i)] =
-          rows[static_cast<Size>(i) * static_cast<Size>(width) + static_cast<Size>(c)];
 }
 
 // The rank of M, node by node: the mass of a frame couples a node's own
@@ -181,20 +98,13 @@ Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
     ++result.factorisations;
     if (has_small_pivot(A, k_diagonal, request.small_pivot_share)) {
       result.shift = -k_rigid_body_shift_share * median_stiffness_over_mass(k_diagonal, result.mass);
-      shifted.build(result.shift, nullptr);
+      shifted.build(-result.shift, nullptr);
       const std::vector<double> diagonal = diagonal_of(A);
       factorise(A);
       ++result.factorisations;
       if (has_small_pivot(A, diagonal, request.small_pivot_share)) {
-        EquationPivots& p = result.pivots;
-        p.small_share = request.small_pivot_share;
-        p.most_shapes = request.most_shapes;
-        p.without_stiffness = without_stiffness;
-        p.prescribed.assign(static_cast<Size>(n), false);
-        for (const Prescription& q : shifted.prescribed()) p.prescribed[static_cast<Size>(q.equation - 1)] = true;
-        p.diagonal = diagonal;
-        p.pivot = diagonal_of(A);
-        strain_free_shapes(A, p);
+        report_pivots(A, diagonal, without_stiffness, shifted.prescribed(), request.small_pivot_share,
+                      request.most_shapes, result.pivots);
         result.outcome = VibrationOutcome::mechanism_without_mass;
         return {};
       }
@@ -216,7 +126,7 @@ Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
     bool factors_hold_shift = true;
     for (int attempt = 0; attempt < k_sturm_attempts; ++attempt) {
       if (!factors_hold_shift) {
-        shifted.build(result.shift, nullptr);
+        shifted.build(-result.shift, nullptr);
         factorise(A);
         ++result.factorisations;
       }
@@ -247,7 +157,7 @@ Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
       result.sturm_shift = highest + k_sturm_margin * scale;
       result.found_below_sturm_shift = static_cast<Index>(
           std::count_if(lambda.begin(), lambda.end(), [&](double l) { return l < result.sturm_shift; }));
-      shifted.build(result.sturm_shift, nullptr);
+      shifted.build(-result.sturm_shift, nullptr);
       factorise(A);
       ++result.factorisations;
       factors_hold_shift = false;
