@@ -120,6 +120,46 @@ void mode_shapes_csv(TextOut& t, const Model&, const AnalysisResult& r) {
               number(r.nodes[n].z), six(m.shape[n]));
 }
 
+// The response spectrum, one row per mode combined: its period, the
+// spectrum's acceleration along each direction and its base shear.
+void spectrum_modes_csv(TextOut& t, const Model&, const AnalysisResult& r) {
+  t.write("mode,period,outside_spectrum,acceleration_X,acceleration_Y,acceleration_Z,"
+          "base_shear_X,base_shear_Y,base_shear_Z\n");
+  if (!r.spectrum) return;
+  for (const SpectrumModeResponse& m : r.spectrum->modes)
+    t.print("{},{},{},{},{},{},{},{},{}\n", m.mode, number(m.period), m.outside_spectrum ? 1 : 0,
+            number(m.acceleration[0]), number(m.acceleration[1]), number(m.acceleration[2]),
+            number(m.base_shear[0]), number(m.base_shear[1]), number(m.base_shear[2]));
+}
+
+// The spectrum's magnitudes at the nodes: displacements, and the reactions
+// of the supported nodes (empty elsewhere).
+void spectrum_nodes_csv(TextOut& t, const Model&, const AnalysisResult& r) {
+  t.write("node,ux,uy,uz,rx,ry,rz,Rx,Ry,Rz,Mx,My,Mz\n");
+  if (!r.spectrum) return;
+  const SpectrumResult& s = *r.spectrum;
+  std::vector<const std::array<double, 6>*> reaction(s.displacements.size(), nullptr);
+  for (std::size_t k = 0; k < s.reactions.size(); ++k)
+    reaction[static_cast<std::size_t>(s.reaction_nodes[k] - 1)] = &s.reactions[k];
+  for (std::size_t n = 0; n < s.displacements.size(); ++n)
+    t.print("{},{},{}\n", n + 1, six(s.displacements[n]),
+            reaction[n] != nullptr ? six(*reaction[n]) : std::string(",,,,,"));
+}
+
+// The spectrum's magnitudes of each member's end forces (local axes) and
+// the bound of its normal stress.
+void spectrum_members_csv(TextOut& t, const Model& model, const AnalysisResult& r) {
+  t.write("member,N_1,Vy_1,Vz_1,Mx_1,My_1,Mz_1,N_2,Vy_2,Vz_2,Mx_2,My_2,Mz_2,stress_bound,"
+          "stress_bound_x\n");
+  if (!r.spectrum) return;
+  const SpectrumResult& s = *r.spectrum;
+  for (std::size_t e = 0; e < s.end_forces.size(); ++e) {
+    t.print("{}", csv_field(model.members[e].name));
+    for (double v : s.end_forces[e]) t.print(",{}", number(v));
+    t.print(",{},{}\n", number(s.stress_bound[e]), number(s.stress_bound_x[e]));
+  }
+}
+
 using TableWriter = void (*)(TextOut&, const Model&, const AnalysisResult&);
 
 struct Table {
@@ -129,7 +169,8 @@ struct Table {
 
 // Every table, in file-name order; envelopes.csv only with envelopes,
 // drawn_members.csv only with members cut at crossings, member_diagrams.csv
-// only with the stations, modes.csv and mode_shapes.csv only with modes.
+// only with the stations, modes.csv and mode_shapes.csv only with modes,
+// spectrum_*.csv only with a response spectrum.
 std::vector<Table> tables_of(const Model& model, const ResultDetail& detail) {
   std::vector<Table> tables = {{"displacements.csv", displacements_csv}};
   if (!model.drawn_members.empty()) tables.push_back({"drawn_members.csv", write_drawn_members_csv});
@@ -144,6 +185,11 @@ std::vector<Table> tables_of(const Model& model, const ResultDetail& detail) {
   }
   tables.push_back({"nodes.csv", nodes_csv});
   tables.push_back({"reactions.csv", reactions_csv});
+  if (model.spectrum) {
+    tables.push_back({"spectrum_members.csv", spectrum_members_csv});
+    tables.push_back({"spectrum_modes.csv", spectrum_modes_csv});
+    tables.push_back({"spectrum_nodes.csv", spectrum_nodes_csv});
+  }
   tables.push_back({"stresses.csv", stresses_csv});
   return tables;
 }

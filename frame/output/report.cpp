@@ -399,6 +399,89 @@ void natural_modes(Out out, const Model& model, const ModalResult& m, ReportDeta
   fmt::format_to(out, "\n");
 }
 
+std::string spectrum_description(const SpectrumRequest& q, const Units& u) {
+  const ResponseSpectrum& s = q.spectrum;
+  if (s.shape == SpectrumShape::table)
+    return fmt::format("table of {} points (period s, acceleration {}/s^2)", s.table.size(), u.length);
+  const Ec8Spectrum& e = s.ec8;
+  std::string text = fmt::format("EN 1998-1 {} spectrum, type {}, ground {}, ag = {} {}/s^2",
+                                 s.shape == SpectrumShape::ec8_design ? "design" : "elastic", e.type,
+                                 e.ground_type, num(e.ag), u.length);
+  if (s.shape == SpectrumShape::ec8_design)
+    text += fmt::format(", q = {}, beta = {}", num(e.behaviour_factor), num(e.lower_bound_factor));
+  return text;
+}
+
+void response_spectrum(Out out, const Model& model, const SpectrumResult& s,
+                       ReportDetail detail) {
+  const Units& u = model.units;
+  const SpectrumRequest& q = s.request;
+  std::string directions;
+  for (std::size_t d = 0; d < 3; ++d)
+    if (q.directions[d]) directions += fmt::format("{}{}", directions.empty() ? "" : ", ", "XYZ"[d]);
+  fmt::format_to(out, "Response spectrum \"{}\"\n\n", q.name);
+  fmt::format_to(out, "{}", wrapped(fmt::format(
+      "{}; damping {} %; excitation along {}; modes combined by {}, directions by {}. Every value "
+      "below is a magnitude and holds with either sign.",
+      spectrum_description(q, u), num(100.0 * q.spectrum.damping), directions,
+      q.modal == ModalCombination::cqc ? "CQC" : "SRSS",
+      q.directional == DirectionalCombination::srss ? "SRSS" : "100/30"), 86, "  "));
+  fmt::format_to(out, "\n  {:>6} {:>12} {:>12} {:>12} {:>12} {:>13} {:>13} {:>13}\n", "mode", "T (s)",
+                 "Sa X", "Sa Y", "Sa Z", "base shear X", "base shear Y", "base shear Z");
+  for (const SpectrumModeResponse& m : s.modes)
+    fmt::format_to(out, "  {:>6} {:>12} {:>12} {:>12} {:>12} {:>13} {:>13} {:>13}{}\n", m.mode,
+                   num(m.period), num(m.acceleration[0]), num(m.acceleration[1]),
+                   num(m.acceleration[2]), num(m.base_shear[0]), num(m.base_shear[1]),
+                   num(m.base_shear[2]), m.outside_spectrum ? "  (outside the spectrum)" : "");
+  fmt::format_to(out, "\n  Base shear, combined ({}):", u.force);
+  for (std::size_t d = 0; d < 3; ++d)
+    if (q.directions[d]) fmt::format_to(out, " {} {}", "XYZ"[d], num(s.base_shear[d]));
+  fmt::format_to(out, "\n");
+  // The largest magnitude of each translation, and where.
+  for (std::size_t k = 0; k < 3; ++k) {
+    double largest = 0.0;
+    std::size_t node = 0;
+    for (std::size_t n = 0; n < s.displacements.size(); ++n)
+      if (s.displacements[n][k] > largest) {
+        largest = s.displacements[n][k];
+        node = n;
+      }
+    if (largest > 0.0)
+      fmt::format_to(out, "  Largest {}: {} {} at node {}\n", k_dof_names[k], num(largest), u.length,
+                     node + 1);
+  }
+  double stress = 0.0;
+  std::size_t member = 0;
+  for (std::size_t e = 0; e < s.stress_bound.size(); ++e)
+    if (s.stress_bound[e] > stress) {
+      stress = s.stress_bound[e];
+      member = e;
+    }
+  if (stress > 0.0)
+    fmt::format_to(out, "  Largest stress bound |N|/A + |My| z/Iy + |Mz| y/Iz: {} {}/{}^2 in member "
+                        "\"{}\" at x = {}\n",
+                   num(stress), u.force, u.length, model.members[member].name, num(s.stress_bound_x[member]));
+  if (detail == ReportDetail::full) {
+    fmt::format_to(out, "\n  Reactions (magnitudes)\n  {:>6} {:>12} {:>12} {:>12} {:>12} {:>12} {:>12}\n",
+                   "node", "Rx", "Ry", "Rz", "Mx", "My", "Mz");
+    for (std::size_t k = 0; k < s.reactions.size(); ++k) {
+      fmt::format_to(out, "  {:>6}", s.reaction_nodes[k]);
+      for (double v : s.reactions[k]) fmt::format_to(out, " {:>12}", num(v));
+      fmt::format_to(out, "\n");
+    }
+    fmt::format_to(out, "\n  Member end forces (magnitudes, local axes)\n  {:<16} {:>4} {:>12} {:>12} "
+                        "{:>12} {:>12} {:>12} {:>12}\n",
+                   "member", "end", "N", "Vy", "Vz", "Mx", "My", "Mz");
+    for (std::size_t e = 0; e < s.end_forces.size(); ++e)
+      for (std::size_t end = 0; end < 2; ++end) {
+        fmt::format_to(out, "  {:<16} {:>4}", end == 0 ? model.members[e].name : "", end + 1);
+        for (std::size_t k = 0; k < 6; ++k) fmt::format_to(out, " {:>12}", num(s.end_forces[e][6 * end + k]));
+        fmt::format_to(out, "\n");
+      }
+  }
+  fmt::format_to(out, "\n");
+}
+
 }  // namespace
 
 void write_report(std::ostream& stream, const Model& model, const AnalysisResult& result,
@@ -438,6 +521,7 @@ void write_report(std::ostream& stream, const Model& model, const AnalysisResult
   }
   for (const Envelope& v : model.envelopes) write_envelope_report(text, model, result, v);
   if (result.modal) natural_modes(out, model, *result.modal, detail, timings);
+  if (result.spectrum) response_spectrum(out, model, *result.spectrum, detail);
   text.flush();
 }
 

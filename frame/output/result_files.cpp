@@ -91,6 +91,89 @@ json modal_json(const ModalResult& m, bool timings) {
           {"eigensolver", std::move(eigensolver)}};
 }
 
+const char* modal_combination_name(ModalCombination c) {
+  return c == ModalCombination::srss ? "SRSS" : "CQC";
+}
+
+const char* directional_combination_name(DirectionalCombination c) {
+  return c == DirectionalCombination::rule_100_30 ? "100/30" : "SRSS";
+}
+
+json spectrum_request_json(const SpectrumRequest& q) {
+  json spectrum;
+  if (q.spectrum.shape == SpectrumShape::table) {
+    json table = json::array();
+    for (const auto& point : q.spectrum.table) table.push_back({point[0], point[1]});
+    spectrum["table"] = std::move(table);
+  } else {
+    const Ec8Spectrum& e = q.spectrum.ec8;
+    spectrum["ec8"] = {{"type", e.type}, {"ground", std::string(1, e.ground_type)}, {"ag", e.ag}};
+    if (q.spectrum.shape == SpectrumShape::ec8_design) {
+      spectrum["ec8"]["q"] = e.behaviour_factor;
+      spectrum["ec8"]["beta"] = e.lower_bound_factor;
+    }
+  }
+  json directions = json::array();
+  for (std::size_t d = 0; d < 3; ++d)
+    if (q.directions[d]) directions.push_back(std::string(1, "XYZ"[d]));
+  spectrum["damping"] = q.spectrum.damping;
+  spectrum["directions"] = std::move(directions);
+  spectrum["modal_combination"] = modal_combination_name(q.modal);
+  spectrum["directional_combination"] = directional_combination_name(q.directional);
+  return spectrum;
+}
+
+// The response to the spectrum: every value a magnitude.
+void write_spectrum(JsonStream& doc, const SpectrumResult& s, bool stations) {
+  doc.begin_object();
+  doc.key("base_shear");
+  doc.value({{"X", s.base_shear[0]}, {"Y", s.base_shear[1]}, {"Z", s.base_shear[2]}});
+  doc.key("displacements");
+  doc.begin_array();
+  for (std::size_t n = 0; n < s.displacements.size(); ++n)
+    doc.value({{"node", n + 1}, {"u", values(s.displacements[n])}});
+  doc.end_array();
+  doc.key("members");
+  doc.begin_array();
+  for (std::size_t e = 0; e < s.end_forces.size(); ++e) {
+    json member = {{"member", e + 1},
+                   {"end_forces", values(s.end_forces[e])},
+                   {"end_displacements", values(s.end_displacements[e])},
+                   {"stress_bound", s.stress_bound[e]},
+                   {"stress_bound_x", s.stress_bound_x[e]}};
+    if (stations) {
+      json rows = json::array();
+      for (std::size_t t = 0; t < s.station_x[e].size(); ++t) {
+        json row = {{"x", s.station_x[e][t]}};
+        for (std::size_t q = 0; q < k_quantities; ++q) row[k_quantity_names[q]] = s.station_values[e][t][q];
+        rows.push_back(std::move(row));
+      }
+      member["stations"] = std::move(rows);
+    }
+    doc.value(member);
+  }
+  doc.end_array();
+  doc.key("modes");
+  doc.begin_array();
+  for (const SpectrumModeResponse& m : s.modes)
+    doc.value({{"mode", m.mode},
+               {"period", m.period},
+               {"acceleration", {{"X", m.acceleration[0]}, {"Y", m.acceleration[1]}, {"Z", m.acceleration[2]}}},
+               {"outside_spectrum", m.outside_spectrum},
+               {"base_shear", {{"X", m.base_shear[0]}, {"Y", m.base_shear[1]}, {"Z", m.base_shear[2]}}}});
+  doc.end_array();
+  doc.key("name");
+  doc.value(s.request.name);
+  doc.key("reactions");
+  doc.begin_array();
+  for (std::size_t k = 0; k < s.reactions.size(); ++k)
+    doc.value({{"node", s.reaction_nodes[k]}, {"r", values(s.reactions[k])}});
+  doc.end_array();
+  doc.key("spectrum");
+  doc.value(spectrum_request_json(s.request));
+  doc.end_object();
+}
+
 }  // namespace
 
 void write_json_results(std::ostream& out, const Model& model, const AnalysisResult& r,
@@ -229,6 +312,10 @@ void write_json_results(std::ostream& out, const Model& model, const AnalysisRes
   doc.end_array();
   doc.key("sign_convention");
   doc.value(sign_convention_text());
+  if (r.spectrum) {
+    doc.key("spectrum");
+    write_spectrum(doc, *r.spectrum, detail.stations);
+  }
   doc.key("stress_unit");
   doc.value(fmt::format("{}/{}^2", model.units.force, model.units.length));
   doc.key("title");
