@@ -224,7 +224,9 @@ enum class ReportDetail {
 // envelopes, then the natural modes when the model asks for them (the mass
 // and where it came from, per mode the frequency, period and effective mass
 // ratios, whether 90 % of the movable mass is reached, the Sturm check and,
-// in full, the eigensolver's figures).
+// in full, the eigensolver's figures), and with a response spectrum its
+// section (per mode T, Sa and base shear; the combined base shear, the
+// largest magnitudes; in full, the reactions and end forces).
 //   detail: in, full or summary.
 //   timings: in, whether the eigensolver's wall time is printed (without
 //     it, two runs of one model print the same bytes).
@@ -257,7 +259,8 @@ struct ResultDetail {
 };
 
 // Every result as one JSON document (docs/model-format.md, "Results"),
-// with "modes" and "modal" when the model has natural modes.
+// with "modes" and "modal" when the model has natural modes, and
+// "spectrum" when it has a response spectrum.
 [[nodiscard]] ZERVOLA_FRAME_API std::string format_json_results(const Model& model,
                                                                 const AnalysisResult& result,
                                                                 const ResultDetail& detail = {});
@@ -274,7 +277,8 @@ ZERVOLA_FRAME_API void write_json_results(std::ostream& out, const Model& model,
 // displacements.csv, reactions.csv, end_forces.csv, stresses.csv,
 // equilibrium.csv, member_diagrams.csv and, with envelopes, envelopes.csv,
 // with members cut at crossings, drawn_members.csv, with natural modes,
-// modes.csv and mode_shapes.csv) -> content.
+// modes.csv and mode_shapes.csv, with a response spectrum,
+// spectrum_modes.csv, spectrum_nodes.csv and spectrum_members.csv) -> content.
 [[nodiscard]] ZERVOLA_FRAME_API std::map<std::string, std::string> format_csv_tables(
     const Model& model, const AnalysisResult& result, const ResultDetail& detail = {});
 

@@ -11,6 +11,8 @@
 #include <fmt/format.h>
 
 #include <cmath>
+#include <sstream>
+#include <vector>
 #include <string>
 
 #include "analyse_json.hpp"
@@ -110,6 +112,88 @@ TEST(ResponseSpectrum, TooFewModesAndAShortSpectrumAreTold) {
   }
   EXPECT_TRUE(mass);
   EXPECT_TRUE(outside);
+}
+
+// The spectrum's magnitudes cannot be factored into a load case's values.
+TEST(ResponseSpectrum, ACombinationNamingTheSpectrumIsRefused) {
+  json model = shear_frame(1, 10.0, flat_spectrum(2.0));
+  model["spectrum"]["name"] = "E";
+  model["load_cases"] = {{{"name", "G"}, {"loads", {{{"at", {0, h, 0}}, {"force", {0, -10, 0}}}}}}};
+  model["combinations"] = {{{"name", "seismic"}, {"factors", {{"G", 1.0}, {"E", 1.0}}}}};
+  try {
+    (void)analyse_json(model);
+    ADD_FAILURE() << "accepted";
+  } catch (const InputError& e) {
+    EXPECT_NE(std::string(e.what()).find("\"E\" is the response spectrum"), std::string::npos) << e.what();
+  }
+}
+
+std::vector<std::vector<std::string>> csv_rows(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    std::vector<std::string> fields;
+    std::istringstream l(line);
+    for (std::string f; std::getline(l, f, ',');) fields.push_back(f);
+    if (!line.empty() && line.back() == ',') fields.emplace_back();
+    rows.push_back(fields);
+  }
+  return rows;
+}
+
+// Every output of the spectrum holds the analysis's numbers, value by value.
+TEST(ResponseSpectrum, OutputsHoldTheCombinedMagnitudes) {
+  Model model;
+  json input = shear_frame(2, 10.0, flat_spectrum(2.0));
+  input["spectrum"]["directions"] = {"X", "Y"};
+  input["spectrum"]["name"] = "E";
+  const AnalysisResult r = analyse_json(input, &model);
+  const SpectrumResult& s = *r.spectrum;
+
+  const json doc = json::parse(format_json_results(model, r));
+  const json& js = doc.at("spectrum");
+  EXPECT_EQ(js.at("name"), "E");
+  EXPECT_EQ(js.at("base_shear").at("X").get<double>(), s.base_shear[0]);
+  EXPECT_EQ(js.at("base_shear").at("Y").get<double>(), s.base_shear[1]);
+  ASSERT_EQ(js.at("modes").size(), s.modes.size());
+  for (std::size_t k = 0; k < s.modes.size(); ++k) {
+    EXPECT_EQ(js.at("modes")[k].at("period").get<double>(), s.modes[k].period);
+    EXPECT_EQ(js.at("modes")[k].at("base_shear").at("X").get<double>(), s.modes[k].base_shear[0]);
+  }
+  for (std::size_t n = 0; n < s.displacements.size(); ++n)
+    for (std::size_t k = 0; k < 6; ++k)
+      EXPECT_EQ(js.at("displacements")[n].at("u")[k].get<double>(), s.displacements[n][k]);
+  for (std::size_t e = 0; e < s.end_forces.size(); ++e) {
+    for (std::size_t k = 0; k < 12; ++k)
+      EXPECT_EQ(js.at("members")[e].at("end_forces")[k].get<double>(), s.end_forces[e][k]);
+    EXPECT_EQ(js.at("members")[e].at("stations").size(), s.station_x[e].size());
+    EXPECT_EQ(js.at("members")[e].at("stations")[0].at("Mz").get<double>(), s.station_values[e][0][5]);
+  }
+  for (std::size_t k = 0; k < s.reactions.size(); ++k)
+    EXPECT_EQ(js.at("reactions")[k].at("node").get<int>(), s.reaction_nodes[k]);
+  EXPECT_EQ(js.at("spectrum").at("modal_combination"), "CQC");
+
+  const auto tables = format_csv_tables(model, r);
+  const auto modes = csv_rows(tables.at("spectrum_modes.csv"));
+  ASSERT_EQ(modes.size(), s.modes.size() + 1);
+  EXPECT_EQ(std::stod(modes[1][1]), s.modes[0].period);
+  EXPECT_EQ(std::stod(modes[1][6]), s.modes[0].base_shear[0]);
+  const auto nodes = csv_rows(tables.at("spectrum_nodes.csv"));
+  ASSERT_EQ(nodes.size(), s.displacements.size() + 1);
+  EXPECT_EQ(std::stod(nodes[2][1]), s.displacements[1][0]);
+  const auto first_support = static_cast<std::size_t>(s.reaction_nodes[0]);
+  EXPECT_EQ(std::stod(nodes[first_support][7]), s.reactions[0][0]);
+  const auto members = csv_rows(tables.at("spectrum_members.csv"));
+  EXPECT_EQ(members[1][0], "C0a");
+  EXPECT_EQ(std::stod(members[1][6]), s.end_forces[0][5]);
+  EXPECT_EQ(std::stod(members[1][13]), s.stress_bound[0]);
+
+  const std::string report = format_report(model, r, ReportDetail::full);
+  EXPECT_NE(report.find("Response spectrum \"E\""), std::string::npos);
+  EXPECT_NE(report.find(fmt::format("Base shear, combined (kN): X {:g} Y {:g}", s.base_shear[0],
+                                    s.base_shear[1])),
+            std::string::npos)
+      << report.substr(report.find("Response spectrum"));
 }
 
 }  // namespace
