@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "element/end_release.hpp"
+#include "element/global_matrix.hpp"
 #include "element/local_axes.hpp"
 
 namespace zervola::element {
@@ -79,17 +80,6 @@ Matrix12 symmetric_congruence(const Matrix12& A, const Matrix12& K) {
   for (Index c = 1; c <= Matrix12::k_size; ++c)
     for (Index r = c + 1; r <= Matrix12::k_size; ++r) P(r, c) = P(c, r);
   return P;
-}
-
-BarGeometry bar_geometry(Point3 i, Point3 j) {
-  BarGeometry g;
-  g.dx = j.x - i.x;
-  g.dy = j.y - i.y;
-  g.dz = j.z - i.z;
-  g.L2 = g.dx * g.dx + g.dy * g.dy + g.dz * g.dz;
-  g.L = std::sqrt(g.L2);
-  g.L3 = g.L * g.L2;
-  return g;
 }
 
 }  // namespace

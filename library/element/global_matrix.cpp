@@ -8,8 +8,6 @@
 
 namespace zervola::element {
 
-namespace {
-
 BarGeometry bar_geometry(Point3 i, Point3 j) {
   BarGeometry g;
   g.dx = j.x - i.x;
@@ -20,8 +18,6 @@ BarGeometry bar_geometry(Point3 i, Point3 j) {
   g.L3 = g.L * g.L2;
   return g;
 }
-
-}  // namespace
 
 SectionProperties read_section(SectionTable table, Index section) {
   SectionProperties s;

@@ -27,6 +27,10 @@ struct ElementModel {
   SectionTable section_table;
 };
 
+// The geometry of the bar from node i to node j: its components, length,
+// and the powers of the length the matrices use.
+[[nodiscard]] BarGeometry bar_geometry(Point3 i, Point3 j);
+
 // Rows 1..6 of a section column: E, G, A, It, Iy, Iz.
 [[nodiscard]] SectionProperties read_section(SectionTable table, Index section);
 

@@ -14,38 +14,12 @@
 #include <string>
 
 #include "analyse_json.hpp"
+#include "rigid_beam_portal.hpp"
 
 namespace zervola::frame::test {
 namespace {
 
 using nlohmann::json;
-
-constexpr double E = 2.1e8;     // kN/m^2
-constexpr double Ic = 1.0e-4;   // m^4, columns
-constexpr double h = 4.0;       // m, storey
-constexpr double bay = 6.0;     // m
-// Axially rigid columns, so that the sway is the columns' bending alone.
-constexpr double column_area = 10.0;  // m^2
-
-// A one-storey plane portal with fixed feet, columns that do not shorten
-// and a beam a million times stiffer than the columns, its mass m at each beam end (t) and none in the
-// members: the sway frequency is sqrt(24 E Ic / (h^3 2 m)).
-json rigid_beam_portal(double m, const std::string& mass_matrix) {
-  return {
-      {"units", {{"force", "kN"}, {"length", "m"}}},
-      {"frame", "plane"},
-      {"sections",
-       {{{"name", "column"}, {"E", E}, {"G", 8.1e7}, {"A", column_area}, {"It", 1e-6}, {"Iy", 1e-6}, {"Iz", Ic}, {"extent_z", 0.3}, {"extent_y", 0.3}},
-        {{"name", "beam"}, {"E", E}, {"G", 8.1e7}, {"A", 10.0}, {"It", 1e-6}, {"Iy", 1e-6}, {"Iz", 100.0}, {"extent_z", 0.3}, {"extent_y", 0.3}}}},
-      {"members",
-       {{{"name", "C1"}, {"from", {0, 0, 0}}, {"to", {0, h, 0}}, {"section", "column"}},
-        {{"name", "C2"}, {"from", {bay, 0, 0}}, {"to", {bay, h, 0}}, {"section", "column"}},
-        {{"name", "B"}, {"from", {0, h, 0}}, {"to", {bay, h, 0}}, {"section", "beam"}}}},
-      {"supports",
-       {{{"at", {0, 0, 0}}, {"type", "fixed"}}, {{"at", {bay, 0, 0}}, {"type", "fixed"}}}},
-      {"masses", {{{"at", {0, h, 0}}, {"mass", m}}, {{"at", {bay, h, 0}}, {"mass", m}}}},
-      {"modal", {{"modes", 2}, {"mass_matrix", mass_matrix}}}};
-}
 
 std::string input_error(const json& model) {
   try {

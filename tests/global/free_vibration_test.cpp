@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "element/global_matrix.hpp"
+#include "dense_frame.hpp"
 #include "frame_fixture.hpp"
 #include "global/block_lanczos.hpp"
 #include "support/dense_eigen.hpp"
@@ -73,68 +74,28 @@ VibrationResult vibrate(const HostFrame& f, const FrameMass& m, Index modes, Ind
 
 double omega(const VibrationResult& r, std::size_t k) { return std::sqrt(r.eigenvalues[k]); }
 
-// The dense reference: K and M of the free equations written out plainly
-// from the element matrices, supports and the library's unit diagonals.
-struct DenseSystem {
-  std::size_t n = 0;
-  std::vector<double> K;
-  std::vector<double> M;
-};
+using test::DenseSystem;
 
+// The dense reference: K and M (B) of the free equations written out
+// plainly, the point masses on M's diagonal.
 DenseSystem dense_system(const HostFrame& f, const FrameMass& m,
                          const std::vector<Index>& fixed_equations) {
-  DenseSystem d;
-  d.n = static_cast<std::size_t>(6 * f.n_nodes());
-  d.K.assign(d.n * d.n, 0.0);
-  d.M.assign(d.n * d.n, 0.0);
-  const element::ElementModel model = f.model();
-  const auto add = [&](std::vector<double>& target, const Matrix12& X, Index a, Index b) {
-    for (Index r = 1; r <= 12; ++r)
-      for (Index c = 1; c <= 12; ++c) {
-        const std::size_t gr = static_cast<std::size_t>(6 * ((r <= 6 ? a : b) - 1) + (r - 1) % 6);
-        const std::size_t gc = static_cast<std::size_t>(6 * ((c <= 6 ? a : b) - 1) + (c - 1) % 6);
-        target[gc * d.n + gr] += X(r, c);
-      }
-  };
-  for (Index e = 1; e <= f.n_elements(); ++e) {
-    const Index a = f.pairs[static_cast<std::size_t>(2 * e - 2)];
-    const Index b = f.pairs[static_cast<std::size_t>(2 * e - 1)];
-    const HostInt code = f.codes[static_cast<std::size_t>(e - 1)];
-    add(d.K, element::element_matrix(model, e, 0, code), a, b);
-    add(d.M,
-        element::element_mass_matrix(model, e, code,
-                                     {m.bar[static_cast<std::size_t>(e - 1)],
-                                      m.polar[static_cast<std::size_t>(e - 1)]},
-                                     m.form),
-        a, b);
-  }
-  for (const EquationMass& p : m.points)
-    d.M[static_cast<std::size_t>(p.equation - 1) * (d.n + 1)] += p.mass;
-  std::vector<bool> cleared(d.n, false);
-  for (std::size_t j = 0; j < d.n; ++j)
-    if (d.K[j * (d.n + 1)] == 0.0) {
-      d.K[j * (d.n + 1)] = 1.0;
-      cleared[j] = true;
-    }
-  for (Index q : fixed_equations) cleared[static_cast<std::size_t>(q - 1)] = true;
-  for (std::size_t j = 0; j < d.n; ++j) {
-    if (!cleared[j]) continue;
-    const double keep = d.K[j * (d.n + 1)];
-    for (std::size_t i = 0; i < d.n; ++i) {
-      d.K[j * d.n + i] = 0.0;
-      d.K[i * d.n + j] = 0.0;
-      d.M[j * d.n + i] = 0.0;
-      d.M[i * d.n + j] = 0.0;
-    }
-    d.K[j * (d.n + 1)] = keep;
-  }
-  return d;
+  std::vector<std::pair<Index, double>> points;
+  for (const EquationMass& p : m.points) points.emplace_back(p.equation, p.mass);
+  return test::dense_system(
+      f,
+      [&](const element::ElementModel& model, Index e, HostInt code) {
+        return element::element_mass_matrix(
+            model, e, code,
+            {m.bar[static_cast<std::size_t>(e - 1)], m.polar[static_cast<std::size_t>(e - 1)]}, m.form);
+      },
+      points, fixed_equations);
 }
 
 // omega^2 ascending of K phi = omega^2 M phi, from M phi = mu K phi (K
 // positive definite, M only semi-definite): omega^2 = 1 / mu for mu > 0.
 std::vector<double> dense_eigenvalues(const DenseSystem& d) {
-  const zervola::test::DenseEigen e = zervola::test::dense_generalised_eigen(d.M, d.K, d.n);
+  const zervola::test::DenseEigen e = zervola::test::dense_generalised_eigen(d.B, d.K, d.n);
   std::vector<double> lambda;
   for (double mu : e.values)
     if (mu > 1e-14 * e.values.back()) lambda.push_back(1.0 / mu);
@@ -154,7 +115,7 @@ void expect_eigenpairs(const DenseSystem& d, const VibrationResult& r) {
       for (std::size_t j = 0; j < n; ++j) {
         terms += std::fabs(d.K[j * n + i] * phi[j]);
         kp += d.K[j * n + i] * phi[j];
-        mp += d.M[j * n + i] * phi[j];
+        mp += d.B[j * n + i] * phi[j];
       }
       residual = std::max(residual, std::fabs(kp - r.eigenvalues[k] * mp));
       scale = std::max(scale, terms);

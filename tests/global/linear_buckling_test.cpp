@@ -10,6 +10,7 @@
 
 #include "element/geometric_stiffness.hpp"
 #include "element/global_matrix.hpp"
+#include "dense_frame.hpp"
 #include "frame_fixture.hpp"
 #include "support/dense_eigen.hpp"
 
@@ -75,61 +76,24 @@ BucklingResult buckle(const HostFrame& f, const std::vector<double>& N, Index mo
   return result;
 }
 
-// The dense reference: K and Kg of the free equations written out plainly
-// from the element matrices, supports and the library's unit diagonals.
-struct DenseSystem {
-  std::size_t n = 0;
-  std::vector<double> K;
-  std::vector<double> Kg;
-};
+using test::DenseSystem;
 
+// The dense reference: K and Kg (B) of the free equations written out
+// plainly.
 DenseSystem dense_system(const HostFrame& f, const std::vector<double>& N,
                          const std::vector<Index>& fixed_equations) {
-  DenseSystem d;
-  d.n = static_cast<std::size_t>(6 * f.n_nodes());
-  d.K.assign(d.n * d.n, 0.0);
-  d.Kg.assign(d.n * d.n, 0.0);
-  const element::ElementModel model = f.model();
-  const auto add = [&](std::vector<double>& target, const Matrix12& X, Index a, Index b) {
-    for (Index r = 1; r <= 12; ++r)
-      for (Index c = 1; c <= 12; ++c) {
-        const std::size_t gr = static_cast<std::size_t>(6 * ((r <= 6 ? a : b) - 1) + (r - 1) % 6);
-        const std::size_t gc = static_cast<std::size_t>(6 * ((c <= 6 ? a : b) - 1) + (c - 1) % 6);
-        target[gc * d.n + gr] += X(r, c);
-      }
-  };
-  for (Index e = 1; e <= f.n_elements(); ++e) {
-    const Index a = f.pairs[static_cast<std::size_t>(2 * e - 2)];
-    const Index b = f.pairs[static_cast<std::size_t>(2 * e - 1)];
-    const HostInt code = f.codes[static_cast<std::size_t>(e - 1)];
-    add(d.K, element::element_matrix(model, e, 0, code), a, b);
-    add(d.Kg, element::element_geometric_matrix(model, e, code, N[static_cast<std::size_t>(e - 1)]), a, b);
-  }
-  std::vector<bool> cleared(d.n, false);
-  for (std::size_t j = 0; j < d.n; ++j)
-    if (d.K[j * (d.n + 1)] == 0.0) {
-      d.K[j * (d.n + 1)] = 1.0;
-      cleared[j] = true;
-    }
-  for (Index q : fixed_equations) cleared[static_cast<std::size_t>(q - 1)] = true;
-  for (std::size_t j = 0; j < d.n; ++j) {
-    if (!cleared[j]) continue;
-    const double keep = d.K[j * (d.n + 1)];
-    for (std::size_t i = 0; i < d.n; ++i) {
-      d.K[j * d.n + i] = 0.0;
-      d.K[i * d.n + j] = 0.0;
-      d.Kg[j * d.n + i] = 0.0;
-      d.Kg[i * d.n + j] = 0.0;
-    }
-    d.K[j * (d.n + 1)] = keep;
-  }
-  return d;
+  return test::dense_system(
+      f,
+      [&](const element::ElementModel& model, Index e, HostInt code) {
+        return element::element_geometric_matrix(model, e, code, N[static_cast<std::size_t>(e - 1)]);
+      },
+      {}, fixed_equations);
 }
 
 // The positive alpha ascending of (K + alpha Kg) phi = 0, from G x = mu K x
 // with G = -Kg (K positive definite): alpha = 1 / mu for mu > 0.
 std::vector<double> dense_alphas(const DenseSystem& d) {
-  std::vector<double> G = d.Kg;
+  std::vector<double> G = d.B;
   for (double& g : G) g = -g;
   const zervola::test::DenseEigen e = zervola::test::dense_generalised_eigen(G, d.K, d.n);
   double largest = 0.0;
@@ -152,7 +116,7 @@ void expect_buckling_pairs(const DenseSystem& d, const BucklingResult& r) {
       for (std::size_t j = 0; j < n; ++j) {
         terms += std::fabs(d.K[j * n + i] * phi[j]);
         kp += d.K[j * n + i] * phi[j];
-        gp += d.Kg[j * n + i] * phi[j];
+        gp += d.B[j * n + i] * phi[j];
       }
       residual = std::max(residual, std::fabs(kp + r.alphas[k] * gp));
       scale = std::max(scale, terms);
@@ -299,7 +263,7 @@ TEST(LinearBuckling, RandomFramesAgreeWithTheDenseSolver) {
     EXPECT_EQ(r.sturm_count, below) << "trial " << trial;
     // The same count from the dense K + s Kg.
     std::vector<double> shifted = d.K;
-    for (std::size_t t = 0; t < shifted.size(); ++t) shifted[t] += r.sturm_shift * d.Kg[t];
+    for (std::size_t t = 0; t < shifted.size(); ++t) shifted[t] += r.sturm_shift * d.B[t];
     EXPECT_EQ(static_cast<std::size_t>(r.sturm_count), zervola::test::dense_negative_count(shifted, d.n))
         << "trial " << trial;
     expect_buckling_pairs(d, r);

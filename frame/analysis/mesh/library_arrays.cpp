@@ -138,6 +138,25 @@ RestraintPlan plan_restraint(const std::array<bool, 6>& restrained, bool plane) 
   return plan;
 }
 
+namespace {
+
+// The supports' restraints (at the values given) and the springs' terms.
+void add_support_and_spring_records(std::vector<double>& table, const Model& model,
+                                    const std::vector<Support>& supports,
+                                    const Placement& placement, bool plane) {
+  for (std::size_t k = 0; k < supports.size(); ++k)
+    add_restraint_records(table, supports[k], placement.support_node[k], plane);
+  for (std::size_t k = 0; k < model.springs.size(); ++k) {
+    const double r = first_equation(placement.spring_node[k]);
+    for (const SpringTerm& t : model.springs[k].terms)
+      add_record(table, RecordCode::spring, r,
+                 {t.translation[0], t.translation[1], t.translation[2], t.rotation[0],
+                  t.rotation[1], t.rotation[2]});
+  }
+}
+
+}  // namespace
+
 std::vector<double> build_node_records(const Model& model, const Placement& placement,
                                        std::size_t load_case) {
   std::vector<double> table;
@@ -150,15 +169,7 @@ std::vector<double> build_node_records(const Model& model, const Placement& plac
     for (std::size_t i = 0; i < 6; ++i)
       if (d.given[i]) s.prescribed[i] = d.value[i];
   }
-  for (std::size_t k = 0; k < supports.size(); ++k)
-    add_restraint_records(table, supports[k], placement.support_node[k], plane);
-  for (std::size_t k = 0; k < model.springs.size(); ++k) {
-    const double r = first_equation(placement.spring_node[k]);
-    for (const SpringTerm& t : model.springs[k].terms)
-      add_record(table, RecordCode::spring, r,
-                 {t.translation[0], t.translation[1], t.translation[2], t.rotation[0],
-                  t.rotation[1], t.rotation[2]});
-  }
+  add_support_and_spring_records(table, model, supports, placement, plane);
   for (std::size_t k = 0; k < c.loads.size(); ++k) {
     const NodalLoad& l = c.loads[k];
     const double r = first_equation(placement.load_node[load_case][k]);
@@ -176,16 +187,8 @@ std::vector<double> build_node_records(const Model& model, const Placement& plac
 
 std::vector<double> build_support_records(const Model& model, const Placement& placement) {
   std::vector<double> table;
-  const bool plane = model.frame == FrameKind::plane;
-  for (std::size_t k = 0; k < model.supports.size(); ++k)
-    add_restraint_records(table, model.supports[k], placement.support_node[k], plane);
-  for (std::size_t k = 0; k < model.springs.size(); ++k) {
-    const double r = first_equation(placement.spring_node[k]);
-    for (const SpringTerm& t : model.springs[k].terms)
-      add_record(table, RecordCode::spring, r,
-                 {t.translation[0], t.translation[1], t.translation[2], t.rotation[0],
-                  t.rotation[1], t.rotation[2]});
-  }
+  add_support_and_spring_records(table, model, model.supports, placement,
+                                 model.frame == FrameKind::plane);
   if (table.empty()) table.assign(k_record_size, 0.0);
   return table;
 }
