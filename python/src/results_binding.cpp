@@ -352,22 +352,26 @@ void bind_results(py::module_& m) {
              return d;
            })
       .def("json",
-           [](const Analysis& a) {
+           [](const Analysis& a, bool timings) {
              py::gil_scoped_release unlocked;
-             return frame::format_json_results(*a.model, a.result);
-           })
+             frame::ResultDetail detail;
+             detail.timings = timings;
+             return frame::format_json_results(*a.model, a.result, detail);
+           },
+           py::arg("timings") = false)
       .def("csv",
            [](const Analysis& a) {
              py::gil_scoped_release unlocked;
              return frame::format_csv_tables(*a.model, a.result);
            })
       .def("report",
-           [](const Analysis& a, bool summary) {
+           [](const Analysis& a, bool summary, bool timings) {
              py::gil_scoped_release unlocked;
              return frame::format_report(*a.model, a.result,
-                                         summary ? frame::ReportDetail::summary : frame::ReportDetail::full);
+                                         summary ? frame::ReportDetail::summary : frame::ReportDetail::full,
+                                         timings);
            },
-           py::arg("summary") = false)
+           py::arg("summary") = false, py::arg("timings") = false)
       .def("svg", &svg, py::arg("view") = "auto", py::arg("scale") = py::none(),
            py::arg("diagram") = "none", py::arg("labels") = true, py::arg("load_set") = py::none());
 

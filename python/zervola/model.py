@@ -201,8 +201,8 @@ class Model:
         """The response spectrum asked for, as checked, in the model format's
         words with every default filled in ("name", "table" or "ec8",
         "damping", "directions", "direction_factors", "modal_combination",
-        "directional_combination"), or None. Only its input: the analysis
-        does not yet give its results."""
+        "directional_combination"), or None; its results are
+        Results.spectrum."""
         return self._checked_model().spectrum
 
     @property

@@ -405,13 +405,16 @@ class Results:
 
     # -- zervola-frame's outputs ----------------------------------------------
 
-    def to_json(self):
-        """Every result as zervola-frame's JSON document (--json), as text."""
-        return self._core.json()
+    def to_json(self, timings=False):
+        """Every result as zervola-frame's JSON document (--json --no-timings),
+        as text; timings: include the eigensolver's wall time, which differs
+        from run to run (it stays in modal.eigensolver.seconds)."""
+        return self._core.json(timings)
 
-    def report(self, summary=False):
-        """zervola-frame's readable report (summary: --summary)."""
-        return self._core.report(summary)
+    def report(self, summary=False, timings=False):
+        """zervola-frame's readable report (summary: --summary; timings as
+        for to_json)."""
+        return self._core.report(summary, timings)
 
     def svg(self, view="auto", scale=None, diagram="none", labels=True, load_set=None):
         """zervola-frame's drawing (--svg) as text.

@@ -15,10 +15,14 @@ RUNS = snapshot_runs()
 
 def options_of(arguments):
     """The analysis, report and drawing options of a run's command line."""
-    analysis, report, drawing = {}, {}, {}
+    analysis, report, drawing, modal = {}, {}, {}, {}
     args = iter(arguments)
     for a in args:
-        if a == "--numbering":
+        if a == "--modes":
+            modal["modes"] = int(next(args))
+        elif a == "--mass-matrix":
+            modal["mass_matrix"] = next(args)
+        elif a == "--numbering":
             analysis["numbering"] = next(args)
         elif a == "--connect-crossings":
             analysis["connect_crossings"] = True
@@ -38,15 +42,21 @@ def options_of(arguments):
             drawing["load_set"] = next(args)
         else:
             raise AssertionError(f"a kept run's option the test does not know: {a}")
-    return analysis, report, drawing
+    return analysis, report, drawing, modal
 
 
 @pytest.fixture(params=RUNS, ids=[run[0] for run in RUNS])
 def run(request, in_directory):
     name, model, arguments = request.param
     in_directory(model.parent)
-    analysis, report, drawing = options_of(arguments)
-    results = zervola.read(model.name).analyse(**analysis)
+    analysis, report, drawing, modal = options_of(arguments)
+    read = zervola.read(model.name)
+    if modal:
+        # --modes keeps the model's mass matrix unless --mass-matrix names one.
+        asked = read.modal_request or {}
+        read.modal(modal["modes"], mass_matrix=modal.get("mass_matrix",
+                                                         asked.get("mass_matrix", "consistent")))
+    results = read.analyse(**analysis)
     expected = json.loads((OUTPUTS / name / "results.json").read_text())
     return name, results, expected, report, drawing
 
