@@ -118,7 +118,9 @@ TEST(LinearBuckling, PinnedColumnBucklesOverItsLength) {
 }
 
 // A fixed-base portal whose beam is a million times stiffer than its
-// columns, P on each column head: its sway buckling is that of a column
+// columns, which do not shorten (else the beam turns as they lengthen and
+// shorten in the sway, and the factor falls by about 0.2 %), P on each
+// column head: its sway buckling is that of a column
 // fixed at both ends that sways, P_cr = pi^2 E I / h^2.
 TEST(LinearBuckling, RigidBeamPortalSwaysAtTheClosedForm) {
   json members = column_members(8, 0.0, "L");
@@ -128,7 +130,7 @@ TEST(LinearBuckling, RigidBeamPortalSwaysAtTheClosedForm) {
   const json model = {
       {"units", {{"force", "kN"}, {"length", "m"}}},
       {"frame", "plane"},
-      {"sections", {section("S", I, A), section("beam", 1e6 * I, 1e6 * A)}},
+      {"sections", {section("S", I, 10.0), section("beam", 1e6 * I, 10.0)}},
       {"members", members},
       {"supports", {support(0, 0, "fixed"), support(6, 0, "fixed")}},
       {"load_cases",
