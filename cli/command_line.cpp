@@ -16,7 +16,8 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   ParsedCommandLine parsed;
   Options& o = parsed.options;
   CLI::App app{
-      "zervola-frame: linear static analysis of a plane or space frame, and its natural modes.\n"
+      "zervola-frame: linear static analysis of a plane or space frame, its natural modes,\n"
+      "linear buckling and second-order analysis.\n"
       "Reads a model (JSON, see docs/model-format.md), analyses every load case through the\n"
       "zervola library, finds the natural modes the model or --modes asks for, and prints a\n"
       "report; optionally writes results as JSON, as CSV tables and as an SVG drawing.",
@@ -163,6 +164,25 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
                  "each member at each end); over the model's \"modal\"")
       ->check(CLI::IsMember({"consistent", "lumped"}))
       ->type_name("KIND");
+  std::vector<std::string> buckling;
+  app.add_option("--buckling", buckling,
+                 "find the critical load factors of this load case or combination\n"
+                 "(repeatable; beside the model's \"buckling\" sets)")
+      ->type_name("SET")
+      ->allow_extra_args(false);
+  int buckling_modes = 0;
+  auto* buckling_modes_option =
+      app.add_option("--buckling-modes", buckling_modes,
+                     "how many of the lowest critical load factors per set (default:\n"
+                     "the model's, else 1)")
+          ->check(CLI::Range(1, 100000))
+          ->type_name("N");
+  std::vector<std::string> second_order;
+  app.add_option("--second-order", second_order,
+                 "analyse this load case or combination on the deformed geometry\n"
+                 "(repeatable; as \"second_order\": true in the model)")
+      ->type_name("SET")
+      ->allow_extra_args(false);
   bool no_timings = false;
   app.add_flag("--no-timings", no_timings,
                "print no wall time (the eigensolver's seconds) in the report\n"
@@ -201,6 +221,9 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   if (modes_option->count() > 0) o.modes = modes;
   if (mass_matrix == "consistent") o.mass_matrix = MassMatrix::consistent;
   if (mass_matrix == "lumped") o.mass_matrix = MassMatrix::lumped;
+  o.buckling = buckling;
+  if (buckling_modes_option->count() > 0) o.buckling_modes = buckling_modes;
+  o.second_order = second_order;
   o.timings = !no_timings;
   o.detail_of_results.timings = o.timings;
   if (moments || diagram == "moment") o.drawing.diagram = DiagramKind::moment;

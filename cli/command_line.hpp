@@ -27,6 +27,11 @@ struct Options {
   // --modes, --mass-matrix: the natural modes asked for, over the model's "modal"
   std::optional<int> modes;
   std::optional<MassMatrix> mass_matrix;
+  // --buckling, --buckling-modes: the sets to buckle and the factors wanted,
+  // over the model's "buckling"; --second-order: sets analysed in second order
+  std::vector<std::string> buckling;
+  std::optional<int> buckling_modes;
+  std::vector<std::string> second_order;
   bool timings = true;  // --no-timings: no wall time in the report and the JSON
   std::optional<std::string> sections_filter;  // --sections: list the catalogue, analyse nothing
   // --recover: settle what a killed run left among these outputs, analyse nothing

@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 #include <zervola/frame.hpp>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -104,6 +105,40 @@ Model with_modes_asked(Model model, const Options& o) {
   return model;
 }
 
+// The model with the buckling and second-order sets that --buckling,
+// --buckling-modes and --second-order ask for, validated again (each set
+// must exist). Throws InputError naming a set that does not exist.
+Model with_stability_asked(Model model, const Options& o) {
+  if (o.buckling.empty() && !o.buckling_modes && o.second_order.empty()) return model;
+  if (o.buckling_modes && o.buckling.empty() && !model.buckling)
+    throw UsageError(fmt::format(
+        "--buckling-modes: {} asks for no buckling: give --buckling SET too, or the model's "
+        "\"buckling\"",
+        model.source_file));
+  if (!o.buckling.empty() || o.buckling_modes) {
+    BucklingRequest request =
+        model.buckling.value_or(BucklingRequest{.sets = {}, .modes = 1, .origin = {model.source_file, "--buckling"}});
+    for (const std::string& set : o.buckling)
+      if (std::find(request.sets.begin(), request.sets.end(), set) == request.sets.end())
+        request.sets.push_back(set);
+    if (o.buckling_modes) request.modes = *o.buckling_modes;
+    model.buckling = request;
+  }
+  for (const std::string& set : o.second_order) {
+    bool found = false;
+    for (LoadCase& c : model.load_cases)
+      if (c.name == set) found = c.second_order = true;
+    for (Combination& c : model.combinations)
+      if (c.name == set) found = c.second_order = true;
+    if (!found)
+      throw InputError(fmt::format("{}: --second-order: no load case or combination is named "
+                                   "\"{}\"",
+                                   model.source_file, printable_text(set)));
+  }
+  validate_model(model);
+  return model;
+}
+
 int run(const Options& o) {
   if (o.sections_filter) return list_sections(*o.sections_filter);
   if (o.recover) {
@@ -116,7 +151,7 @@ int run(const Options& o) {
   const Model model = [&] {
     Model read = read_model(o.model_file);
     if (o.connect_crossings && !read.connect_crossings) read = connect_crossings(read);
-    return with_modes_asked(read, o);
+    return with_stability_asked(with_modes_asked(read, o), o);
   }();
   // Two outputs on one file are refused before the analysis spends its time.
   refuse_shared_outputs(named_outputs(o, model));

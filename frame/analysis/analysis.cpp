@@ -23,6 +23,8 @@
 #include "analysis/modal/natural_modes.hpp"
 #include "analysis/modal/response_spectrum.hpp"
 #include "analysis/solution/every_case.hpp"
+#include "analysis/stability/linear_buckling.hpp"
+#include "analysis/stability/second_order.hpp"
 #include "analysis/mesh/mesh.hpp"
 #include "analysis/solution/case_recovery.hpp"
 #include "analysis/solution/mechanism_check.hpp"
@@ -46,34 +48,6 @@ void member_axes(const std::vector<Transform>& transforms, std::vector<MemberGeo
     for (std::size_t row = 0; row < 3; ++row)
       for (std::size_t col = 0; col < 3; ++col)
         geometry[e].axes[row][col] = transforms[e][row + 12 * col];
-}
-
-// The member loads' equivalent nodal loads as load records (8 values each).
-void add_member_load_records(const Mesh& mesh, const std::vector<std::array<double, 6>>& nodal,
-                             std::vector<double>& records) {
-  for (std::size_t n = 0; n < nodal.size(); ++n)
-    for (std::size_t block = 0; block < 2; ++block) {
-      const double* v = &nodal[n][3 * block];
-      if (v[0] == 0.0 && v[1] == 0.0 && v[2] == 0.0) continue;
-      const Int lib = mesh.library_node[n];
-      records.insert(records.end(),
-                     {static_cast<double>(static_cast<int>(RecordCode::load)),
-                      static_cast<double>(6 * (lib - 1) + 1 + 3 * static_cast<Int>(block)), v[0],
-                      v[1], v[2], 0.0, 0.0, 0.0});
-    }
-}
-
-// Every load case's node-record table: supports, springs, nodal loads, and
-// the member loads' equivalent nodal loads.
-std::vector<std::vector<double>> case_records(const Model& model, const Mesh& mesh,
-                                              const Placement& placement,
-                                              const MemberLoading& loading) {
-  std::vector<std::vector<double>> records;
-  for (std::size_t c = 0; c < model.load_cases.size(); ++c) {
-    records.push_back(build_node_records(model, placement, c));
-    add_member_load_records(mesh, loading.nodal[c], records.back());
-  }
-  return records;
 }
 
 std::vector<double> solve_all_cases(const Model& model, const Mesh& mesh,
@@ -170,6 +144,14 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
   result.times.recovery = seconds_since(clock);
   result.member_loads = std::move(loading.loads);
   result.combinations = combine(model, result);
+  // Buckling takes the first-order axial forces; second-order results then
+  // replace those of their sets (after the combinations superposed the
+  // first-order cases: second-order results do not superpose).
+  if (model.buckling) {
+    progress.stage("finding the critical load factors");
+    result.buckling = linear_buckling(model, mesh, placement, result);
+  }
+  result.second_order = second_order(model, mesh, transforms, result, progress);
   take_stresses_along_members(model, result);
   // Finite cases can still combine beyond the range of a double.
   for (const CaseResult& c : result.combinations) {

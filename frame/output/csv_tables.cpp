@@ -1,5 +1,6 @@
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <sstream>
@@ -120,6 +121,44 @@ void mode_shapes_csv(TextOut& t, const Model&, const AnalysisResult& r) {
               number(r.nodes[n].z), six(m.shape[n]));
 }
 
+// One row per buckling set and factor: the critical load factor and the
+// Sturm check's figures.
+void buckling_csv(TextOut& t, const Model&, const AnalysisResult& r) {
+  t.write("set,kind,mode,alpha_cr,sturm_shift,sturm_negative_pivots,sturm_found_below\n");
+  for (const BucklingSet& b : r.buckling) {
+    const char* kind = b.combination ? "combination" : "load_case";
+    if (b.modes.empty()) t.print("{},{},,,,,\n", csv_field(b.set), kind);
+    for (const BucklingMode& m : b.modes)
+      t.print("{},{},{},{},{},{},{}\n", csv_field(b.set), kind, m.number, number(m.factor),
+              number(b.sturm_shift), b.sturm_count, b.found_below);
+  }
+}
+
+// One row per buckling set and member in compression: N_Ed, N_cr and the
+// buckling lengths about the local y and z axes (lowest factor).
+void buckling_members_csv(TextOut& t, const Model&, const AnalysisResult& r) {
+  t.write("set,member,N_Ed,N_cr,buckling_length_y,buckling_length_z\n");
+  for (const BucklingSet& b : r.buckling)
+    for (const BucklingMember& m : b.members)
+      t.print("{},{},{},{},{},{}\n", csv_field(b.set), csv_field(m.name), number(m.axial_force),
+              number(m.critical_force), number(m.buckling_length_y), number(m.buckling_length_z));
+}
+
+// One row per second-order set.
+void second_order_csv(TextOut& t, const Model&, const AnalysisResult& r) {
+  t.write("set,kind,iterations,change,alpha_cr,first_order_displacement,"
+          "second_order_displacement,amplification,node,imperfection_direction,"
+          "imperfection_phi,imperfection_force\n");
+  for (const SecondOrderSet& s : r.second_order)
+    t.print("{},{},{},{},{},{},{},{},{},{},{},{}\n", csv_field(s.set),
+            s.combination ? "combination" : "load_case", s.iterations, number(s.change),
+            s.compression ? number(s.critical_factor) : "", number(s.first_order_displacement),
+            number(s.second_order_displacement), number(s.amplification), s.node,
+            s.imperfection ? (s.imperfection_direction == 0 ? "X" : "Y") : "",
+            s.imperfection ? number(s.imperfection_phi) : "",
+            s.imperfection ? number(s.imperfection_force) : "");
+}
+
 // The response spectrum, one row per mode combined: its period, the
 // spectrum's acceleration along each direction and its base shear.
 void spectrum_modes_csv(TextOut& t, const Model&, const AnalysisResult& r) {
@@ -172,7 +211,12 @@ struct Table {
 // only with the stations, modes.csv and mode_shapes.csv only with modes,
 // spectrum_*.csv only with a response spectrum.
 std::vector<Table> tables_of(const Model& model, const ResultDetail& detail) {
-  std::vector<Table> tables = {{"displacements.csv", displacements_csv}};
+  std::vector<Table> tables;
+  if (model.buckling) {
+    tables.push_back({"buckling.csv", buckling_csv});
+    tables.push_back({"buckling_members.csv", buckling_members_csv});
+  }
+  tables.push_back({"displacements.csv", displacements_csv});
   if (!model.drawn_members.empty()) tables.push_back({"drawn_members.csv", write_drawn_members_csv});
   tables.push_back({"end_forces.csv", end_forces_csv});
   if (!model.envelopes.empty()) tables.push_back({"envelopes.csv", write_envelopes_csv});
@@ -190,6 +234,11 @@ std::vector<Table> tables_of(const Model& model, const ResultDetail& detail) {
     tables.push_back({"spectrum_modes.csv", spectrum_modes_csv});
     tables.push_back({"spectrum_nodes.csv", spectrum_nodes_csv});
   }
+  if (std::any_of(model.load_cases.begin(), model.load_cases.end(),
+                  [](const LoadCase& c) { return c.second_order; }) ||
+      std::any_of(model.combinations.begin(), model.combinations.end(),
+                  [](const Combination& c) { return c.second_order; }))
+    tables.push_back({"second_order.csv", second_order_csv});
   tables.push_back({"stresses.csv", stresses_csv});
   return tables;
 }

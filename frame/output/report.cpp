@@ -482,6 +482,71 @@ void response_spectrum(Out out, const Model& model, const SpectrumResult& s,
   fmt::format_to(out, "\n");
 }
 
+const SecondOrderSet* second_order_of(const AnalysisResult& r, const std::string& set) {
+  for (const SecondOrderSet& s : r.second_order)
+    if (s.set == set) return &s;
+  return nullptr;
+}
+
+void buckling_report(Out out, const Model& model, const AnalysisResult& result, bool timings) {
+  fmt::format_to(out, "Linear buckling ({} set{}, the {} lowest critical load factor{} each)\n\n",
+                 result.buckling.size(), result.buckling.size() == 1 ? "" : "s",
+                 model.buckling->modes, model.buckling->modes == 1 ? "" : "s");
+  for (const BucklingSet& b : result.buckling) {
+    fmt::format_to(out, "  {} \"{}\"\n", b.combination ? "Combination" : "Load case", b.set);
+    if (!b.compression) {
+      fmt::format_to(out, "    No member is in compression: nothing can buckle under this set\n\n");
+      continue;
+    }
+    fmt::format_to(out, "    {:>5}  {:>14}\n", "mode", "alpha_cr");
+    for (const BucklingMode& m : b.modes)
+      fmt::format_to(out, "    {:>5}  {:>14}\n", m.number, num(m.factor));
+    fmt::format_to(out,
+                   "    Sturm check: K + s*Kg at s = {} has {} negative pivots: {} factors below "
+                   "s, {} found{}\n",
+                   num(b.sturm_shift), b.sturm_count, b.sturm_count, b.found_below,
+                   b.found_below == b.sturm_count ? "" : ": FACTORS MISSED");
+    if (!b.modes.empty() && b.modes.front().factor < 10.0)
+      fmt::format_to(out, "    alpha_cr = {} is below 10: second-order effects matter "
+                          "(EN 1993-1-1 5.2.1)\n",
+                     num(b.modes.front().factor));
+    if (timings) fmt::format_to(out, "    Eigensolution: {:.3g} s\n", b.seconds);
+    fmt::format_to(out, "    Members in compression (N_cr = alpha_cr * N_Ed, buckling length "
+                        "pi*sqrt(E*I/N_cr)):\n");
+    fmt::format_to(out, "    {:<16} {:>14} {:>14} {:>14} {:>14}\n", "member", "N_Ed", "N_cr",
+                   "L_cr,y", "L_cr,z");
+    for (const BucklingMember& m : b.members)
+      fmt::format_to(out, "    {:<16} {:>14} {:>14} {:>14} {:>14}\n", m.name, num(m.axial_force),
+                     num(m.critical_force), num(m.buckling_length_y), num(m.buckling_length_z));
+    fmt::format_to(out, "\n");
+  }
+}
+
+void second_order_report(Out out, const AnalysisResult& result) {
+  fmt::format_to(out, "Second-order analysis ({} set{}: their results above are second-order)\n\n",
+                 result.second_order.size(), result.second_order.size() == 1 ? "" : "s");
+  for (const SecondOrderSet& s : result.second_order) {
+    fmt::format_to(out, "  {} \"{}\": {} iteration{} (last relative change {:.2e})\n",
+                   s.combination ? "Combination" : "Load case", s.set, s.iterations,
+                   s.iterations == 1 ? "" : "s", s.change);
+    if (s.compression)
+      fmt::format_to(out, "    alpha_cr = {}\n", num(s.critical_factor));
+    else
+      fmt::format_to(out, "    no member in compression: no alpha_cr\n");
+    fmt::format_to(out,
+                   "    largest translation: first order {}, second order {} (node {}): "
+                   "amplification {}\n",
+                   num(s.first_order_displacement), num(s.second_order_displacement), s.node,
+                   num(s.amplification));
+    if (s.imperfection)
+      fmt::format_to(out, "    sway imperfection phi = {} along {}: horizontal forces {}\n",
+                     num(s.imperfection_phi), s.imperfection_direction == 0 ? "X" : "Y",
+                     num(s.imperfection_force));
+    fmt::format_to(out, "    P-Delta moment about the origin (in the equilibrium check): [{}, {}, {}]\n\n",
+                   num(s.p_delta_moment[0]), num(s.p_delta_moment[1]), num(s.p_delta_moment[2]));
+  }
+}
+
 }  // namespace
 
 void write_report(std::ostream& stream, const Model& model, const AnalysisResult& result,
@@ -502,10 +567,11 @@ void write_report(std::ostream& stream, const Model& model, const AnalysisResult
   for (std::size_t k = 0; k < n_cases + result.combinations.size(); ++k) {
     const bool is_case = k < n_cases;
     const CaseResult& c = is_case ? result.cases[k] : result.combinations[k - n_cases];
+    const char* order = second_order_of(result, c.name) != nullptr ? " (second order)" : "";
     if (is_case)
-      fmt::format_to(out, "Load case {}: \"{}\"\n\n", k + 1, c.name);
+      fmt::format_to(out, "Load case {}: \"{}\"{}\n\n", k + 1, c.name, order);
     else
-      fmt::format_to(out, "Combination {}: \"{}\"\n\n", k - n_cases + 1, c.name);
+      fmt::format_to(out, "Combination {}: \"{}\"{}\n\n", k - n_cases + 1, c.name, order);
     if (detail == ReportDetail::summary) {
       summary(out, model, c);
       equilibrium(out, c);
@@ -522,6 +588,8 @@ void write_report(std::ostream& stream, const Model& model, const AnalysisResult
   for (const Envelope& v : model.envelopes) write_envelope_report(text, model, result, v);
   if (result.modal) natural_modes(out, model, *result.modal, detail, timings);
   if (result.spectrum) response_spectrum(out, model, *result.spectrum, detail);
+  if (model.buckling) buckling_report(out, model, result, timings);
+  if (!result.second_order.empty()) second_order_report(out, result);
   text.flush();
 }
 

@@ -91,6 +91,60 @@ json modal_json(const ModalResult& m, bool timings) {
           {"eigensolver", std::move(eigensolver)}};
 }
 
+json buckling_json(const BucklingSet& b, bool timings) {
+  json factors = json::array();
+  json modes = json::array();
+  for (const BucklingMode& m : b.modes) {
+    factors.push_back(m.factor);
+    json shape = json::array();
+    for (std::size_t n = 0; n < m.shape.size(); ++n) {
+      const auto& u = m.shape[n];
+      shape.push_back({{"node", n + 1}, {"ux", u[0]}, {"uy", u[1]}, {"uz", u[2]},
+                       {"rx", u[3]}, {"ry", u[4]}, {"rz", u[5]}});
+    }
+    modes.push_back({{"mode", m.number},
+                     {"factor", m.factor},
+                     {"shape", std::move(shape)},
+                     {"drawing_scale", m.drawing_scale}});
+  }
+  json members = json::array();
+  for (const BucklingMember& m : b.members)
+    members.push_back({{"member", m.name},
+                       {"N_Ed", m.axial_force},
+                       {"N_cr", m.critical_force},
+                       {"buckling_length_y", m.buckling_length_y},
+                       {"buckling_length_z", m.buckling_length_z}});
+  json out = {{"set", b.set},
+              {"kind", b.combination ? "combination" : "load_case"},
+              {"compression", b.compression},
+              {"factors", std::move(factors)},
+              {"modes", std::move(modes)},
+              {"members", std::move(members)},
+              {"sturm", {{"shift", b.sturm_shift},
+                         {"negative_pivots", b.sturm_count},
+                         {"found_below", b.found_below}}}};
+  if (timings) out["seconds"] = b.seconds;
+  return out;
+}
+
+json second_order_json(const SecondOrderSet& s) {
+  json out = {{"set", s.set},
+              {"kind", s.combination ? "combination" : "load_case"},
+              {"iterations", s.iterations},
+              {"change", s.change},
+              {"alpha_cr", s.compression ? json(s.critical_factor) : json(nullptr)},
+              {"first_order_displacement", s.first_order_displacement},
+              {"second_order_displacement", s.second_order_displacement},
+              {"amplification", s.amplification},
+              {"node", s.node},
+              {"p_delta_moment", {s.p_delta_moment[0], s.p_delta_moment[1], s.p_delta_moment[2]}}};
+  if (s.imperfection)
+    out["imperfection"] = {{"direction", s.imperfection_direction == 0 ? "X" : "Y"},
+                           {"phi", s.imperfection_phi},
+                           {"force", s.imperfection_force}};
+  return out;
+}
+
 const char* modal_combination_name(ModalCombination c) {
   return c == ModalCombination::srss ? "SRSS" : "CQC";
 }
@@ -229,6 +283,13 @@ void write_json_results(std::ostream& out, const Model& model, const AnalysisRes
   };
 
   doc.begin_object();
+  if (model.buckling) {
+    // A set at a time: its shapes hold every node.
+    doc.key("buckling");
+    doc.begin_array();
+    for (const BucklingSet& b : r.buckling) doc.value(buckling_json(b, detail.timings));
+    doc.end_array();
+  }
   if (!r.combinations.empty()) {
     doc.key("combinations");
     doc.begin_array();
@@ -295,6 +356,12 @@ void write_json_results(std::ostream& out, const Model& model, const AnalysisRes
   doc.end_array();
   doc.key("program");
   doc.value("zervola-frame");
+  if (!r.second_order.empty()) {
+    doc.key("second_order");
+    doc.begin_array();
+    for (const SecondOrderSet& s : r.second_order) doc.value(second_order_json(s));
+    doc.end_array();
+  }
   doc.key("sections");
   doc.begin_array();
   for (const Section& s : model.sections) {

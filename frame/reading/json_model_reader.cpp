@@ -14,6 +14,7 @@
 
 #include "zervola/frame/errors.hpp"
 #include "reading/dynamics_reader.hpp"
+#include "reading/stability_reader.hpp"
 #include "reading/json_item.hpp"
 #include "reading/spectrum_reader.hpp"
 #include "reading/json_strictness.hpp"
@@ -267,10 +268,11 @@ void read_self_weight(const Item& item, const Model& model, LoadCase& c) {
 LoadCase read_load_case(const Item& item, const Model& model, std::size_t index) {
   const std::string& file = model.source_file;
   item.expect_object({"name", "loads", "support_displacements", "member_loads", "gravity",
-                      "self_weight", "comment"});
+                      "self_weight", "second_order", "imperfection", "comment"});
   LoadCase c;
   c.name = item.has("name") ? item.string("name") : default_name("LC", index);
   c.origin = item.origin();
+  read_second_order(item, c.second_order, c.imperfection);
   if (item.has("member_loads")) c.member_loads = read_member_loads(item.get("member_loads"), file, c.name);
   if (item.has("gravity")) c.gravity = item.vector3("gravity");
   if (item.has("self_weight")) read_self_weight(item, model, c);
@@ -451,7 +453,7 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
   top.expect_object({"$schema", "format", "title", "units", "frame", "material", "density_unit",
                      "gravity", "sections", "members", "dxf", "supports", "springs",
                      "load_cases", "combinations", "envelopes", "connect_crossings", "masses",
-                     "mass_from_loads", "modal", "spectrum", "comment"});
+                     "mass_from_loads", "modal", "spectrum", "buckling", "comment"});
   Model model;
   model.source_file = file_name;
   model.title = top.string_or("title", "");
@@ -520,6 +522,8 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
   if (top.has("modal")) model.modal = read_modal(Item(top.get("modal"), file_name, "modal"));
   if (top.has("spectrum"))
     model.spectrum = read_spectrum(Item(top.get("spectrum"), file_name, "spectrum"));
+  if (top.has("buckling"))
+    model.buckling = read_buckling(Item(top.get("buckling"), file_name, "buckling"));
   return model;
 }
 

@@ -7,6 +7,7 @@
 
 #include "zervola/frame/errors.hpp"
 #include "reading/json_item.hpp"
+#include "reading/stability_reader.hpp"
 #include "zervola/frame/errors.hpp"
 
 namespace zervola::frame {
@@ -111,10 +112,11 @@ std::vector<Combination> read_combinations(const json& list, const std::string& 
   std::vector<Combination> out;
   for (std::size_t k = 0; k < list.size(); ++k) {
     const Item e(list[k], file, label("combination", "combinations", k, list[k]));
-    e.expect_object({"name", "factors", "comment"});
+    e.expect_object({"name", "factors", "second_order", "imperfection", "comment"});
     Combination c;
     c.name = e.string("name");
     c.origin = e.origin();
+    read_second_order(e, c.second_order, c.imperfection);
     const json& f = e.get("factors");
     if (!f.is_object() || f.empty())
       e.fail("factors", "expected an object of load case names and factors, such as "

@@ -279,6 +279,39 @@ void validate_dynamics(const Model& model) {
   }
 }
 
+void check_imperfection(const Model& model, const std::optional<SwayImperfection>& imperfection) {
+  if (!imperfection) return;
+  const SwayImperfection& i = *imperfection;
+  if (i.direction != 0 && i.direction != 1)
+    fail(i.origin, "direction", "give \"X\" or \"Y\"");
+  if (model.frame == FrameKind::plane && i.direction == 1)
+    fail(i.origin, "direction", "a plane frame's vertical is Y: its sway is along \"X\"");
+  if (!(std::isfinite(i.phi) && i.phi > 0.0 && i.phi < 1.0))
+    fail(i.origin, "phi", fmt::format("expected a positive inclination below 1, found {}", i.phi));
+}
+
+void validate_stability(const Model& model) {
+  for (const LoadCase& c : model.load_cases) check_imperfection(model, c.imperfection);
+  for (const Combination& c : model.combinations) check_imperfection(model, c.imperfection);
+  if (!model.buckling) return;
+  const BucklingRequest& b = *model.buckling;
+  if (b.modes < 1) fail(b.origin, "modes", fmt::format("expected at least 1, found {}", b.modes));
+  if (b.sets.empty())
+    fail(b.origin, "sets", "name one or more load cases or combinations to buckle");
+  std::vector<std::string> names;
+  for (const LoadCase& c : model.load_cases) names.push_back(c.name);
+  for (const Combination& c : model.combinations) names.push_back(c.name);
+  std::set<std::string> seen;
+  for (const std::string& set : b.sets) {
+    if (std::find(names.begin(), names.end(), set) == names.end())
+      fail(b.origin, "sets",
+           fmt::format("no load case or combination is named \"{}\"{}", printable_text(set),
+                       nearest_text(nearest_names(set, names, names, 3))));
+    if (!seen.insert(set).second)
+      fail(b.origin, "sets", fmt::format("\"{}\" is named twice", printable_text(set)));
+  }
+}
+
 }  // namespace
 
 void validate_model(const Model& model) {
@@ -289,6 +322,7 @@ void validate_model(const Model& model) {
   validate_load_cases(model);
   validate_member_loads(model);
   validate_dynamics(model);
+  validate_stability(model);
 }
 
 }  // namespace zervola::frame

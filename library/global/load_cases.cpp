@@ -1,12 +1,15 @@
 #include "global/load_cases.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <new>
 #include <vector>
 
 #include "global/block_kernels.hpp"
 #include "global/case_substitution.hpp"
+#include "global/linear_buckling.hpp"
+#include "global/mass_assembly.hpp"
 #include "global/ldlt_solver.hpp"
 #include "global/prescription.hpp"
 #include "global/supports.hpp"
@@ -144,7 +147,8 @@ Status cases_status(const FrameAnalysis& frame, std::span<const NodeRecordTable>
 
 
 Status analyse_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
-                     Table1<double> displacements, EquationPivots* pivots) {
+                     Table1<double> displacements, EquationPivots* pivots,
+                     const Vector1<const double>* axial_force) {
   const Status checked = cases_status(frame, cases, displacements);
   if (!checked.ok() || cases.empty()) return checked;
   const Index n = frame.n_equations;
@@ -172,6 +176,14 @@ Status analyse_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable
     if (pivots != nullptr) {
       pivots->without_stiffness.assign(static_cast<std::size_t>(n), false);
       for (Index j = 1; j <= n; ++j) pivots->without_stiffness[static_cast<std::size_t>(j - 1)] = K(j, j) == 0.0;
+    }
+    if (axial_force != nullptr) {
+      std::vector<bool> without(static_cast<std::size_t>(n), false);
+      for (Index j = 1; j <= n; ++j) without[static_cast<std::size_t>(j - 1)] = K(j, j) == 0.0;
+      assemble_geometric(frame, *axial_force, K);
+      for (Index j = 1; j <= n; ++j)
+        if (without[static_cast<std::size_t>(j - 1)])
+          clear_equation(K, j, frame.supports.max_column_height);
     }
     give_unit_diagonals(K);
     for (const NodeRecord& r : springs) add_spring(K, r);
@@ -230,12 +242,21 @@ void strain_free_shapes(const SkylineMatrix& K, EquationPivots& p) {
 
 Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
                           Table1<double> displacements) {
-  return analyse_cases(frame, cases, displacements, nullptr);
+  return analyse_cases(frame, cases, displacements, nullptr, nullptr);
 }
 
 Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
                           Table1<double> displacements, EquationPivots& pivots) {
-  return analyse_cases(frame, cases, displacements, &pivots);
+  return analyse_cases(frame, cases, displacements, &pivots, nullptr);
+}
+
+Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
+                          Table1<double> displacements, EquationPivots& pivots,
+                          Vector1<const double> axial_force) {
+  if (axial_force.size() != frame.model.element_nodes.cols()) return failure(Outcome::bad_element, 0);
+  for (Index e = 1; e <= axial_force.size(); ++e)
+    if (!std::isfinite(axial_force(e))) return failure(Outcome::bad_element, e);
+  return analyse_cases(frame, cases, displacements, &pivots, &axial_force);
 }
 
 }  // namespace zervola::global

@@ -72,4 +72,15 @@ void strain_free_shapes(const SkylineMatrix& K, EquationPivots& p);
                                         std::span<const NodeRecordTable> cases,
                                         Table1<double> displacements, EquationPivots& pivots);
 
+// Second order: the same for the tangent stiffness K + Kg(N) of the
+// elements' axial forces axial_force (n_elements, compression positive;
+// assemble_geometric of linear_buckling.hpp), added to the elements' K
+// before the springs and the eliminations (equations without elastic
+// stiffness get none of it). A negative pivot in pivots.pivot says that
+// K + Kg is not positive definite: the state is beyond buckling.
+[[nodiscard]] Status analyse_load_cases(const FrameAnalysis& frame,
+                                        std::span<const NodeRecordTable> cases,
+                                        Table1<double> displacements, EquationPivots& pivots,
+                                        Vector1<const double> axial_force);
+
 }  // namespace zervola::global

@@ -12,6 +12,8 @@
 #include "zervola/frame/model.hpp"
 #include "zervola/frame/modes.hpp"
 #include "zervola/frame/spectrum_results.hpp"
+#include "zervola/frame/stability.hpp"
+#include <vector>
 
 namespace zervola::python {
 
@@ -38,6 +40,9 @@ pybind11::object spectrum_request(const frame::Model& model);
 // Mode's fields, "shape" an (n_nodes, 6) array and the four per-direction
 // fields (6,) arrays.
 pybind11::object modal_result(const std::optional<frame::ModalResult>& modal);
+// Per buckling set (AnalysisResult::buckling) and per second-order set.
+pybind11::list buckling_result(const std::vector<frame::BucklingSet>& sets);
+pybind11::list second_order_result(const std::vector<frame::SecondOrderSet>& sets);
 
 // The response to the spectrum as a dict of numbers and arrays (None when
 // the model asks for none): name, modes [{mode, period, acceleration,

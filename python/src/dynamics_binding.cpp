@@ -118,6 +118,63 @@ py::object spectrum_request(const frame::Model& model) {
   return d;
 }
 
+py::list buckling_result(const std::vector<frame::BucklingSet>& sets) {
+  py::list out;
+  for (const frame::BucklingSet& b : sets) {
+    py::list factors, shapes, members;
+    for (const frame::BucklingMode& m : b.modes) {
+      factors.append(m.factor);
+      shapes.append(shape_array(m.shape));
+    }
+    for (const frame::BucklingMember& m : b.members) {
+      py::dict d;
+      d["member"] = m.name;
+      d["N_Ed"] = m.axial_force;
+      d["N_cr"] = m.critical_force;
+      d["buckling_length_y"] = m.buckling_length_y;
+      d["buckling_length_z"] = m.buckling_length_z;
+      members.append(d);
+    }
+    py::dict d;
+    d["set"] = b.set;
+    d["combination"] = b.combination;
+    d["compression"] = b.compression;
+    d["factors"] = factors;
+    d["shapes"] = shapes;
+    d["members"] = members;
+    d["sturm_shift"] = b.sturm_shift;
+    d["sturm_count"] = b.sturm_count;
+    d["found_below"] = b.found_below;
+    out.append(d);
+  }
+  return out;
+}
+
+py::list second_order_result(const std::vector<frame::SecondOrderSet>& sets) {
+  py::list out;
+  for (const frame::SecondOrderSet& s : sets) {
+    py::dict d;
+    d["set"] = s.set;
+    d["combination"] = s.combination;
+    d["iterations"] = s.iterations;
+    d["change"] = s.change;
+    d["alpha_cr"] = s.compression ? py::object(py::float_(s.critical_factor)) : py::none();
+    d["first_order_displacement"] = s.first_order_displacement;
+    d["second_order_displacement"] = s.second_order_displacement;
+    d["amplification"] = s.amplification;
+    d["node"] = s.node;
+    d["p_delta_moment"] = row(s.p_delta_moment);
+    if (s.imperfection) {
+      d["imperfection"] = py::make_tuple(s.imperfection_direction == 0 ? "X" : "Y",
+                                         s.imperfection_phi, s.imperfection_force);
+    } else {
+      d["imperfection"] = py::none();
+    }
+    out.append(d);
+  }
+  return out;
+}
+
 py::object modal_result(const std::optional<frame::ModalResult>& modal) {
   if (!modal) return py::none();
   const frame::ModalResult& r = *modal;

@@ -340,6 +340,8 @@ void bind_results(py::module_& m) {
              return releases;
            })
       .def("modal", [](const Analysis& a) { return modal_result(a.result.modal); })
+      .def("buckling", [](const Analysis& a) { return buckling_result(a.result.buckling); })
+      .def("second_order", [](const Analysis& a) { return second_order_result(a.result.second_order); })
       .def("spectrum", [](const Analysis& a) { return spectrum_result(a.result.spectrum); })
       .def("envelope", &envelope)
       .def("warnings", [](const Analysis& a) { return warning_tuples(a.result.warnings); })

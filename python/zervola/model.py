@@ -58,6 +58,11 @@ def _ec8_parameters(given):
     return out
 
 
+def _imperfection(value):
+    direction, phi = value
+    return {"direction": direction, "phi": _number(phi, "imperfection: phi")}
+
+
 def _put(entry, key, value, convert=None):
     """Sets entry[key] when value is given (not None), converted."""
     if value is not None:
@@ -309,7 +314,8 @@ class Model:
                                    "axis": _vector(a, "spring: axis")}
         self._list("springs").append(entry)
 
-    def add_load_case(self, name, *, gravity=None, self_weight=None):
+    def add_load_case(self, name, *, gravity=None, self_weight=None, second_order=None,
+                      imperfection=None):
         """Adds a load case, to which nodal loads, member loads and support
         displacements are then added by its name.
 
@@ -317,10 +323,15 @@ class Model:
             gravity: [gx, gy, gz]: every member carries its self-weight,
                 density * A * gravity per unit length.
             self_weight: True: the same with the model's gravity pointing down.
+            second_order: True: analysed on the deformed geometry.
+            imperfection: (direction, phi), direction "X" or "Y": a sway
+                imperfection of a second-order case (EN 1993-1-1 5.3.2).
         """
         entry = {"name": name}
         _put(entry, "gravity", gravity, lambda g: _vector(g, f"load case {name!r}: gravity"))
         _put(entry, "self_weight", self_weight, bool)
+        _put(entry, "second_order", second_order, bool)
+        _put(entry, "imperfection", imperfection, _imperfection)
         self._list("load_cases").append(entry)
         if self._cases is not None:
             self._cases[name] = entry
@@ -379,10 +390,15 @@ class Model:
                                   for k, v in values.items()}}
         self._case(case).setdefault("support_displacements", []).append(entry)
 
-    def add_combination(self, name, factors):
-        """Adds a combination: a dict of load case name -> factor."""
+    def add_combination(self, name, factors, *, second_order=None, imperfection=None):
+        """Adds a combination: a dict of load case name -> factor. A
+        second-order combination combines its loads first and is then
+        analysed on the deformed geometry (second-order results do not
+        superpose); imperfection: (direction, phi) as for add_load_case."""
         entry = {"name": name,
                  "factors": {k: _number(v, f"combination {name!r}: {k}") for k, v in factors.items()}}
+        _put(entry, "second_order", second_order, bool)
+        _put(entry, "imperfection", imperfection, _imperfection)
         self._list("combinations").append(entry)
 
     def add_envelope(self, name, combinations):
@@ -425,6 +441,13 @@ class Model:
         """
         self._list("mass_from_loads").append(
             {"case": case, "factor": _number(factor, f"mass from loads {case!r}: factor")})
+
+    def buckling(self, sets, modes=1):
+        """Asks for the ``modes`` lowest critical load factors of each load
+        case or combination named in ``sets`` (replacing an earlier request).
+        """
+        self._changed()
+        self._doc["buckling"] = {"sets": list(sets), "modes": _whole(modes, "buckling: modes")}
 
     def modal(self, modes, mass_matrix="consistent"):
         """Asks for the ``modes`` lowest natural modes (replacing an earlier

@@ -343,6 +343,12 @@ class Results:
         raw_modal = core.modal()
         self.modal = ModalResults(raw_modal) if raw_modal is not None else None
         self.modes = self.modal.modes if self.modal is not None else []
+        # Linear buckling (per set of the model's "buckling": set, combination,
+        # compression, factors, shapes per node, members with N_Ed, N_cr and
+        # buckling lengths) and the second-order sets (iterations, alpha_cr,
+        # amplification, ...), as dicts; their sets' results are second-order.
+        self.buckling = core.buckling()
+        self.second_order = core.second_order()
         raw_spectrum = core.spectrum()
         self.spectrum = SpectrumResults(raw_spectrum) if raw_spectrum is not None else None
 

@@ -11,6 +11,8 @@
 #include <utility>
 
 #include "analysis/solution/equilibrium.hpp"
+#include "analysis/solution/load_case_solver.hpp"
+#include "element/geometric_stiffness.hpp"
 #include "analysis/solution/result_check.hpp"
 #include "zervola/frame/errors.hpp"
 #include "zervola/frame/library_arrays.hpp"
@@ -43,14 +45,59 @@ using Int = std::int32_t;
 
 // Per member, its end forces and extreme stresses into r; returns, per node
 // (drawing numbers, from 0), the sum of what the members exert on it.
+// Member i's geometric end forces Kg(N) u: into its end forces (end-force
+// convention, local axes) and onto its nodes (global axes); returns the
+// moment of the latter about the origin.
+Vector3 add_geometric_forces(const Mesh& mesh, const element::ElementModel& model, std::size_t i,
+                             double N, const Transform& transform, const std::vector<double>& u,
+                             std::array<double, 12>& end_forces,
+                             std::vector<std::array<double, 6>>& nodal_sum) {
+  Vector3 moment{};
+  if (N == 0.0 || mesh.arrays.section_codes[i] <= 0) return moment;
+  const auto e = static_cast<Index>(i + 1);
+  const Matrix12 kg = element::element_geometric_matrix(model, e, mesh.arrays.end_codes[i], N);
+  const std::array<Int, 2> lib = {mesh.arrays.element_nodes[2 * i], mesh.arrays.element_nodes[2 * i + 1]};
+  std::array<double, 12> ue{}, f{};
+  for (std::size_t k = 0; k < 12; ++k) ue[k] = u[6 * at(lib[k / 6]) + k % 6];
+  for (std::size_t r = 0; r < 12; ++r)
+    for (std::size_t c = 0; c < 12; ++c)
+      f[r] += kg(static_cast<Index>(r + 1), static_cast<Index>(c + 1)) * ue[c];
+  // In the member's order (its start first) and onto the nodes.
+  const bool swapped = mesh.drawing_node[at(lib[0])] != mesh.member_start[i];
+  std::array<double, 12> g{};
+  for (std::size_t k = 0; k < 12; ++k) g[k] = f[swapped ? (k + 6) % 12 : k];
+  for (std::size_t end = 0; end < 2; ++end) {
+    const std::size_t node = at(end == 0 ? mesh.member_start[i] : mesh.member_end[i]);
+    for (std::size_t k = 0; k < 6; ++k) nodal_sum[node][k] += g[6 * end + k];
+    const Point3& p = mesh.nodes[node];
+    const double* F = &g[6 * end];
+    moment[0] += F[3] + p.y * F[2] - p.z * F[1];
+    moment[1] += F[4] + p.z * F[0] - p.x * F[2];
+    moment[2] += F[5] + p.x * F[1] - p.y * F[0];
+  }
+  for (std::size_t row = 0; row < 12; ++row) {
+    double local = 0.0;
+    for (std::size_t col = 0; col < 12; ++col) local += transform[row + 12 * col] * g[col];
+    end_forces[row] += row >= 3 && row < 9 ? -local : local;
+  }
+  return moment;
+}
+
 std::vector<std::array<double, 6>> recover_members(const Mesh& mesh, std::size_t case_index,
                                                    const MemberLoading& loading,
                                                    const std::vector<Transform>& transforms,
                                                    const std::vector<double>& u, CaseResult& r,
-                                                   Progress& progress) {
+                                                   Progress& progress,
+                                                   const std::vector<double>* axial_force,
+                                                   Vector3& geometric_moment) {
   const FrameArrays& a = mesh.arrays;
   std::vector<std::array<double, 6>> nodal_sum(static_cast<std::size_t>(mesh.n_nodes));
   const Int spare = 0;
+  // The elements as the library's core sees them, for the geometric terms.
+  const global::NodeRecordTable no_records;
+  const SystemShape shape{mesh.n_nodes, mesh.n_equations, &mesh.diag_address, mesh.profile_length,
+                          mesh.max_column_height};
+  const element::ElementModel element_model = frame_analysis(a, shape, no_records).model;
   for (Int e = 1; e <= a.n_elements; ++e) {
     const std::size_t i = at(e);
     const Int flag = mesh.reverse_flag[i];
@@ -65,6 +112,19 @@ std::vector<std::array<double, 6>> recover_members(const Mesh& mesh, std::size_t
     std::array<double, 12> nodal_local = end_forces;
     for (std::size_t k = 3; k < 9; ++k) nodal_local[k] = -nodal_local[k];
 
+    std::array<double, 12> nodal_global{};
+    LOCTOGLOB(transform.data(), nodal_local.data(), nodal_global.data());
+    const std::size_t start = at(mesh.member_start[i]), end = at(mesh.member_end[i]);
+    for (std::size_t k = 0; k < 6; ++k) {
+      nodal_sum[start][k] += nodal_global[k];
+      nodal_sum[end][k] += nodal_global[k + 6];
+    }
+    if (axial_force != nullptr) {
+      const Vector3 m = add_geometric_forces(mesh, element_model, i, (*axial_force)[i], transform, u,
+                                             end_forces, nodal_sum);
+      for (std::size_t d = 0; d < 3; ++d) geometric_moment[d] += m[d];
+    }
+
     // The member's own loads, held by fixed ends, add to what the
     // displacements give.
     for (std::size_t k = 0; k < 12; ++k) end_forces[k] += loading.correction[case_index][i][k];
@@ -77,14 +137,6 @@ std::vector<std::array<double, 6>> recover_members(const Mesh& mesh, std::size_t
     r.stress_min.push_back(stress_min * 1.0e6);
     r.end_forces.push_back(end_forces);
     r.end_displacements.push_back(end_displacements);
-
-    std::array<double, 12> nodal_global{};
-    LOCTOGLOB(transform.data(), nodal_local.data(), nodal_global.data());
-    const std::size_t start = at(mesh.member_start[i]), end = at(mesh.member_end[i]);
-    for (std::size_t k = 0; k < 6; ++k) {
-      nodal_sum[start][k] += nodal_global[k];
-      nodal_sum[end][k] += nodal_global[k + 6];
-    }
     progress.step(static_cast<std::size_t>(e), static_cast<std::size_t>(a.n_elements));
   }
 
@@ -137,7 +189,7 @@ CaseResult recover_case(const Model& model, const Mesh& mesh, const Placement& p
                         std::size_t case_index, const MemberLoading& loading,
                         const std::vector<MemberGeometry>& geometry,
                         const std::vector<Transform>& transforms, std::vector<double> u,
-                        Progress& progress) {
+                        Progress& progress, const std::vector<double>* axial_force) {
   const LoadCase& c = model.load_cases[case_index];
   if (!std::all_of(u.begin(), u.end(), [](double v) { return std::isfinite(v); }))
     non_finite(model, mesh, u, c);
@@ -153,10 +205,12 @@ CaseResult recover_case(const Model& model, const Mesh& mesh, const Placement& p
 
   progress.stage(fmt::format("load case {} of {}: end forces", case_index + 1,
                              model.load_cases.size()));
-  std::vector<std::array<double, 6>> nodal_sum =
-      recover_members(mesh, case_index, loading, transforms, u, r, progress);
-  const NodeBalance balance =
+  Vector3 geometric_moment{};
+  std::vector<std::array<double, 6>> nodal_sum = recover_members(
+      mesh, case_index, loading, transforms, u, r, progress, axial_force, geometric_moment);
+  NodeBalance balance =
       node_balance(model, mesh, placement, case_index, loading, std::move(nodal_sum));
+  for (std::size_t d = 0; d < 3; ++d) balance.p_delta_moment[d] = -geometric_moment[d];
   check_member_results(model, mesh.nodes, geometry, r);
   balance_reactions(model, mesh.nodes, c, balance, r);
   return r;

@@ -18,7 +18,12 @@
 
 namespace zervola::frame {
 
-// u: the case's displacements in the library's equation order. Throws
+// u: the case's displacements in the library's equation order. With
+// axial_force (per member, compression positive: a second-order state),
+// each member's end forces and what it exerts on its nodes include its
+// geometric stiffness times its end displacements, Kg(N) u (the P-Delta
+// forces), and the equilibrium check counts the moment of the axial forces
+// on the turned chords with the applied loads (SecondOrderSet::p_delta_moment). Throws
 // AnalysisError when a displacement is not finite (a mechanism or singular
 // system, naming the first node and direction), when a result is not finite
 // or when equilibrium fails.
@@ -27,7 +32,8 @@ namespace zervola::frame {
                                       const MemberLoading& loading,
                                       const std::vector<MemberGeometry>& geometry,
                                       const std::vector<Transform>& transforms,
-                                      std::vector<double> u, Progress& progress);
+                                      std::vector<double> u, Progress& progress,
+                                      const std::vector<double>* axial_force = nullptr);
 
 // Gives each reaction of every case the name of its node's support, where
 // the model names one (a default name S1, S2, ... is for messages only).

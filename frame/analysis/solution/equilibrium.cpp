@@ -53,6 +53,8 @@ void balance_reactions(const Model& model, const std::vector<Point3>& nodes, con
     moment_scale += norm(rm) + norm(x) * norm(rf);
     r.reactions.push_back(reaction);
   }
+  for (std::size_t d = 0; d < 3; ++d) q.applied_moment[d] += b.p_delta_moment[d];
+  moment_scale += norm(b.p_delta_moment);
   for (std::size_t d = 0; d < 3; ++d) {
     q.force_residual[d] = q.applied_force[d] + q.reaction_force[d];
     q.moment_residual[d] = q.applied_moment[d] + q.reaction_moment[d];

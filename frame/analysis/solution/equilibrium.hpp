@@ -21,6 +21,10 @@ struct NodeBalance {
   std::vector<std::array<double, 6>> applied;
   std::vector<std::array<bool, 6>> held;
   std::vector<bool> supported;
+  // Second order: the moment about the origin that the loads gain on the
+  // deformed geometry (minus the sum of the members' Kg u couples), counted
+  // with the applied moment.
+  Vector3 p_delta_moment{};
 };
 
 // Fills result.reactions and result.equilibrium. Throws AnalysisError when a

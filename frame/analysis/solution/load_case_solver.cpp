@@ -55,8 +55,11 @@ global::FrameAnalysis frame_analysis(const FrameArrays& a, const SystemShape& sh
           k_global_element_frame};
 }
 
-LoadCaseSolution solve_load_cases(const FrameArrays& a, const SystemShape& shape,
-                                  const std::vector<std::vector<double>>& records) {
+namespace {
+
+LoadCaseSolution solve_cases(const FrameArrays& a, const SystemShape& shape,
+                             const std::vector<std::vector<double>>& records,
+                             const std::vector<double>* axial_force) {
   std::vector<global::NodeRecordTable> tables;
   for (const std::vector<double>& r : records)
     tables.emplace_back(r.data(), static_cast<Index>(r.size() / k_record_size) - 1);
@@ -69,11 +72,14 @@ LoadCaseSolution solve_load_cases(const FrameArrays& a, const SystemShape& shape
   global::EquationPivots pivots;
   pivots.small_share = k_mechanism_pivot_share;
   pivots.most_shapes = k_mechanism_shapes;
-  const global::Status status = global::analyse_load_cases(
-      frame, tables,
-      Table1<double>(solution.displacements.data(), shape.n_equations,
-                     static_cast<Index>(records.size())),
-      pivots);
+  const Table1<double> u(solution.displacements.data(), shape.n_equations,
+                         static_cast<Index>(records.size()));
+  const global::Status status =
+      axial_force == nullptr
+          ? global::analyse_load_cases(frame, tables, u, pivots)
+          : global::analyse_load_cases(
+                frame, tables, u, pivots,
+                Vector1<const double>(axial_force->data(), static_cast<Index>(axial_force->size())));
   solution.without_stiffness = std::move(pivots.without_stiffness);
   solution.prescribed = std::move(pivots.prescribed);
   solution.diagonal = std::move(pivots.diagonal);
@@ -86,6 +92,44 @@ LoadCaseSolution solve_load_cases(const FrameArrays& a, const SystemShape& shape
     solution.reason = fmt::format("{} (at {})", outcome_name(status.outcome), status.where);
   }
   return solution;
+}
+
+}  // namespace
+
+void add_member_load_records(const Mesh& mesh, const std::vector<std::array<double, 6>>& nodal,
+                             std::vector<double>& records) {
+  for (std::size_t n = 0; n < nodal.size(); ++n)
+    for (std::size_t block = 0; block < 2; ++block) {
+      const double* v = &nodal[n][3 * block];
+      if (v[0] == 0.0 && v[1] == 0.0 && v[2] == 0.0) continue;
+      const std::int32_t lib = mesh.library_node[n];
+      records.insert(records.end(),
+                     {static_cast<double>(static_cast<int>(RecordCode::load)),
+                      static_cast<double>(6 * (lib - 1) + 1 + 3 * static_cast<std::int32_t>(block)),
+                      v[0], v[1], v[2], 0.0, 0.0, 0.0});
+    }
+}
+
+std::vector<std::vector<double>> case_records(const Model& model, const Mesh& mesh,
+                                              const Placement& placement,
+                                              const MemberLoading& loading) {
+  std::vector<std::vector<double>> records;
+  for (std::size_t c = 0; c < model.load_cases.size(); ++c) {
+    records.push_back(build_node_records(model, placement, c));
+    add_member_load_records(mesh, loading.nodal[c], records.back());
+  }
+  return records;
+}
+
+LoadCaseSolution solve_load_cases(const FrameArrays& a, const SystemShape& shape,
+                                  const std::vector<std::vector<double>>& records) {
+  return solve_cases(a, shape, records, nullptr);
+}
+
+LoadCaseSolution solve_load_cases(const FrameArrays& a, const SystemShape& shape,
+                                  const std::vector<std::vector<double>>& records,
+                                  const std::vector<double>& axial_force) {
+  return solve_cases(a, shape, records, &axial_force);
 }
 
 }  // namespace zervola::frame

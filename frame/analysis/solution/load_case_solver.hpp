@@ -13,7 +13,10 @@
 #include <vector>
 
 #include "global/assembly.hpp"
+#include "analysis/loads/member_loads.hpp"
+#include "analysis/mesh/mesh.hpp"
 #include "global/node_records.hpp"
+#include "zervola/frame/placement.hpp"
 #include "zervola/frame/library_arrays.hpp"
 
 namespace zervola::frame {
@@ -53,10 +56,22 @@ struct LoadCaseSolution {
 [[nodiscard]] global::FrameAnalysis frame_analysis(const FrameArrays& a, const SystemShape& shape,
                                                    const global::NodeRecordTable& supports);
 
+// Every load case's node-record table: supports, springs, nodal loads, and
+// the member loads' equivalent nodal loads (8 values per record).
+[[nodiscard]] std::vector<std::vector<double>> case_records(const Model& model, const Mesh& mesh,
+                                                            const Placement& placement,
+                                                            const MemberLoading& loading);
+
 // records[c]: case c's node-record table (8 values per record), each with
 // the same supports and springs. Per load case, the displacements that
 // MATRIXG gives for that table, to rounding.
 [[nodiscard]] LoadCaseSolution solve_load_cases(const FrameArrays& arrays, const SystemShape& shape,
                                                 const std::vector<std::vector<double>>& records);
+
+// The same on the tangent stiffness K + Kg(N) of the members' axial forces
+// (axial_force: per member, compression positive), for second order.
+[[nodiscard]] LoadCaseSolution solve_load_cases(const FrameArrays& arrays, const SystemShape& shape,
+                                                const std::vector<std::vector<double>>& records,
+                                                const std::vector<double>& axial_force);
 
 }  // namespace zervola::frame

@@ -152,6 +152,16 @@ struct MemberLoad {
   Origin origin;
 };
 
+// A global sway imperfection (EN 1993-1-1 5.3.2) of a second-order load
+// case or combination, as equivalent horizontal forces: at each node that
+// carries a vertical load, phi times that load, horizontal along the
+// global X or Y ("direction", 0 or 1).
+struct SwayImperfection {
+  int direction = 0;  // 0: X, 1: Y
+  double phi = 1.0 / 200.0;
+  Origin origin;
+};
+
 struct LoadCase {
   std::string name;
   std::vector<NodalLoad> loads;
@@ -159,6 +169,10 @@ struct LoadCase {
   std::vector<MemberLoad> member_loads;
   std::optional<Vector3> gravity;  // self-weight of every member: density * area * gravity
   bool self_weight = false;        // asked for as "self_weight": gravity points down
+  // Analysed on the deformed geometry ("second_order": true), with the
+  // sway imperfection when given (stability.hpp).
+  bool second_order = false;
+  std::optional<SwayImperfection> imperfection;
   Origin origin;
 };
 
@@ -166,6 +180,10 @@ struct LoadCase {
 struct Combination {
   std::string name;
   std::vector<std::pair<std::string, double>> factors;  // load case name, factor
+  // Analysed on the deformed geometry: its loads are combined first, then
+  // the combined case is analysed (second-order results do not superpose).
+  bool second_order = false;
+  std::optional<SwayImperfection> imperfection;
   Origin origin;
 };
 
@@ -219,6 +237,14 @@ struct ModalRequest {
   Origin origin;
 };
 
+// Linear buckling asked for ("buckling"): the `modes` lowest critical load
+// factors of each load case or combination named in `sets`.
+struct BucklingRequest {
+  std::vector<std::string> sets;
+  int modes = 1;
+  Origin origin;
+};
+
 // Something legal but suspicious, found while reading or analysing: a short
 // stable code ("unknown_units"), the message (what was found, where, what
 // to check) and the names of the items concerned.
@@ -256,6 +282,8 @@ struct Model {
   std::vector<MassFromLoads> mass_from_loads;
   std::optional<ModalRequest> modal;
   std::optional<SpectrumRequest> spectrum;
+  // Stability: the linear buckling asked for (none: no buckling analysis).
+  std::optional<BucklingRequest> buckling;
 };
 
 }  // namespace zervola::frame

@@ -16,6 +16,7 @@
 #include "zervola/frame/model.hpp"
 #include "zervola/frame/modes.hpp"
 #include "zervola/frame/spectrum_results.hpp"
+#include "zervola/frame/stability.hpp"
 
 namespace zervola::frame {
 
@@ -111,6 +112,11 @@ struct AnalysisResult {
   std::optional<ModalResult> modal;
   // The response to the spectrum, when the model asks for it (Model::spectrum).
   std::optional<SpectrumResult> spectrum;
+  // Linear buckling of each set Model::buckling names, in its order.
+  std::vector<BucklingSet> buckling;
+  // Each second-order load case, then combination, in model order; their
+  // results in cases and combinations are the second-order ones.
+  std::vector<SecondOrderSet> second_order;
 };
 
 // The equilibrium check passes when both relative residuals are below this.
