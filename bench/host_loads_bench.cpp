@@ -98,10 +98,12 @@ Model building(int n, bool member_loads) {
   if (member_loads) vertical.gravity = Vector3{0.0, 0.0, -9.81};
   m.load_cases = {lateral, vertical};
   if (member_loads)
-    for (int k = 0; k < k_combinations; ++k)
-      m.combinations.push_back({fmt::format("C{}", k + 1),
-                                {{"lateral", 0.5 + 0.1 * k}, {"vertical", 1.35 - 0.05 * k}},
-                                {}});
+    for (int k = 0; k < k_combinations; ++k) {
+      Combination c;
+      c.name = fmt::format("C{}", k + 1);
+      c.factors = {{"lateral", 0.5 + 0.1 * k}, {"vertical", 1.35 - 0.05 * k}};
+      m.combinations.push_back(std::move(c));
+    }
   return m;
 }
 
