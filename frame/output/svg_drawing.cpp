@@ -199,7 +199,34 @@ class Panel {
                    k_margin * 0.5, y0 + 46.0, view_name(resolved_view(model_, options_.view)),
                    largest_ratio_note(mode), 100.0 * k_mode_share);
     undeformed(out);
-    mode_shape(out, mode, k_mode_share * size_ * mode.drawing_scale);
+    mode_shape(out, mode.shape, k_mode_share * size_ * mode.drawing_scale);
+    supports(out);
+    if (options_.labels) labels(out);
+    tripod(out, y0 + height() - 18.0);
+    fmt::format_to(out, "</g>\n");
+  }
+
+  // Buckling mode k of set b (indices into AnalysisResult::buckling and
+  // its modes), drawn like a natural mode.
+  void draw_buckling_mode(TextOut& svg, std::size_t b, std::size_t k, double y0) {
+    Out out(svg);
+    const BucklingSet& set = result_.buckling[b];
+    const BucklingMode& mode = set.modes[k];
+    y0_ = y0 + k_title_height + k_margin;
+    fmt::format_to(out, "<g id=\"buckling-{}-{}\">\n", b + 1, mode.number);
+    fmt::format_to(out,
+                   "<text x=\"{:.1f}\" y=\"{:.1f}\" class=\"title\">Buckling mode {} of {} \"{}\": "
+                   "alpha_cr = {:.4g}</text>\n",
+                   k_margin * 0.5, y0 + 26.0, mode.number, set.combination ? "combination" : "load case",
+                   escape(set.set), mode.factor);
+    fmt::format_to(out,
+                   "<text x=\"{:.1f}\" y=\"{:.1f}\" class=\"note\">{}; the loads of the set times "
+                   "alpha_cr buckle the frame; grey: undeformed, blue: buckled shape, largest "
+                   "translation {:g} % of the frame's size</text>\n",
+                   k_margin * 0.5, y0 + 46.0, view_name(resolved_view(model_, options_.view)),
+                   100.0 * k_mode_share);
+    undeformed(out);
+    mode_shape(out, mode.shape, k_mode_share * size_ * mode.drawing_scale);
     supports(out);
     if (options_.labels) labels(out);
     tripod(out, y0 + height() - 18.0);
@@ -224,12 +251,12 @@ class Panel {
   // Each member between its displaced nodes, bent as an unloaded member
   // bends under its end translations and rotations: a cubic through both
   // ends, whose slope at a hinged end is free (no moment there).
-  void mode_shape(Out out, const Mode& mode, double scale) const {
+  void mode_shape(Out out, const std::vector<std::array<double, 6>>& shape, double scale) const {
     fmt::format_to(out, "<g class=\"deformed\">\n");
     for (std::size_t e = 0; e < result_.members.size(); ++e) {
       const MemberGeometry& g = result_.members[e];
-      const auto& a = mode.shape[static_cast<std::size_t>(g.start_node - 1)];
-      const auto& b = mode.shape[static_cast<std::size_t>(g.end_node - 1)];
+      const auto& a = shape[static_cast<std::size_t>(g.start_node - 1)];
+      const auto& b = shape[static_cast<std::size_t>(g.end_node - 1)];
       // In the member's local axes: translations, and the slopes v' = rz
       // and w' = -ry.
       const auto local = [&](const std::array<double, 6>& d, std::size_t from) {
@@ -571,7 +598,8 @@ void write_svg(std::ostream& stream, const Model& model, const AnalysisResult& r
   std::vector<std::size_t> sets;
   for (std::size_t k = 0; k < all.size(); ++k)
     if (!options.load_case || all[k].name == *options.load_case) sets.push_back(k);
-  const std::size_t n_modes = result.modal ? result.modal->modes.size() : 0;
+  std::size_t n_modes = result.modal ? result.modal->modes.size() : 0;
+  for (const BucklingSet& b : result.buckling) n_modes += b.modes.size();
   // A model with modes and no load set draws its modes alone.
   if (sets.empty() && (options.load_case || n_modes == 0))
     throw InputError(fmt::format("--svg-case: the model has no load case or combination \"{}\"",
@@ -600,10 +628,15 @@ void write_svg(std::ostream& stream, const Model& model, const AnalysisResult& r
     panel.draw(svg, k, y, scale);
     y += panel.height();
   }
-  for (std::size_t k = 0; k < n_modes; ++k) {
+  for (std::size_t k = 0; result.modal && k < result.modal->modes.size(); ++k) {
     panel.draw_mode(svg, k, y);
     y += panel.height();
   }
+  for (std::size_t b = 0; b < result.buckling.size(); ++b)
+    for (std::size_t k = 0; k < result.buckling[b].modes.size(); ++k) {
+      panel.draw_buckling_mode(svg, b, k, y);
+      y += panel.height();
+    }
   svg.write("</svg>\n");
   svg.flush();
 }

@@ -30,6 +30,7 @@ set(ZERVOLA_OUTPUT_SNAPSHOT_RUNS
   "portal_members|examples/dxf_portal/portal_members.json|--moments"
   "continuous_beam_over_columns|examples/continuous_beam_over_columns.json|--moments"
   "office_frame_modes|examples/office_frame_modes.json|"
+  "portal_stability|examples/portal_stability.json|"
   "office_frame_modes_lumped_summary|examples/office_frame_modes.json|--modes,3,--mass-matrix,lumped,--summary"
 )
 

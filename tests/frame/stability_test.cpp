@@ -117,6 +117,31 @@ TEST(LinearBuckling, PinnedColumnBucklesOverItsLength) {
   EXPECT_EQ(b.sturm_count, b.found_below);
 }
 
+// The drawing holds a panel per buckling mode, after the load sets',
+// its shape at the pinned column's middle bulging most.
+TEST(LinearBuckling, DrawingHasAPanelPerBucklingMode) {
+  const EulerCase c = euler_cases().front();
+  json model = euler_column(8, c.foot, c.head, 100.0);
+  model["buckling"]["modes"] = 2;
+  Model read;
+  const AnalysisResult r = analyse_json(model, &read);
+  const std::string svg = draw_svg(read, r, {});
+  EXPECT_NE(svg.find("<g id=\"buckling-1-1\">"), std::string::npos);
+  EXPECT_NE(svg.find("<g id=\"buckling-1-2\">"), std::string::npos);
+  EXPECT_LT(svg.find("<g id=\"case-1\">"), svg.find("<g id=\"buckling-1-1\">"));
+  EXPECT_NE(svg.find("Buckling mode 1 of load case \"P\": alpha_cr = "), std::string::npos);
+  const BucklingMode& first = r.buckling.front().modes.front();
+  double largest = 0.0;
+  std::size_t at = 0;
+  for (std::size_t n = 0; n < first.shape.size(); ++n)
+    if (std::fabs(first.shape[n][0]) > largest) {
+      largest = std::fabs(first.shape[n][0]);
+      at = n;
+    }
+  EXPECT_NEAR(r.nodes[at].y, L / 2.0, 1e-9);
+  EXPECT_NEAR(largest * first.drawing_scale, 1.0, 1e-12);
+}
+
 // A fixed-base portal whose beam is a million times stiffer than its
 // columns, which do not shorten (else the beam turns as they lengthen and
 // shorten in the sway, and the factor falls by about 0.2 %), P on each
