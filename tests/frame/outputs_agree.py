@@ -174,8 +174,10 @@ def report_blocks(text):
     """The report's load sets: {name: [lines]} for each load case and combination."""
     blocks, name, lines = {}, None, []
     for line in text.split("\n"):
-        m = re.match(r'^(Load case|Combination) \d+: "(.*)"$', line)
-        if m or re.match(r"^Envelope ", line):
+        # A second-order set is marked so after its name.
+        m = re.match(r'^(Load case|Combination) \d+: "(.*)"( \(second order\))?$', line)
+        if m or re.match(r"^(Envelope |Natural modes|Response spectrum|Linear buckling|"
+                         r"Second-order analysis)", line):
             if name is not None:
                 blocks[name] = lines
             name, lines = (m.group(2) if m else None), []
