@@ -57,8 +57,11 @@ void combine_settlements(const Model& model, const Combination& k, LoadCase& to)
       if (!s.restrained[d]) continue;
       double value = 0.0;
       for (const auto& [name, factor] : k.factors) {
+        // A lambda may not capture a structured binding before C++20's
+        // compilers all allow it: name it first.
+        const std::string& case_name = name;
         const LoadCase& c = *std::find_if(model.load_cases.begin(), model.load_cases.end(),
-                                          [&](const LoadCase& x) { return x.name == name; });
+                                          [&](const LoadCase& x) { return x.name == case_name; });
         double v = s.prescribed[d];
         for (const SupportDisplacement& sd : c.support_displacements)
           if (same_point(sd.at, s.at) && sd.given[d]) v = sd.value[d];
@@ -112,10 +115,12 @@ LoadCase combined_case(const Model& model, const Mesh& mesh,
     c.origin = k.origin;
     c.second_order = true;
     imperfection = k.imperfection;
-    for (const auto& [name, factor] : k.factors)
+    for (const auto& [name, factor] : k.factors) {
+      const std::string& case_name = name;
       add_scaled(c, *std::find_if(model.load_cases.begin(), model.load_cases.end(),
-                                  [&](const LoadCase& x) { return x.name == name; }),
+                                  [&](const LoadCase& x) { return x.name == case_name; }),
                  factor);
+    }
     combine_settlements(model, k, c);
   }
   c.self_weight = false;
@@ -164,7 +169,8 @@ std::vector<SecondOrderSet> second_order(const Model& model, const Mesh& mesh,
   std::vector<CaseResult> replaced;
   const SystemShape shape{mesh.n_nodes, mesh.n_equations, &mesh.diag_address, mesh.profile_length,
                           mesh.max_column_height};
-  for (const auto& [name, is_combination] : sets) {
+  for (const auto& [set_name, is_combination] : sets) {
+    const std::string& name = set_name;  // captured by the lambdas below
     progress.stage(fmt::format("second-order analysis of \"{}\"", name));
     SecondOrderSet s;
     s.set = name;
