@@ -163,7 +163,7 @@ Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
       factors_hold_shift = false;
       result.sturm_count = negative_pivots(A);
 
-      result.eigenvalues.assign(lambda.begin(), lambda.begin() + request.modes);
+      result.eigenvalues.assign(lambda.begin(), lambda.begin() + static_cast<std::ptrdiff_t>(request.modes));
       result.shapes.assign(ritz.vectors.begin(),
                            ritz.vectors.begin() + static_cast<std::ptrdiff_t>(
                                                       static_cast<Size>(n) * static_cast<Size>(request.modes)));

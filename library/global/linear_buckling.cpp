@@ -140,7 +140,7 @@ Status linear_buckling(const FrameAnalysis& frame, Vector1<const double> axial_f
       for (Index q = 0; q < std::min(ritz.converged, positive); ++q)
         alpha.push_back(1.0 / ritz.theta[static_cast<Size>(q)]);
       result.found = std::min(take, static_cast<Index>(alpha.size()));
-      result.alphas.assign(alpha.begin(), alpha.begin() + result.found);
+      result.alphas.assign(alpha.begin(), alpha.begin() + static_cast<std::ptrdiff_t>(result.found));
       result.shapes.assign(ritz.vectors.begin(),
                            ritz.vectors.begin() + static_cast<std::ptrdiff_t>(
                                                       static_cast<Size>(n) * static_cast<Size>(result.found)));
