@@ -21,7 +21,7 @@
 #include "analysis/superposition/member_stresses.hpp"
 #include "analysis/loads/member_loads.hpp"
 #include "analysis/modal/natural_modes.hpp"
-#include "analysis/modal/response_spectrum.hpp"
+#include "analysis/modal/seismic_response.hpp"
 #include "analysis/solution/every_case.hpp"
 #include "analysis/stability/linear_buckling.hpp"
 #include "analysis/stability/second_order.hpp"

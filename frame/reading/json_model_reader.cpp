@@ -16,7 +16,7 @@
 #include "reading/dynamics_reader.hpp"
 #include "reading/stability_reader.hpp"
 #include "reading/json_item.hpp"
-#include "reading/spectrum_reader.hpp"
+#include "reading/seismic_reader.hpp"
 #include "reading/json_strictness.hpp"
 #include "reading/member_load_reader.hpp"
 #include "reading/section_reader.hpp"

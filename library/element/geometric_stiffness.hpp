@@ -27,7 +27,7 @@
 //   - shear deformation (Timoshenko), bending moments and shear forces in the
 //     initial state (only the axial force acts);
 //   - the axial term N/L on DOFs (1, 7) of large-rotation formulations, which
-//     plays no part in buckling of straight members.
+//     has no role in the buckling of straight members.
 
 #include "common/frame_model.hpp"
 #include "common/matrix12.hpp"
@@ -50,7 +50,7 @@ namespace zervola::element {
 //   N     (in) Axial force, positive in compression (force units). N = 0
 //              gives the zero matrix; a tension (N < 0) stiffens.
 //   s     (in) Section; only A, Iy and Iz are read (length^2, length^4), for
-//              the torsional term. E, G and It play no part.
+//              the torsional term. E, G and It are not used.
 //   g     (in) Geometry, each value used as given: L (length) by every form,
 //              L2 and dx, dy, dz (end minus start, global axes) by the
 //              pin-ended form.

@@ -138,7 +138,7 @@ RitzPairs largest_ritz_pairs(const LanczosProblem& problem, const LanczosSetting
   std::vector<std::vector<double>> H;
 
   // Z gets Op X and loses the basis; then W Z and the reference norms:
-  // || Op x ||_W^2 = || c ||^2 + || z ||_W^2 (the parts are W-orthogonal).
+  // || Op x ||_W^2 = || c ||^2 + || z ||_W^2 (Q c and z are W-orthogonal).
   const auto apply_and_project = [&](const double* in, Index k) {
     Z.assign(static_cast<Size>(n) * static_cast<Size>(k), 0.0);
     problem.apply(in, Z.data(), k);

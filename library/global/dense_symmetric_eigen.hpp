@@ -21,7 +21,7 @@ struct SymmetricEigen {
 };
 
 // A: n x n column-major, symmetric (only its upper triangle is read).
-// Converged when the off-diagonal part is below rounding of the whole; after
+// Converged when the off-diagonal entries are below rounding of the whole; after
 // k_jacobi_sweeps sweeps the values found so far are returned as they are.
 [[nodiscard]] SymmetricEigen symmetric_eigen(const std::vector<double>& A, Index n);
 

@@ -11,7 +11,7 @@
 
 #include "zervola/frame/model.hpp"
 #include "zervola/frame/modes.hpp"
-#include "zervola/frame/spectrum_results.hpp"
+#include "zervola/frame/seismic_results.hpp"
 #include "zervola/frame/stability.hpp"
 #include <vector>
 

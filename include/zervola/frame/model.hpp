@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "zervola/frame/origin.hpp"
-#include "zervola/frame/spectrum.hpp"
+#include "zervola/frame/seismic.hpp"
 
 namespace zervola::frame {
 

@@ -15,7 +15,7 @@
 #include "zervola/frame/local_member_loads.hpp"
 #include "zervola/frame/model.hpp"
 #include "zervola/frame/modes.hpp"
-#include "zervola/frame/spectrum_results.hpp"
+#include "zervola/frame/seismic_results.hpp"
 #include "zervola/frame/stability.hpp"
 
 namespace zervola::frame {

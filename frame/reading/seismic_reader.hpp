@@ -28,7 +28,7 @@
 // within q.
 
 #include "reading/json_item.hpp"
-#include "zervola/frame/spectrum.hpp"
+#include "zervola/frame/seismic.hpp"
 
 namespace zervola::frame {
 

@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "analysis/spectrum/spectrum_rules.hpp"
+#include "analysis/seismic/seismic_rules.hpp"
 #include "zervola/frame/errors.hpp"
-#include "zervola/frame/spectrum.hpp"
+#include "zervola/frame/seismic.hpp"
 
 namespace zervola::frame {
 namespace {

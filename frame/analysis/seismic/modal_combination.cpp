@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "zervola/frame/spectrum.hpp"
+#include "zervola/frame/seismic.hpp"
 
 namespace zervola::frame {
 namespace {

@@ -2,7 +2,7 @@
 
 // The elastic and design spectra of EN 1998-1, for spectral_acceleration.
 
-#include "zervola/frame/spectrum.hpp"
+#include "zervola/frame/seismic.hpp"
 
 namespace zervola::frame {
 

@@ -1,4 +1,4 @@
-#include "reading/spectrum_reader.hpp"
+#include "reading/seismic_reader.hpp"
 
 #include <fmt/format.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/spectrum/spectrum_rules.hpp"
+#include "analysis/seismic/seismic_rules.hpp"
 #include "zervola/frame/errors.hpp"
 
 namespace zervola::frame {

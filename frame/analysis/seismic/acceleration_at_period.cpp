@@ -4,8 +4,8 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "analysis/spectrum/ec8_spectrum.hpp"
-#include "zervola/frame/spectrum.hpp"
+#include "analysis/seismic/ec8_curves.hpp"
+#include "zervola/frame/seismic.hpp"
 
 namespace zervola::frame {
 namespace {

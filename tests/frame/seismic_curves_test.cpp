@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <zervola/frame/errors.hpp>
-#include <zervola/frame/spectrum.hpp>
+#include <zervola/frame/seismic.hpp>
 
 #include <array>
 #include <cmath>
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "reading/json_item.hpp"
-#include "reading/spectrum_reader.hpp"
+#include "reading/seismic_reader.hpp"
 
 namespace zervola::frame::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "analysis/spectrum/ec8_spectrum.hpp"
+#include "analysis/seismic/ec8_curves.hpp"
 
 #include <fmt/format.h>
 

@@ -14,7 +14,7 @@
 
 #include "zervola/frame/internal_forces.hpp"
 #include "zervola/frame/model.hpp"
-#include "zervola/frame/spectrum.hpp"
+#include "zervola/frame/seismic.hpp"
 
 namespace zervola::frame {
 
@@ -50,7 +50,7 @@ struct SpectrumResult {
   std::vector<std::array<double, 12>> end_displacements;
   std::vector<double> stress_bound;               // per member, force/length^2
   std::vector<double> stress_bound_x;             // where along the member
-  // Per member: its stations (k_diagram_divisions equal parts) and the
+  // Per member: its stations (k_diagram_divisions equal lengths) and the
   // combined magnitude of each quantity there (N, Vy, Vz, T, My, Mz, u, v, w).
   std::vector<std::vector<double>> station_x;
   std::vector<std::vector<StationValues>> station_values;

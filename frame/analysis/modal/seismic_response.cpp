@@ -1,4 +1,4 @@
-#include "analysis/modal/response_spectrum.hpp"
+#include "analysis/modal/seismic_response.hpp"
 
 #include <fmt/format.h>
 
