@@ -198,12 +198,7 @@ class Panel {
                    "blue: mode shape, largest translation {:g} % of the frame's size</text>\n",
                    k_margin * 0.5, y0 + 46.0, view_name(resolved_view(model_, options_.view)),
                    largest_ratio_note(mode), 100.0 * k_mode_share);
-    undeformed(out);
-    mode_shape(out, mode.shape, k_mode_share * size_ * mode.drawing_scale);
-    supports(out);
-    if (options_.labels) labels(out);
-    tripod(out, y0 + height() - 18.0);
-    fmt::format_to(out, "</g>\n");
+    shape_panel(out, mode.shape, mode.drawing_scale, y0);
   }
 
   // Buckling mode k of set b (indices into AnalysisResult::buckling and
@@ -225,18 +220,26 @@ class Panel {
                    "translation {:g} % of the frame's size</text>\n",
                    k_margin * 0.5, y0 + 46.0, view_name(resolved_view(model_, options_.view)),
                    100.0 * k_mode_share);
-    undeformed(out);
-    mode_shape(out, mode.shape, k_mode_share * size_ * mode.drawing_scale);
-    supports(out);
-    if (options_.labels) labels(out);
-    tripod(out, y0 + height() - 18.0);
-    fmt::format_to(out, "</g>\n");
+    shape_panel(out, mode.shape, mode.drawing_scale, y0);
   }
 
   [[nodiscard]] double size() const { return size_; }
 
  private:
   using Out = TextOutIterator;
+
+  // A mode's or buckled shape's panel below its title: the frame grey, the
+  // shape (drawing_scale takes it to a largest translation of 1) drawn at
+  // k_mode_share of the frame's size, supports, labels and axes.
+  void shape_panel(Out out, const std::vector<std::array<double, 6>>& shape, double drawing_scale,
+                   double y0) {
+    undeformed(out);
+    mode_shape(out, shape, k_mode_share * size_ * drawing_scale);
+    supports(out);
+    if (options_.labels) labels(out);
+    tripod(out, y0 + height() - 18.0);
+    fmt::format_to(out, "</g>\n");
+  }
 
   // The direction whose movable mass the mode carries most of.
   [[nodiscard]] std::string largest_ratio_note(const Mode& mode) const {
