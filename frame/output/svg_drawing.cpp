@@ -7,6 +7,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "output/svg_labels.hpp"
 #include "output/text_out.hpp"
 
 #include "zervola/frame/combinations.hpp"
@@ -27,6 +28,18 @@ constexpr int k_curve_points = 16;
 constexpr double k_labelled_moment_share = 0.3;  // moments written out: at least this share
 constexpr double k_tripod_length = 28.0;          // px, the axes symbol
 constexpr double k_mode_share = k_deformation_share;  // largest translation of a mode / frame size
+constexpr double k_header_height = 92.0;   // px: the drawing's title, units and sign convention
+constexpr double k_hinge_offset = 7.0;     // px from the node to a released end's circle
+constexpr double k_hinge_radius = 3.5;     // px
+constexpr double k_load_arrow_length = 30.0;  // px, the largest member load of a case
+constexpr int k_load_arrows = 5;              // arrows along a distributed load
+constexpr double k_scale_bar_px = 80.0;       // px, the longest a scale bar is drawn
+// Font sizes of the labels (pixels), as the style sets them.
+constexpr double k_value_font = 9.0;
+constexpr double k_load_font = 10.0;
+constexpr double k_node_font = 10.0;
+constexpr double k_member_font = 9.0;
+constexpr double k_scale_font = 10.0;
 
 struct Screen {
   double x = 0.0;
@@ -112,6 +125,16 @@ double nice_below(double v) {
 
 Vector3 pos(const Point3& p) { return {p.x, p.y, p.z}; }
 
+// Characters as drawn: UTF-8 continuation bytes add none.
+std::size_t text_length(const std::string& s) {
+  std::size_t n = 0;
+  for (const char c : s)
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+  return n;
+}
+
+double magnitude(const Vector3& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+
 class Panel {
  public:
   Panel(const Model& model, const AnalysisResult& result, const DrawingOptions& options,
@@ -170,14 +193,31 @@ class Panel {
                    "deformed shape, displacements drawn {} times their size{}</text>\n",
                    k_margin * 0.5, y0 + 46.0, view_name(resolved_view(model_, options_.view)),
                    fmt::format("{:g}", scale), diagram_note(options_.diagram));
+    start_labels(y0);
     undeformed(out);
-    if (options_.diagram != DiagramKind::none) diagrams(out, curves);
+    hinges(out);
+    const double ordinate = options_.diagram != DiagramKind::none ? diagrams(out, curves) : 0.0;
     deformed(out, curves, scale);
     supports(out);
-    if (is_case) loads(out, model_.load_cases[set]);
+    if (is_case) {
+      loads(out, model_.load_cases[set]);
+      member_loads(out, set);
+    }
     if (options_.labels) labels(out);
     tripod(out, y0 + height() - 18.0);
+    scale_bars(out, y0 + height() - 14.0, scale, ordinate);
     fmt::format_to(out, "</g>\n");
+  }
+
+  // The largest displacement of any point along the members under load
+  // set `set` (not only at the nodes: a beam between fixed nodes moves
+  // along its span only).
+  [[nodiscard]] double largest_deflection(std::size_t set) const {
+    double largest = 0.0;
+    for (const MemberCurve& c : member_curves(sets_[set]))
+      for (const StationValues& v : c.values)
+        largest = std::max(largest, std::sqrt(v[6] * v[6] + v[7] * v[7] + v[8] * v[8]));
+    return largest;
   }
 
   // Mode k (index into ModalResult::modes): the frame undeformed and the
@@ -233,12 +273,52 @@ class Panel {
   // k_mode_share of the frame's size, supports, labels and axes.
   void shape_panel(Out out, const std::vector<std::array<double, 6>>& shape, double drawing_scale,
                    double y0) {
+    start_labels(y0);
     undeformed(out);
+    hinges(out);
     mode_shape(out, shape, k_mode_share * size_ * drawing_scale);
     supports(out);
     if (options_.labels) labels(out);
     tripod(out, y0 + height() - 18.0);
+    scale_bars(out, y0 + height() - 14.0, 0.0, 0.0);
     fmt::format_to(out, "</g>\n");
+  }
+
+  // A new panel's labels: none placed yet, its title and its bottom row
+  // (axes, scales) kept free.
+  void start_labels(double y0) const {
+    placer_ = LabelPlacer{};
+    placer_.reserve({0.0, y0, k_panel_width, y0 + k_title_height});
+    placer_.reserve({0.0, y0 + height() - 40.0, k_panel_width, y0 + height()});
+  }
+
+  // Writes text of class cls (font size font px) near the anchor (x, y),
+  // where it overlaps no other label; left out when there is no such place.
+  void label(Out out, const char* cls, double font, double x, double y,
+             const std::string& text) const {
+    const std::optional<TextPlace> at = placer_.place(x, y, text_length(text), font);
+    if (!at) return;
+    fmt::format_to(out, "<text class=\"{}\" x=\"{:.1f}\" y=\"{:.1f}\">{}</text>\n", cls, at->x,
+                   at->y, escape(text));
+  }
+
+  // A released end as an open circle on the member just off its node.
+  void hinges(Out out) const {
+    for (std::size_t e = 0; e < result_.members.size(); ++e) {
+      const Release release = model_.members[e].release;
+      if (release == Release::none) continue;
+      const MemberGeometry& g = result_.members[e];
+      const Screen a = px(pos(result_.nodes[static_cast<std::size_t>(g.start_node - 1)]));
+      const Screen b = px(pos(result_.nodes[static_cast<std::size_t>(g.end_node - 1)]));
+      const double length = std::hypot(b.x - a.x, b.y - a.y);
+      const double t = length > 0.0 ? std::min(0.5, k_hinge_offset / length) : 0.0;
+      const auto ring = [&](const Screen& from, const Screen& to) {
+        fmt::format_to(out, "<circle class=\"hinge\" cx=\"{:.1f}\" cy=\"{:.1f}\" r=\"{}\"/>\n",
+                       from.x + t * (to.x - from.x), from.y + t * (to.y - from.y), k_hinge_radius);
+      };
+      if (release == Release::hinge_start || release == Release::pinned) ring(a, b);
+      if (release == Release::hinge_end || release == Release::pinned) ring(b, a);
+    }
   }
 
   // The direction whose movable mass the mode carries most of.
@@ -394,7 +474,9 @@ class Panel {
     return {};
   }
 
-  void diagrams(Out out, const std::vector<MemberCurve>& curves) const {
+  // Returns the drawn length (model units) per unit of the quantities, 0
+  // when nothing is drawn.
+  double diagrams(Out out, const std::vector<MemberCurve>& curves) const {
     std::vector<std::pair<Quantity, std::size_t>> kinds = drawn();
     if (model_.frame == FrameKind::plane)
       std::erase_if(kinds, [](const auto& k) { return k.second == 2; });
@@ -403,7 +485,7 @@ class Panel {
       for (const StationValues& v : c.values)
         for (const auto& [q, axis] : kinds)
           largest = std::max(largest, std::abs(v[static_cast<std::size_t>(q)]));
-    if (!(largest > 0.0)) return;
+    if (!(largest > 0.0)) return 0.0;
     const double ordinate = k_moment_share * size_ / largest;
     for (std::size_t e = 0; e < curves.size(); ++e)
       for (const auto& [q, binding_axis] : kinds) {
@@ -434,11 +516,11 @@ class Panel {
           Vector3 offset{};
           offset[axis] = value * side;
           const Screen sp = px(along(e, x, offset));
-          fmt::format_to(out, "<text class=\"value\" x=\"{:.1f}\" y=\"{:.1f}\">{:.3g}</text>\n",
-                         sp.x, sp.y, value);
+          label(out, "value", k_value_font, sp.x, sp.y, fmt::format("{:.3g}", value));
           if (extreme.max == extreme.min) break;
         }
       }
+    return ordinate;
   }
 
   static Extreme extremes_of(const MemberCurve& c, std::size_t k) {
@@ -499,8 +581,7 @@ class Panel {
                          "<line class=\"load\" x1=\"{:.1f}\" y1=\"{:.1f}\" x2=\"{:.1f}\" "
                          "y2=\"{:.1f}\" marker-end=\"url(#arrow)\"/>\n",
                          n.x - d.x, n.y - d.y, n.x, n.y);
-          fmt::format_to(out, "<text class=\"loadvalue\" x=\"{:.1f}\" y=\"{:.1f}\">{:.3g}</text>\n",
-                         n.x - d.x + 3, n.y - d.y - 3, f);
+          label(out, "loadvalue", k_load_font, n.x - d.x, n.y - d.y, fmt::format("{:.3g}", f));
         } else {
           fmt::format_to(out, "<circle class=\"load\" cx=\"{:.1f}\" cy=\"{:.1f}\" r=\"5\"/>\n", n.x, n.y);
         }
@@ -510,6 +591,123 @@ class Panel {
                        "<path class=\"load\" d=\"M {:.1f} {:.1f} A 14 14 0 1 1 {:.1f} {:.1f}\" "
                        "marker-end=\"url(#arrow)\"/>\n",
                        n.x + 14, n.y, n.x, n.y - 14);
+      }
+    }
+  }
+
+  // Load case c's member loads as the analysis placed them on each member:
+  // a distributed load as arrows onto the member from a line through their
+  // tails, its intensity written at its start (and end, when it varies); a
+  // concentrated force as an arrow onto its point, a moment as an arc.
+  // Each kind is drawn to its own largest.
+  void member_loads(Out out, std::size_t c) const {
+    if (c >= result_.member_loads.size()) return;
+    const std::vector<LocalMemberLoads>& on = result_.member_loads[c];
+    double largest_q = 0.0, largest_f = 0.0;
+    for (const LocalMemberLoads& l : on) {
+      for (const LinearLoad& d : l.distributed)
+        largest_q = std::max({largest_q, magnitude(d.intensity_start), magnitude(d.intensity_end)});
+      for (const PointAction& p : l.concentrated) largest_f = std::max(largest_f, magnitude(p.force));
+    }
+    for (std::size_t e = 0; e < on.size() && e < result_.members.size(); ++e) {
+      for (const LinearLoad& d : on[e].distributed) distributed_load(out, e, d, largest_q);
+      for (const PointAction& p : on[e].concentrated) {
+        const Screen at = px(along(e, p.position, {}));
+        const double f = magnitude(p.force);
+        if (f > 0.0 && largest_f > 0.0) {
+          const Screen d = dir(global(e, p.force));
+          const double dn = std::hypot(d.x, d.y);
+          if (dn > 1e-9 * f) {
+            const double len = std::max(14.0, k_arrow_length * f / largest_f);
+            const Screen tail{at.x - d.x / dn * len, at.y - d.y / dn * len};
+            fmt::format_to(out,
+                           "<line class=\"load\" x1=\"{:.1f}\" y1=\"{:.1f}\" x2=\"{:.1f}\" "
+                           "y2=\"{:.1f}\" marker-end=\"url(#arrow)\"/>\n",
+                           tail.x, tail.y, at.x, at.y);
+            label(out, "loadvalue", k_load_font, tail.x, tail.y, fmt::format("{:.3g}", f));
+          }
+        }
+        if (magnitude(p.moment) > 0.0)
+          fmt::format_to(out,
+                         "<path class=\"load\" d=\"M {:.1f} {:.1f} A 12 12 0 1 1 {:.1f} {:.1f}\" "
+                         "marker-end=\"url(#arrow)\"/>\n",
+                         at.x + 12, at.y, at.x, at.y - 12);
+      }
+    }
+  }
+
+  void distributed_load(Out out, std::size_t e, const LinearLoad& d, double largest) const {
+    if (!(largest > 0.0)) return;
+    std::string tails;
+    std::optional<Screen> first_tail;
+    for (int k = 0; k < k_load_arrows; ++k) {
+      const double s = static_cast<double>(k) / (k_load_arrows - 1);
+      Vector3 q{};
+      for (std::size_t i = 0; i < 3; ++i)
+        q[i] = d.intensity_start[i] + s * (d.intensity_end[i] - d.intensity_start[i]);
+      const Screen tip = px(along(e, d.start + s * (d.end - d.start), {}));
+      const Screen dq = dir(global(e, q));
+      const double dn = std::hypot(dq.x, dq.y), size = magnitude(q);
+      Screen tail = tip;
+      // Seen end on (a load across a plane drawing's view) it has no arrow.
+      if (size > 0.0 && dn > 1e-9 * size) {
+        const double len = k_load_arrow_length * size / largest;
+        tail = {tip.x - dq.x / dn * len, tip.y - dq.y / dn * len};
+        if (len >= 4.0)
+          fmt::format_to(out,
+                         "<line class=\"memberload\" x1=\"{:.1f}\" y1=\"{:.1f}\" x2=\"{:.1f}\" "
+                         "y2=\"{:.1f}\" marker-end=\"url(#loadarrow)\"/>\n",
+                         tail.x, tail.y, tip.x, tip.y);
+      }
+      if (!first_tail) first_tail = tail;
+      tails += fmt::format("{:.1f},{:.1f} ", tail.x, tail.y);
+    }
+    fmt::format_to(out, "<polyline class=\"memberload\" points=\"{}\"/>\n", tails);
+    const double q0 = magnitude(d.intensity_start), q1 = magnitude(d.intensity_end);
+    const std::string text = fmt::format("{:.3g}", q0) == fmt::format("{:.3g}", q1)
+                                 ? fmt::format("{:.3g}/{}", q0, model_.units.length)
+                                 : fmt::format("{:.3g} to {:.3g}/{}", q0, q1, model_.units.length);
+    label(out, "loadvalue", k_load_font, first_tail->x, first_tail->y, text);
+  }
+
+  // Member e's local vector v in global components.
+  [[nodiscard]] Vector3 global(std::size_t e, const Vector3& v) const {
+    const MemberGeometry& g = result_.members[e];
+    Vector3 out{};
+    for (std::size_t i = 0; i < 3; ++i)
+      out[i] = g.axes[0][i] * v[0] + g.axes[1][i] * v[1] + g.axes[2][i] * v[2];
+    return out;
+  }
+
+  // Scale bars along the panel's bottom row, after the axes: lengths, and
+  // when drawn the displacements (deformation scale) and the diagrams
+  // (drawn length per unit of the quantity, ordinate).
+  void scale_bars(Out out, double base_y, double deformation_scale, double ordinate) const {
+    double x = k_margin * 0.5 + 2.0 * k_tripod_length + 40.0;
+    const auto bar = [&](double model_length_per_unit, const std::string& what,
+                         const std::string& unit) {
+      const double px_per = model_length_per_unit * px_per_unit_;
+      if (!(px_per > 0.0) || !std::isfinite(px_per)) return;
+      const double value = nice_below(k_scale_bar_px / px_per);
+      const double w = value * px_per;
+      fmt::format_to(out,
+                     "<path class=\"scalebar\" d=\"M {0:.1f} {1:.1f} v -4 v 4 H {2:.1f} v -4\"/>\n"
+                     "<text class=\"scale\" x=\"{0:.1f}\" y=\"{3:.1f}\">{4} {5:g} {6}</text>\n",
+                     x, base_y, x + w, base_y - 7.0, what, value, escape(unit));
+      const std::string text = fmt::format("{} {:g} {}", what, value, unit);
+      x += std::max(w, k_char_width_share * k_scale_font * static_cast<double>(text_length(text))) +
+           24.0;
+    };
+    const std::string& length = model_.units.length;
+    bar(1.0, "length", length);
+    if (deformation_scale > 0.0) bar(deformation_scale, "displacement", length);
+    if (ordinate > 0.0) {
+      const std::string moment = model_.units.force + "\u00b7" + length;
+      switch (options_.diagram) {
+        case DiagramKind::moment: bar(ordinate, "Mz, My", moment); break;
+        case DiagramKind::shear: bar(ordinate, "Vy, Vz", model_.units.force); break;
+        case DiagramKind::axial: bar(ordinate, "N", model_.units.force); break;
+        case DiagramKind::none: break;
       }
     }
   }
@@ -537,15 +735,14 @@ class Panel {
     for (std::size_t k = 0; k < result_.nodes.size(); ++k) {
       const Screen n = px(pos(result_.nodes[k]));
       fmt::format_to(out, "<circle class=\"node\" cx=\"{:.1f}\" cy=\"{:.1f}\" r=\"2.5\"/>\n", n.x, n.y);
-      fmt::format_to(out, "<text class=\"nodelabel\" x=\"{:.1f}\" y=\"{:.1f}\">{}</text>\n",
-                     n.x + 4, n.y - 4, k + 1);
+      label(out, "nodelabel", k_node_font, n.x, n.y, std::to_string(k + 1));
     }
     for (std::size_t e = 0; e < result_.members.size(); ++e) {
       const MemberGeometry& g = result_.members[e];
       const Screen a = px(pos(result_.nodes[static_cast<std::size_t>(g.start_node - 1)]));
       const Screen b = px(pos(result_.nodes[static_cast<std::size_t>(g.end_node - 1)]));
-      fmt::format_to(out, "<text class=\"memberlabel\" x=\"{:.1f}\" y=\"{:.1f}\">{}</text>\n",
-                     0.5 * (a.x + b.x) + 3, 0.5 * (a.y + b.y) + 11, escape(model_.members[e].name));
+      label(out, "memberlabel", k_member_font, 0.5 * (a.x + b.x), 0.5 * (a.y + b.y),
+            model_.members[e].name);
     }
   }
 
@@ -560,6 +757,8 @@ class Panel {
   double origin_x_ = 0.0;
   double top_y_ = 0.0;
   double y0_ = 0.0;
+  // The labels of the panel being drawn.
+  mutable LabelPlacer placer_;
 };
 
 constexpr const char* k_style =
@@ -571,6 +770,10 @@ constexpr const char* k_style =
     ".support{fill:#3a3a3a;stroke:#000;stroke-width:1}\n"
     ".spring{fill:none;stroke:#7a3fbf;stroke-width:1.6}\n"
     ".load{fill:none;stroke:#d07a00;stroke-width:2}\n"
+    ".memberload{fill:none;stroke:#d07a00;stroke-width:1.2}\n"
+    ".hinge{fill:#fff;stroke:#000;stroke-width:1.2}\n"
+    ".scalebar{fill:none;stroke:#000;stroke-width:1.2}\n"
+    ".scale{font-size:10px}\n"
     ".node{fill:#000}\n"
     "text{font-family:DejaVu Sans,Helvetica,Arial,sans-serif}\n"
     ".title{font-size:17px;font-weight:bold}\n"
@@ -586,9 +789,26 @@ constexpr const char* k_style =
     "markerHeight=\"7\" orient=\"auto\"><path d=\"M0,0 L10,5 L0,10 z\" fill=\"#d07a00\"/>"
     "</marker><marker id=\"axisarrow\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" "
     "markerWidth=\"6\" markerHeight=\"6\" orient=\"auto\"><path d=\"M0,0 L10,5 L0,10 z\" "
-    "fill=\"#000\"/></marker></defs>\n";
+    "fill=\"#000\"/></marker><marker id=\"loadarrow\" viewBox=\"0 0 10 10\" refX=\"9\" "
+    "refY=\"5\" markerWidth=\"5\" markerHeight=\"5\" orient=\"auto\"><path d=\"M0,0 L10,5 "
+    "L0,10 z\" fill=\"#d07a00\"/></marker></defs>\n";
 
 }  // namespace
+
+// The drawing's title, units and sign convention, above its panels.
+void svg_header(TextOut& svg, const Model& model) {
+  const Units& u = model.units;
+  svg.print("<g id=\"header\">\n<text x=\"{0:.1f}\" y=\"24\" class=\"title\">{1}</text>\n"
+            "<text x=\"{0:.1f}\" y=\"44\" class=\"note\">Units: force {2}, length {3}, moment "
+            "{2}\u00b7{3}, stress {2}/{3}\u00b2; model {4}</text>\n"
+            "<text x=\"{0:.1f}\" y=\"62\" class=\"note\">Sign convention: moments drawn on the "
+            "tension side; N (compression positive) and Vy drawn towards local +y, Vz towards "
+            "local +z;</text>\n"
+            "<text x=\"{0:.1f}\" y=\"78\" class=\"note\">local x runs from a member's first "
+            "point to its second; a small circle on a member: a hinged end</text>\n</g>\n",
+            k_margin * 0.5, escape(model.title.empty() ? model.source_file : model.title),
+            escape(u.force), escape(u.length), escape(model.source_file));
+}
 
 View resolved_view(const Model& model, View view) {
   if (view != View::automatic) return view;
@@ -613,12 +833,11 @@ void write_svg(std::ostream& stream, const Model& model, const AnalysisResult& r
     scale = *options.deformation_scale;
   } else {
     double largest = 0.0;
-    for (std::size_t k : sets)
-      for (const auto& d : set_result(result, k).displacements)
-        largest = std::max(largest, std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]));
+    for (std::size_t k : sets) largest = std::max(largest, panel.largest_deflection(k));
     if (largest > 0.0) scale = nice_below(k_deformation_share * panel.size() / largest);
   }
-  const double height = panel.height() * static_cast<double>(sets.size() + n_modes);
+  const double height =
+      k_header_height + panel.height() * static_cast<double>(sets.size() + n_modes);
   TextOut svg(stream);
   svg.print(
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -626,7 +845,8 @@ void write_svg(std::ostream& stream, const Model& model, const AnalysisResult& r
       "viewBox=\"0 0 {0:.0f} {1:.0f}\">\n"
       "<title>{2}</title>\n{3}<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n",
       k_panel_width, height, escape(model.title.empty() ? model.source_file : model.title), k_style);
-  double y = 0.0;
+  svg_header(svg, model);
+  double y = k_header_height;
   for (std::size_t k : sets) {
     panel.draw(svg, k, y, scale);
     y += panel.height();
