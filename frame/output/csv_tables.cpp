@@ -161,7 +161,7 @@ void second_order_csv(TextOut& t, const Model&, const AnalysisResult& r) {
 
 // The response spectrum, one row per mode combined: its period, the
 // spectrum's acceleration along each direction and its base shear.
-void spectrum_modes_csv(TextOut& t, const Model&, const AnalysisResult& r) {
+void seismic_modes_csv(TextOut& t, const Model&, const AnalysisResult& r) {
   t.write("mode,period,outside_spectrum,acceleration_X,acceleration_Y,acceleration_Z,"
           "base_shear_X,base_shear_Y,base_shear_Z\n");
   if (!r.spectrum) return;
@@ -173,7 +173,7 @@ void spectrum_modes_csv(TextOut& t, const Model&, const AnalysisResult& r) {
 
 // The spectrum's magnitudes at the nodes: displacements, and the reactions
 // of the supported nodes (empty elsewhere).
-void spectrum_nodes_csv(TextOut& t, const Model&, const AnalysisResult& r) {
+void seismic_nodes_csv(TextOut& t, const Model&, const AnalysisResult& r) {
   t.write("node,ux,uy,uz,rx,ry,rz,Rx,Ry,Rz,Mx,My,Mz\n");
   if (!r.spectrum) return;
   const SpectrumResult& s = *r.spectrum;
@@ -187,7 +187,7 @@ void spectrum_nodes_csv(TextOut& t, const Model&, const AnalysisResult& r) {
 
 // The spectrum's magnitudes of each member's end forces (local axes) and
 // the bound of its normal stress.
-void spectrum_members_csv(TextOut& t, const Model& model, const AnalysisResult& r) {
+void seismic_members_csv(TextOut& t, const Model& model, const AnalysisResult& r) {
   t.write("member,N_1,Vy_1,Vz_1,Mx_1,My_1,Mz_1,N_2,Vy_2,Vz_2,Mx_2,My_2,Mz_2,stress_bound,"
           "stress_bound_x\n");
   if (!r.spectrum) return;
@@ -229,16 +229,16 @@ std::vector<Table> tables_of(const Model& model, const ResultDetail& detail) {
   }
   tables.push_back({"nodes.csv", nodes_csv});
   tables.push_back({"reactions.csv", reactions_csv});
-  if (model.spectrum) {
-    tables.push_back({"spectrum_members.csv", spectrum_members_csv});
-    tables.push_back({"spectrum_modes.csv", spectrum_modes_csv});
-    tables.push_back({"spectrum_nodes.csv", spectrum_nodes_csv});
-  }
   if (std::any_of(model.load_cases.begin(), model.load_cases.end(),
                   [](const LoadCase& c) { return c.second_order; }) ||
       std::any_of(model.combinations.begin(), model.combinations.end(),
                   [](const Combination& c) { return c.second_order; }))
     tables.push_back({"second_order.csv", second_order_csv});
+  if (model.spectrum) {
+    tables.push_back({"seismic_members.csv", seismic_members_csv});
+    tables.push_back({"seismic_modes.csv", seismic_modes_csv});
+    tables.push_back({"seismic_nodes.csv", seismic_nodes_csv});
+  }
   tables.push_back({"stresses.csv", stresses_csv});
   return tables;
 }

@@ -278,7 +278,7 @@ ZERVOLA_FRAME_API void write_json_results(std::ostream& out, const Model& model,
 // equilibrium.csv, member_diagrams.csv and, with envelopes, envelopes.csv,
 // with members cut at crossings, drawn_members.csv, with natural modes,
 // modes.csv and mode_shapes.csv, with a response spectrum,
-// spectrum_modes.csv, spectrum_nodes.csv and spectrum_members.csv) -> content.
+// seismic_modes.csv, seismic_nodes.csv and seismic_members.csv) -> content.
 [[nodiscard]] ZERVOLA_FRAME_API std::map<std::string, std::string> format_csv_tables(
     const Model& model, const AnalysisResult& result, const ResultDetail& detail = {});
 

@@ -174,16 +174,16 @@ TEST(ResponseSpectrum, OutputsHoldTheCombinedMagnitudes) {
   EXPECT_EQ(js.at("spectrum").at("modal_combination"), "CQC");
 
   const auto tables = format_csv_tables(model, r);
-  const auto modes = csv_rows(tables.at("spectrum_modes.csv"));
+  const auto modes = csv_rows(tables.at("seismic_modes.csv"));
   ASSERT_EQ(modes.size(), s.modes.size() + 1);
   EXPECT_EQ(std::stod(modes[1][1]), s.modes[0].period);
   EXPECT_EQ(std::stod(modes[1][6]), s.modes[0].base_shear[0]);
-  const auto nodes = csv_rows(tables.at("spectrum_nodes.csv"));
+  const auto nodes = csv_rows(tables.at("seismic_nodes.csv"));
   ASSERT_EQ(nodes.size(), s.displacements.size() + 1);
   EXPECT_EQ(std::stod(nodes[2][1]), s.displacements[1][0]);
   const auto first_support = static_cast<std::size_t>(s.reaction_nodes[0]);
   EXPECT_EQ(std::stod(nodes[first_support][7]), s.reactions[0][0]);
-  const auto members = csv_rows(tables.at("spectrum_members.csv"));
+  const auto members = csv_rows(tables.at("seismic_members.csv"));
   EXPECT_EQ(members[1][0], "C0a");
   EXPECT_EQ(std::stod(members[1][6]), s.end_forces[0][5]);
   EXPECT_EQ(std::stod(members[1][13]), s.stress_bound[0]);
