@@ -564,35 +564,41 @@ class Panel {
 
   void loads(Out out, const LoadCase& c) const {
     double largest = 0.0;
-    for (const NodalLoad& l : c.loads)
-      largest = std::max(largest, std::sqrt(l.force[0] * l.force[0] + l.force[1] * l.force[1] +
-                                            l.force[2] * l.force[2]));
+    for (const NodalLoad& l : c.loads) largest = std::max(largest, magnitude(l.force));
     for (const NodalLoad& l : c.loads) {
       const Screen n = px(pos(l.at));
-      const double f = std::sqrt(l.force[0] * l.force[0] + l.force[1] * l.force[1] +
-                                 l.force[2] * l.force[2]);
-      if (f > 0.0 && largest > 0.0) {
-        Screen d = dir(l.force);
-        const double dn = std::hypot(d.x, d.y);
-        if (dn > 1e-9 * f) {
-          const double len = std::max(14.0, k_arrow_length * f / largest);
-          d = {d.x / dn * len, d.y / dn * len};
-          fmt::format_to(out,
-                         "<line class=\"load\" x1=\"{:.1f}\" y1=\"{:.1f}\" x2=\"{:.1f}\" "
-                         "y2=\"{:.1f}\" marker-end=\"url(#arrow)\"/>\n",
-                         n.x - d.x, n.y - d.y, n.x, n.y);
-          label(out, "loadvalue", k_load_font, n.x - d.x, n.y - d.y, fmt::format("{:.3g}", f));
-        } else {
-          fmt::format_to(out, "<circle class=\"load\" cx=\"{:.1f}\" cy=\"{:.1f}\" r=\"5\"/>\n", n.x, n.y);
-        }
-      }
-      if (l.moment != Vector3{}) {
-        fmt::format_to(out,
-                       "<path class=\"load\" d=\"M {:.1f} {:.1f} A 14 14 0 1 1 {:.1f} {:.1f}\" "
-                       "marker-end=\"url(#arrow)\"/>\n",
-                       n.x + 14, n.y, n.x, n.y - 14);
-      }
+      // A force seen end on is a dot.
+      if (!force_arrow(out, n, l.force, largest) && magnitude(l.force) > 0.0)
+        fmt::format_to(out, "<circle class=\"load\" cx=\"{:.1f}\" cy=\"{:.1f}\" r=\"5\"/>\n", n.x, n.y);
+      if (l.moment != Vector3{}) moment_arc(out, n, 14.0);
     }
+  }
+
+  // Force f (global components) as an arrow onto point at, its length
+  // growing with |f| / largest, its size written at its tail. Returns
+  // whether it was drawn: not when it is zero or seen end on.
+  bool force_arrow(Out out, const Screen& at, const Vector3& f, double largest) const {
+    const double size = magnitude(f);
+    if (!(size > 0.0) || !(largest > 0.0)) return false;
+    const Screen d = dir(f);
+    const double dn = std::hypot(d.x, d.y);
+    if (dn <= 1e-9 * size) return false;
+    const double len = std::max(14.0, k_arrow_length * size / largest);
+    const Screen tail{at.x - d.x / dn * len, at.y - d.y / dn * len};
+    fmt::format_to(out,
+                   "<line class=\"load\" x1=\"{:.1f}\" y1=\"{:.1f}\" x2=\"{:.1f}\" "
+                   "y2=\"{:.1f}\" marker-end=\"url(#arrow)\"/>\n",
+                   tail.x, tail.y, at.x, at.y);
+    label(out, "loadvalue", k_load_font, tail.x, tail.y, fmt::format("{:.3g}", size));
+    return true;
+  }
+
+  // A moment as an arc with an arrow head around point at (radius in px).
+  static void moment_arc(Out out, const Screen& at, double radius) {
+    fmt::format_to(out,
+                   "<path class=\"load\" d=\"M {0:.1f} {1:.1f} A {2:g} {2:g} 0 1 1 {3:.1f} {4:.1f}\" "
+                   "marker-end=\"url(#arrow)\"/>\n",
+                   at.x + radius, at.y, radius, at.x, at.y - radius);
   }
 
   // Load case c's member loads as the analysis placed them on each member:
@@ -613,25 +619,8 @@ class Panel {
       for (const LinearLoad& d : on[e].distributed) distributed_load(out, e, d, largest_q);
       for (const PointAction& p : on[e].concentrated) {
         const Screen at = px(along(e, p.position, {}));
-        const double f = magnitude(p.force);
-        if (f > 0.0 && largest_f > 0.0) {
-          const Screen d = dir(global(e, p.force));
-          const double dn = std::hypot(d.x, d.y);
-          if (dn > 1e-9 * f) {
-            const double len = std::max(14.0, k_arrow_length * f / largest_f);
-            const Screen tail{at.x - d.x / dn * len, at.y - d.y / dn * len};
-            fmt::format_to(out,
-                           "<line class=\"load\" x1=\"{:.1f}\" y1=\"{:.1f}\" x2=\"{:.1f}\" "
-                           "y2=\"{:.1f}\" marker-end=\"url(#arrow)\"/>\n",
-                           tail.x, tail.y, at.x, at.y);
-            label(out, "loadvalue", k_load_font, tail.x, tail.y, fmt::format("{:.3g}", f));
-          }
-        }
-        if (magnitude(p.moment) > 0.0)
-          fmt::format_to(out,
-                         "<path class=\"load\" d=\"M {:.1f} {:.1f} A 12 12 0 1 1 {:.1f} {:.1f}\" "
-                         "marker-end=\"url(#arrow)\"/>\n",
-                         at.x + 12, at.y, at.x, at.y - 12);
+        static_cast<void>(force_arrow(out, at, global(e, p.force), largest_f));
+        if (magnitude(p.moment) > 0.0) moment_arc(out, at, 12.0);
       }
     }
   }
