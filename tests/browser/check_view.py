@@ -9,7 +9,8 @@ libjs-three (tests/browser/README.md).
 For each example model it runs zervola-frame (--json), writes the view, and
 checks by the attributes the page writes into <body>: no script error and
 no console message, every member drawn, another diagram for another load set
-(or envelope, or mode), and a screenshot that is not blank."""
+(or envelope, or mode), a click on a member that opens its panel, and a
+screenshot that is not blank."""
 
 import argparse
 import json
@@ -33,11 +34,14 @@ FLAGS = ["--headless", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
          "--enable-logging=stderr", "--v=0", "--window-size=1200,800", "--hide-scrollbars"]
 SECONDS = 120
 
-# model, [(hash, what must hold)], the hash of the screenshot
+# model, the hashes to open (member=NAME opens its panel, click=NAME clicks
+# where the member is seen), the hash of the screenshot
 CASES = [
-    ("office_frame.json", ["set=gravity&q=My", "set=wind%20x&q=My", "set=gravity&q=Vz&member=C1-0-0"],
+    ("office_frame.json", ["set=gravity&q=My", "set=wind%20x&q=My", "set=gravity&q=Vz&member=C1-0-0",
+                           "set=gravity&q=N&click=BX2-0-0a", "set=gravity&q=T&click=D3"],
      "set=gravity&q=My"),
-    ("loaded_portal.json", ["set=dead&q=Mz", "set=ULS1&q=Mz", "set=ULS&q=Mz&member=B1", "set=live&q=N"],
+    ("loaded_portal.json", ["set=dead&q=Mz", "set=ULS1&q=Mz", "set=ULS&q=Mz&member=B1", "set=live&q=N",
+                            "set=live&q=Vy&click=C2"],
      "set=ULS&q=Mz"),
     ("office_frame_modes.json", ["set=gravity&q=My", "mode=1&q=My&member=D1", "mode=2&q=My"], "mode=1"),
 ]
@@ -102,9 +106,10 @@ def model_case(args, checks, work, model, hashes, shot_hash):
                      "%s: no error, no console message %s" % (name, console[:3]))
         checks.check(attrs.get("members") == str(member_count),
                      "%s: %s member segments drawn of %d" % (name, attrs.get("members"), member_count))
-        if "member=" in h:
-            want = re.search(r"member=([^&]*)", h).group(1)
-            checks.check(attrs.get("member") == want, "%s: panel of member %s" % (name, want))
+        want = re.search(r"(?:member|click)=([^&]*)", h)
+        if want:
+            checks.check(attrs.get("member") == want.group(1),
+                         "%s: panel of member %s (%s)" % (name, want.group(1), attrs.get("member")))
         sums[h] = attrs.get("diagram-checksum")
     for a, b in zip(hashes, hashes[1:]):
         if "mode=" in a and "mode=" in b:

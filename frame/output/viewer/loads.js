@@ -18,50 +18,54 @@ ZV.loadLines = function (model, loads, color) {
   function largest(arr, stride, offsets) {
     var top = 0;
     for (var k = 0; k < arr.length; k += stride)
-      offsets.forEach(function (o) { top = Math.max(top, Math.hypot(arr[k + o], arr[k + o + 1], arr[k + o + 2])); });
-    return top;
+      offsets.forEach(function (o) {
+        top = Math.max(top, arr[k + o] * arr[k + o] + arr[k + o + 1] * arr[k + o + 1] + arr[k + o + 2] * arr[k + o + 2]);
+      });
+    return Math.sqrt(top);
   }
-  function line(p, r) {
-    pts[used++] = p[0]; pts[used++] = p[1]; pts[used++] = p[2];
-    pts[used++] = r[0]; pts[used++] = r[1]; pts[used++] = r[2];
+  function line(ax, ay, az, bx, by, bz) {
+    pts[used++] = ax; pts[used++] = ay; pts[used++] = az;
+    pts[used++] = bx; pts[used++] = by; pts[used++] = bz;
   }
   // An arrow whose tip is at p, drawn against its vector v (already scaled).
-  function arrow(p, v, heads) {
-    var len = Math.hypot(v[0], v[1], v[2]);
+  // Scalars rather than small arrays: self-weight draws one on every member.
+  function arrow(px, py, pz, vx, vy, vz, heads) {
+    var len = Math.sqrt(vx * vx + vy * vy + vz * vz);
     if (len === 0) return;
-    var tail = [p[0] - v[0], p[1] - v[1], p[2] - v[2]];
-    line(tail, p);
-    var e = v.map(function (x) { return x / len; });
-    // A side direction for the head: any axis not along the arrow.
-    var side = Math.abs(e[2]) < 0.9 ? [0, 0, 1] : [1, 0, 0];
-    var d = e[0] * side[0] + e[1] * side[1] + e[2] * side[2];
-    side = [side[0] - d * e[0], side[1] - d * e[1], side[2] - d * e[2]];
-    var sl = Math.hypot(side[0], side[1], side[2]);
-    var hl = Math.min(head, 0.4 * len);
+    line(px - vx, py - vy, pz - vz, px, py, pz);
+    var ex = vx / len, ey = vy / len, ez = vz / len;
+    // A side direction for the head: z, or x for an arrow along z, less its
+    // part along the arrow.
+    var sx = Math.abs(ez) < 0.9 ? 0 : 1, sz = 1 - sx, d = ex * sx + ez * sz;
+    sx -= d * ex; var sy = -d * ey; sz -= d * ez;
+    var hl = Math.min(head, 0.4 * len), w = 0.5 * hl / Math.sqrt(sx * sx + sy * sy + sz * sz);
     for (var h = 0; h < heads; h++) {
-      var tip = [p[0] - e[0] * h * hl, p[1] - e[1] * h * hl, p[2] - e[2] * h * hl];
-      for (var s = -1; s <= 1; s += 2)
-        line(tip, [0, 1, 2].map(function (k) { return tip[k] - e[k] * hl + s * side[k] / sl * hl * 0.5; }));
+      var tx = px - ex * h * hl, ty = py - ey * h * hl, tz = pz - ez * h * hl;
+      var bx = tx - ex * hl, by = ty - ey * hl, bz = tz - ez * hl;
+      line(tx, ty, tz, bx + w * sx, by + w * sy, bz + w * sz);
+      line(tx, ty, tz, bx - w * sx, by - w * sy, bz - w * sz);
     }
   }
-  function point(arr, k) { return [arr[k] - c[0], arr[k + 1] - c[1], arr[k + 2] - c[2]]; }
 
   var sf = reach / (largest(f, 6, [3]) || 1), sm = reach / (largest(mo, 6, [3]) || 1);
   var sq = 0.5 * reach / (largest(q, 9, [3, 6]) || 1);
   for (var k = 0; k < f.length; k += 6)
-    arrow(point(f, k), [f[k + 3] * sf, f[k + 4] * sf, f[k + 5] * sf], 1);
+    arrow(f[k] - c[0], f[k + 1] - c[1], f[k + 2] - c[2], f[k + 3] * sf, f[k + 4] * sf, f[k + 5] * sf, 1);
   for (k = 0; k < mo.length; k += 6)
-    arrow(point(mo, k), [mo[k + 3] * sm, mo[k + 4] * sm, mo[k + 5] * sm], 2);
+    arrow(mo[k] - c[0], mo[k + 1] - c[1], mo[k + 2] - c[2], mo[k + 3] * sm, mo[k + 4] * sm, mo[k + 5] * sm, 2);
   for (k = 0; k < q.length; k += 9) {
-    var i = q[k], p0 = 3 * m.nodes[2 * i], tails = [];
+    var i = q[k], p0 = 3 * m.nodes[2 * i], e = 9 * i, last = null;
     for (var a = 0; a <= A; a++) {
       var t = a / A, x = q[k + 1] + t * (q[k + 2] - q[k + 1]);
-      var p = [0, 1, 2].map(function (j) { return model.nodes[p0 + j] + x * m.axes[9 * i + j]; });
-      var v = [0, 1, 2].map(function (j) { return (q[k + 3 + j] + t * (q[k + 6 + j] - q[k + 3 + j])) * sq; });
-      arrow(p, v, 1);
-      tails.push([p[0] - v[0], p[1] - v[1], p[2] - v[2]]);
+      var px = model.nodes[p0] + x * m.axes[e], py = model.nodes[p0 + 1] + x * m.axes[e + 1];
+      var pz = model.nodes[p0 + 2] + x * m.axes[e + 2];
+      var vx = (q[k + 3] + t * (q[k + 6] - q[k + 3])) * sq, vy = (q[k + 4] + t * (q[k + 7] - q[k + 4])) * sq;
+      var vz = (q[k + 5] + t * (q[k + 8] - q[k + 5])) * sq;
+      arrow(px, py, pz, vx, vy, vz, 1);
+      // The line joining the arrows' tails.
+      if (last) line(last[0], last[1], last[2], px - vx, py - vy, pz - vz);
+      last = [px - vx, py - vy, pz - vz];
     }
-    for (a = 0; a + 1 < tails.length; a++) line(tails[a], tails[a + 1]);
   }
   var g = new THREE.BufferGeometry();
   g.setAttribute("position", new THREE.BufferAttribute(pts.subarray(0, used), 3));

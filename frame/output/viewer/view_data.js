@@ -84,8 +84,8 @@ ZV.loadSet = function (s) {
 ZV.largestDeflection = function (defl) {
   var top = 0;
   for (var j = 0; j < defl.length; j += 3)
-    top = Math.max(top, Math.hypot(defl[j], defl[j + 1], defl[j + 2]));
-  return top;
+    top = Math.max(top, defl[j] * defl[j] + defl[j + 1] * defl[j + 1] + defl[j + 2] * defl[j + 2]);
+  return Math.sqrt(top);
 };
 
 ZV.units = function (data) {

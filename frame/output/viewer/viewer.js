@@ -53,7 +53,7 @@
 
   // Rebuilds the buffers that depend on the shown set, mode or quantity.
   function rebuild() {
-    var sel = selection(), set = sel.set;
+    var t0 = performance.now(), sel = selection(), set = sel.set;
     var decoded = set ? set.decode() : null;
     var envelope = set && set.kind === "envelope";
     if (sel.mode) {
@@ -81,6 +81,7 @@
     $("quantity").disabled = !set;
     showPanel();
     applyScales();
+    body.dataset.buildMs = String(Math.round(performance.now() - t0));
   }
 
   function applyScales() {
@@ -205,6 +206,7 @@
     if (h.mode !== undefined && data.modes[Number(h.mode) - 1]) state.mode = Number(h.mode) - 1;
     if (h.q !== undefined) state.quantity = h.q === "none" ? "" : h.q;
     if (h.member !== undefined) state.member = data.members.names.indexOf(h.member);
+    pendingClick = h.click === undefined ? -1 : data.members.names.indexOf(h.click);
     $("quantity").value = state.quantity;
     syncSelector();
   }
@@ -224,7 +226,10 @@
   $("quantity").addEventListener("change", function () { state.quantity = this.value; writeHash(); rebuild(); });
   ["deformed-scale", "diagram-scale"].forEach(function (id) { $(id).addEventListener("input", applyScales); });
   ["deformed", "loads"].forEach(function (id) { $(id).addEventListener("change", applyScales); });
-  window.addEventListener("hashchange", function () { readHash(); rebuild(); });
+  window.addEventListener("hashchange", function () {
+    readHash(); rebuild();
+    if (pendingClick >= 0) clickMember(pendingClick);
+  });
 
   // The camera: a space frame seen from above a front corner, a plane frame
   // square on; far enough for the whole frame.
@@ -239,6 +244,17 @@
     state.member = ZV.pickMember(model, ray.origin, ray.dir, 6 * ray.perPixel);
     writeHash(); showPanel(); requestRender();
   };
+
+  // #click=NAME clicks, once drawn, the pixel where member NAME's middle is
+  // seen: the path of a user's click, for a test to see what it picks.
+  var pendingClick = -1;
+  function clickMember(i) {
+    var p = model.data.members.nodes, a = 3 * p[2 * i], b = 3 * p[2 * i + 1];
+    var mid = new THREE.Vector3((model.nodes[a] + model.nodes[b]) / 2, (model.nodes[a + 1] + model.nodes[b + 1]) / 2,
+      (model.nodes[a + 2] + model.nodes[b + 2]) / 2).project(camera);
+    var r = canvas.getBoundingClientRect();
+    orbit.onClick({ clientX: r.left + (mid.x + 1) / 2 * r.width, clientY: r.top + (1 - mid.y) / 2 * r.height });
+  }
 
   var pending = false;
   function requestRender() {
@@ -271,6 +287,7 @@
   resize();
   rebuild();
   fitView();
+  if (pendingClick >= 0) clickMember(pendingClick);
   // Drawn once here, so that what the attributes say is on the canvas.
   renderer.render(scene, camera);
   body.dataset.members = String(members.geometry.attributes.position.count / 2);
