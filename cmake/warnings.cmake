@@ -33,5 +33,11 @@ if(CMAKE_C_COMPILER_ID MATCHES "GNU|Clang")
     target_compile_options(zervola_c_flags INTERFACE
       -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     target_link_options(zervola_c_flags INTERFACE -fsanitize=address,undefined)
+    # A C program linked by clang gets the C runtime of UBSan only, while the
+    # C++ library it links was checked with the C++ runtime's type checks.
+    if(CMAKE_C_COMPILER_ID STREQUAL "Clang")
+      target_link_options(zervola_c_flags INTERFACE -fsanitize-link-c++-runtime)
+      target_link_libraries(zervola_c_flags INTERFACE stdc++)
+    endif()
   endif()
 endif()

@@ -10,6 +10,10 @@
 #   tools/run-fuzz.sh --smoke              every target for a short, bounded
 #                                          time on the kept corpus, which is
 #                                          left unchanged (the test command)
+#   tools/run-fuzz.sh --build-all          only configure and build the whole
+#                                          tree, tests included: the test
+#                                          command runs its tests under both
+#                                          sanitizers before the smoke run
 #
 # Targets: json_model, dxf_drawing. A crashing input is written to
 # build/fuzz/findings/TARGET/ and the script fails. The fuzzer runs nice'd on
@@ -30,7 +34,11 @@ usage() {
 }
 
 smoke=no
-if [[ ${1:-} == --smoke ]]; then
+build_all=no
+if [[ ${1:-} == --build-all ]]; then
+  build_all=yes
+  chosen=()
+elif [[ ${1:-} == --smoke ]]; then
   smoke=yes
   chosen=("${targets[@]}")
   seconds=$smoke_seconds
@@ -50,7 +58,11 @@ fi
 build=build/fuzz
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DZERVOLA_BUILD_FUZZ=ON -DZERVOLA_WARNINGS_AS_ERRORS=ON \
-  -DZERVOLA_BUILD_EXAMPLES=OFF >/dev/null
+  -DZERVOLA_BUILD_EXAMPLES=OFF -DZERVOLA_UNITY_BUILD=ON >/dev/null
+if [[ $build_all == yes ]]; then
+  cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)"
+  exit 0
+fi
 cmake --build "$build" -j 2 --target "${chosen[@]/%/_fuzz}"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

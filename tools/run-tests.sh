@@ -3,8 +3,10 @@
 # native builds compile), then builds and runs every test twice: a Release
 # build with warnings as errors (then installed into a scratch prefix, against
 # which a consumer project is built with the build tree moved aside), and a
-# Debug build under AddressSanitizer and UndefinedBehaviorSanitizer; then a short run of the readers' fuzz targets
-# (clang's libFuzzer, under both sanitizers). The Python package is built
+# clang build under AddressSanitizer and UndefinedBehaviorSanitizer, which
+# also holds the readers' fuzz targets (libFuzzer): its tests run, then a
+# short run of the fuzz targets. One sanitized tree rather than two saves a
+# whole build. The Python package is built
 # from the Release tree, installed by pip into a virtual environment over
 # Debian's Python, and tested with pytest. Then cross-builds the Windows
 # files zervola.dll and zervola.exe (i686 and x86_64) and tests them, under Wine where the
@@ -39,7 +41,7 @@ ZERVOLA_INSTALL_LOG="$PWD/build/install-deps-windows.log" tools/install-deps.sh 
 windows_install=$!
 
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DZERVOLA_WARNINGS_AS_ERRORS=ON \
-  -DZERVOLA_BUILD_BENCH=ON -DZERVOLA_BUILD_PYTHON=ON
+  -DZERVOLA_BUILD_BENCH=ON -DZERVOLA_BUILD_PYTHON=ON -DZERVOLA_UNITY_BUILD=ON
 cmake --build build/release -j "$jobs"
 end_phase "release build"
 (cd build/release && ctest --output-on-failure -j "$jobs")
@@ -55,16 +57,14 @@ ZERVOLA_FRAME_PROGRAM="$PWD/build/release/cli/zervola-frame" \
   build/python-venv/bin/python -m pytest -q -p no:cacheprovider tests/python
 end_phase "python package (install, tests)"
 
-cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DZERVOLA_WARNINGS_AS_ERRORS=ON \
-  -DZERVOLA_SANITIZE=ON
-cmake --build build/sanitize -j "$jobs"
-end_phase "sanitizer build"
-(cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+tools/run-fuzz.sh --build-all
+end_phase "sanitizer build (clang)"
+(cd build/fuzz && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j "$jobs")
 end_phase "sanitizer tests"
 
 tools/run-fuzz.sh --smoke
-end_phase "fuzz targets (build, smoke run)"
+end_phase "fuzz targets (smoke run)"
 
 wait "$windows_install" || true
 cat "$windows_install_output" >&2

@@ -40,7 +40,7 @@ namespace {
 
 using Int = std::int32_t;
 
-double norm(const Vector3& a) { return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]); }
+double length_of(const Vector3& a) { return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]); }
 
 // Each member's local axes: the rows of its transformation's first block.
 void member_axes(const std::vector<Transform>& transforms, std::vector<MemberGeometry>& geometry) {
@@ -113,7 +113,7 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
     g.end_node = mesh.member_end[e];
     const Point3& p = mesh.nodes[at(g.start_node)];
     const Point3& q = mesh.nodes[at(g.end_node)];
-    g.length = norm({q.x - p.x, q.y - p.y, q.z - p.z});
+    g.length = length_of({q.x - p.x, q.y - p.y, q.z - p.z});
   }
   for (Warning& w : check_member_geometry(model, result).warnings)
     result.warnings.push_back(std::move(w));

@@ -40,7 +40,7 @@ constexpr unsigned k_max_tag_serials = 64;
 // The characters a path may hold that the line format uses.
 constexpr std::string_view k_escaped = "%\t\r\n";
 
-std::string escape(const std::string& s) {
+std::string journal_escape(const std::string& s) {
   std::string out;
   for (const char c : s) {
     if (k_escaped.find(c) == std::string_view::npos) out.push_back(c);
@@ -99,10 +99,10 @@ std::string encode_journal(const Journal& journal) {
   const std::string_view state = k_state_words[static_cast<std::size_t>(journal.state)];
   text += fmt::format("{}{}\n", k_state_key, state);
   for (const fs::path& d : journal.created_directories)
-    text += fmt::format("directory\t{}\n", escape(d.string()));
+    text += fmt::format("directory\t{}\n", journal_escape(d.string()));
   for (const JournalEntry& e : journal.entries)
-    text += fmt::format("file\t{}\t{}\t{}\t{}\n", e.had_old ? 1 : 0, escape(e.target.string()),
-                        escape(e.temporary.string()), escape(e.backup.string()));
+    text += fmt::format("file\t{}\t{}\t{}\t{}\n", e.had_old ? 1 : 0, journal_escape(e.target.string()),
+                        journal_escape(e.temporary.string()), journal_escape(e.backup.string()));
   text += fmt::format("{}\n", k_end);
   return text;
 }

@@ -36,7 +36,7 @@ MemberDiagram diagram(const AnalysisResult& r, const DiagramBasis& basis, std::s
   return d;
 }
 
-std::string num(double v) { return fmt::format("{:.6g}", v); }
+std::string diagram_number(double v) { return fmt::format("{:.6g}", v); }
 
 // Whether station n is the side just after a concentrated load of this
 // load set: the second of the two stations a load point gives (every set
@@ -220,7 +220,7 @@ void write_extremes_report(TextOut& t, const Model& model, const AnalysisResult&
     for (std::size_t k = 0; k < shown.size(); ++k) {
       const Extreme& x = d.extremes[shown[k]];
       t.print("  {:<10} {:<3} {:>13} ({:>8}) {:>13} ({:>8})\n", k == 0 ? model.members[e].name : "",
-              k_quantity_names[shown[k]], num(x.max), num(x.x_max), num(x.min), num(x.x_min));
+              k_quantity_names[shown[k]], diagram_number(x.max), diagram_number(x.x_max), diagram_number(x.min), diagram_number(x.x_min));
     }
   }
   t.write("\n");
@@ -234,7 +234,7 @@ void write_envelope_report(TextOut& t, const Model& model, const AnalysisResult&
   for (std::size_t k = 0; k < e.diagram.size(); ++k) {
     const auto line = [&](bool first, const char* quantity, const Bound& b) {
       t.print("  {:<10} {:<6} {:>13} ({:>8}, {}) {:>13} ({:>8}, {})\n", first ? model.members[k].name : "",
-              quantity, num(b.max), num(b.x_max), e.sets[b.max_by], num(b.min), num(b.x_min),
+              quantity, diagram_number(b.max), diagram_number(b.x_max), e.sets[b.max_by], diagram_number(b.min), diagram_number(b.x_min),
               e.sets[b.min_by]);
     };
     line(true, "stress", stress_bounds(e, k));

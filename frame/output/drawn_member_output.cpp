@@ -13,7 +13,7 @@ namespace {
 
 using nlohmann::json;
 
-std::string num(double v) { return fmt::format("{:.6g}", v); }
+std::string member_number(double v) { return fmt::format("{:.6g}", v); }
 
 json extreme_json(const Extreme& x) {
   return {{"max", x.max}, {"x_max", x.x_max}, {"min", x.min}, {"x_min", x.x_min}};
@@ -91,8 +91,8 @@ void write_drawn_members_report(TextOut& t, const Model& model) {
     std::string pieces;
     for (std::size_t p = 0; p < d.pieces.size(); ++p)
       pieces += fmt::format("{}{} ({})", p == 0 ? "" : ", ", model.members[d.pieces[p]].name,
-                            num(d.piece_starts[p]));
-    t.print("  {:<10} length {}: {}\n", d.name, num(d.length), pieces);
+                            member_number(d.piece_starts[p]));
+    t.print("  {:<10} length {}: {}\n", d.name, member_number(d.length), pieces);
   }
   t.write("\n");
 }
@@ -107,7 +107,7 @@ void write_drawn_member_results_report(TextOut& t, const Model& model, const Ana
   for (std::size_t m = 0; m < results.size(); ++m) {
     const auto line = [&](bool first, const char* quantity, const Extreme& x) {
       t.print("  {:<10} {:<6} {:>13} ({:>8}) {:>13} ({:>8})\n", first ? model.drawn_members[m].name : "",
-              quantity, num(x.max), num(x.x_max), num(x.min), num(x.x_min));
+              quantity, member_number(x.max), member_number(x.x_max), member_number(x.min), member_number(x.x_min));
     };
     line(true, "stress", results[m].stress);
     for (std::size_t q : shown) line(false, k_quantity_names[q], results[m].extremes[q]);
@@ -123,8 +123,8 @@ void write_drawn_member_envelope_report(TextOut& t, const Model& model, const En
   for (std::size_t m = 0; m < bounds.size(); ++m) {
     const auto line = [&](bool first, const char* quantity, const Bound& b) {
       t.print("  {:<10} {:<6} {:>13} ({:>8}, {}) {:>13} ({:>8}, {})\n",
-              first ? model.drawn_members[m].name : "", quantity, num(b.max), num(b.x_max),
-              e.sets[b.max_by], num(b.min), num(b.x_min), e.sets[b.min_by]);
+              first ? model.drawn_members[m].name : "", quantity, member_number(b.max), member_number(b.x_max),
+              e.sets[b.max_by], member_number(b.min), member_number(b.x_min), e.sets[b.min_by]);
     };
     line(true, "stress", largest_and_smallest(bounds[m].stress_max, bounds[m].stress_min));
     for (std::size_t q : shown) line(false, k_quantity_names[q], bounds[m].diagram[q]);

@@ -58,7 +58,7 @@ std::string wrapped(const std::string& text, std::size_t width, const std::strin
   return out;
 }
 
-std::string num(double v) {
+std::string report_number(double v) {
   if (v == 0.0) return "0";
   return fmt::format("{:.6g}", v);
 }
@@ -113,8 +113,8 @@ void nodes_table(Out out, const AnalysisResult& r) {
   fmt::format_to(out, "Nodes (numbered in the order the members first reach them)\n");
   fmt::format_to(out, "  {:>6} {:>12} {:>12} {:>12}\n", "node", "x", "y", "z");
   for (std::size_t n = 0; n < r.nodes.size(); ++n)
-    fmt::format_to(out, "  {:>6} {:>12} {:>12} {:>12}\n", n + 1, num(r.nodes[n].x),
-                   num(r.nodes[n].y), num(r.nodes[n].z));
+    fmt::format_to(out, "  {:>6} {:>12} {:>12} {:>12}\n", n + 1, report_number(r.nodes[n].x),
+                   report_number(r.nodes[n].y), report_number(r.nodes[n].z));
   fmt::format_to(out, "\n");
 }
 
@@ -149,9 +149,9 @@ void sections_table(Out out, const Model& model) {
                  "given as", "material", "A", "Iy", "Iz", "It", "E", "larger");
   for (const Section& s : model.sections)
     fmt::format_to(out, "  {:<14} {:<30} {:<8} {:>11} {:>11} {:>11} {:>11} {:>11}  {}\n", s.name,
-                   given_as(s), s.material.empty() ? "-" : s.material, num(s.area),
-                   num(s.inertia_y), num(s.inertia_z), num(s.torsion_constant),
-                   num(s.elastic_modulus),
+                   given_as(s), s.material.empty() ? "-" : s.material, report_number(s.area),
+                   report_number(s.inertia_y), report_number(s.inertia_z), report_number(s.torsion_constant),
+                   report_number(s.elastic_modulus),
                    s.inertia_y == s.inertia_z ? "equal" : s.inertia_y > s.inertia_z ? "Iy" : "Iz");
   fmt::format_to(out, "\n");
 }
@@ -164,9 +164,9 @@ void members_table(Out out, const Model& model, const AnalysisResult& r) {
     const Member& m = model.members[e];
     const MemberGeometry& g = r.members[e];
     fmt::format_to(out, "  {:<10} {:>6} {:>6} {:>12}  {:<14} {}{}\n", m.name, g.start_node,
-                   g.end_node, num(g.length), m.section, release_name(m.release),
+                   g.end_node, report_number(g.length), m.section, release_name(m.release),
                    m.temperature_change != 0.0
-                       ? fmt::format(", temperature change {}", num(m.temperature_change))
+                       ? fmt::format(", temperature change {}", report_number(m.temperature_change))
                        : "");
   }
   fmt::format_to(out, "\n");
@@ -179,7 +179,7 @@ void displacements(Out out, const Model& model, const CaseResult& c) {
   fmt::format_to(out, "\n");
   for (std::size_t n = 0; n < c.displacements.size(); ++n) {
     fmt::format_to(out, "  {:>6}", n + 1);
-    for (std::size_t d : dofs) fmt::format_to(out, " {:>13}", num(c.displacements[n][d]));
+    for (std::size_t d : dofs) fmt::format_to(out, " {:>13}", report_number(c.displacements[n][d]));
     fmt::format_to(out, "\n");
   }
   fmt::format_to(out, "\n");
@@ -200,7 +200,7 @@ void reactions(Out out, const Model& model, const CaseResult& c) {
   for (const Reaction& rc : c.reactions) {
     fmt::format_to(out, "  {:>6}", rc.node);
     if (name_width > 0) fmt::format_to(out, "  {:<{}}", rc.support, name_width);
-    for (std::size_t d : dofs) fmt::format_to(out, " {:>13}", num(rc.value[d]));
+    for (std::size_t d : dofs) fmt::format_to(out, " {:>13}", report_number(rc.value[d]));
     fmt::format_to(out, "\n");
   }
   fmt::format_to(out, "\n");
@@ -215,8 +215,8 @@ void equilibrium(Out out, const CaseResult& c) {
   for (const char* n : k_reaction_names) fmt::format_to(out, " {:>13}", n);
   fmt::format_to(out, "\n");
   const auto row = [&](const char* name, const Vector3& f, const Vector3& m) {
-    fmt::format_to(out, "  {:<14} {:>13} {:>13} {:>13} {:>13} {:>13} {:>13}\n", name, num(f[0]),
-                   num(f[1]), num(f[2]), num(m[0]), num(m[1]), num(m[2]));
+    fmt::format_to(out, "  {:<14} {:>13} {:>13} {:>13} {:>13} {:>13} {:>13}\n", name, report_number(f[0]),
+                   report_number(f[1]), report_number(f[2]), report_number(m[0]), report_number(m[1]), report_number(m[2]));
   };
   row("applied loads", q.applied_force, q.applied_moment);
   row("reactions", q.reaction_force, q.reaction_moment);
@@ -238,7 +238,7 @@ void end_forces(Out out, const Model& model, const AnalysisResult& r, const Case
       fmt::format_to(out, "  {:<10} {:>5} {:>6}", end == 0 ? model.members[e].name : "",
                      end == 0 ? "start" : "end",
                      end == 0 ? r.members[e].start_node : r.members[e].end_node);
-      for (std::size_t k : comps) fmt::format_to(out, " {:>13}", num(c.end_forces[e][k + 6 * end]));
+      for (std::size_t k : comps) fmt::format_to(out, " {:>13}", report_number(c.end_forces[e][k + 6 * end]));
       fmt::format_to(out, "\n");
     }
   }
@@ -252,9 +252,9 @@ void stresses(Out out, const Model& model, const CaseResult& c) {
                  "section", "max", "at x", "min", "at x", "end max", "end min");
   for (std::size_t e = 0; e < model.members.size(); ++e)
     fmt::format_to(out, "  {:<10} {:<14} {:>13} {:>13} {:>13} {:>13} {:>13} {:>13}\n",
-                   model.members[e].name, model.members[e].section, num(c.stress_max[e]),
-                   num(c.stress_max_x[e]), num(c.stress_min[e]), num(c.stress_min_x[e]),
-                   num(c.end_stress_max[e]), num(c.end_stress_min[e]));
+                   model.members[e].name, model.members[e].section, report_number(c.stress_max[e]),
+                   report_number(c.stress_max_x[e]), report_number(c.stress_min[e]), report_number(c.stress_min_x[e]),
+                   report_number(c.end_stress_max[e]), report_number(c.end_stress_min[e]));
   fmt::format_to(out, "\n");
 }
 
@@ -268,10 +268,10 @@ void summary(Out out, const Model& model, const CaseResult& c) {
       if (d >= 3 && v > rot) { rot = v; rn = n; rd = d; }
     }
   fmt::format_to(out, "  largest translation  {} ({} of node {})\n",
-                 num(c.displacements[tn][td]), k_dof_names[td], tn + 1);
+                 report_number(c.displacements[tn][td]), k_dof_names[td], tn + 1);
   if (model.frame == FrameKind::space || rd == 5)
     fmt::format_to(out, "  largest rotation     {} ({} of node {})\n",
-                   num(c.displacements[rn][rd]), k_dof_names[rd], rn + 1);
+                   report_number(c.displacements[rn][rd]), k_dof_names[rd], rn + 1);
   double axial = 0.0, moment = 0.0, smax = -HUGE_VAL, smin = HUGE_VAL;
   std::size_t an = 0, mn = 0, sxn = 0, snn = 0;
   for (std::size_t e = 0; e < c.end_forces.size(); ++e) {
@@ -282,12 +282,12 @@ void summary(Out out, const Model& model, const CaseResult& c) {
     if (c.stress_max[e] > smax) { smax = c.stress_max[e]; sxn = e; }
     if (c.stress_min[e] < smin) { smin = c.stress_min[e]; snn = e; }
   }
-  fmt::format_to(out, "  largest axial force  {} (member {})\n", num(axial), model.members[an].name);
-  fmt::format_to(out, "  largest end moment   {} (member {})\n", num(moment), model.members[mn].name);
+  fmt::format_to(out, "  largest axial force  {} (member {})\n", report_number(axial), model.members[an].name);
+  fmt::format_to(out, "  largest end moment   {} (member {})\n", report_number(moment), model.members[mn].name);
   fmt::format_to(out, "  stresses             max {} (member {}), min {} (member {})\n",
-                 num(smax), model.members[sxn].name, num(smin), model.members[snn].name);
-  fmt::format_to(out, "  total reaction       Fx {} Fy {} Fz {}\n", num(c.equilibrium.reaction_force[0]),
-                 num(c.equilibrium.reaction_force[1]), num(c.equilibrium.reaction_force[2]));
+                 report_number(smax), model.members[sxn].name, report_number(smin), model.members[snn].name);
+  fmt::format_to(out, "  total reaction       Fx {} Fy {} Fz {}\n", report_number(c.equilibrium.reaction_force[0]),
+                 report_number(c.equilibrium.reaction_force[1]), report_number(c.equilibrium.reaction_force[2]));
   fmt::format_to(out, "\n");
 }
 
@@ -314,18 +314,18 @@ void modal_masses(Out out, const Model& model, const ModalResult& m, ReportDetai
   if (detail == ReportDetail::full) {
     fmt::format_to(out, "  Mass ({}), per translation, before the supports take their share\n",
                    unit);
-    fmt::format_to(out, "    {:<40} {:>13}\n", "members (the sections' density)", num(m.mass.members));
-    fmt::format_to(out, "    {:<40} {:>13}\n", "point masses", num(m.mass.points));
+    fmt::format_to(out, "    {:<40} {:>13}\n", "members (the sections' density)", report_number(m.mass.members));
+    fmt::format_to(out, "    {:<40} {:>13}\n", "point masses", report_number(m.mass.points));
     for (const auto& [load_case, mass] : m.mass.from_loads)
       fmt::format_to(out, "    {:<40} {:>13}\n", fmt::format("from the loads of \"{}\"", load_case),
-                     num(mass));
-    fmt::format_to(out, "    {:<40} {:>13}\n", "total", num(m.mass.total));
+                     report_number(mass));
+    fmt::format_to(out, "    {:<40} {:>13}\n", "total", report_number(m.mass.total));
   } else {
-    fmt::format_to(out, "  Mass {} {}\n", num(m.mass.total), unit);
+    fmt::format_to(out, "  Mass {} {}\n", report_number(m.mass.total), unit);
   }
   fmt::format_to(out, "  Movable mass (the supports' share removed):");
   for (std::size_t d : modal_translations(model))
-    fmt::format_to(out, " {} {}", k_participation_directions[d], num(m.movable_mass[d]));
+    fmt::format_to(out, " {} {}", k_participation_directions[d], report_number(m.movable_mass[d]));
   fmt::format_to(out, "\n  Mass matrix {}\n\n", mass_matrix_name(m.mass_matrix));
 }
 
@@ -340,8 +340,8 @@ void modes_table(Out out, const Model& model, const ModalResult& m) {
     fmt::format_to(out, " {:>9}", fmt::format("cum {}", k_participation_directions[d]));
   fmt::format_to(out, "\n");
   for (const Mode& mode : m.modes) {
-    fmt::format_to(out, "  {:>6} {:>13} {:>13} {:>13}", mode.number, num(mode.circular_frequency),
-                   num(mode.frequency), std::isfinite(mode.period) ? num(mode.period) : "rigid body");
+    fmt::format_to(out, "  {:>6} {:>13} {:>13} {:>13}", mode.number, report_number(mode.circular_frequency),
+                   report_number(mode.frequency), std::isfinite(mode.period) ? report_number(mode.period) : "rigid body");
     for (std::size_t d : dirs) fmt::format_to(out, " {:>9.4f}", mode.effective_mass_ratio[d]);
     for (std::size_t d : translations) fmt::format_to(out, " {:>9.4f}", mode.cumulative_ratio[d]);
     fmt::format_to(out, "\n");
@@ -387,13 +387,13 @@ void natural_modes(Out out, const Model& model, const ModalResult& m, ReportDeta
   fmt::format_to(out,
                  "  Sturm check: K - s*M at s = {} rad^2/s^2 has {} negative pivots: {} "
                  "eigenvalues below s, {} found{}\n",
-                 num(m.sturm_shift), m.sturm_count, m.sturm_count, m.found_below,
+                 report_number(m.sturm_shift), m.sturm_count, m.sturm_count, m.found_below,
                  m.found_below == m.sturm_count ? "" : ": MODES MISSED");
   if (detail == ReportDetail::full)
     fmt::format_to(out,
                    "  Eigensolver: shift {} rad^2/s^2, basis of {} Lanczos vectors, {} vectors "
                    "substituted, {} factorisation{}{}\n",
-                   num(m.shift), m.basis_size, m.vectors_substituted, m.factorisations,
+                   report_number(m.shift), m.basis_size, m.vectors_substituted, m.factorisations,
                    m.factorisations == 1 ? "" : "s",
                    timings ? fmt::format(", {:.3g} s", m.seconds) : "");
   fmt::format_to(out, "\n");
@@ -406,9 +406,9 @@ std::string spectrum_description(const SpectrumRequest& q, const Units& u) {
   const Ec8Spectrum& e = s.ec8;
   std::string text = fmt::format("EN 1998-1 {} spectrum, type {}, ground {}, ag = {} {}/s^2",
                                  s.shape == SpectrumShape::ec8_design ? "design" : "elastic", e.type,
-                                 e.ground_type, num(e.ag), u.length);
+                                 e.ground_type, report_number(e.ag), u.length);
   if (s.shape == SpectrumShape::ec8_design)
-    text += fmt::format(", q = {}, beta = {}", num(e.behaviour_factor), num(e.lower_bound_factor));
+    text += fmt::format(", q = {}, beta = {}", report_number(e.behaviour_factor), report_number(e.lower_bound_factor));
   return text;
 }
 
@@ -423,19 +423,19 @@ void response_spectrum(Out out, const Model& model, const SpectrumResult& s,
   fmt::format_to(out, "{}", wrapped(fmt::format(
       "{}; damping {} %; excitation along {}; modes combined by {}, directions by {}. Every value "
       "below is a magnitude and holds with either sign.",
-      spectrum_description(q, u), num(100.0 * q.spectrum.damping), directions,
+      spectrum_description(q, u), report_number(100.0 * q.spectrum.damping), directions,
       q.modal == ModalCombination::cqc ? "CQC" : "SRSS",
       q.directional == DirectionalCombination::srss ? "SRSS" : "100/30"), 86, "  "));
   fmt::format_to(out, "\n  {:>6} {:>12} {:>12} {:>12} {:>12} {:>13} {:>13} {:>13}\n", "mode", "T (s)",
                  "Sa X", "Sa Y", "Sa Z", "base shear X", "base shear Y", "base shear Z");
   for (const SpectrumModeResponse& m : s.modes)
     fmt::format_to(out, "  {:>6} {:>12} {:>12} {:>12} {:>12} {:>13} {:>13} {:>13}{}\n", m.mode,
-                   num(m.period), num(m.acceleration[0]), num(m.acceleration[1]),
-                   num(m.acceleration[2]), num(m.base_shear[0]), num(m.base_shear[1]),
-                   num(m.base_shear[2]), m.outside_spectrum ? "  (outside the spectrum)" : "");
+                   report_number(m.period), report_number(m.acceleration[0]), report_number(m.acceleration[1]),
+                   report_number(m.acceleration[2]), report_number(m.base_shear[0]), report_number(m.base_shear[1]),
+                   report_number(m.base_shear[2]), m.outside_spectrum ? "  (outside the spectrum)" : "");
   fmt::format_to(out, "\n  Base shear, combined ({}):", u.force);
   for (std::size_t d = 0; d < 3; ++d)
-    if (q.directions[d]) fmt::format_to(out, " {} {}", "XYZ"[d], num(s.base_shear[d]));
+    if (q.directions[d]) fmt::format_to(out, " {} {}", "XYZ"[d], report_number(s.base_shear[d]));
   fmt::format_to(out, "\n");
   // The largest magnitude of each translation, and where.
   for (std::size_t k = 0; k < 3; ++k) {
@@ -447,7 +447,7 @@ void response_spectrum(Out out, const Model& model, const SpectrumResult& s,
         node = n;
       }
     if (largest > 0.0)
-      fmt::format_to(out, "  Largest {}: {} {} at node {}\n", k_dof_names[k], num(largest), u.length,
+      fmt::format_to(out, "  Largest {}: {} {} at node {}\n", k_dof_names[k], report_number(largest), u.length,
                      node + 1);
   }
   double stress = 0.0;
@@ -460,13 +460,13 @@ void response_spectrum(Out out, const Model& model, const SpectrumResult& s,
   if (stress > 0.0)
     fmt::format_to(out, "  Largest stress bound |N|/A + |My| z/Iy + |Mz| y/Iz: {} {}/{}^2 in member "
                         "\"{}\" at x = {}\n",
-                   num(stress), u.force, u.length, model.members[member].name, num(s.stress_bound_x[member]));
+                   report_number(stress), u.force, u.length, model.members[member].name, report_number(s.stress_bound_x[member]));
   if (detail == ReportDetail::full) {
     fmt::format_to(out, "\n  Reactions (magnitudes)\n  {:>6} {:>12} {:>12} {:>12} {:>12} {:>12} {:>12}\n",
                    "node", "Rx", "Ry", "Rz", "Mx", "My", "Mz");
     for (std::size_t k = 0; k < s.reactions.size(); ++k) {
       fmt::format_to(out, "  {:>6}", s.reaction_nodes[k]);
-      for (double v : s.reactions[k]) fmt::format_to(out, " {:>12}", num(v));
+      for (double v : s.reactions[k]) fmt::format_to(out, " {:>12}", report_number(v));
       fmt::format_to(out, "\n");
     }
     fmt::format_to(out, "\n  Member end forces (magnitudes, local axes)\n  {:<16} {:>4} {:>12} {:>12} "
@@ -475,7 +475,7 @@ void response_spectrum(Out out, const Model& model, const SpectrumResult& s,
     for (std::size_t e = 0; e < s.end_forces.size(); ++e)
       for (std::size_t end = 0; end < 2; ++end) {
         fmt::format_to(out, "  {:<16} {:>4}", end == 0 ? model.members[e].name : "", end + 1);
-        for (std::size_t k = 0; k < 6; ++k) fmt::format_to(out, " {:>12}", num(s.end_forces[e][6 * end + k]));
+        for (std::size_t k = 0; k < 6; ++k) fmt::format_to(out, " {:>12}", report_number(s.end_forces[e][6 * end + k]));
         fmt::format_to(out, "\n");
       }
   }
@@ -500,24 +500,24 @@ void buckling_report(Out out, const Model& model, const AnalysisResult& result, 
     }
     fmt::format_to(out, "    {:>5}  {:>14}\n", "mode", "alpha_cr");
     for (const BucklingMode& m : b.modes)
-      fmt::format_to(out, "    {:>5}  {:>14}\n", m.number, num(m.factor));
+      fmt::format_to(out, "    {:>5}  {:>14}\n", m.number, report_number(m.factor));
     fmt::format_to(out,
                    "    Sturm check: K + s*Kg at s = {} has {} negative pivots: {} factors below "
                    "s, {} found{}\n",
-                   num(b.sturm_shift), b.sturm_count, b.sturm_count, b.found_below,
+                   report_number(b.sturm_shift), b.sturm_count, b.sturm_count, b.found_below,
                    b.found_below == b.sturm_count ? "" : ": FACTORS MISSED");
     if (!b.modes.empty() && b.modes.front().factor < 10.0)
       fmt::format_to(out, "    alpha_cr = {} is below 10: second-order effects matter "
                           "(EN 1993-1-1 5.2.1)\n",
-                     num(b.modes.front().factor));
+                     report_number(b.modes.front().factor));
     if (timings) fmt::format_to(out, "    Eigensolution: {:.3g} s\n", b.seconds);
     fmt::format_to(out, "    Members in compression (N_cr = alpha_cr * N_Ed, buckling length "
                         "pi*sqrt(E*I/N_cr)):\n");
     fmt::format_to(out, "    {:<16} {:>14} {:>14} {:>14} {:>14}\n", "member", "N_Ed", "N_cr",
                    "L_cr,y", "L_cr,z");
     for (const BucklingMember& m : b.members)
-      fmt::format_to(out, "    {:<16} {:>14} {:>14} {:>14} {:>14}\n", m.name, num(m.axial_force),
-                     num(m.critical_force), num(m.buckling_length_y), num(m.buckling_length_z));
+      fmt::format_to(out, "    {:<16} {:>14} {:>14} {:>14} {:>14}\n", m.name, report_number(m.axial_force),
+                     report_number(m.critical_force), report_number(m.buckling_length_y), report_number(m.buckling_length_z));
     fmt::format_to(out, "\n");
   }
 }
@@ -530,20 +530,20 @@ void second_order_report(Out out, const AnalysisResult& result) {
                    s.combination ? "Combination" : "Load case", s.set, s.iterations,
                    s.iterations == 1 ? "" : "s", s.change);
     if (s.compression)
-      fmt::format_to(out, "    alpha_cr = {}\n", num(s.critical_factor));
+      fmt::format_to(out, "    alpha_cr = {}\n", report_number(s.critical_factor));
     else
       fmt::format_to(out, "    no member in compression: no alpha_cr\n");
     fmt::format_to(out,
                    "    largest translation: first order {}, second order {} (node {}): "
                    "amplification {}\n",
-                   num(s.first_order_displacement), num(s.second_order_displacement), s.node,
-                   num(s.amplification));
+                   report_number(s.first_order_displacement), report_number(s.second_order_displacement), s.node,
+                   report_number(s.amplification));
     if (s.imperfection)
       fmt::format_to(out, "    sway imperfection phi = {} along {}: horizontal forces {}\n",
-                     num(s.imperfection_phi), s.imperfection_direction == 0 ? "X" : "Y",
-                     num(s.imperfection_force));
+                     report_number(s.imperfection_phi), s.imperfection_direction == 0 ? "X" : "Y",
+                     report_number(s.imperfection_force));
     fmt::format_to(out, "    P-Delta moment about the origin (in the equilibrium check): [{}, {}, {}]\n\n",
-                   num(s.p_delta_moment[0]), num(s.p_delta_moment[1]), num(s.p_delta_moment[2]));
+                   report_number(s.p_delta_moment[0]), report_number(s.p_delta_moment[1]), report_number(s.p_delta_moment[2]));
   }
 }
 

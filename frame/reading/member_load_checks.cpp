@@ -13,10 +13,6 @@
 namespace zervola::frame {
 namespace {
 
-[[noreturn]] void fail(const Origin& o, const std::string& field, const std::string& problem) {
-  fail_item(o, field, problem);
-}
-
 double member_length(const Member& m) {
   const double dx = m.to.x - m.from.x, dy = m.to.y - m.from.y, dz = m.to.z - m.from.z;
   return std::sqrt(dx * dx + dy * dy + dz * dz);
@@ -28,18 +24,18 @@ void check_plane_load(const MemberLoad& l) {
   switch (l.kind) {
     case MemberLoadKind::distributed:
       if (a[2] != 0.0 || b[2] != 0.0)
-        fail(l.origin, "value", "a plane frame carries no load along z");
+        fail_item(l.origin, "value", "a plane frame carries no load along z");
       break;
     case MemberLoadKind::force:
-      if (a[2] != 0.0) fail(l.origin, "value", "a plane frame carries no force along z");
+      if (a[2] != 0.0) fail_item(l.origin, "value", "a plane frame carries no force along z");
       break;
     case MemberLoadKind::moment:
       if (a[0] != 0.0 || a[1] != 0.0)
-        fail(l.origin, "value", "a plane frame carries moments about z only");
+        fail_item(l.origin, "value", "a plane frame carries moments about z only");
       break;
     case MemberLoadKind::temperature:
       if (l.difference_z != 0.0)
-        fail(l.origin, "difference_z", "a plane frame bends about local z only");
+        fail_item(l.origin, "difference_z", "a plane frame bends about local z only");
       break;
   }
 }
@@ -62,7 +58,7 @@ void check_load(const Model& model, const MemberIndex& index, const MemberLoad& 
         if (std::abs(torque) > k_position_tolerance * (std::abs(l.start_value[0]) +
                                                       std::abs(l.start_value[1]) +
                                                       std::abs(l.start_value[2])))
-          fail(l.origin, "value",
+          fail_item(l.origin, "value",
                fmt::format("member \"{}\" is pin-ended and carries no torque about its axis "
                            "(this moment has {})",
                            m.name, torque));
@@ -71,7 +67,7 @@ void check_load(const Model& model, const MemberIndex& index, const MemberLoad& 
     }
     case MemberLoadKind::temperature:
       if (section_of(model, m).thermal_coefficient == 0.0)
-        fail(l.origin, "",
+        fail_item(l.origin, "",
              fmt::format("a temperature load on member \"{}\" needs its section \"{}\" to have a "
                          "thermal_coefficient",
                          m.name, m.section));
@@ -97,7 +93,7 @@ MemberIndex member_index(const Model& model) {
 
 std::size_t member_of(const MemberIndex& index, const MemberLoad& l) {
   const auto found = index.find(l.member);
-  if (found == index.end()) fail(l.origin, "member", fmt::format("unknown member \"{}\"", l.member));
+  if (found == index.end()) fail_item(l.origin, "member", fmt::format("unknown member \"{}\"", l.member));
   return found->second;
 }
 
@@ -105,7 +101,7 @@ double place_on(const MemberLoad& l, const char* field, double value, double L) 
   const double x = l.relative ? value * L : value;
   const double slack = k_position_tolerance * L;
   if (!(x >= -slack && x <= L + slack))
-    fail(l.origin, field,
+    fail_item(l.origin, field,
          l.relative ? fmt::format("{} lies outside the member (relative positions run from 0 to 1)",
                                   value)
                     : fmt::format("{} lies outside the member \"{}\" (length {})", value, l.member, L));
@@ -116,7 +112,7 @@ Span distributed_span(const MemberLoad& l, double L) {
   Span s{l.start ? place_on(l, "start", *l.start, L) : 0.0,
          l.end ? place_on(l, "end", *l.end, L) : L};
   if (!(s.end > s.start))
-    fail(l.origin, "end", fmt::format("the load must end after it starts (start {}, end {})",
+    fail_item(l.origin, "end", fmt::format("the load must end after it starts (start {}, end {})",
                                       s.start, s.end));
   return s;
 }
@@ -129,10 +125,10 @@ void validate_member_loads(const Model& model) {
     for (const MemberLoad& l : c.member_loads) check_load(model, index, l);
     if (!c.gravity) continue;
     if (model.frame == FrameKind::plane && (*c.gravity)[2] != 0.0)
-      fail(c.origin, "gravity", "a plane frame carries no load along z");
+      fail_item(c.origin, "gravity", "a plane frame carries no load along z");
     for (const Member& m : model.members)
       if (!section_of(model, m).density)
-        fail(c.origin, c.self_weight ? "self_weight" : "gravity",
+        fail_item(c.origin, c.self_weight ? "self_weight" : "gravity",
              fmt::format("self-weight needs a density: section \"{}\" (of member \"{}\") has "
                          "none (give it a \"density\" or a \"material\")",
                          m.section, m.name));
@@ -140,27 +136,27 @@ void validate_member_loads(const Model& model) {
   std::set<std::string> combinations;
   for (const Combination& c : model.combinations) {
     if (cases.contains(c.name))
-      fail(c.origin, "name", "a load case has this name");
+      fail_item(c.origin, "name", "a load case has this name");
     if (!combinations.insert(c.name).second)
-      fail(c.origin, "name", "another combination has this name");
+      fail_item(c.origin, "name", "another combination has this name");
     for (const auto& [name, factor] : c.factors) {
       // The spectrum's magnitudes carry no sign and no diagram a factor
       // could add to a load case's: refused rather than combined wrongly.
       if (model.spectrum && name == model.spectrum->name)
-        fail(c.origin, "factors",
+        fail_item(c.origin, "factors",
              fmt::format("\"{}\" is the response spectrum: its results are magnitudes without "
                          "sign and cannot be added to load cases in a combination; combine them "
                          "with the static results by hand (each magnitude with either sign)",
                          name));
-      if (!cases.contains(name)) fail(c.origin, "factors", fmt::format("unknown load case \"{}\"", name));
+      if (!cases.contains(name)) fail_item(c.origin, "factors", fmt::format("unknown load case \"{}\"", name));
     }
   }
   std::set<std::string> envelopes;
   for (const Envelope& v : model.envelopes) {
-    if (!envelopes.insert(v.name).second) fail(v.origin, "name", "another envelope has this name");
+    if (!envelopes.insert(v.name).second) fail_item(v.origin, "name", "another envelope has this name");
     for (const std::string& name : v.combinations)
       if (!combinations.contains(name) && !cases.contains(name))
-        fail(v.origin, "combinations",
+        fail_item(v.origin, "combinations",
              fmt::format("unknown combination or load case \"{}\"", name));
   }
 }

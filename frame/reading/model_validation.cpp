@@ -31,17 +31,13 @@ constexpr double k_orientation_relative_tolerance = 1.0e-9;
 constexpr double k_largest_stiffness_term = 1.0e154;
 constexpr double k_smallest_stiffness_term = 1.0e-154;
 
-[[noreturn]] void fail(const Origin& o, const std::string& field, const std::string& problem) {
-  fail_item(o, field, problem);
-}
-
 bool same_point(const Point3& a, const Point3& b) {
   return std::abs(a.z - b.z) < k_node_tolerance && std::abs(a.x - b.x) < k_node_tolerance &&
          std::abs(a.y - b.y) < k_node_tolerance;
 }
 
 void check_positive(const Origin& o, const char* field, double value) {
-  if (!(value > 0.0)) fail(o, field, fmt::format("must be positive, is {}", value));
+  if (!(value > 0.0)) fail_item(o, field, fmt::format("must be positive, is {}", value));
 }
 
 // Names, units and the title reach terminals, reports and drawings: a
@@ -49,7 +45,7 @@ void check_positive(const Origin& o, const char* field, double value) {
 // cursor; a NUL makes an SVG drawing ill-formed).
 void check_printable(const Origin& o, const char* field, const std::string& text) {
   if (has_control_character(text))
-    fail(o, field,
+    fail_item(o, field,
          fmt::format("\"{}\" holds a control character: names, units and the title must be "
                      "printable text",
                      printable_text(text)));
@@ -91,8 +87,8 @@ void validate_sections(const Model& model) {
   for (std::size_t k = 0; k < model.sections.size(); ++k) {
     const Section& s = model.sections[k];
     const Origin o{model.source_file, fmt::format("section \"{}\" (sections[{}])", s.name, k)};
-    if (s.name.empty()) fail(o, "name", "is empty");
-    if (!names.insert(s.name).second) fail(o, "name", "another section has this name");
+    if (s.name.empty()) fail_item(o, "name", "is empty");
+    if (!names.insert(s.name).second) fail_item(o, "name", "another section has this name");
     check_positive(o, "E", s.elastic_modulus);
     check_positive(o, "G", s.shear_modulus);
     check_positive(o, "A", s.area);
@@ -121,7 +117,7 @@ void check_stiffness_terms(const Member& m, const Section& s) {
   }};
   for (const auto& [name, value] : terms)
     if (!(value >= k_smallest_stiffness_term && value <= k_largest_stiffness_term))
-      fail(m.origin, "section",
+      fail_item(m.origin, "section",
            fmt::format("section \"{}\" (E = {}, G = {}, A = {}, It = {}, Iy = {}, Iz = {}) gives "
                        "this member of length {} the stiffness term {} = {}, outside [{}, {}]: "
                        "a section value is absurd, check it and its units",
@@ -137,16 +133,16 @@ void validate_members(const Model& model) {
   std::set<std::string> names;
   const double plane_z = model.members.front().from.z;
   for (const Member& m : model.members) {
-    if (!names.insert(m.name).second) fail(m.origin, "name", "another member has this name");
+    if (!names.insert(m.name).second) fail_item(m.origin, "name", "another member has this name");
     if (!sections.contains(m.section))
-      fail(m.origin, "section", fmt::format("unknown section \"{}\"", m.section));
+      fail_item(m.origin, "section", fmt::format("unknown section \"{}\"", m.section));
     if (same_point(m.from, m.to))
-      fail(m.origin, "to", "the member has zero length (its two points coincide)");
+      fail_item(m.origin, "to", "the member has zero length (its two points coincide)");
     check_stiffness_terms(m, *sections.at(m.section));
     if (model.frame == FrameKind::plane) {
       const auto check_plane = [&](const Point3& p, const char* field) {
         if (std::abs(p.z - plane_z) >= k_node_tolerance)
-          fail(m.origin, field,
+          fail_item(m.origin, field,
                fmt::format("a plane frame lies in one x-y plane (z = {}), this point has z = {}",
                            plane_z, p.z));
       };
@@ -162,7 +158,7 @@ void validate_members(const Model& model) {
       const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
       const double reach = std::sqrt(px * px + py * py + pz * pz);
       if (!(cross > k_orientation_relative_tolerance * length * std::max(reach, length)))
-        fail(m.origin, "orientation_point", "lies on the member's line, so it fixes no axes");
+        fail_item(m.origin, "orientation_point", "lies on the member's line, so it fixes no axes");
     }
   }
 }
@@ -172,7 +168,7 @@ void validate_members(const Model& model) {
 void check_prescribed(const Origin& o, const std::array<double, 6>& values) {
   for (std::size_t d = 0; d < 6; ++d)
     if (!(std::abs(values[d]) * k_penalty_stiffness <= std::numeric_limits<double>::max()))
-      fail(o, "displacement",
+      fail_item(o, "displacement",
            fmt::format("{} = {} is absurd: as the load of a stiff spring it is beyond the range "
                        "of a double",
                        k_dof_names[d], values[d]));
@@ -181,12 +177,12 @@ void check_prescribed(const Origin& o, const std::array<double, 6>& values) {
 void validate_supports(const Model& model) {
   std::set<std::string> names;
   for (const Support& s : model.supports) {
-    if (!names.insert(s.name).second) fail(s.origin, "name", "another support has this name");
+    if (!names.insert(s.name).second) fail_item(s.origin, "name", "another support has this name");
     check_prescribed(s.origin, s.prescribed);
   }
   names.clear();
   for (const Spring& s : model.springs)
-    if (!names.insert(s.name).second) fail(s.origin, "name", "another spring has this name");
+    if (!names.insert(s.name).second) fail_item(s.origin, "name", "another spring has this name");
 }
 
 // The library adds the loads of a node together; so that no node's sum can
@@ -197,7 +193,7 @@ void check_load_sums(const LoadCase& c) {
     for (std::size_t d = 0; d < 6; ++d) {
       magnitude[d] += std::abs(d < 3 ? l.force[d] : l.moment[d - 3]);
       if (!std::isfinite(magnitude[d]))
-        fail(l.origin, d < 3 ? "force" : "moment",
+        fail_item(l.origin, d < 3 ? "force" : "moment",
              fmt::format("with the loads before it in this case, the {} {} exceed the range of "
                          "a double",
                          d < 3 ? "forces along" : "moments about", "xyz"[d % 3]));
@@ -210,15 +206,15 @@ void validate_load_cases(const Model& model) {
                                  model.source_file));
   std::set<std::string> names;
   for (const LoadCase& c : model.load_cases) {
-    if (!names.insert(c.name).second) fail(c.origin, "name", "another load case has this name");
+    if (!names.insert(c.name).second) fail_item(c.origin, "name", "another load case has this name");
     check_load_sums(c);
     for (const SupportDisplacement& d : c.support_displacements) check_prescribed(d.origin, d.value);
     if (model.frame != FrameKind::plane) continue;
     for (const NodalLoad& l : c.loads) {
       if (l.force[2] != 0.0)
-        fail(l.origin, "force", "a plane frame carries no force along z");
+        fail_item(l.origin, "force", "a plane frame carries no force along z");
       if (l.moment[0] != 0.0 || l.moment[1] != 0.0)
-        fail(l.origin, "moment", "a plane frame carries moments about z only");
+        fail_item(l.origin, "moment", "a plane frame carries moments about z only");
     }
   }
 }
@@ -234,46 +230,46 @@ bool has_mass(const Model& model) {
 void validate_dynamics(const Model& model) {
   for (const PointMass& m : model.masses) {
     if (!(std::isfinite(m.mass) && m.mass >= 0.0))
-      fail(m.origin, "mass", fmt::format("must be a finite number from 0 on, is {}", m.mass));
+      fail_item(m.origin, "mass", fmt::format("must be a finite number from 0 on, is {}", m.mass));
     for (double v : m.rotary_inertia)
       if (!(std::isfinite(v) && v >= 0.0))
-        fail(m.origin, "rotary_inertia", fmt::format("must be finite numbers from 0 on, one is {}", v));
+        fail_item(m.origin, "rotary_inertia", fmt::format("must be finite numbers from 0 on, one is {}", v));
     if (model.frame == FrameKind::plane && (m.rotary_inertia[0] != 0.0 || m.rotary_inertia[1] != 0.0))
-      fail(m.origin, "rotary_inertia", "a plane frame turns about z only: give [0, 0, Iz]");
+      fail_item(m.origin, "rotary_inertia", "a plane frame turns about z only: give [0, 0, Iz]");
   }
   std::vector<std::string> case_names;
   for (const LoadCase& c : model.load_cases) case_names.push_back(c.name);
   for (const MassFromLoads& m : model.mass_from_loads) {
     if (std::find(case_names.begin(), case_names.end(), m.load_case) == case_names.end())
-      fail(m.origin, "case",
+      fail_item(m.origin, "case",
            fmt::format("no load case is named \"{}\"{}", printable_text(m.load_case),
                        nearest_text(nearest_names(m.load_case, case_names, case_names, 3))));
     if (!(std::isfinite(m.factor) && m.factor > 0.0))
-      fail(m.origin, "factor", fmt::format("must be a positive finite number, is {}", m.factor));
+      fail_item(m.origin, "factor", fmt::format("must be a positive finite number, is {}", m.factor));
     if (!model.gravity)
-      fail(m.origin, "case",
+      fail_item(m.origin, "case",
            "turning loads into mass needs the acceleration of gravity: give the model's "
            "\"gravity\" (in its length unit per s^2)");
   }
   if (model.spectrum) {
     const SpectrumRequest& s = *model.spectrum;
     if (!model.modal)
-      fail(s.origin, "", "a response spectrum combines the natural modes: give \"modal\" with the "
+      fail_item(s.origin, "", "a response spectrum combines the natural modes: give \"modal\" with the "
                          "number of modes to combine");
     check_spectrum(s.spectrum, s.origin.place);
     if (std::find(case_names.begin(), case_names.end(), s.name) != case_names.end())
-      fail(s.origin, "name", fmt::format("\"{}\" is the name of a load case too: name the spectrum "
+      fail_item(s.origin, "name", fmt::format("\"{}\" is the name of a load case too: name the spectrum "
                                          "otherwise", printable_text(s.name)));
     for (const Combination& c : model.combinations)
       if (c.name == s.name)
-        fail(s.origin, "name", fmt::format("\"{}\" is the name of a combination too: name the "
+        fail_item(s.origin, "name", fmt::format("\"{}\" is the name of a combination too: name the "
                                            "spectrum otherwise", printable_text(s.name)));
   }
   if (model.modal) {
     if (model.modal->modes < 1)
-      fail(model.modal->origin, "modes", fmt::format("expected at least 1, found {}", model.modal->modes));
+      fail_item(model.modal->origin, "modes", fmt::format("expected at least 1, found {}", model.modal->modes));
     if (!has_mass(model))
-      fail(model.modal->origin, "",
+      fail_item(model.modal->origin, "",
            "the model has no mass: give its sections a \"density\", or add \"masses\" or "
            "\"mass_from_loads\"");
   }
@@ -283,11 +279,11 @@ void check_imperfection(const Model& model, const std::optional<SwayImperfection
   if (!imperfection) return;
   const SwayImperfection& i = *imperfection;
   if (i.direction != 0 && i.direction != 1)
-    fail(i.origin, "direction", "give \"X\" or \"Y\"");
+    fail_item(i.origin, "direction", "give \"X\" or \"Y\"");
   if (model.frame == FrameKind::plane && i.direction == 1)
-    fail(i.origin, "direction", "a plane frame's vertical is Y: its sway is along \"X\"");
+    fail_item(i.origin, "direction", "a plane frame's vertical is Y: its sway is along \"X\"");
   if (!(std::isfinite(i.phi) && i.phi > 0.0 && i.phi < 1.0))
-    fail(i.origin, "phi", fmt::format("expected a positive inclination below 1, found {}", i.phi));
+    fail_item(i.origin, "phi", fmt::format("expected a positive inclination below 1, found {}", i.phi));
 }
 
 void validate_stability(const Model& model) {
@@ -295,20 +291,20 @@ void validate_stability(const Model& model) {
   for (const Combination& c : model.combinations) check_imperfection(model, c.imperfection);
   if (!model.buckling) return;
   const BucklingRequest& b = *model.buckling;
-  if (b.modes < 1) fail(b.origin, "modes", fmt::format("expected at least 1, found {}", b.modes));
+  if (b.modes < 1) fail_item(b.origin, "modes", fmt::format("expected at least 1, found {}", b.modes));
   if (b.sets.empty())
-    fail(b.origin, "sets", "name one or more load cases or combinations to buckle");
+    fail_item(b.origin, "sets", "name one or more load cases or combinations to buckle");
   std::vector<std::string> names;
   for (const LoadCase& c : model.load_cases) names.push_back(c.name);
   for (const Combination& c : model.combinations) names.push_back(c.name);
   std::set<std::string> seen;
   for (const std::string& set : b.sets) {
     if (std::find(names.begin(), names.end(), set) == names.end())
-      fail(b.origin, "sets",
+      fail_item(b.origin, "sets",
            fmt::format("no load case or combination is named \"{}\"{}", printable_text(set),
                        nearest_text(nearest_names(set, names, names, 3))));
     if (!seen.insert(set).second)
-      fail(b.origin, "sets", fmt::format("\"{}\" is named twice", printable_text(set)));
+      fail_item(b.origin, "sets", fmt::format("\"{}\" is named twice", printable_text(set)));
   }
 }
 

@@ -21,8 +21,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// GCC says so with a macro, clang with a feature test.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool k_under_address_sanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool k_under_address_sanitizer = true;
+#else
+constexpr bool k_under_address_sanitizer = false;
+#endif
 #else
 constexpr bool k_under_address_sanitizer = false;
 #endif

@@ -51,7 +51,7 @@ json support(double x, double y, const std::string& type, const std::string& res
 // A column under a downward top load P, its feet and head as given, and the
 // critical factor asked for.
 json euler_column(int n, const json& foot, const json& head, double P) {
-  json supports = {foot};
+  json supports = json::array({foot});
   if (!head.is_null()) supports.push_back(head);
   return {{"units", {{"force", "kN"}, {"length", "m"}}},
           {"frame", "plane"},

@@ -233,9 +233,9 @@ TEST(BandRenumbering, AgreesWithPlainTranscriptionOnLargerGrids) {
     expect_same_as_oracle(maker.make(test::Shape::tree, size));
   }
   // A 3-D grid numbered along x first.
-  const HostInt n = 9;
+  constexpr HostInt n = 9;
   std::vector<HostInt> pairs;
-  auto number = [n](HostInt i, HostInt j, HostInt k) { return 1 + i + n * (j + n * k); };
+  auto number = [](HostInt i, HostInt j, HostInt k) { return 1 + i + n * (j + n * k); };
   for (HostInt k = 0; k < n; ++k)
     for (HostInt j = 0; j < n; ++j)
       for (HostInt i = 0; i < n; ++i) {

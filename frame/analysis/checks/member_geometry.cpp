@@ -48,7 +48,7 @@ double nearest_on(const Segment& s, const V& p) {
   return std::clamp(t, 0.0, 1.0);
 }
 
-V at(const Segment& s, double t) { return add(s.a, scale(sub(s.b, s.a), t)); }
+V point_at(const Segment& s, double t) { return add(s.a, scale(sub(s.b, s.a), t)); }
 
 // The nearest points of two segments that are not parallel (parameters
 // clamped to the segments), by the standard two-step clamping.
@@ -245,7 +245,7 @@ class Checker {
         // short link, an offset) is connected to it on purpose.
         if (joined_.contains({node, other.na}) || joined_.contains({node, other.nb})) continue;
         const double t = nearest_on(other, point);
-        const V c = at(other, t);
+        const V c = point_at(other, t);
         const double d = norm(sub(point, c));
         if (d >= near) continue;
         // A node where several members end is told of once per member it misses.
@@ -284,7 +284,7 @@ class Checker {
     if (sine < k_parallel_sine) return;
     const auto [s, t] = nearest_pair(p, q);
     if (!(s > 0.0 && s < 1.0 && t > 0.0 && t < 1.0)) return;
-    const V cp = at(p, s), cq = at(q, t);
+    const V cp = point_at(p, s), cq = point_at(q, t);
     // An end lying on the other span was told of above, as touching.
     if (found && norm(sub(cp, cq)) <= touch &&
         std::min({s, 1.0 - s, t, 1.0 - t}) * std::max(p.length, q.length) <= touch)

@@ -9,6 +9,7 @@
 #include <numbers>
 
 #include "analysis/loads/member_loads.hpp"
+#include "analysis/shape_sign.hpp"
 #include "analysis/solution/load_case_solver.hpp"
 #include "analysis/solution/mechanism_check.hpp"
 #include "global/free_vibration.hpp"
@@ -140,23 +141,6 @@ std::vector<double> unit_motion(const Mesh& mesh, int d) {
     r[first + 3 + static_cast<Size>(a)] = 1.0;
   }
   return r;
-}
-
-// An eigenvector's sign is arbitrary: the first translation (in the
-// library's order) of at least half the largest is made positive, so that a
-// mode is drawn and written the same way on every run; a share rather than
-// the largest alone, so that two translations of nearly equal size do not
-// decide it by rounding.
-void orient_shape(double* phi, std::size_t n) {
-  double largest = 0.0;
-  for (std::size_t i = 0; i < n; ++i)
-    if (i % 6 < 3) largest = std::max(largest, std::fabs(phi[i]));
-  for (std::size_t i = 0; i < n; ++i) {
-    if (i % 6 >= 3 || std::fabs(phi[i]) < k_shape_sign_share * largest) continue;
-    if (phi[i] < 0.0)
-      for (std::size_t j = 0; j < n; ++j) phi[j] = -phi[j];
-    return;
-  }
 }
 
 [[noreturn]] void refuse(const Model& model, const Mesh& mesh, const global::VibrationResult& v) {

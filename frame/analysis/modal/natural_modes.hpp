@@ -27,10 +27,6 @@ struct NaturalModes {
   global::SymmetricEntries mass;
 };
 
-// A mode shape's sign is set by its first translation of at least this
-// share of its largest.
-inline constexpr double k_shape_sign_share = 0.5;
-
 // members: the analysis's member geometry (lengths). Appends what is legal
 // but suspicious to warnings (a load that points upwards in a case that
 // gives mass). Throws InputError for a mass on no node or more modes than

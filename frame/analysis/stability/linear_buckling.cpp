@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <numbers>
 
+#include "analysis/shape_sign.hpp"
 #include "analysis/solution/load_case_solver.hpp"
 #include "analysis/solution/mechanism_check.hpp"
 #include "zervola/frame/errors.hpp"
@@ -18,21 +19,6 @@ namespace zervola::frame {
 namespace {
 
 using Size = std::size_t;
-
-// A buckled shape's sign is arbitrary: the first translation (library
-// order) of at least half the largest is made positive, so that every run
-// draws and writes it alike.
-void orient_shape(double* phi, Size n) {
-  double largest = 0.0;
-  for (Size i = 0; i < n; ++i)
-    if (i % 6 < 3) largest = std::max(largest, std::fabs(phi[i]));
-  for (Size i = 0; i < n; ++i) {
-    if (i % 6 >= 3 || std::fabs(phi[i]) < 0.5 * largest) continue;
-    if (phi[i] < 0.0)
-      for (Size j = 0; j < n; ++j) phi[j] = -phi[j];
-    return;
-  }
-}
 
 const CaseResult& set_result(const Model& model, const AnalysisResult& result,
                              const std::string& name, bool& combination) {

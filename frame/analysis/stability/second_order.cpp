@@ -18,7 +18,7 @@ namespace {
 
 using Size = std::size_t;
 
-Size vertical(const Model& model) { return model.frame == FrameKind::space ? 2 : 1; }
+Size vertical_axis(const Model& model) { return model.frame == FrameKind::space ? 2 : 1; }
 
 bool same_point(const Point3& a, const Point3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
 
@@ -131,7 +131,7 @@ LoadCase combined_case(const Model& model, const Mesh& mesh,
   Model one = model;
   one.load_cases = {c};
   const MemberLoading loading = prepare_member_loads(one, members, mesh.nodes.size());
-  const Size down = vertical(model);
+  const Size down = vertical_axis(model);
   std::vector<double> vertical_load(mesh.nodes.size(), 0.0);
   for (Size n = 0; n < mesh.nodes.size(); ++n) vertical_load[n] = -loading.nodal[0][n][down];
   std::vector<NodalLoad> horizontal;
