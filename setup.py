@@ -3,7 +3,8 @@
 pyproject.toml holds the package's metadata; this file only tells setuptools
 how to build the extension: configure the project with ZERVOLA_BUILD_PYTHON,
 build the module's target, and install the CMake component "python" (the
-module, the libraries it loads and the section catalogue) into the package.
+module, the libraries it loads, the section catalogue and the 3D view's
+files) into the package.
 
 Environment:
     ZERVOLA_BUILD_DIR   an existing CMake build tree of the project to build

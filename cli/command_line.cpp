@@ -20,7 +20,8 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
       "linear buckling and second-order analysis.\n"
       "Reads a model (JSON, see docs/model-format.md), analyses every load case through the\n"
       "zervola library, finds the natural modes the model or --modes asks for, and prints a\n"
-      "report; optionally writes results as JSON, as CSV tables and as an SVG drawing.",
+      "report; optionally writes results as JSON, as CSV tables, as an SVG drawing and\n"
+      "as a 3D view in one HTML page.",
       "zervola-frame"};
   app.footer(
       "Exit status: 0 success; 1 command-line error; 2 error in the model file (its\n"
@@ -55,9 +56,16 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
                  "temporary files, and analyse nothing")
       ->expected(1, -1)
       ->type_name("OUTPUT");
-  std::string svg, json, csv;
+  std::string svg, json, csv, html;
   app.add_option("--svg", svg, "write a drawing of the frame (SVG) to this file")->type_name("FILE");
   app.add_option("--json", json, "write every result to this file (JSON)")->type_name("FILE");
+  app.add_option("--html", html,
+                 "write a 3D view of the results to this file: one HTML page that\n"
+                 "opens in a browser with no network (three.js, WebGL) and draws the\n"
+                 "frame, its deformed shape, the diagrams of every load set and\n"
+                 "envelope, supports, loads and mode shapes; click a member for its\n"
+                 "results. Needs three.js (Debian's libjs-three) when zervola is built")
+      ->type_name("FILE");
   app.add_option("--csv", csv,
                  "write one CSV table per kind of result into this directory\n"
                  "(created if missing): nodes, members, displacements, reactions,\n"
@@ -75,8 +83,9 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   bool no_stations = false;
   app.add_flag("--no-stations", no_stations,
                "leave out of the JSON and CSV results the values at every station\n"
-               "along the members (member_diagrams); the extremes along each member\n"
-               "stay. The files of a large model are many times smaller");
+               "along the members (member_diagrams), and draw the 3D view's diagrams\n"
+               "from the members' ends; the extremes along each member stay. The\n"
+               "files of a large model are many times smaller");
   app.add_flag("--connect-crossings", o.connect_crossings,
                "cut members where they cross or where one ends on another's span,\n"
                "and connect them there (as the model's \"connect_crossings\": true):\n"
@@ -212,6 +221,7 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   if (!svg.empty()) o.svg_file = svg;
   if (!json.empty()) o.json_file = json;
   if (!csv.empty()) o.csv_directory = csv;
+  if (!html.empty()) o.html_file = html;
   if (summary) o.detail = ReportDetail::summary;
   o.progress = !no_progress;
   if (scale_option->count() > 0) o.drawing.deformation_scale = scale;

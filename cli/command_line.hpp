@@ -16,11 +16,12 @@ struct Options {
   std::optional<std::string> svg_file;
   std::optional<std::string> json_file;
   std::optional<std::string> csv_directory;
+  std::optional<std::string> html_file;  // --html: the 3D view
   ReportDetail detail = ReportDetail::full;
   bool quiet = false;
   bool strict = false;  // any warning is an error: exit 5, nothing written
   bool connect_crossings = false;  // cut members at crossings, as the model may ask
-  ResultDetail detail_of_results;  // --no-stations: the JSON and CSV without station values
+  ResultDetail detail_of_results;  // --no-stations: the JSON, CSV and 3D view without station values
   bool progress = true;
   NumberingChoice numbering = NumberingChoice::automatic;
   DrawingOptions drawing;

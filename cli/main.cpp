@@ -30,7 +30,7 @@ class UsageError : public std::runtime_error {
 // CSV directory itself.
 std::vector<std::string> output_places(const Options& o) {
   std::vector<std::string> places;
-  for (const auto* place : {&o.json_file, &o.csv_directory, &o.svg_file})
+  for (const auto* place : {&o.json_file, &o.csv_directory, &o.svg_file, &o.html_file})
     if (*place) places.push_back(**place);
   return places;
 }
@@ -45,6 +45,7 @@ std::vector<NamedOutput> named_outputs(const Options& o, const Model& model) {
       named.push_back({fmt::format("--csv {} (its table {})", *o.csv_directory, name),
                        (std::filesystem::path(*o.csv_directory) / name).string()});
   if (o.svg_file) named.push_back({fmt::format("--svg {}", *o.svg_file), *o.svg_file});
+  if (o.html_file) named.push_back({fmt::format("--html {}", *o.html_file), *o.html_file});
   return named;
 }
 
@@ -68,6 +69,10 @@ void write_outputs(const Options& o, const Model& model, const AnalysisResult& r
   }
   if (o.svg_file)
     files.add(*o.svg_file, [&](std::ostream& out) { write_svg(out, model, result, o.drawing); });
+  if (o.html_file)
+    files.add(*o.html_file, [&](std::ostream& out) {
+      write_html_view(out, model, result, o.detail_of_results);
+    });
   files.commit();
 }
 
@@ -155,6 +160,14 @@ int run(const Options& o) {
   }();
   // Two outputs on one file are refused before the analysis spends its time.
   refuse_shared_outputs(named_outputs(o, model));
+  // So is a 3D view whose files (three.js) are not installed.
+  if (o.html_file) {
+    try {
+      static_cast<void>(html_view_directory());
+    } catch (const OutputError& e) {
+      throw OutputError(fmt::format("--html {}: {}; nothing was written", *o.html_file, e.what()));
+    }
+  }
   print_warnings(model.warnings, 0);
   if (o.strict && !model.warnings.empty()) return refuse_warnings(model.warnings);
   TerminalProgress progress(o.progress && !o.quiet && TerminalProgress::stderr_is_terminal());

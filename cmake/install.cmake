@@ -5,6 +5,7 @@
 #   include/zervola.h                 its C header
 #   lib/libzervola_frame.so           the frame analysis
 #   share/zervola/sections/           its section catalogue (found beside the library)
+#   share/zervola/viewer/             the 3D view's page, scripts and three.js (beside the library)
 #   include/zervola/frame.hpp, include/zervola/frame/*.hpp   its C++ API
 #   lib/cmake/zervola/                find_package(zervola): zervola::zervola, zervola::frame
 #   lib/pkgconfig/zervola.pc          pkg-config for the C library
@@ -34,6 +35,9 @@ if(TARGET zervola_frame)
   install(DIRECTORY "${PROJECT_SOURCE_DIR}/data/sections/"
           DESTINATION "${CMAKE_INSTALL_DATADIR}/zervola/sections"
           FILES_MATCHING PATTERN "*.csv" PATTERN "*.md")
+  # From the build tree: the viewer's files with three.js, when it was found.
+  install(DIRECTORY "${ZERVOLA_VIEWER_BUILD_DIR}/"
+          DESTINATION "${CMAKE_INSTALL_DATADIR}/zervola/viewer")
 endif()
 
 install(EXPORT zervolaTargets NAMESPACE zervola:: DESTINATION "${zervola_cmake_dir}")

@@ -9,7 +9,10 @@
 #            (the package's tests and examples), GoogleTest, Google
 #            Benchmark, the SVG renderer and PNG reader of the drawing test,
 #            LAPACK (the dense reference of the eigensolvers' tests), and clang's
-#            libFuzzer for the readers' fuzz targets
+#            libFuzzer for the readers' fuzz targets; optionally three.js
+#            (libjs-three, which the 3D view of --html inlines, found when
+#            zervola is configured) and Chromium (the 3D view's browser test,
+#            skipped without either)
 #   windows  the mingw-w64 cross compilers and Wine; the 32-bit Wine
 #            (wine32:i386, on the i386 architecture) is optional
 # Installed packages are left alone. A package index that fails to update (a
@@ -45,6 +48,9 @@ case "$purpose" in
     # The dense reference of the eigensolvers' tests.
     required+=(liblapack-dev)
     required+=(clang libclang-rt-dev)
+    # The 3D view's three.js and its headless browser check (python3, above,
+    # runs it): optional, since the check is skipped without them.
+    optional+=(libjs-three chromium)
     ;;
   windows)
     required=(cmake make binutils g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64)

@@ -16,26 +16,6 @@ namespace {
 
 using nlohmann::json;
 
-struct MemberDiagram {
-  std::vector<Station> stations;
-  std::vector<StationValues> values;
-  std::array<Extreme, k_quantities> extremes;
-  std::vector<double> load_points;  // where the set's own concentrated loads act
-};
-
-MemberDiagram diagram(const AnalysisResult& r, const DiagramBasis& basis, std::size_t set,
-                      std::size_t e) {
-  MemberDiagram d;
-  const MemberState state = member_state(r, basis.sets[set], e);
-  d.stations = basis.stations[e];
-  const BeamProperties& b = basis.beams[e];
-  d.values = member_diagram(d.stations, state, b);
-  d.extremes = member_extremes(d.stations, d.values, state);
-  refine_displacement_extremes(d.extremes, d.stations, state, b);
-  for (const PointAction& p : state.loads.concentrated) d.load_points.push_back(p.position);
-  return d;
-}
-
 std::string diagram_number(double v) { return fmt::format("{:.6g}", v); }
 
 // Whether station n is the side just after a concentrated load of this
@@ -50,6 +30,19 @@ bool after_point_load(const MemberDiagram& d, std::size_t n) {
 }
 
 }  // namespace
+
+MemberDiagram member_set_diagram(const AnalysisResult& r, const DiagramBasis& basis,
+                                 std::size_t set, std::size_t e) {
+  MemberDiagram d;
+  const MemberState state = member_state(r, basis.sets[set], e);
+  d.stations = basis.stations[e];
+  const BeamProperties& b = basis.beams[e];
+  d.values = member_diagram(d.stations, state, b);
+  d.extremes = member_extremes(d.stations, d.values, state);
+  refine_displacement_extremes(d.extremes, d.stations, state, b);
+  for (const PointAction& p : state.loads.concentrated) d.load_points.push_back(p.position);
+  return d;
+}
 
 DiagramBasis diagram_basis(const Model& model, const AnalysisResult& r) {
   DiagramBasis basis;
@@ -85,7 +78,7 @@ std::vector<std::size_t> shown_quantities(const Model& model) {
 
 json diagram_json(const Model& model, const AnalysisResult& r, const DiagramBasis& basis,
                   std::size_t set, std::size_t e, bool stations) {
-  const MemberDiagram d = diagram(r, basis, set, e);
+  const MemberDiagram d = member_set_diagram(r, basis, set, e);
   json m{{"member", model.members[e].name}};
   if (stations) {
     json x = json::array(), after = json::array();
@@ -185,7 +178,7 @@ void write_diagrams_csv(TextOut& t, const Model& model, const AnalysisResult& r)
   const DiagramBasis basis = diagram_basis(model, r);
   for (std::size_t k = 0; k < basis.sets.size(); ++k)
     for (std::size_t e = 0; e < model.members.size(); ++e) {
-      const MemberDiagram d = diagram(r, basis, k, e);
+      const MemberDiagram d = member_set_diagram(r, basis, k, e);
       for (std::size_t n = 0; n < d.stations.size(); ++n) {
         t.print("{},{},{},{}", csv_field(basis.sets[k].name), csv_field(model.members[e].name),
                 d.stations[n].x, after_point_load(d, n) ? 1 : 0);
@@ -216,7 +209,7 @@ void write_extremes_report(TextOut& t, const Model& model, const AnalysisResult&
   t.write("  Internal forces and deflections along the members: largest (at x) and smallest (at x)\n");
   const std::vector<std::size_t> shown = shown_quantities(model);
   for (std::size_t e = 0; e < model.members.size(); ++e) {
-    const MemberDiagram d = diagram(r, basis, set, e);
+    const MemberDiagram d = member_set_diagram(r, basis, set, e);
     for (std::size_t k = 0; k < shown.size(); ++k) {
       const Extreme& x = d.extremes[shown[k]];
       t.print("  {:<10} {:<3} {:>13} ({:>8}) {:>13} ({:>8})\n", k == 0 ? model.members[e].name : "",

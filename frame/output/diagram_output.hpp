@@ -43,7 +43,19 @@ struct DiagramBasis {
 };
 [[nodiscard]] DiagramBasis diagram_basis(const Model& model, const AnalysisResult& r);
 
-// Member e's diagram under load set `set`: its stations and the nine
+// Member e's diagram under load set `set` (an index into basis.sets): its
+// stations, the nine quantities there and their extremes along the member
+// (the displacements' exact), as every output gives them.
+struct MemberDiagram {
+  std::vector<Station> stations;
+  std::vector<StationValues> values;
+  std::array<Extreme, k_quantities> extremes;
+  std::vector<double> load_points;  // where the set's own concentrated loads act
+};
+[[nodiscard]] MemberDiagram member_set_diagram(const AnalysisResult& r, const DiagramBasis& basis,
+                                               std::size_t set, std::size_t e);
+
+// Member e's diagram under load set `set` as JSON: its stations and the nine
 // quantities there (when stations), and their extremes.
 [[nodiscard]] nlohmann::json diagram_json(const Model& model, const AnalysisResult& r,
                                           const DiagramBasis& basis, std::size_t set, std::size_t e,

@@ -1,10 +1,10 @@
-#include <dlfcn.h>
 #include <fmt/format.h>
 
 #include <cctype>
 #include <filesystem>
 #include <map>
 
+#include "model/library_directory.hpp"
 #include "model/nearest_names.hpp"
 #include "sections/catalogue_tables.hpp"
 #include "zervola/frame/errors.hpp"
@@ -19,16 +19,6 @@ bool holds_tables(const std::filesystem::path& directory) {
   for (const TableLayout& t : catalogue_tables())
     if (!std::filesystem::is_regular_file(directory / t.file, ec)) return false;
   return true;
-}
-
-// The directory of the shared object (or program) this code is part of.
-std::filesystem::path own_directory() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&holds_tables), &info) == 0 || info.dli_fname == nullptr)
-    return {};
-  std::error_code ec;
-  const std::filesystem::path file = std::filesystem::canonical(info.dli_fname, ec);
-  return ec ? std::filesystem::path(info.dli_fname).parent_path() : file.parent_path();
 }
 
 // UTF-8 multiplication sign, written between dimensions in some tables.
@@ -54,7 +44,7 @@ std::string normalised_designation(std::string_view name) {
 
 std::string section_catalogue_directory() {
   const std::filesystem::path beside_library =
-      (own_directory() / ZERVOLA_SECTIONS_FROM_LIBRARY).lexically_normal();
+      (library_directory() / ZERVOLA_SECTIONS_FROM_LIBRARY).lexically_normal();
   if (holds_tables(beside_library)) return beside_library.string();
   throw InputError(fmt::format("the section catalogue is not installed: its tables are not in "
                                "{}; reinstall zervola",

@@ -4,7 +4,8 @@
 // JSON model, with members from a DXF drawing if it names one), analyse
 // every load case through the zervola library on one factorisation,
 // superpose the combinations, and write the results as a report, JSON, CSV
-// tables and an SVG drawing. zervola-frame is this API behind a command line.
+// tables, an SVG drawing and a 3D view (one HTML page). zervola-frame is
+// this API behind a command line.
 //
 // Contents
 //   1. The model              zervola/frame/model.hpp
@@ -20,7 +21,8 @@
 //                             zervola/frame/combinations.hpp; members cut at
 //                             crossings, as drawn: zervola/frame/drawn_members.hpp
 //   6. Outputs                format_report, format_json_results, format_csv_tables,
-//                             csv_table_names, draw_svg; written whole or not at
+//                             csv_table_names, draw_svg, format_html_view (its
+//                             data: format_view_data); written whole or not at
 //                             all, and recovered after a kill:
 //                             zervola/frame/output_files.hpp
 //   7. Steps below the analysis, for hosts that call the exports themselves:
@@ -245,13 +247,14 @@ ZERVOLA_FRAME_API void write_report(std::ostream& out, const Model& model,
 // The end-force sign convention, stated once in every output.
 [[nodiscard]] ZERVOLA_FRAME_API const char* sign_convention_text();
 
-// What the JSON results and the CSV tables hold beyond the nodes' and the
-// member ends' results.
+// What the JSON results, the CSV tables and the 3D view hold beyond the
+// nodes' and the member ends' results.
 struct ResultDetail {
   // The internal forces and displacements at every station along every
-  // member (the JSON's member_diagrams arrays, member_diagrams.csv). Without
-  // them each member keeps its extremes along its length, and the files of
-  // a large model are many times smaller.
+  // member (the JSON's member_diagrams arrays, member_diagrams.csv, the 3D
+  // view's diagrams). Without them each member keeps its extremes along its
+  // length (the 3D view its values at its two ends), and the files of a
+  // large model are many times smaller.
   bool stations = true;
   // The eigensolver's wall time (the JSON's modal.eigensolver.seconds).
   // Without it, two runs of one model write the same bytes.
@@ -328,6 +331,66 @@ struct DrawingOptions {
 // what out's writes throw (check out's state after).
 ZERVOLA_FRAME_API void write_svg(std::ostream& out, const Model& model,
                                  const AnalysisResult& result, const DrawingOptions& options);
+
+// The 3D view: one self-contained HTML page that draws the frame in the
+// browser (three.js, WebGL), with its deformed shape under each load case
+// and combination, the internal-force diagrams of every load set and
+// envelope, supports, hinges, loads, and the natural and buckling mode
+// shapes swinging; a member picked with the mouse shows its end forces,
+// extremes and stresses. The page holds everything it needs (the viewer's
+// scripts, three.js and the data of format_view_data) and opens from a
+// file with no network. Its template, scripts and three.js are installed
+// beside the library (share/zervola/viewer).
+//   model: in, the model as analysed.
+//   result: in, what analyse gave for it.
+//   detail: in; stations false: each member's values at its two ends only
+//     (a page many times smaller for a large model); timings: unused.
+// Units: the model's own, nothing converted (the page states them).
+// Returns the page's text (UTF-8).
+// Throws OutputError when the view's files are not installed, and when
+// three.js was not found when zervola was built (the message says how to
+// get it: install Debian's libjs-three, then configure and build again);
+// std::bad_alloc.
+[[nodiscard]] ZERVOLA_FRAME_API std::string format_html_view(const Model& model,
+                                                             const AnalysisResult& result,
+                                                             const ResultDetail& detail = {});
+
+// The same page written to out piece by piece: the load sets one at a
+// time, in the memory of one set's values whatever the model's size.
+// Throws as format_html_view (before anything is written), and what out's
+// writes throw (check out's state after).
+ZERVOLA_FRAME_API void write_html_view(std::ostream& out, const Model& model,
+                                       const AnalysisResult& result,
+                                       const ResultDetail& detail = {});
+
+// The 3D view's data alone: the JSON object the page reads as
+// window.ZERVOLA_VIEW, laid out as frame/output/viewer/README.md describes
+// (format "zervola-view", version 1): nodes, members with their local axes
+// and stations (ten equal divisions and every load point, in 1/10000 of the
+// length), supports with their held directions, per load case and
+// combination the deflection and the six internal forces at the stations
+// (quantized: whole numbers of a unit, to 1/9999 of the array's largest
+// magnitude), end forces, extremes, stresses and loads in global axes, the
+// envelopes with the sets that govern, and the mode shapes. No "<" stands
+// in it as itself, so it may sit in an HTML <script> element.
+//   model, result, detail: in, as format_html_view takes them.
+// Returns the JSON text (UTF-8; a name's byte that is not UTF-8 becomes
+// U+FFFD). Throws nothing but std::bad_alloc; needs no installed file.
+[[nodiscard]] ZERVOLA_FRAME_API std::string format_view_data(const Model& model,
+                                                             const AnalysisResult& result,
+                                                             const ResultDetail& detail = {});
+
+// The same data written to out piece by piece. Throws what out's writes
+// throw (check out's state after), and std::bad_alloc.
+ZERVOLA_FRAME_API void write_view_data(std::ostream& out, const Model& model,
+                                       const AnalysisResult& result,
+                                       const ResultDetail& detail = {});
+
+// The directory of the 3D view's installed files (share/zervola/viewer
+// beside the library), checked as format_html_view checks it, so that a
+// host can refuse --html before it analyses anything. Throws OutputError
+// as format_html_view does when a file, or three.js, is missing.
+[[nodiscard]] ZERVOLA_FRAME_API std::string html_view_directory();
 
 // The view a drawing of model uses for View::automatic (xy for a plane
 // frame, axonometric for a space frame), and any other view as it is.

@@ -375,7 +375,15 @@ void bind_results(py::module_& m) {
            },
            py::arg("summary") = false, py::arg("timings") = false)
       .def("svg", &svg, py::arg("view") = "auto", py::arg("scale") = py::none(),
-           py::arg("diagram") = "none", py::arg("labels") = true, py::arg("load_set") = py::none());
+           py::arg("diagram") = "none", py::arg("labels") = true, py::arg("load_set") = py::none())
+      .def("html",
+           [](const Analysis& a, bool stations) {
+             py::gil_scoped_release unlocked;
+             frame::ResultDetail detail;
+             detail.stations = stations;
+             return frame::format_html_view(*a.model, a.result, detail);
+           },
+           py::arg("stations") = true);
 
   m.def("analyse", &analyse, py::arg("model"), py::arg("numbering") = "auto");
   m.def("write_files", &write_files, py::arg("files"), py::call_guard<py::gil_scoped_release>());

@@ -437,6 +437,22 @@ class Results:
         """
         return self._core.svg(view, scale, diagram, labels, load_set)
 
+    def to_html(self, stations=True):
+        """zervola-frame's 3D view (--html) as text: one HTML page that opens
+        in a browser with no network and draws the frame, its deformed
+        shape, the diagrams of every load set and envelope, supports, loads
+        and mode shapes (docs/python.md).
+
+        Args:
+            stations: the diagrams at every station along the members
+                (False: from the members' ends only, as --no-stations; a
+                page many times smaller for a large model).
+        Raises:
+            OutputError: the view's files are not installed, or three.js was
+                not found when zervola was built (Debian's libjs-three).
+        """
+        return self._core.html(stations)
+
     def write_json(self, path):
         """Writes to_json() to path, whole or not at all. Raises OutputError."""
         _core.write_files([(os.fspath(path), self.to_json())])
@@ -444,6 +460,11 @@ class Results:
     def write_svg(self, path, **options):
         """Writes svg(**options) to path, whole or not at all. Raises OutputError."""
         _core.write_files([(os.fspath(path), self.svg(**options))])
+
+    def write_html(self, path, stations=True):
+        """Writes to_html(stations) to path, whole or not at all. Raises
+        OutputError."""
+        _core.write_files([(os.fspath(path), self.to_html(stations))])
 
     def write_csv(self, directory):
         """Writes zervola-frame's CSV tables (--csv) into directory (made if

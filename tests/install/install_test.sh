@@ -6,7 +6,8 @@
 #     a C program calling an export, a C++ program analysing a model;
 #   - the same C program compiled with pkg-config's flags;
 #   - the installed zervola-frame, whose report must equal the C++ program's
-#     and the kept report of the example;
+#     and the kept report of the example, and which finds the catalogue and
+#     the 3D view's files beside the installed library;
 #   - the installed launcher, present and executable.
 # The build tree is moved back however the test ends.
 #
@@ -27,7 +28,8 @@ prefix="$scratch/prefix"
 cmake --install "$build" --prefix "$prefix" >"$scratch/install.log"
 for f in bin/zervola-frame bin/zervola lib/libzervola.so include/zervola.h lib/libzervola_frame.so \
   include/zervola/frame.hpp include/zervola/frame/model.hpp lib/cmake/zervola/zervolaConfig.cmake \
-  lib/pkgconfig/zervola.pc share/zervola/sections/eu_ipe.csv share/zervola/sections/README.md; do
+  lib/pkgconfig/zervola.pc share/zervola/sections/eu_ipe.csv share/zervola/sections/README.md \
+  share/zervola/viewer/viewer.html share/zervola/viewer/viewer.js; do
   [[ -e "$prefix/$f" ]] || fail "$f was not installed"
 done
 echo "installed into $prefix:"
@@ -69,5 +71,13 @@ cmp "$scratch/program.txt" "$expected" || fail "the installed program's report d
   fail "the installed zervola-frame could not list the catalogue"
 grep -qF "$prefix/share/zervola/sections" "$scratch/sections.txt" ||
   fail "the installed program read the catalogue elsewhere: $(head -1 "$scratch/sections.txt")"
+
+# So are the 3D view's files, when the build found three.js.
+if [[ -e "$prefix/share/zervola/viewer/three.min.js" ]]; then
+  (cd "$root/examples" && "$prefix/bin/zervola-frame" loaded_portal.json -q --html "$scratch/portal.html") ||
+    fail "the installed zervola-frame could not write the 3D view"
+  grep -qF 'id="zervola-view">{"format":"zervola-view"' "$scratch/portal.html" ||
+    fail "the installed program's 3D view holds no data"
+fi
 
 echo "install test: passed (the build tree was moved aside throughout)"
