@@ -66,6 +66,14 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
                  "envelope, supports, loads and mode shapes; click a member for its\n"
                  "results. Needs three.js (Debian's libjs-three) when zervola is built")
       ->type_name("FILE");
+  std::string dxf, dxf_set;
+  app.add_option("--dxf", dxf,
+                 "draw the results into a DXF file for CAD: the frame, and per load\n"
+                 "set layers for the deformed shape, the moment, shear and axial\n"
+                 "diagrams with their extremes, and the reactions")
+      ->type_name("FILE");
+  app.add_option("--dxf-set", dxf_set, "draw only this load case or combination into --dxf")
+      ->type_name("NAME");
   app.add_option("--csv", csv,
                  "write one CSV table per kind of result into this directory\n"
                  "(created if missing): nodes, members, displacements, reactions,\n"
@@ -219,12 +227,14 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   o.drawing.view = views.at(view);
   o.numbering = numberings.at(numbering);
   if (!svg.empty()) o.svg_file = svg;
+  if (!dxf.empty()) o.dxf_file = dxf;
+  if (!dxf_set.empty()) o.dxf.load_set = dxf_set;
   if (!json.empty()) o.json_file = json;
   if (!csv.empty()) o.csv_directory = csv;
   if (!html.empty()) o.html_file = html;
   if (summary) o.detail = ReportDetail::summary;
   o.progress = !no_progress;
-  if (scale_option->count() > 0) o.drawing.deformation_scale = scale;
+  if (scale_option->count() > 0) o.drawing.deformation_scale = o.dxf.deformation_scale = scale;
   o.detail_of_results.stations = !no_stations;
   o.drawing.labels = !no_labels;
   if (!svg_case.empty()) o.drawing.load_case = svg_case;

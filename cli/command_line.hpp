@@ -14,6 +14,7 @@ namespace zervola::frame::cli {
 struct Options {
   std::string model_file;
   std::optional<std::string> svg_file;
+  std::optional<std::string> dxf_file;
   std::optional<std::string> json_file;
   std::optional<std::string> csv_directory;
   std::optional<std::string> html_file;  // --html: the 3D view
@@ -25,6 +26,7 @@ struct Options {
   bool progress = true;
   NumberingChoice numbering = NumberingChoice::automatic;
   DrawingOptions drawing;
+  DxfOptions dxf;
   // --modes, --mass-matrix: the natural modes asked for, over the model's "modal"
   std::optional<int> modes;
   std::optional<MassMatrix> mass_matrix;

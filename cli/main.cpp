@@ -30,7 +30,8 @@ class UsageError : public std::runtime_error {
 // CSV directory itself.
 std::vector<std::string> output_places(const Options& o) {
   std::vector<std::string> places;
-  for (const auto* place : {&o.json_file, &o.csv_directory, &o.svg_file, &o.html_file})
+  for (const auto* place :
+       {&o.json_file, &o.csv_directory, &o.svg_file, &o.html_file, &o.dxf_file})
     if (*place) places.push_back(**place);
   return places;
 }
@@ -46,6 +47,7 @@ std::vector<NamedOutput> named_outputs(const Options& o, const Model& model) {
                        (std::filesystem::path(*o.csv_directory) / name).string()});
   if (o.svg_file) named.push_back({fmt::format("--svg {}", *o.svg_file), *o.svg_file});
   if (o.html_file) named.push_back({fmt::format("--html {}", *o.html_file), *o.html_file});
+  if (o.dxf_file) named.push_back({fmt::format("--dxf {}", *o.dxf_file), *o.dxf_file});
   return named;
 }
 
@@ -73,6 +75,8 @@ void write_outputs(const Options& o, const Model& model, const AnalysisResult& r
     files.add(*o.html_file, [&](std::ostream& out) {
       write_html_view(out, model, result, o.detail_of_results);
     });
+  if (o.dxf_file)
+    files.add(*o.dxf_file, [&](std::ostream& out) { write_dxf(out, model, result, o.dxf); });
   files.commit();
 }
 

@@ -28,28 +28,28 @@ int release_code(Release r) {
   return 0;
 }
 
-void write_units(ViewJson& json, const Model& model) {
-  json.begin_object();
-  json.key("force");
-  json.text(model.units.force);
-  json.key("length");
-  json.text(model.units.length);
-  json.key("stress");
-  json.text(model.units.force + "/" + model.units.length + "^2");
-  json.end_object();
+void write_units(ViewJson& view, const Model& model) {
+  view.begin_object();
+  view.key("force");
+  view.text(model.units.force);
+  view.key("length");
+  view.text(model.units.length);
+  view.key("stress");
+  view.text(model.units.force + "/" + model.units.length + "^2");
+  view.end_object();
 }
 
-void write_nodes(ViewJson& json, const AnalysisResult& r) {
+void write_nodes(ViewJson& view, const AnalysisResult& r) {
   std::vector<double> xyz;
   xyz.reserve(3 * r.nodes.size());
   for (const Point3& p : r.nodes) xyz.insert(xyz.end(), {p.x, p.y, p.z});
-  json.begin_object();
-  json.key("xyz");
-  json.numbers(xyz, k_place_digits);
-  json.end_object();
+  view.begin_object();
+  view.key("xyz");
+  view.numbers(xyz, k_place_digits);
+  view.end_object();
 }
 
-void write_members(ViewJson& json, const Model& model, const AnalysisResult& r,
+void write_members(ViewJson& view, const Model& model, const AnalysisResult& r,
                    const DiagramBasis& basis, bool all_stations) {
   std::map<std::string, int> section_index;
   for (std::size_t k = 0; k < model.sections.size(); ++k)
@@ -74,22 +74,22 @@ void write_members(ViewJson& json, const Model& model, const AnalysisResult& r,
       station_xi.push_back(quantized(stations[n].x / g.length * k_station_steps, 1.0));
     station_start.push_back(station_xi.size());
   }
-  json.begin_object();
-  json.key("names");
-  json.texts(names);
-  json.key("nodes");
-  json.integers(ends);
-  json.key("section");
-  json.integers(section);
-  json.key("axes");
-  json.numbers(axes, k_axis_digits);
-  json.key("release");
-  json.integers(release);
-  json.key("stationStart");
-  json.integers(station_start);
-  json.key("stationXi");
-  json.integers(station_xi);
-  json.end_object();
+  view.begin_object();
+  view.key("names");
+  view.texts(names);
+  view.key("nodes");
+  view.integers(ends);
+  view.key("section");
+  view.integers(section);
+  view.key("axes");
+  view.numbers(axes, k_axis_digits);
+  view.key("release");
+  view.integers(release);
+  view.key("stationStart");
+  view.integers(station_start);
+  view.key("stationXi");
+  view.integers(station_xi);
+  view.end_object();
 }
 
 // The held directions as bits: 1 ux, 2 uy, 4 uz, 8 rx, 16 ry, 32 rz.
@@ -100,7 +100,7 @@ int restraint_mask(const Support& s) {
   return mask;
 }
 
-void write_supports(ViewJson& json, const Model& model, const AnalysisResult& r) {
+void write_supports(ViewJson& view, const Model& model, const AnalysisResult& r) {
   const NodeLocator locator(r.nodes);
   std::vector<std::string> names;
   std::vector<int> node, restrain;
@@ -111,61 +111,61 @@ void write_supports(ViewJson& json, const Model& model, const AnalysisResult& r)
     node.push_back(n - 1);
     restrain.push_back(restraint_mask(s));
   }
-  json.begin_object();
-  json.key("names");
-  json.texts(names);
-  json.key("node");
-  json.integers(node);
-  json.key("restrain");
-  json.integers(restrain);
-  json.end_object();
+  view.begin_object();
+  view.key("names");
+  view.texts(names);
+  view.key("node");
+  view.integers(node);
+  view.key("restrain");
+  view.integers(restrain);
+  view.end_object();
 }
 
-void write_shape(ViewJson& json, const std::vector<std::array<double, 6>>& shape) {
+void write_shape(ViewJson& view, const std::vector<std::array<double, 6>>& shape) {
   std::vector<double> flat;
   flat.reserve(6 * shape.size());
   for (const auto& node : shape) flat.insert(flat.end(), node.begin(), node.end());
-  json.key("shape");
-  json.numbers(flat, k_result_digits);
+  view.key("shape");
+  view.numbers(flat, k_result_digits);
 }
 
 // The natural modes, then every buckling set's modes; the shapes one at a
 // time.
-void write_modes(ViewJson& json, const AnalysisResult& r) {
-  json.begin_array();
+void write_modes(ViewJson& view, const AnalysisResult& r) {
+  view.begin_array();
   if (r.modal)
     for (const Mode& m : r.modal->modes) {
-      json.begin_object();
-      json.key("kind");
-      json.text("natural");
-      json.key("number");
-      json.integer(m.number);
-      json.key("period");
-      json.number(m.period, k_place_digits);  // null for a rigid-body mode
-      json.key("frequency");
-      json.number(m.frequency, k_place_digits);
-      json.key("scale");
-      json.number(m.drawing_scale, k_place_digits);
-      write_shape(json, m.shape);
-      json.end_object();
+      view.begin_object();
+      view.key("kind");
+      view.text("natural");
+      view.key("number");
+      view.integer(m.number);
+      view.key("period");
+      view.number(m.period, k_place_digits);  // null for a rigid-body mode
+      view.key("frequency");
+      view.number(m.frequency, k_place_digits);
+      view.key("scale");
+      view.number(m.drawing_scale, k_place_digits);
+      write_shape(view, m.shape);
+      view.end_object();
     }
   for (const BucklingSet& b : r.buckling)
     for (const BucklingMode& m : b.modes) {
-      json.begin_object();
-      json.key("kind");
-      json.text("buckling");
-      json.key("number");
-      json.integer(m.number);
-      json.key("set");
-      json.text(b.set);
-      json.key("factor");
-      json.number(m.factor, k_place_digits);
-      json.key("scale");
-      json.number(m.drawing_scale, k_place_digits);
-      write_shape(json, m.shape);
-      json.end_object();
+      view.begin_object();
+      view.key("kind");
+      view.text("buckling");
+      view.key("number");
+      view.integer(m.number);
+      view.key("set");
+      view.text(b.set);
+      view.key("factor");
+      view.number(m.factor, k_place_digits);
+      view.key("scale");
+      view.number(m.drawing_scale, k_place_digits);
+      write_shape(view, m.shape);
+      view.end_object();
     }
-  json.end_array();
+  view.end_array();
 }
 
 }  // namespace
@@ -173,40 +173,40 @@ void write_modes(ViewJson& json, const AnalysisResult& r) {
 void write_view_data(std::ostream& out, const Model& model, const AnalysisResult& r,
                      const ResultDetail& detail) {
   const DiagramBasis basis = diagram_basis(model, r);
-  ViewJson json(out);
-  json.begin_object();
-  json.key("format");
-  json.text("zervola-view");
-  json.key("version");
-  json.integer(k_view_version);
-  json.key("title");
-  json.text(!model.title.empty() ? model.title
+  ViewJson view(out);
+  view.begin_object();
+  view.key("format");
+  view.text("zervola-view");
+  view.key("version");
+  view.integer(k_view_version);
+  view.key("title");
+  view.text(!model.title.empty() ? model.title
                                  : std::filesystem::path(model.source_file).filename().string());
-  json.key("frame");
-  json.text(model.frame == FrameKind::plane ? "plane" : "space");
-  json.key("units");
-  write_units(json, model);
-  json.key("signConvention");
-  json.text(sign_convention_text());
-  json.key("nodes");
-  write_nodes(json, r);
-  json.key("sections");
-  json.begin_object();
-  json.key("names");
-  json.begin_array();
-  for (const Section& s : model.sections) json.text(s.name);
-  json.end_array();
-  json.end_object();
-  json.key("members");
-  write_members(json, model, r, basis, detail.stations);
-  json.key("supports");
-  write_supports(json, model, r);
-  json.key("sets");
-  write_view_sets(json, model, r, basis, detail.stations);
-  json.key("modes");
-  write_modes(json, r);
-  json.end_object();
-  json.flush();
+  view.key("frame");
+  view.text(model.frame == FrameKind::plane ? "plane" : "space");
+  view.key("units");
+  write_units(view, model);
+  view.key("signConvention");
+  view.text(sign_convention_text());
+  view.key("nodes");
+  write_nodes(view, r);
+  view.key("sections");
+  view.begin_object();
+  view.key("names");
+  view.begin_array();
+  for (const Section& s : model.sections) view.text(s.name);
+  view.end_array();
+  view.end_object();
+  view.key("members");
+  write_members(view, model, r, basis, detail.stations);
+  view.key("supports");
+  write_supports(view, model, r);
+  view.key("sets");
+  write_view_sets(view, model, r, basis, detail.stations);
+  view.key("modes");
+  write_modes(view, r);
+  view.end_object();
+  view.flush();
 }
 
 std::string format_view_data(const Model& model, const AnalysisResult& r,

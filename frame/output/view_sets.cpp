@@ -29,8 +29,8 @@ std::array<double, 3> global_deflection(const std::array<Vector3, 3>& axes, doub
   return out;
 }
 
-void write_extremes(ViewJson& json, const std::vector<std::array<Extreme, k_quantities>>& extremes) {
-  json.begin_object();
+void write_extremes(ViewJson& view, const std::vector<std::array<Extreme, k_quantities>>& extremes) {
+  view.begin_object();
   std::vector<double> list;
   for (std::size_t q = 0; q < k_quantities; ++q) {
     list.clear();
@@ -38,46 +38,46 @@ void write_extremes(ViewJson& json, const std::vector<std::array<Extreme, k_quan
       const Extreme& x = member[q];
       list.insert(list.end(), {x.max, x.x_max, x.min, x.x_min});
     }
-    json.key(k_quantity_names[q]);
-    json.numbers(list, k_result_digits);
+    view.key(k_quantity_names[q]);
+    view.numbers(list, k_result_digits);
   }
-  json.end_object();
+  view.end_object();
 }
 
 // Points (x, y, z) at k_place_digits, then the three values at
 // k_result_digits, per record of six.
-void write_point_loads(ViewJson& json, const std::vector<double>& list) {
-  json.begin_array();
+void write_point_loads(ViewJson& view, const std::vector<double>& list) {
+  view.begin_array();
   for (std::size_t k = 0; k < list.size(); ++k)
-    json.number(list[k], k % 6 < 3 ? k_place_digits : k_result_digits);
-  json.end_array();
+    view.number(list[k], k % 6 < 3 ? k_place_digits : k_result_digits);
+  view.end_array();
 }
 
 // Member index, x1, x2, then six values, per record of nine.
-void write_distributed_loads(ViewJson& json, const std::vector<double>& list) {
-  json.begin_array();
+void write_distributed_loads(ViewJson& view, const std::vector<double>& list) {
+  view.begin_array();
   for (std::size_t k = 0; k < list.size(); ++k) {
     if (k % 9 == 0)
-      json.integer(static_cast<std::int64_t>(list[k]));
+      view.integer(static_cast<std::int64_t>(list[k]));
     else
-      json.number(list[k], k % 9 < 3 ? k_place_digits : k_result_digits);
+      view.number(list[k], k % 9 < 3 ? k_place_digits : k_result_digits);
   }
-  json.end_array();
+  view.end_array();
 }
 
-void write_loads(ViewJson& json, const ViewLoads& loads) {
-  json.begin_object();
-  json.key("forces");
-  write_point_loads(json, loads.forces);
-  json.key("moments");
-  write_point_loads(json, loads.moments);
-  json.key("distributed");
-  write_distributed_loads(json, loads.distributed);
-  json.end_object();
+void write_loads(ViewJson& view, const ViewLoads& loads) {
+  view.begin_object();
+  view.key("forces");
+  write_point_loads(view, loads.forces);
+  view.key("moments");
+  write_point_loads(view, loads.moments);
+  view.key("distributed");
+  write_distributed_loads(view, loads.distributed);
+  view.end_object();
 }
 
 // Load set k (a case or a combination) as one object of "sets".
-void write_analysed_set(ViewJson& json, const Model& model, const AnalysisResult& r,
+void write_analysed_set(ViewJson& view, const Model& model, const AnalysisResult& r,
                         const DiagramBasis& basis, std::size_t k, bool all_stations) {
   const CaseResult& c = set_result(r, k);
   const std::size_t members = model.members.size();
@@ -93,38 +93,38 @@ void write_analysed_set(ViewJson& json, const Model& model, const AnalysisResult
     }
     extremes[e] = d.extremes;
   }
-  json.begin_object();
-  json.key("name");
-  json.text(basis.sets[k].name);
-  json.key("kind");
-  json.text(k < r.cases.size() ? "case" : "combination");
-  json.key("deflection");
-  json.quantized_array(columns.deflection);
+  view.begin_object();
+  view.key("name");
+  view.text(basis.sets[k].name);
+  view.key("kind");
+  view.text(k < r.cases.size() ? "case" : "combination");
+  view.key("deflection");
+  view.quantized_array(columns.deflection);
   for (std::size_t q = 0; q < k_forces; ++q) {
-    json.key(k_quantity_names[q]);
-    json.quantized_array(columns.forces[q]);
+    view.key(k_quantity_names[q]);
+    view.quantized_array(columns.forces[q]);
   }
   columns = {};
   std::vector<double> list;
   for (const auto& f : c.end_forces) list.insert(list.end(), f.begin(), f.end());
-  json.key("endForces");
-  json.numbers(list, k_result_digits);
-  json.key("extremes");
-  write_extremes(json, extremes);
+  view.key("endForces");
+  view.numbers(list, k_result_digits);
+  view.key("extremes");
+  write_extremes(view, extremes);
   list.clear();
   for (std::size_t e = 0; e < members; ++e)
     list.insert(list.end(), {c.stress_max[e], c.stress_max_x[e], c.stress_min[e], c.stress_min_x[e],
                              c.end_stress_max[e], c.end_stress_min[e]});
-  json.key("stress");
-  json.numbers(list, k_result_digits);
-  json.key("loads");
-  write_loads(json, set_view_loads(model, r, basis.sets[k]));
-  json.end_object();
+  view.key("stress");
+  view.numbers(list, k_result_digits);
+  view.key("loads");
+  write_loads(view, set_view_loads(model, r, basis.sets[k]));
+  view.end_object();
 }
 
 // Envelope v as one object of "sets"; index: load set name -> its index in
 // "sets".
-void write_envelope(ViewJson& json, const Model& model, const AnalysisResult& r,
+void write_envelope(ViewJson& view, const Model& model, const AnalysisResult& r,
                     const DiagramBasis& basis, const Envelope& v,
                     const std::map<std::string, std::size_t>& index, bool all_stations) {
   const EnvelopeResult e = envelope(model, r, v);
@@ -153,21 +153,21 @@ void write_envelope(ViewJson& json, const Model& model, const AnalysisResult& r,
         }
     }
   }
-  json.begin_object();
-  json.key("name");
-  json.text(e.name);
-  json.key("kind");
-  json.text("envelope");
-  json.key("of");
-  json.integers(of);
+  view.begin_object();
+  view.key("name");
+  view.text(e.name);
+  view.key("kind");
+  view.text("envelope");
+  view.key("of");
+  view.integers(of);
   for (const auto& [bound, columns] : {std::pair{"max", &high}, std::pair{"min", &low}}) {
-    json.key(bound);
-    json.begin_object();
+    view.key(bound);
+    view.begin_object();
     for (std::size_t q = 0; q < k_forces; ++q) {
-      json.key(k_quantity_names[q]);
-      json.quantized_array((*columns)[q]);
+      view.key(k_quantity_names[q]);
+      view.quantized_array((*columns)[q]);
     }
-    json.end_object();
+    view.end_object();
   }
   high = {};
   low = {};
@@ -181,36 +181,36 @@ void write_envelope(ViewJson& json, const Model& model, const AnalysisResult& r,
       max_by.push_back(of[b.max_by]);
       min_by.push_back(of[b.min_by]);
     }
-  json.key("endForces");
-  json.begin_object();
-  json.key("max");
-  json.numbers(max, k_result_digits);
-  json.key("min");
-  json.numbers(min, k_result_digits);
-  json.key("maxBy");
-  json.integers(max_by);
-  json.key("minBy");
-  json.integers(min_by);
-  json.end_object();
+  view.key("endForces");
+  view.begin_object();
+  view.key("max");
+  view.numbers(max, k_result_digits);
+  view.key("min");
+  view.numbers(min, k_result_digits);
+  view.key("maxBy");
+  view.integers(max_by);
+  view.key("minBy");
+  view.integers(min_by);
+  view.end_object();
 
   std::vector<std::array<Extreme, k_quantities>> extremes(members);
-  json.key("extremes");
+  view.key("extremes");
   for (std::size_t m = 0; m < members; ++m)
     for (std::size_t q = 0; q < k_quantities; ++q) {
       const Bound& b = e.diagram[m][q];
       extremes[m][q] = {b.max, b.x_max, b.min, b.x_min};
     }
-  write_extremes(json, extremes);
-  json.key("extremesBy");
-  json.begin_object();
+  write_extremes(view, extremes);
+  view.key("extremesBy");
+  view.begin_object();
   std::vector<std::size_t> by;
   for (std::size_t q = 0; q < k_quantities; ++q) {
     by.clear();
     for (std::size_t m = 0; m < members; ++m) by.insert(by.end(), {of[e.diagram[m][q].max_by], of[e.diagram[m][q].min_by]});
-    json.key(k_quantity_names[q]);
-    json.integers(by);
+    view.key(k_quantity_names[q]);
+    view.integers(by);
   }
-  json.end_object();
+  view.end_object();
 
   std::vector<double> stress;
   by.clear();
@@ -219,11 +219,11 @@ void write_envelope(ViewJson& json, const Model& model, const AnalysisResult& r,
                                  e.stress_min[m].x_min});
     by.insert(by.end(), {of[e.stress_max[m].max_by], of[e.stress_min[m].min_by]});
   }
-  json.key("stress");
-  json.numbers(stress, k_result_digits);
-  json.key("stressBy");
-  json.integers(by);
-  json.end_object();
+  view.key("stress");
+  view.numbers(stress, k_result_digits);
+  view.key("stressBy");
+  view.integers(by);
+  view.end_object();
 }
 
 }  // namespace
@@ -235,16 +235,16 @@ std::vector<std::size_t> view_stations(std::size_t count, bool all) {
   return kept;
 }
 
-void write_view_sets(ViewJson& json, const Model& model, const AnalysisResult& r,
+void write_view_sets(ViewJson& view, const Model& model, const AnalysisResult& r,
                      const DiagramBasis& basis, bool all_stations) {
-  json.begin_array();
+  view.begin_array();
   std::map<std::string, std::size_t> index;
   for (std::size_t k = 0; k < basis.sets.size(); ++k) {
-    write_analysed_set(json, model, r, basis, k, all_stations);
+    write_analysed_set(view, model, r, basis, k, all_stations);
     index.emplace(basis.sets[k].name, k);
   }
-  for (const Envelope& v : model.envelopes) write_envelope(json, model, r, basis, v, index, all_stations);
-  json.end_array();
+  for (const Envelope& v : model.envelopes) write_envelope(view, model, r, basis, v, index, all_stations);
+  view.end_array();
 }
 
 }  // namespace zervola::frame

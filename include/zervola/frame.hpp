@@ -22,7 +22,8 @@
 //                             crossings, as drawn: zervola/frame/drawn_members.hpp
 //   6. Outputs                format_report, format_json_results, format_csv_tables,
 //                             csv_table_names, draw_svg, format_html_view (its
-//                             data: format_view_data); written whole or not at
+//                             data: format_view_data), format_dxf; written
+//                             whole or not at
 //                             all, and recovered after a kill:
 //                             zervola/frame/output_files.hpp
 //   7. Steps below the analysis, for hosts that call the exports themselves:
@@ -391,6 +392,36 @@ ZERVOLA_FRAME_API void write_view_data(std::ostream& out, const Model& model,
 // host can refuse --html before it analyses anything. Throws OutputError
 // as format_html_view does when a file, or three.js, is missing.
 [[nodiscard]] ZERVOLA_FRAME_API std::string html_view_directory();
+
+struct DxfOptions {
+  std::optional<std::string> load_set;  // a case or combination; all when empty
+  // Displacements drawn this many times their size; empty: the largest
+  // along the members is drawn at about 8 % of the frame's size.
+  std::optional<double> deformation_scale;
+};
+
+// The results drawn back into CAD: a DXF file (R12 ASCII, which every CAD
+// program reads) in the model's length unit ($INSUNITS) with layer FRAME
+// (the members as lines), MEMBER_NAMES, LEGEND (title, units, the
+// deformation scale, the sign convention and each diagram's scale) and, per
+// load set chosen, layers NAME-DEFORMED (the deformed shape, curved by the
+// member loads, as 3D polylines), NAME-MOMENT, NAME-SHEAR and NAME-AXIAL
+// (the diagrams as polylines, each member's extremes as text "Mz 12.345",
+// the values of the JSON results' extremes to five digits) and
+// NAME-REACTIONS (arrows and the values at each supported node). NAME is
+// the set's name with the characters layer names may not hold made '_'.
+// Text heights and diagram scales follow the frame's size.
+//   options: in, the load set drawn and the deformation scale.
+// Throws InputError when options.load_set names no load case or combination
+// (its message begins "--dxf-set:").
+[[nodiscard]] ZERVOLA_FRAME_API std::string format_dxf(const Model& model,
+                                                       const AnalysisResult& result,
+                                                       const DxfOptions& options);
+
+// The same file written to out. Throws as format_dxf (before anything is
+// written), and what out's writes throw.
+ZERVOLA_FRAME_API void write_dxf(std::ostream& out, const Model& model,
+                                 const AnalysisResult& result, const DxfOptions& options);
 
 // The view a drawing of model uses for View::automatic (xy for a plane
 // frame, axonometric for a space frame), and any other view as it is.
