@@ -74,6 +74,12 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
       ->type_name("FILE");
   app.add_option("--dxf-set", dxf_set, "draw only this load case or combination into --dxf")
       ->type_name("NAME");
+  std::string dxf_units;
+  app.add_option("--dxf-units", dxf_units,
+                 "the unit the model's DXF drawing is drawn in (mm, cm, m, in, ft), over\n"
+                 "the model's \"dxf_units\" and the drawing's $INSUNITS; its coordinates\n"
+                 "are converted to the model's length unit")
+      ->type_name("UNIT");
   app.add_option("--csv", csv,
                  "write one CSV table per kind of result into this directory\n"
                  "(created if missing): nodes, members, displacements, reactions,\n"
@@ -229,6 +235,7 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   if (!svg.empty()) o.svg_file = svg;
   if (!dxf.empty()) o.dxf_file = dxf;
   if (!dxf_set.empty()) o.dxf.load_set = dxf_set;
+  if (!dxf_units.empty()) o.reading.dxf_units = dxf_units;
   if (!json.empty()) o.json_file = json;
   if (!csv.empty()) o.csv_directory = csv;
   if (!html.empty()) o.html_file = html;

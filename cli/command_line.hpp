@@ -27,6 +27,7 @@ struct Options {
   NumberingChoice numbering = NumberingChoice::automatic;
   DrawingOptions drawing;
   DxfOptions dxf;
+  ModelReading reading;  // --dxf-units
   // --modes, --mass-matrix: the natural modes asked for, over the model's "modal"
   std::optional<int> modes;
   std::optional<MassMatrix> mass_matrix;

@@ -158,7 +158,7 @@ int run(const Options& o) {
   // that nothing below meets a half-replaced set.
   print_recovered(recover_outputs(output_places(o)));
   const Model model = [&] {
-    Model read = read_model(o.model_file);
+    Model read = read_model(o.model_file, o.reading);
     if (o.connect_crossings && !read.connect_crossings) read = connect_crossings(read);
     return with_stability_asked(with_modes_asked(read, o), o);
   }();

@@ -48,6 +48,8 @@ case "$purpose" in
     # The dense reference of the eigensolvers' tests.
     required+=(liblapack-dev)
     required+=(clang libclang-rt-dev)
+    # The DXF drawings read back and rendered by an independent reader.
+    required+=(python3-ezdxf)
     # The 3D view's three.js and its headless browser check (python3, above,
     # runs it): optional, since the check is skipped without them.
     optional+=(libjs-three chromium)

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "reading/drawn_layer.hpp"
 #include "zervola/frame/errors.hpp"
 
 namespace zervola::frame {
@@ -14,7 +15,8 @@ void check_ignored_entities(Model& model, const DxfDrawing& drawing) {
   for (const Member& m : drawing.members) section_layers.insert(m.section);
   for (const Section& s : model.sections) section_layers.insert(s.name);
   for (const IgnoredEntities& i : drawing.ignored)
-    if (!i.in_block && (i.type == "ARC" || i.type == "CIRCLE") && section_layers.contains(i.layer))
+    if (!i.in_block && (i.type == "ARC" || i.type == "CIRCLE") &&
+        section_layers.contains(drawn_layer(i.layer).section))
       throw InputError(fmt::format(
           "{}:{}: {} on layer \"{}\", which names a section: a curved member must be drawn as "
           "straight segments (LINE or polyline without bulges)",

@@ -2,12 +2,14 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
 
+#include "reading/drawn_layer.hpp"
 #include "reading/dxf_pairs.hpp"
 #include "zervola/frame/errors.hpp"
 
@@ -16,7 +18,10 @@ namespace {
 
 constexpr int k_entity_code = 0;
 constexpr int k_name_code = 2;
+constexpr int k_handle_code = 5;
 constexpr int k_layer_code = 8;
+constexpr int k_variable_code = 9;
+constexpr int k_header_integer_code = 70;
 constexpr int k_flags_code = 70;
 constexpr int k_vertex_count_code = 90;
 constexpr int k_lwpolyline_elevation_code = 38;
@@ -59,7 +64,7 @@ class DrawingReader {
       k = read_section(k + 1);
     }
     finish_polyline(nullptr);
-    return {std::move(members_), std::move(ignored_)};
+    return {std::move(members_), std::move(ignored_), insunits_, insunits_line_};
   }
 
  private:
@@ -75,6 +80,7 @@ class DrawingReader {
       fail_at(pairs_[k], file_, "expected the section's name (group code 2)");
     const bool entities = pairs_[k].value == "ENTITIES";
     const bool blocks = pairs_[k].value == "BLOCKS";
+    if (pairs_[k].value == "HEADER") header(k + 1);
     ++k;
     while (k < pairs_.size() && pairs_[k].code != k_entity_code) ++k;
     for (;;) {
@@ -91,6 +97,18 @@ class DrawingReader {
     }
     finish_polyline(&pairs_[k]);
     return k + 1;
+  }
+
+  // The header's variables, each "9 $NAME" and its values, up to the
+  // section's end: only the drawing's unit is read.
+  void header(std::size_t k) {
+    for (; k < pairs_.size() && pairs_[k].code != k_entity_code; ++k) {
+      if (pairs_[k].code != k_variable_code || pairs_[k].value != "$INSUNITS") continue;
+      if (k + 1 >= pairs_.size() || pairs_[k + 1].code != k_header_integer_code)
+        fail_at(pairs_[k], file_, "$INSUNITS without its value (group code 70)");
+      insunits_ = static_cast<int>(std::clamp<std::int64_t>(dxf_integer(pairs_[k + 1]), -1, 1000));
+      insunits_line_ = pairs_[k].line;
+    }
   }
 
   void entity(const Entity& e) {
@@ -156,6 +174,12 @@ class DrawingReader {
     return p ? std::string((*p)->value) : k_default_layer;
   }
 
+  // The entity's handle, or empty when it has none.
+  std::string handle(const Entity& e) const {
+    const auto p = find(e, k_handle_code);
+    return p ? std::string((*p)->value) : std::string();
+  }
+
   // A plane polyline in another object coordinate system would need the
   // arbitrary-axis transformation, which is not applied: refuse it.
   void check_extrusion(const Entity& e) const {
@@ -173,7 +197,9 @@ class DrawingReader {
     ++entity_;
     const Point3 a{real(e, 10), real(e, 20), real_or(e, 30, 0.0)};
     const Point3 b{real(e, 11), real(e, 21), real_or(e, 31, 0.0)};
-    add(a, b, fmt::format("LINE {} at line {}", entity_, e.start->line), layer(e), e.start->line);
+    const std::string h = handle(e);
+    add(a, b, fmt::format("LINE {} at line {}", entity_, e.start->line), layer(e),
+        h.empty() ? h : k_handle_prefix + h, e.start->line);
   }
 
   std::int64_t flags(const Entity& e) const {
@@ -193,6 +219,7 @@ class DrawingReader {
     if (!p.three_d) check_extrusion(e);
     p.elevation = real_or(e, 30, 0.0);
     p.layer = layer(e);
+    p.handle = handle(e);
     p.entity = entity_;
     p.start = e.start;
     polyline_ = std::move(p);
@@ -212,6 +239,7 @@ class DrawingReader {
     p.closed = (f & k_polyline_closed_flag) != 0;
     p.elevation = real_or(e, k_lwpolyline_elevation_code, 0.0);
     p.layer = layer(e);
+    p.handle = handle(e);
     p.entity = entity_;
     p.start = e.start;
     polyline_ = std::move(p);
@@ -245,7 +273,7 @@ class DrawingReader {
   }
 
   void add(const Point3& a, const Point3& b, const std::string& what, const std::string& on_layer,
-           std::size_t line) {
+           const std::string& name, std::size_t line) {
     // A line whose two points merge into one node is no member: counted
     // with what the drawing holds besides.
     if (std::abs(a.x - b.x) < k_node_tolerance && std::abs(a.y - b.y) < k_node_tolerance &&
@@ -254,11 +282,18 @@ class DrawingReader {
       return;
     }
     Member m;
-    m.name = fmt::format("D{}", members_.size() + 1);
+    m.name = name.empty() ? fmt::format("{}{}", k_drawn_member_prefix, members_.size() + 1) : name;
     m.from = a;
     m.to = b;
-    m.section = on_layer;
-    m.origin = {file_, fmt::format("{} (layer \"{}\"), member {}", what, m.section, m.name)};
+    const DrawnLayer drawn = drawn_layer(on_layer);
+    if (!drawn.release)
+      throw InputError(fmt::format(
+          "{}:{}: {} is on layer \"{}\", whose suffix \"{}\" after '@' is not a release "
+          "(none, hinge_start, hinge_end, pinned)",
+          file_, line, what, on_layer, drawn.suffix));
+    m.section = drawn.section;
+    m.release = *drawn.release;
+    m.origin = {file_, fmt::format("{} (layer \"{}\"), member {}", what, on_layer, m.name)};
     members_.push_back(std::move(m));
   }
 
@@ -268,6 +303,7 @@ class DrawingReader {
     bool three_d = false;
     double elevation = 0.0;
     std::string layer;
+    std::string handle;
     double previous_bulge = 0.0;
     int entity = 0;
     const DxfPair* start = nullptr;
@@ -302,17 +338,23 @@ class DrawingReader {
     polyline_.reset();
     const std::size_t n = p.points.size();
     const std::string label = fmt::format("polyline {} at line {}", p.entity, p.start->line);
+    const auto segment_name = [&p](std::size_t k) {
+      return p.handle.empty() ? std::string()
+                              : fmt::format("{}{}.{}", k_handle_prefix, p.handle, k);
+    };
     for (std::size_t k = 0; k + 1 < n; ++k)
       add(p.points[k], p.points[k + 1], fmt::format("{} segment {}", label, k + 1), p.layer,
-          p.start->line);
+          segment_name(k + 1), p.start->line);
     if (p.closed && n > 2)
       add(p.points[n - 1], p.points[0], fmt::format("{} segment {}", label, n), p.layer,
-          p.start->line);
+          segment_name(n), p.start->line);
   }
 
   const std::vector<DxfPair>& pairs_;
   std::string file_;
   int entity_ = 0;
+  int insunits_ = 0;
+  std::size_t insunits_line_ = 0;
   std::optional<Polyline> polyline_;
   std::vector<Member> members_;
   std::vector<IgnoredEntities> ignored_;

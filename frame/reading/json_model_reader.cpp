@@ -451,7 +451,7 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
   check_json_keys_and_numbers(text, file_name);
   const Item top(root, file_name, "model");
   top.expect_object({"$schema", "format", "title", "units", "frame", "material", "density_unit",
-                     "gravity", "sections", "members", "dxf", "supports", "springs",
+                     "gravity", "sections", "members", "dxf", "dxf_units", "supports", "springs",
                      "load_cases", "combinations", "envelopes", "connect_crossings", "masses",
                      "mass_from_loads", "modal", "spectrum", "buckling", "comment"});
   Model model;
@@ -491,6 +491,13 @@ Model parse_json_model(const std::string& text, const std::string& file_name) {
   if (top.has("dxf")) {
     const std::filesystem::path base = std::filesystem::path(file_name).parent_path();
     model.dxf_file = (base / top.string("dxf")).lexically_normal().string();
+  }
+  if (top.has("dxf_units")) {
+    if (!top.has("dxf")) top.fail("dxf_units", "given without a \"dxf\" drawing to scale");
+    model.dxf_units = top.string("dxf_units");
+    if (!unit_scale({"N", *model.dxf_units}) && *model.dxf_units != model.units.length)
+      top.fail("dxf_units", fmt::format("\"{}\" is not a length unit zervola converts ({})",
+                                        *model.dxf_units, k_length_units_text));
   }
   if (!top.has("members") && !top.has("dxf"))
     top.fail("members", "missing field (give members, or a dxf drawing of them)");

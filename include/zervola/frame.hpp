@@ -23,8 +23,7 @@
 //   6. Outputs                format_report, format_json_results, format_csv_tables,
 //                             csv_table_names, draw_svg, format_html_view (its
 //                             data: format_view_data), format_dxf; written
-//                             whole or not at
-//                             all, and recovered after a kill:
+//                             whole or not at all, and recovered after a kill:
 //                             zervola/frame/output_files.hpp
 //   7. Steps below the analysis, for hosts that call the exports themselves:
 //                             zervola/frame/library_arrays.hpp, zervola/frame/placement.hpp,
@@ -80,6 +79,19 @@ namespace zervola::frame {
 // value of the wrong type) or its meaning (validate_model).
 [[nodiscard]] ZERVOLA_FRAME_API Model read_model(const std::string& path);
 
+// What the command line may set over the model file when reading it.
+struct ModelReading {
+  // The drawing's length unit, over the file's "dxf_units" and the
+  // drawing's $INSUNITS (--dxf-units): mm, cm, m, in, ft.
+  std::optional<std::string> dxf_units;
+};
+
+// read_model with the choices of reading (in). Throws as read_model, and
+// InputError when reading.dxf_units is not a converted length unit, or is
+// given for a model that names no drawing.
+[[nodiscard]] ZERVOLA_FRAME_API Model read_model(const std::string& path,
+                                                 const ModelReading& reading);
+
 // Reads and parses a JSON model file without its drawing and without
 // validate_model: Model::dxf_file names the drawing, if any.
 //   path: in, the model file.
@@ -98,9 +110,16 @@ namespace zervola::frame {
 
 // Reads the drawn members of a frame from a DXF file: every LINE entity and
 // every straight segment of a polyline (POLYLINE with its VERTEX entities,
-// or LWPOLYLINE) becomes one member, in the order of the file, named D1, D2,
-// ..., with the entity's layer as its section, no release and no
-// orientation point.
+// or LWPOLYLINE) becomes one member, in the order of the file, with no
+// orientation point. Its name comes from the entity's handle (group code
+// 5), which CAD programs keep while the drawing is edited: H2F for a LINE
+// of handle 2F, H30.1, H30.2, ... for the segments of a polyline of handle
+// 30; an entity without a handle (an R12 drawing may have none) is named by
+// its place among the members, D1, D2, .... Its layer names its section,
+// and a suffix after '@' its release: "IPE300@hinge_end" is an IPE300
+// hinged at its second point (hinge_start, hinge_end, pinned or none).
+// Coordinates are as drawn, in the drawing's unit (read_model_drawing
+// converts them).
 //   path: in, the drawing.
 // Throws InputError, naming the file, the line and the group code, for
 // anything the reader does not fully understand: an arc segment (non-zero
@@ -132,6 +151,8 @@ struct IgnoredEntities {
 struct DxfDrawing {
   std::vector<Member> members;
   std::vector<IgnoredEntities> ignored;
+  int insunits = 0;             // the header's $INSUNITS: 0 when no unit is stated
+  std::size_t insunits_line = 0;  // its line, 0 when absent
 };
 
 // read_dxf_members and parse_dxf_members, with the entities not read.
@@ -139,6 +160,24 @@ struct DxfDrawing {
 [[nodiscard]] ZERVOLA_FRAME_API DxfDrawing read_dxf_drawing(const std::string& path);
 [[nodiscard]] ZERVOLA_FRAME_API DxfDrawing parse_dxf_drawing(const std::string& text,
                                                              const std::string& file_name);
+
+// The drawing a model names (Model::dxf_file), its members in the model's
+// length unit: coordinates are converted from the drawing's unit, which is
+// model.dxf_units when given, else the header's $INSUNITS, else (no unit
+// stated) the model's own. Units: mm, cm, m, in, ft.
+//   model: in, as read_json_model gives it (units, dxf_file, dxf_units).
+// Returns the drawing with its members converted, and the factor applied
+// (model length per drawing length, 1 when nothing was converted).
+// Throws InputError as read_dxf_drawing, and when the drawing's unit is
+// stated but one that is not converted ($INSUNITS 7, kilometres), or the
+// model's length unit is not converted while the drawing's differs from it:
+// the message says to give "dxf_units".
+struct ModelDrawing {
+  DxfDrawing drawing;
+  double model_per_drawing_length = 1.0;
+  std::string drawing_unit;  // the drawing's length unit as taken; empty when none is stated
+};
+[[nodiscard]] ZERVOLA_FRAME_API ModelDrawing read_model_drawing(const Model& model);
 
 // Checks the meaning of a model before anything is analysed: positive
 // section values and stiffness terms (E A / L, 12 E I / L^3, ...) within
@@ -409,11 +448,21 @@ struct DxfOptions {
 // (the diagrams as polylines, each member's extremes as text "Mz 12.345",
 // the values of the JSON results' extremes to five digits) and
 // NAME-REACTIONS (arrows and the values at each supported node). NAME is
-// the set's name with the characters layer names may not hold made '_'.
+// the set's name with the characters layer names may not hold made '_'; a
+// name the drawing already holds (case ignored) takes a suffix "~2".
 // Text heights and diagram scales follow the frame's size.
+// When the model came from a drawing (Model::dxf_file), the file written is
+// that drawing, every record of it kept as it stands, with the results'
+// layers and entities added: in the drawing's unit (as the model was read:
+// Model::dxf_units, its $INSUNITS, else the model's), $INSUNITS set to it,
+// and for an AutoCAD 2000 or later drawing with handles above every one it
+// holds ($HANDSEED moved past them).
+//   model, result: in, the model as analysed and what analyse gave.
 //   options: in, the load set drawn and the deformation scale.
 // Throws InputError when options.load_set names no load case or combination
-// (its message begins "--dxf-set:").
+// (its message begins "--dxf-set:"); OutputError when the model's drawing
+// cannot be read again, or is an AutoCAD 2000 drawing without a layer table
+// or model space to add to.
 [[nodiscard]] ZERVOLA_FRAME_API std::string format_dxf(const Model& model,
                                                        const AnalysisResult& result,
                                                        const DxfOptions& options);

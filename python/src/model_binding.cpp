@@ -48,16 +48,28 @@ std::string read_text(const std::string& path) {
   return text.str();
 }
 
+const char* release_name(frame::Release r) {
+  switch (r) {
+    case frame::Release::hinge_start: return "hinge_start";
+    case frame::Release::hinge_end: return "hinge_end";
+    case frame::Release::pinned: return "pinned";
+    case frame::Release::none: break;
+  }
+  return "none";
+}
+
 nlohmann::ordered_json point(const frame::Point3& p) {
   return nlohmann::ordered_json::array({p.x, p.y, p.z});
 }
 
 // The model file's document as plain JSON (comments dropped, keys in the
 // file's order), with the members of the drawing it names appended to its
-// members as the reader appends them, and the "dxf" key removed: a
+// members as the reader appends them (in the model's length unit, with
+// their releases), and the "dxf" and "dxf_units" keys removed: a
 // document that stands alone and reads back as the same model.
-std::string model_document(const std::string& path) {
-  const Model parsed = frame::read_json_model(path);  // syntax and structure checked here
+std::string model_document(const std::string& path, std::optional<std::string> dxf_units) {
+  Model parsed = frame::read_json_model(path);  // syntax and structure checked here
+  if (dxf_units) parsed.dxf_units = std::move(dxf_units);
   const bool strict = true;
   const bool ignore_comments = true;
   nlohmann::ordered_json doc =
@@ -65,12 +77,16 @@ std::string model_document(const std::string& path) {
   if (!parsed.dxf_file.empty()) {
     nlohmann::ordered_json& members = doc["members"];
     if (members.is_null()) members = nlohmann::ordered_json::array();
-    for (const frame::Member& m : frame::read_dxf_members(parsed.dxf_file))
-      members.push_back({{"name", m.name},
-                         {"from", point(m.from)},
-                         {"to", point(m.to)},
-                         {"section", m.section}});
+    for (const frame::Member& m : frame::read_model_drawing(parsed).drawing.members) {
+      nlohmann::ordered_json member = {{"name", m.name},
+                                       {"from", point(m.from)},
+                                       {"to", point(m.to)},
+                                       {"section", m.section}};
+      if (m.release != frame::Release::none) member["release"] = release_name(m.release);
+      members.push_back(std::move(member));
+    }
     doc.erase("dxf");
+    doc.erase("dxf_units");
   }
   return doc.dump();
 }
@@ -122,12 +138,12 @@ void bind_model(py::module_& m) {
 
   m.def(
       "read_model",
-      [](const std::string& path, bool connect) {
-        Model model = frame::read_model(path);
+      [](const std::string& path, bool connect, std::optional<std::string> dxf_units) {
+        Model model = frame::read_model(path, frame::ModelReading{std::move(dxf_units)});
         if (connect && !model.connect_crossings) model = frame::connect_crossings(model);
         return handle(std::move(model));
       },
-      py::arg("path"), py::arg("connect_crossings") = false,
+      py::arg("path"), py::arg("connect_crossings") = false, py::arg("dxf_units") = py::none(),
       py::call_guard<py::gil_scoped_release>());
   m.def(
       "parse_model",
@@ -136,7 +152,7 @@ void bind_model(py::module_& m) {
       },
       py::arg("text"), py::arg("file_name"), py::arg("connect_crossings") = false,
       py::call_guard<py::gil_scoped_release>());
-  m.def("model_document", &model_document, py::arg("path"),
+  m.def("model_document", &model_document, py::arg("path"), py::arg("dxf_units") = py::none(),
         py::call_guard<py::gil_scoped_release>());
 }
 

@@ -238,6 +238,14 @@ std::string svg(const Analysis& a, const std::string& view, std::optional<double
   return frame::draw_svg(*a.model, a.result, o);
 }
 
+std::string dxf(const Analysis& a, std::optional<std::string> load_set, std::optional<double> scale) {
+  frame::DxfOptions o;
+  o.load_set = std::move(load_set);
+  o.deformation_scale = scale;
+  py::gil_scoped_release unlocked;
+  return frame::format_dxf(*a.model, a.result, o);
+}
+
 // Writes files whole or not at all, as zervola-frame does.
 void write_files(std::vector<std::pair<std::string, std::string>> files) {
   frame::OutputFiles out;
@@ -376,6 +384,7 @@ void bind_results(py::module_& m) {
            py::arg("summary") = false, py::arg("timings") = false)
       .def("svg", &svg, py::arg("view") = "auto", py::arg("scale") = py::none(),
            py::arg("diagram") = "none", py::arg("labels") = true, py::arg("load_set") = py::none())
+      .def("dxf", &dxf, py::arg("load_set") = py::none(), py::arg("scale") = py::none())
       .def("html",
            [](const Analysis& a, bool stations) {
              py::gil_scoped_release unlocked;

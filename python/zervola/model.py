@@ -103,16 +103,18 @@ class Model:
         _put(self._doc, "connect_crossings", connect_crossings)
         self._name = _BUILT_MODEL_NAME
         self._path = None      # the file, while the model is as read from it
+        self._dxf_units = None  # the unit its drawing was read in, if given
         self._checked = None   # the C++ reader's model of the document, once made
         self._cases = None     # load case name -> its entry in the document
 
     @classmethod
-    def _read(cls, path):
+    def _read(cls, path, dxf_units=None):
         model = cls.__new__(cls)
-        model._checked = _core.read_model(str(path))
-        model._doc = json.loads(_core.model_document(str(path)))
+        model._checked = _core.read_model(str(path), dxf_units=dxf_units)
+        model._doc = json.loads(_core.model_document(str(path), dxf_units=dxf_units))
         model._name = str(path)
         model._path = str(path)
+        model._dxf_units = dxf_units
         model._cases = None
         return model
 
@@ -162,7 +164,8 @@ class Model:
     def _checked_model(self, connect_crossings=False):
         if connect_crossings:
             if self._path is not None:
-                return _core.read_model(self._path, connect_crossings=True)
+                return _core.read_model(self._path, connect_crossings=True,
+                                        dxf_units=self._dxf_units)
             return _core.parse_model(self.to_json(), self._name, connect_crossings=True)
         if self._checked is None:
             self._checked = _core.parse_model(self.to_json(), self._name)
@@ -531,16 +534,19 @@ class Model:
         return results
 
 
-def read(path):
+def read(path, dxf_units=None):
     """Reads a model file as zervola-frame does: the JSON model (comments
     allowed) and the members of the DXF drawing it names.
 
     Args:
         path: the model file (str or path-like).
+        dxf_units: the unit its drawing is drawn in ("mm", "cm", "m", "in",
+            "ft"), over the file's "dxf_units" and the drawing's $INSUNITS
+            (--dxf-units); its coordinates are converted to the model's.
     Returns:
         Model.
     Raises:
         ModelError: the file cannot be read, or any fault of its syntax,
             structure or meaning (with file:line:column, or item and field).
     """
-    return Model._read(path)
+    return Model._read(path, dxf_units)

@@ -453,6 +453,28 @@ class Results:
         """
         return self._core.html(stations)
 
+    def to_dxf(self, load_set=None, scale=None):
+        """zervola-frame's results in CAD (--dxf) as text: a DXF drawing with
+        the frame, the member names, a legend and per load set layers for
+        the deformed shape, the moment, shear and axial diagrams with their
+        extremes, and the reactions (docs/model-format.md, "Results in
+        CAD"). A model read from a file that names a drawing gets that
+        drawing back, whole, with the results added in its unit.
+
+        Args:
+            load_set: draw only this load case or combination (--dxf-set).
+            scale: displacements drawn this many times their size (--scale).
+        Raises:
+            ModelError: load_set names no load case or combination.
+            OutputError: the model's drawing cannot be read again.
+        """
+        return self._core.dxf(load_set, scale)
+
+    def write_dxf(self, path, load_set=None, scale=None):
+        """Writes to_dxf(load_set, scale) to path, whole or not at all.
+        Raises as to_dxf, and OutputError."""
+        _core.write_files([(os.fspath(path), self.to_dxf(load_set, scale))])
+
     def write_json(self, path):
         """Writes to_json() to path, whole or not at all. Raises OutputError."""
         _core.write_files([(os.fspath(path), self.to_json())])

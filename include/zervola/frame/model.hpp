@@ -270,6 +270,10 @@ struct Model {
   std::vector<Combination> combinations;
   std::vector<Envelope> envelopes;
   std::string dxf_file;  // the drawing the members came from, if any
+  // The drawing's length unit ("dxf_units": mm, cm, m, in, ft), over the
+  // unit its header states ($INSUNITS); none: the header's, and with no unit
+  // stated there, the model's own.
+  std::optional<std::string> dxf_units;
   // Members that cross, or end on a span, are to be cut there and connected
   // ("connect_crossings"): read_model then applies connect_crossings; a
   // model built in code calls it itself (analyse cuts nothing).

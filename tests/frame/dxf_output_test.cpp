@@ -1,0 +1,172 @@
+// The results drawn into CAD: what the drawing written holds, and that the
+// engineer's own drawing comes back whole with the results added.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include <zervola/frame.hpp>
+#include "run_program.hpp"
+
+namespace zervola::frame {
+namespace {
+
+using nlohmann::json;
+
+// A cantilever drawn as one LINE on layer "S", in the model's metres.
+const char* k_drawing =
+    "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n2\n0\nLAYER\n2\nS\n70\n0\n62\n7\n6\n"
+    "CONTINUOUS\n0\nLAYER\n2\nframe\n70\n0\n62\n1\n6\nCONTINUOUS\n0\nENDTAB\n0\nENDSEC\n"
+    "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\nS\n10\n0\n20\n0\n11\n4\n21\n0\n"
+    "0\nCIRCLE\n8\nframe\n10\n2\n20\n3\n40\n0.5\n0\nENDSEC\n0\nEOF\n";
+
+json cantilever_model(const std::vector<std::string>& cases) {
+  json load_cases = json::array();
+  for (const std::string& name : cases)
+    load_cases.push_back({{"name", name}, {"loads", json::array({{{"at", {4, 0, 0}},
+                                                                  {"force", {0, -10, 0}}}})}});
+  return {{"units", {{"force", "kN"}, {"length", "m"}}},
+          {"frame", "plane"},
+          {"sections", json::array({{{"name", "S"}, {"E", 2.1e8}, {"G", 8.1e7}, {"A", 5e-3},
+                                     {"It", 2e-7}, {"Iy", 6e-6}, {"Iz", 8e-5},
+                                     {"extent_z", 0.15}, {"extent_y", 0.3}}})},
+          {"supports", json::array({{{"at", {0, 0, 0}}, {"type", "fixed"}}})},
+          {"load_cases", load_cases}};
+}
+
+// The layer names of a DXF text: the values of code 2 after "0 LAYER".
+std::vector<std::string> layer_names(const std::string& dxf) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < dxf.size()) {
+    const std::size_t end = dxf.find('\n', at);
+    std::string line = dxf.substr(at, end - at);
+    while (!line.empty() && (line.back() == '\r' || line.front() == ' ')) {
+      if (line.back() == '\r') line.pop_back();
+      if (!line.empty() && line.front() == ' ') line.erase(0, 1);
+    }
+    lines.push_back(line);
+    at = end == std::string::npos ? dxf.size() : end + 1;
+  }
+  std::vector<std::string> names;
+  for (std::size_t k = 0; k + 3 < lines.size(); k += 2)
+    if (lines[k] == "0" && lines[k + 1] == "LAYER")
+      for (std::size_t j = k + 2; j + 1 < lines.size() && lines[j] != "0"; j += 2)
+        if (lines[j] == "2") names.push_back(lines[j + 1]);
+  return names;
+}
+
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+AnalysisResult analysed(const test::ScratchDirectory& dir, json model, Model& read) {
+  read = read_model(dir.write("model.json", model.dump()));
+  return analyse(read);
+}
+
+TEST(DxfOutput, EachSetHasLayersOfItsOwnAndAnUnknownSetIsRefused) {
+  const test::ScratchDirectory dir;
+  json model = cantilever_model({"a/b", "a:b", "c"});
+  model["members"] = json::array({{{"from", {0, 0, 0}}, {"to", {4, 0, 0}}, {"section", "S"}}});
+  Model read;
+  const AnalysisResult r = analysed(dir, model, read);
+  const std::vector<std::string> all = layer_names(format_dxf(read, r, {}));
+  for (const char* name : {"FRAME", "MEMBER_NAMES", "LEGEND", "a_b-DEFORMED", "a_b-MOMENT",
+                           "a_b~2-DEFORMED", "a_b~2-REACTIONS", "c-AXIAL", "c-SHEAR"})
+    EXPECT_TRUE(contains(all, name)) << name;
+  EXPECT_EQ(all.size(), 3u + 3u * 5u);
+
+  DxfOptions one;
+  one.load_set = "c";
+  const std::vector<std::string> chosen = layer_names(format_dxf(read, r, one));
+  EXPECT_EQ(chosen.size(), 3u + 5u);
+  EXPECT_TRUE(contains(chosen, "c-MOMENT"));
+
+  one.load_set = "d";
+  try {
+    static_cast<void>(format_dxf(read, r, one));
+    ADD_FAILURE() << "an unknown set was drawn";
+  } catch (const InputError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("--dxf-set:", 0), 0u) << e.what();
+  }
+}
+
+TEST(DxfOutput, TheEngineersDrawingComesBackWholeWithTheResultsAdded) {
+  const test::ScratchDirectory dir;
+  for (const bool crlf : {false, true}) {
+    std::string drawing = k_drawing;
+    if (crlf) {
+      std::string with;
+      for (const char c : drawing) with += c == '\n' ? std::string("\r\n") : std::string(1, c);
+      drawing = with;
+    }
+    dir.write("frame.dxf", drawing);
+    json model = cantilever_model({"G"});
+    model["dxf"] = "frame.dxf";
+    Model read;
+    const AnalysisResult r = analysed(dir, model, read);
+    const std::string out = format_dxf(read, r, {});
+    // Every line of the drawing is there, in its order, but the layer
+    // table's count of records, which grows.
+    const std::string eol = crlf ? "\r\n" : "\n";
+    std::string kept = drawing;
+    const std::string count = "LAYER" + eol + "70" + eol + "2" + eol;
+    kept.replace(kept.find(count), count.size(), "LAYER" + eol + "70" + eol);
+    EXPECT_NE(out.find("LAYER" + eol + "70" + eol + "10" + eol), std::string::npos);
+    std::size_t at = 0;
+    std::size_t from = 0;
+    bool in_order = true;
+    while (from < kept.size()) {
+      const std::size_t end = kept.find('\n', from);
+      const std::string line = kept.substr(from, end - from + 1);
+      at = out.find(line, at);
+      if (at == std::string::npos) {
+        in_order = false;
+        break;
+      }
+      at += line.size();
+      from = end + 1;
+    }
+    EXPECT_TRUE(in_order) << (crlf ? "CR LF" : "LF");
+    // One kind of line end throughout.
+    std::size_t bare = 0, with_cr = 0;
+    for (std::size_t k = 0; k < out.size(); ++k)
+      if (out[k] == '\n') ++(k > 0 && out[k - 1] == '\r' ? with_cr : bare);
+    EXPECT_EQ(crlf ? bare : with_cr, 0u);
+    // The drawing's layer "frame" keeps its name; the results' frame takes
+    // another (layer names ignore case).
+    const std::vector<std::string> names = layer_names(out);
+    EXPECT_TRUE(contains(names, "frame"));
+    EXPECT_TRUE(contains(names, "S"));
+    EXPECT_FALSE(contains(names, "FRAME"));
+    EXPECT_TRUE(contains(names, "FRAME~2"));
+    EXPECT_TRUE(contains(names, "G-MOMENT"));
+    // The drawing still reads as the same members, and no more: the results
+    // are on layers that name no section, so the reader counts them apart.
+    const DxfDrawing again = parse_dxf_drawing(out, "out.dxf");
+    EXPECT_EQ(again.insunits, 6);  // stated now: metres, the model's
+    ASSERT_GE(again.members.size(), 1u);
+    EXPECT_EQ(again.members[0].section, "S");
+    EXPECT_EQ(again.members[0].to.x, 4.0);
+  }
+}
+
+TEST(DxfOutput, ADrawingThatIsGoneIsAnOutputError) {
+  const test::ScratchDirectory dir;
+  dir.write("frame.dxf", k_drawing);
+  json model = cantilever_model({"G"});
+  model["dxf"] = "frame.dxf";
+  Model read;
+  const AnalysisResult r = analysed(dir, model, read);
+  std::filesystem::remove(dir.path("frame.dxf"));
+  EXPECT_THROW(static_cast<void>(format_dxf(read, r, {})), OutputError);
+}
+
+}  // namespace
+}  // namespace zervola::frame
