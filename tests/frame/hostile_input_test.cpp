@@ -263,6 +263,24 @@ TEST(HostileInput, AControlGroupsMemoryLimitIsReadWhereverItIsSet) {
   ASSERT_TRUE(v1.has_value());
   EXPECT_EQ(v1->bytes, 1500000u);
   expect_contains(v1->limited_by, "box/memory.limit_in_bytes");
+  // Limits on the group and on its parent: the tighter of what they leave,
+  // whichever of the two sets it.
+  write("proc-nested", "0::/outer/inner\n");
+  write("nested/outer/memory.max", "4000000\n");
+  write("nested/outer/memory.current", "1000000\n");
+  write("nested/outer/inner/memory.max", "2500000\n");
+  write("nested/outer/inner/memory.current", "500000\n");
+  const std::optional<MemoryBound> inner =
+      control_group_memory(dir.path("nested"), dir.path("proc-nested"));
+  ASSERT_TRUE(inner.has_value());
+  EXPECT_EQ(inner->bytes, 2000000u);
+  expect_contains(inner->limited_by, "inner/memory.max");
+  write("nested/outer/memory.current", "3000000\n");
+  const std::optional<MemoryBound> outer =
+      control_group_memory(dir.path("nested"), dir.path("proc-nested"));
+  ASSERT_TRUE(outer.has_value());
+  EXPECT_EQ(outer->bytes, 1000000u);
+  EXPECT_EQ(outer->limited_by.find("inner"), std::string::npos) << outer->limited_by;
   // No limit anywhere, or no membership file: nothing.
   write("proc-none", "0::/free\n");
   write("none/free/memory.max", "max\n");

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "run_program.hpp"
 
@@ -61,6 +62,21 @@ TEST(ModelChecks, BracesThatCrossWithoutANodeAreNamedWithThePoint) {
 TEST(ModelChecks, AMemberDrawnTwiceOrOverAnotherIsAnError) {
   const std::string e = input_error(mistake("duplicate-member.json"));
   EXPECT_NE(e.find("member \"B1\" and member \"B1dup\" join the same two nodes"), std::string::npos) << e;
+
+  // Drawn again from its far end back to its near end: still the same two
+  // nodes, and told as such rather than as two members lying over each other.
+  {
+    const ScratchDirectory dir;
+    json m = json::parse(read_text(mistake("reference-two-storey.json")));
+    json back = m["members"][0];
+    back["name"] = "back";
+    std::swap(back["from"], back["to"]);
+    m["members"].push_back(back);
+    const std::string reversed = input_error(dir.write("reversed.json", m.dump()));
+    EXPECT_NE(reversed.find("\"back\" join the same two nodes: the member is drawn twice"),
+              std::string::npos)
+        << reversed;
+  }
 
   // Collinear and overlapping over part of their length.
   const ScratchDirectory dir;
@@ -201,6 +217,34 @@ TEST(ModelChecks, WhatTheDrawingHoldsBesidesMembersIsCountedOrRefused) {
   EXPECT_NE(model.warnings[0].message.find("1 LINE on layer \"S\" in a block definition (first at line 19)"),
             std::string::npos)
       << model.warnings[0].message;
+
+  // An ARC in a block definition on a layer of members is not drawn (the
+  // block is not inserted): counted with the rest, one by one, not refused.
+  {
+    const ScratchDirectory dir;
+    json m = json::parse(read_text(mistake("block-line-dropped.json")));
+    m["dxf"] = "block-arc.dxf";
+    (void)dir.write("block-arc.dxf",
+                    "0\nSECTION\n2\nBLOCKS\n"
+                    "0\nBLOCK\n8\n0\n2\nBEND\n70\n0\n10\n0\n20\n0\n30\n0\n"
+                    "0\nARC\n8\nS\n10\n0\n20\n0\n30\n0\n40\n1\n50\n0\n51\n90\n"
+                    "0\nENDBLK\n0\nENDSEC\n"
+                    "0\nSECTION\n2\nENTITIES\n"
+                    "0\nLINE\n8\nS\n10\n0\n20\n0\n30\n0\n11\n0\n21\n4\n31\n0\n"
+                    "0\nLINE\n8\nS\n10\n6\n20\n0\n30\n0\n11\n6\n21\n4\n31\n0\n"
+                    "0\nLINE\n8\nS\n10\n0\n20\n4\n30\n0\n11\n6\n21\n4\n31\n0\n"
+                    "0\nTEXT\n8\nNOTES\n10\n0\n20\n5\n1\nroof\n"
+                    "0\nTEXT\n8\nNOTES\n10\n6\n20\n5\n1\nridge\n"
+                    "0\nENDSEC\n0\nEOF\n");
+    const Model arc_in_block = read_model(dir.write("block-arc.json", m.dump()));
+    EXPECT_EQ(arc_in_block.members.size(), 3U);
+    ASSERT_EQ(arc_in_block.warnings.size(), 1u);
+    const std::string& message = arc_in_block.warnings[0].message;
+    EXPECT_NE(message.find("3 entities of the drawing are not read as members"), std::string::npos)
+        << message;
+    EXPECT_NE(message.find("1 ARC on layer \"S\" in a block definition"), std::string::npos) << message;
+    EXPECT_NE(message.find("2 TEXT on layer \"NOTES\""), std::string::npos) << message;
+  }
 
   // Text and an arc on a layer of their own: counted by type and layer.
   const DxfDrawing drawing = parse_dxf_drawing(
@@ -371,6 +415,43 @@ TEST(ModelChecks, SoundButStiffOrTallFramesAreNotMechanisms) {
 
 namespace zervola::frame::test {
 namespace {
+
+// The share of the stiffness the message gives for a mechanism.
+double share_named(const std::string& message) {
+  const std::string lead = "leaves as little as ";
+  const auto at = message.find(lead);
+  if (at == std::string::npos) return -1.0;
+  return std::stod(message.substr(at + lead.size()));
+}
+
+TEST(ModelChecks, AMechanismsMessageGivesTheLeastStiffnessLeft) {
+  // A portal of pin-ended bars sways against nothing but a spring k at the
+  // eaves: its last pivot is k against the beam's axial EA / L, a share of
+  // 3.5e-7 / (2.1e8 x 0.01 / 6) = 1e-12.
+  nlohmann::json m = nlohmann::json::parse(R"({
+    "units": {"force": "kN", "length": "m"}, "frame": "plane",
+    "sections": [{"name": "bar", "E": 2.1e8, "G": 8.1e7, "A": 0.01, "It": 1e-6, "Iy": 1e-5,
+                  "Iz": 1e-4, "extent_z": 0.1, "extent_y": 0.1}],
+    "members": [
+      {"name": "C1", "from": [0, 0, 0], "to": [0, 4, 0], "section": "bar", "release": "pinned"},
+      {"name": "B", "from": [0, 4, 0], "to": [6, 4, 0], "section": "bar", "release": "pinned"},
+      {"name": "C2", "from": [6, 0, 0], "to": [6, 4, 0], "section": "bar", "release": "pinned"}],
+    "supports": [{"at": [0, 0, 0], "type": "pinned"}, {"at": [6, 0, 0], "type": "pinned"}],
+    "springs": [{"at": [0, 4, 0], "kx": 3.5e-7}],
+    "load_cases": [{"name": "g", "loads": [{"at": [0, 4, 0], "force": [0, -10, 0]}]}]})");
+  const std::string sway = analysis_error(m);
+  EXPECT_NE(sway.find("the frame is a mechanism"), std::string::npos) << sway;
+  EXPECT_NEAR(share_named(sway), 1.0e-12, 0.05e-12) << sway;
+  // The beam in two pin-ended halves besides: their middle node has no
+  // stiffness at all across the beam, which leaves nothing there.
+  m["members"][1]["to"] = {3, 4, 0};
+  m["members"].push_back({{"name", "B2"}, {"from", {3, 4, 0}}, {"to", {6, 4, 0}},
+                          {"section", "bar"}, {"release", "pinned"}});
+  const std::string both = analysis_error(m);
+  EXPECT_NE(both.find("node "), std::string::npos) << both;
+  EXPECT_NE(both.find("at [3, 4, 0] in direction uy"), std::string::npos) << both;
+  EXPECT_EQ(share_named(both), 0.0) << both;
+}
 
 TEST(ModelChecks, ATranslationThatNothingHoldsIsAMechanism) {
   // A node between two collinear pin-ended bars, free sideways: no member

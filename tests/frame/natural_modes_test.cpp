@@ -129,6 +129,31 @@ TEST(NaturalModes, MemberLoadsBecomeMassAtTheNodes) {
   EXPECT_NEAR(r.modal->modes[0].circular_frequency / exact, 1.0, 2e-3);
 }
 
+// A flywheel of rotary inertia J and no mass on the tip of a massless
+// cantilever: the tip is free to move, so the wheel turns against the
+// cantilever's condensed rotational stiffness 4EI/L - (6EI/L^2)^2 /
+// (12EI/L^3) = EI/L, at omega = sqrt(EI / (L J)).
+TEST(NaturalModes, AFlywheelOfNoMassTurnsAgainstTheCantileversEiOverL) {
+  const double J = 2.0, L = 4.0;
+  for (const char* matrix : {"consistent", "lumped"}) {
+    SCOPED_TRACE(matrix);
+    const json model = {
+        {"units", {{"force", "kN"}, {"length", "m"}}},
+        {"frame", "plane"},
+        {"sections", {{{"name", "S"}, {"E", E}, {"G", 8.1e7}, {"A", 0.01}, {"It", 1e-6},
+                       {"Iy", 1e-6}, {"Iz", Ic}, {"extent_z", 0.3}, {"extent_y", 0.3}}}},
+        {"members", {{{"name", "C"}, {"from", {0, 0, 0}}, {"to", {L, 0, 0}}, {"section", "S"}}}},
+        {"supports", {{{"at", {0, 0, 0}}, {"type", "fixed"}}}},
+        {"masses", {{{"name", "wheel"}, {"at", {L, 0, 0}}, {"mass", 0}, {"rotary_inertia", {0, 0, J}}}}},
+        {"modal", {{"modes", 1}, {"mass_matrix", matrix}}}};
+    const AnalysisResult r = analyse_json(model);
+    ASSERT_TRUE(r.modal.has_value());
+    ASSERT_EQ(r.modal->modes.size(), 1U);
+    EXPECT_NEAR(r.modal->modes[0].circular_frequency / std::sqrt(E * Ic / (L * J)), 1.0, 1e-9);
+    EXPECT_EQ(r.modal->mass.points, 0.0);
+  }
+}
+
 TEST(NaturalModes, MistakesInAskingForModesAreNamed) {
   json too_many = rigid_beam_portal(5.0, "lumped");
   too_many["modal"]["modes"] = 5;

@@ -13,7 +13,10 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <numbers>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "analyse_json.hpp"
 #include "run_program.hpp"
@@ -246,6 +249,62 @@ TEST(SectionModels, StrongAndWeakInertiasGiveTheSameBeamInBothKinds) {
   }
 }
 
+TEST(SectionModels, StrongAndWeakAxesTypedTakeTheStressesAtTheSectionsDepth) {
+  // IPE 300 typed by its axes (depth 300, width 150 mm) carries the
+  // catalogue beam's stresses, whose fibre distance is 2 Iy / Wel,y =
+  // 299.98 mm, in either kind of frame.
+  const json typed = {{"name", "beam"}, {"A", 53.81e-4}, {"It", 20.12e-8}, {"I_strong", 8356e-8},
+                      {"I_weak", 603.8e-8}, {"depth", 0.3}, {"width", 0.15}};
+  for (FrameKind kind : {FrameKind::plane, FrameKind::space}) {
+    SCOPED_TRACE(kind == FrameKind::plane ? "plane" : "space");
+    const AnalysisResult catalogue = analyse_json(portal(kind));
+    json m = portal(kind);
+    m["sections"] = json::array({typed});
+    m["members"][1]["section"] = "beam";
+    Model model;
+    const AnalysisResult r = analyse_json(m, &model);
+    const Section& beam = model.sections[0];
+    EXPECT_DOUBLE_EQ(kind == FrameKind::space ? beam.extent_z : beam.extent_y, 0.3);
+    EXPECT_DOUBLE_EQ(kind == FrameKind::space ? beam.extent_y : beam.extent_z, 0.15);
+    ASSERT_GT(std::abs(catalogue.cases[0].stress_max[1]), 1000.0);  // kN/m^2
+    EXPECT_NEAR(r.cases[0].stress_max[1] / catalogue.cases[0].stress_max[1], 1.0, 1e-3);
+    EXPECT_NEAR(r.cases[0].stress_min[1] / catalogue.cases[0].stress_min[1], 1.0, 1e-3);
+  }
+}
+
+TEST(SectionModels, EveryShapeIsReadWithEachOfItsDimensions) {
+  const double pi = std::numbers::pi;
+  struct Shape {
+    json fields;
+    double area;
+    const char* text;
+  };
+  const std::vector<Shape> shapes = {
+      {{{"shape", "rectangle"}, {"b", 0.2}, {"h", 0.4}}, 0.2 * 0.4, "rectangle b 0.2, h 0.4"},
+      {{{"shape", "circle"}, {"d", 0.3}}, pi * 0.3 * 0.3 / 4, "circle d 0.3"},
+      {{{"shape", "hollow_circle"}, {"d", 0.2}, {"t", 0.01}}, pi * (0.2 * 0.2 - 0.18 * 0.18) / 4,
+       "hollow_circle d 0.2, t 0.01"},
+      {{{"shape", "hollow_rectangle"}, {"b", 0.1}, {"h", 0.2}, {"t", 0.005}},
+       0.1 * 0.2 - 0.09 * 0.19, "hollow_rectangle b 0.1, h 0.2, t 0.005"},
+      {{{"shape", "i"}, {"h", 0.3}, {"b", 0.15}, {"tw", 0.0071}, {"tf", 0.0107}},
+       2 * 0.15 * 0.0107 + (0.3 - 2 * 0.0107) * 0.0071, "i h 0.3, b 0.15, tw 0.0071, tf 0.0107"},
+  };
+  for (const Shape& shape : shapes) {
+    SCOPED_TRACE(shape.text);
+    json m = portal(FrameKind::plane);
+    json section = shape.fields;
+    section["name"] = "beam";
+    m["sections"] = json::array({section});
+    m["members"][1]["section"] = "beam";
+    Model model;
+    (void)analyse_json(m, &model);
+    const Section& beam = *std::find_if(model.sections.begin(), model.sections.end(),
+                                        [](const Section& s) { return s.name == "beam"; });
+    EXPECT_NEAR(beam.area / shape.area, 1.0, 1e-12);
+    EXPECT_EQ(beam.shape, shape.text);
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Density units
 // ---------------------------------------------------------------------------
@@ -270,6 +329,29 @@ TEST(SectionModels, ADensityInKgPerCubicMetreIsTheSameSelfWeightAsInTonnesPerCub
         EXPECT_NEAR(k.cases[c].displacements[n][d], t.cases[0].displacements[n][d],
                     1e-12 * std::abs(t.cases[0].displacements[n][d]) + 1e-300)
             << c << " " << n << " " << d;
+}
+
+TEST(SectionModels, ADensityInKgPerCubicMetreInANewtonMillimetreModel) {
+  // A 6 m beam of 7810 mm^2 fixed at both ends, in N and mm: 7850 kg/m^3
+  // is 7.85e-9 N s^2/mm^4, and under 9810 mm/s^2 the beam weighs
+  // rho A L g = 7850 x 7.81e-3 x 6 x 9.81 = 3608.6 N.
+  const json model = {
+      {"units", {{"force", "N"}, {"length", "mm"}}},
+      {"frame", "plane"},
+      {"density_unit", "kg/m3"},
+      {"sections", json::array({{{"name", "S"}, {"E", 210000}, {"G", 81000}, {"A", 7810},
+                                 {"It", 5.9e5}, {"Iy", 2.0e7}, {"Iz", 5.7e7}, {"extent_z", 200},
+                                 {"extent_y", 200}, {"density", 7850}}})},
+      {"members", json::array({{{"name", "B"}, {"from", {0, 0, 0}}, {"to", {6000, 0, 0}},
+                                {"section", "S"}}})},
+      {"supports", json::array({{{"at", {0, 0, 0}}, {"type", "fixed"}},
+                                {{"at", {6000, 0, 0}}, {"type", "fixed"}}})},
+      {"load_cases", json::array({{{"name", "dead"}, {"gravity", {0, -9810, 0}}}})}};
+  Model read;
+  const AnalysisResult r = analyse_json(model, &read);
+  ASSERT_TRUE(read.sections[0].density.has_value());
+  EXPECT_NEAR(*read.sections[0].density / 7.85e-9, 1.0, 1e-12);
+  EXPECT_NEAR(r.cases[0].equilibrium.reaction_force[1] / (7850 * 7.81e-3 * 6 * 9.81), 1.0, 1e-9);
 }
 
 // ---------------------------------------------------------------------------
@@ -426,6 +508,21 @@ TEST(SectionModels, TheCommandLineListsTheCatalogue) {
   EXPECT_EQ(r.exit_status, 0) << r.err;
   EXPECT_NE(r.out.find("W12X26"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("in4"), std::string::npos) << r.out;
+  // Each row in the table's own units, as published: EN 10365 for IPE 300
+  // (mm, cm^2, cm^4, kg/m), AISC for W12X26 (in, in^2, in^4, lb/ft).
+  const auto row = [](const std::string& listing, const std::string& designation) {
+    std::vector<std::string> words;
+    const auto at = listing.find("\n  " + designation + " ");
+    if (at == std::string::npos) return words;
+    const auto end = listing.find('\n', at + 1);
+    std::istringstream line(listing.substr(at + 3 + designation.size(), end - at - 3 - designation.size()));
+    for (std::string w; line >> w;) words.push_back(w);
+    return words;
+  };
+  EXPECT_EQ(row(run_frame({"--sections", "IPE 300"}).out, "IPE 300"),
+            (std::vector<std::string>{"IPE", "300", "150", "53.81", "8356", "603.8", "20.12", "42.2"}));
+  EXPECT_EQ(row(run_frame({"--sections", "W12X26"}).out, "W12X26"),
+            (std::vector<std::string>{"W", "12.2", "6.49", "7.65", "204", "17.3", "0.3", "26"}));
   r = run_frame({"--sections", "IPE 310"});
   EXPECT_EQ(r.exit_status, static_cast<int>(ExitStatus::usage));
   EXPECT_NE(r.err.find("no section of the catalogue matches \"IPE 310\"; nearest: \"IPE 300\""), std::string::npos) << r.err;

@@ -217,6 +217,28 @@ TEST(SectionCatalogue, ASectionInTheModelsUnitsAndAxes) {
   EXPECT_TRUE(space.strong_weak);
 }
 
+TEST(SectionCatalogue, ATemperatureDifferenceActsAcrossTheProfilesDepthAndWidth) {
+  // IPE 300: h 300, b 150 mm. A temperature difference between the flanges
+  // acts over the depth, one between the flange tips over the width.
+  const CatalogueSection& ipe = *catalogue().find("IPE 300");
+  const UnitScale kn_m{1000.0, 1.0}, n_mm{1.0, 0.001};
+  const Section space = catalogue_section("beam", ipe, kn_m, FrameKind::space);
+  EXPECT_DOUBLE_EQ(space.thermal_depth_z, 0.3);
+  EXPECT_DOUBLE_EQ(space.thermal_depth_y, 0.15);
+  const Section plane = catalogue_section("beam", ipe, n_mm, FrameKind::plane);
+  EXPECT_NEAR(plane.thermal_depth_y, 300.0, 1e-12);
+  EXPECT_NEAR(plane.thermal_depth_z, 150.0, 1e-12);
+  // UPN 200: h 200, b 75 mm, Iz 148 cm^4, Wel,z 27 cm^3. The stresses are
+  // taken at the flange tips, Iz / Wel,z = 5.48 cm from the weak axis (b -
+  // ys = 54.9 mm to the tables' figures); a temperature difference still
+  // acts across the whole 75 mm.
+  const Section channel = catalogue_section("rail", *catalogue().find("UPN 200"), kn_m,
+                                            FrameKind::space);
+  EXPECT_NEAR(channel.extent_y, 2.0 * 148.0 / 27.0 / 100.0, 1e-12);
+  EXPECT_DOUBLE_EQ(channel.thermal_depth_y, 0.075);
+  EXPECT_DOUBLE_EQ(channel.thermal_depth_z, 0.2);
+}
+
 // ---------------------------------------------------------------------------
 // Units and materials
 // ---------------------------------------------------------------------------
@@ -232,6 +254,11 @@ TEST(Units, KnownUnitsConvertAndOthersAreLabels) {
   // Standard gravity in mm/s^2 and ft/s^2.
   EXPECT_NEAR(unit_scale({"N", "mm"})->from_si(9.81, 0, 1), 9810.0, 1e-9);
   EXPECT_NEAR(kip_ft->from_si(9.81, 0, 1), 9.81 / 0.3048, 1e-12);
+  // Steel's 210,000 N/mm^2 is 21,000 kN/cm^2; 7850 kg/m^3 is 7.85e-3 kg/cm^3.
+  const UnitScale kn_cm = *unit_scale({"kN", "cm"});
+  EXPECT_DOUBLE_EQ(kn_cm.metres_per_length, 0.01);
+  EXPECT_NEAR(kn_cm.from_si(2.1e11, 1, -2), 21000.0, 1e-9);
+  EXPECT_NEAR(unit_scale({"N", "cm"})->from_si(7850.0, 0, -3), 7.85e-3, 1e-17);
   EXPECT_FALSE(unit_scale({"kN", "-"}).has_value());
   EXPECT_FALSE(unit_scale({"kn", "m"}).has_value());
   EXPECT_FALSE(unit_scale({"tonne", "m"}).has_value());
@@ -333,9 +360,36 @@ TEST(ParametricSections, HollowAndISectionsAgainstTheirSolidParts) {
   const double strong = 2 * (0.150 * std::pow(0.0107, 3) / 12 + 0.150 * 0.0107 * flange_arm * flange_arm) +
                         0.0071 * std::pow(web, 3) / 12;
   EXPECT_LT(relative(ipe.axes.inertia_strong, strong), 1e-12);
-  // Against the catalogue's rolled IPE 300 (its root fillets add 4 % to Iy, 28 % to It).
+  // About the weak axis, two flanges b tf and the web's thin strip.
+  const double weak = 2 * 0.0107 * std::pow(0.150, 3) / 12 + web * std::pow(0.0071, 3) / 12;
+  EXPECT_LT(relative(ipe.axes.inertia_weak, weak), 1e-12);
+  // Against the catalogue's rolled IPE 300 (its root fillets add 4 % to Iy,
+  // 0.2 % to Iz, 28 % to It).
   EXPECT_NEAR(ipe.axes.inertia_strong / 8356e-8, 0.957, 0.01);
+  EXPECT_NEAR(ipe.axes.inertia_weak / 603.8e-8, 0.998, 0.002);
   EXPECT_NEAR(ipe.torsion / 20.12e-8, 0.78, 0.02);
+}
+
+TEST(ParametricSections, ARectanglesElasticModuliAreBhSquaredOverSixPlacedInEitherKind) {
+  // b 0.2 wide, h 0.5 deep: W = 2 I / (fibre distance) is b h^2 / 6 about
+  // the strong axis and h b^2 / 6 about the weak one, whichever local axes
+  // the frame kind gives them; a temperature difference acts across h and b.
+  const double b = 0.2, h = 0.5;
+  const ShapeResult r = shape(ShapeKind::rectangle, {.b = b, .h = h});
+  for (const FrameKind kind : {FrameKind::space, FrameKind::plane}) {
+    SCOPED_TRACE(kind == FrameKind::space ? "space" : "plane");
+    Section s;
+    place_strong_weak(r.axes, kind, s);
+    const bool space = kind == FrameKind::space;
+    const double strong = space ? s.inertia_y : s.inertia_z;
+    const double weak = space ? s.inertia_z : s.inertia_y;
+    const double across_depth = space ? s.extent_z : s.extent_y;
+    const double across_width = space ? s.extent_y : s.extent_z;
+    EXPECT_NEAR(2.0 * strong / across_depth, b * h * h / 6.0, 1e-15);
+    EXPECT_NEAR(2.0 * weak / across_width, h * b * b / 6.0, 1e-15);
+    EXPECT_DOUBLE_EQ(space ? s.thermal_depth_z : s.thermal_depth_y, h);
+    EXPECT_DOUBLE_EQ(space ? s.thermal_depth_y : s.thermal_depth_z, b);
+  }
 }
 
 TEST(ParametricSections, RefusesWallsThatLeaveNoHollowAndNamesTheDimension) {

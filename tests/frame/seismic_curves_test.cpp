@@ -337,6 +337,8 @@ TEST(SpectrumReader, RefusesEveryBadSpectrum) {
       {R"({"table": []})", "a table of 0 points"},
       {R"({"table": [[0, 1], [1]]})", "point 2 (table[1]) is [1], not two numbers"},
       {R"({"table": [[0, 1], [1, "2"]]})", "point 2 (table[1]) is [1,\"2\"], not two numbers"},
+      // A third number (a damping, say) would be dropped without a word.
+      {R"({"table": [[0, 1], [1, 2, 0.05]]})", "point 2 (table[1]) is [1,2,0.05], not two numbers"},
       {R"({"table": [[-0.1, 1], [1, 2]]})", "point 1 (table[0]): the period -0.1 s is negative"},
       {R"({"table": [[0, 1], [1, -2]]})", "point 2 (table[1]): the acceleration -2 is negative"},
       {R"({"table": [[0, 1], [0.5, 2], [0.5, 3]]})",

@@ -81,6 +81,24 @@ TEST(ResponseSpectrum, OneStoreyIsOneDegreeOfFreedom) {
   EXPECT_NEAR(s.reactions[0][0] + s.reactions[1][0], 2.0 * m * Sa, 1e-4 * m * Sa);
 }
 
+// A spectrum scaled per direction (a vertical spectrum as a share of the
+// horizontal one, say), set through the C++ model: the one storey's
+// response along X is the factor times that of the whole spectrum.
+TEST(ResponseSpectrum, ADirectionsFactorScalesItsSpectrum) {
+  const double m = 10.0, Sa = 3.0, factor = 0.4;
+  Model model;
+  const AnalysisResult whole = analyse_json(shear_frame(1, m, flat_spectrum(Sa)), &model);
+  ASSERT_TRUE(model.spectrum.has_value());
+  model.spectrum->direction_factors = {factor, 1.0, 1.0};
+  const AnalysisResult scaled = analyse(model);
+  ASSERT_TRUE(scaled.spectrum.has_value());
+  const SpectrumResult& s = *scaled.spectrum;
+  ASSERT_FALSE(s.modes.empty());
+  EXPECT_NEAR(s.modes[0].acceleration[0], factor * Sa, 1e-12);
+  EXPECT_NEAR(s.base_shear[0] / (2.0 * m * factor * Sa), 1.0, 1e-5);
+  EXPECT_NEAR(s.displacements[1][0] / whole.spectrum->displacements[1][0], factor, 1e-9);
+}
+
 // Two storeys: modes at omega_2 / omega_1 = 2.62; CQC with 5 % damping and
 // SRSS agree within 1 %, and SRSS is the root of the modes' squares.
 TEST(ResponseSpectrum, WellSeparatedModesCombineAlikeByCqcAndSrss) {

@@ -255,6 +255,40 @@ TEST(SecondOrder, SwayImperfectionIsPhiTimesTheVerticalLoad) {
   EXPECT_GT(head_sway(r), 0.0);
 }
 
+TEST(SecondOrder, WithoutPhiTheSwayImperfectionIsTheBasicOneOver200) {
+  // EN 1993-1-1 5.3.2: phi_0 = 1/200 when the model gives no inclination.
+  json model = cantilever(0.2, 0.0, true);
+  model["load_cases"][0]["imperfection"] = {{"direction", "X"}};
+  const AnalysisResult r = analyse_json(model);
+  const double P = 0.2 * pi * pi * E * I / (4.0 * L * L);
+  EXPECT_NEAR(r.second_order.front().imperfection_force, P / 200.0, 1e-9 * P);
+}
+
+TEST(SecondOrder, ACombinationSettlesItsSupportsByTheCasesFactors) {
+  // The cantilever's foot settles 10 mm in one case; a second-order
+  // combination of 1.5 times it and the compression moves the foot 15 mm
+  // down, and the head by as much more as the column shortens: the same
+  // as the combination in first order, the column not swaying.
+  json model = cantilever(0.2, 0.0, false);
+  const double P_cr = pi * pi * E * I / (4.0 * L * L);
+  model["load_cases"] = {
+      {{"name", "G"}, {"loads", {{{"at", {0, L, 0}}, {"force", {0, -0.2 * P_cr, 0}}}}}},
+      {{"name", "settle"},
+       {"loads", json::array()},
+       {"support_displacements", {{{"at", {0, 0, 0}}, {"displacement", {{"uy", -0.01}}}}}}}};
+  model["combinations"] = {
+      {{"name", "second"}, {"factors", {{"G", 1.0}, {"settle", 1.5}}}, {"second_order", true}},
+      {{"name", "first"}, {"factors", {{"G", 1.0}, {"settle", 1.5}}}}};
+  const AnalysisResult r = analyse_json(model);
+  ASSERT_EQ(r.combinations.size(), 2U);
+  const CaseResult& second = r.combinations[0];
+  const CaseResult& first = r.combinations[1];
+  EXPECT_NEAR(second.displacements.front()[1], -0.015, 1e-12);
+  const double shortening = 0.2 * P_cr * L / (E * A);
+  EXPECT_NEAR(second.displacements.back()[1], -0.015 - shortening, 1e-9);
+  EXPECT_NEAR(second.displacements.back()[1], first.displacements.back()[1], 1e-9);
+}
+
 TEST(SecondOrder, ASetAtOrBeyondBucklingIsRefusedWithItsFactor) {
   try {
     (void)analyse_json(cantilever(1.5, 1.0, true));

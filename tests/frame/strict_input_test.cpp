@@ -92,6 +92,30 @@ TEST(StrictInput, ControlCharactersAnywhereAreRefusedButTabsAndLineEndsAreNot) {
   }
 }
 
+TEST(StrictInput, TheFirstKeyOfAnObjectGivenAgainIsRefused) {
+  std::string text = k_model;
+  // The model's first key, and the first key of an object within it.
+  text.insert(text.find("\"frame\""), "\"units\": {\"force\": \"N\", \"length\": \"mm\"}, ");
+  std::string message = refusal(text);
+  EXPECT_NE(message.find("m.json:1:43: the key \"units\" is given twice in one object (first at line 1, "
+                         "column 2)"),
+            std::string::npos)
+      << message;
+  text = k_model;
+  text.replace(text.find("\"length\": \"m\""), 0, "\"force\": \"N\", ");
+  message = refusal(text);
+  EXPECT_NE(message.find("the key \"force\" is given twice in one object (first at line 1, column 12)"),
+            std::string::npos)
+      << message;
+}
+
+TEST(StrictInput, AMessageOfSeveralLinesKeepsItsLineFeedsAndShowsEveryOtherControl) {
+  const std::string text = "line one\n\tline two\r\n\x1b[2J";
+  EXPECT_EQ(printable_text(text, true), "line one\n\\x09line two\\x0d\n\\x1b[2J");
+  EXPECT_EQ(printable_text(text), "line one\\x0a\\x09line two\\x0d\\x0a\\x1b[2J");
+  EXPECT_FALSE(has_control_character(printable_text(text)));
+}
+
 TEST(StrictInput, WritersKeepTheirFormatsForNamesBuiltInCode) {
   // A model built in code is not validated: a name holding control
   // characters must still give a well-formed drawing and table.
