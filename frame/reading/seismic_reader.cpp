@@ -111,8 +111,8 @@ DirectionalCombination read_directional(const Item& item) {
 }  // namespace
 
 SpectrumRequest read_spectrum(const Item& item) {
-  item.expect_object({"name", "table", "ec8", "damping", "directions", "modal_combination",
-                      "directional_combination", "comment"});
+  item.expect_object({"name", "table", "ec8", "damping", "directions", "direction_factors",
+                      "modal_combination", "directional_combination", "comment"});
   SpectrumRequest request;
   request.origin = item.origin();
   if (item.has("name")) {
@@ -135,6 +135,15 @@ SpectrumRequest read_spectrum(const Item& item) {
   request.spectrum.damping = item.number_or("damping", k_default_spectrum_damping);
   refuse(item, "damping", spectrum_rules::damping_problem(request.spectrum.damping));
   request.directions = read_directions(item);
+  if (item.has("direction_factors")) {
+    request.direction_factors = item.vector3("direction_factors");
+    for (const double f : request.direction_factors)
+      if (!(f > 0.0))
+        item.fail("direction_factors",
+                  fmt::format("{} is not a factor: give three positive numbers [fx, fy, fz] that "
+                              "scale the spectrum along X, Y and Z",
+                              f));
+  }
   request.modal = read_modal(item);
   request.directional = read_directional(item);
   return request;

@@ -97,6 +97,14 @@ TEST(ResponseSpectrum, ADirectionsFactorScalesItsSpectrum) {
   EXPECT_NEAR(s.modes[0].acceleration[0], factor * Sa, 1e-12);
   EXPECT_NEAR(s.base_shear[0] / (2.0 * m * factor * Sa), 1.0, 1e-5);
   EXPECT_NEAR(s.displacements[1][0] / whole.spectrum->displacements[1][0], factor, 1e-9);
+
+  // The model file says the same.
+  json spectrum = flat_spectrum(Sa);
+  spectrum["direction_factors"] = {factor, 1.0, 1.0};
+  const AnalysisResult read = analyse_json(shear_frame(1, m, spectrum));
+  EXPECT_NEAR(read.spectrum->base_shear[0], s.base_shear[0], 1e-12 * s.base_shear[0]);
+  spectrum["direction_factors"] = {0.0, 1.0, 1.0};
+  EXPECT_THROW(static_cast<void>(analyse_json(shear_frame(1, m, spectrum))), InputError);
 }
 
 // Two storeys: modes at omega_2 / omega_1 = 2.62; CQC with 5 % damping and
