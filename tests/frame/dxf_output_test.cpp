@@ -157,6 +157,45 @@ TEST(DxfOutput, TheEngineersDrawingComesBackWholeWithTheResultsAdded) {
   }
 }
 
+// An AutoCAD 2000 drawing whose header keeps no $HANDSEED: the records
+// added take handles above every one it holds, each its own.
+TEST(DxfOutput, RecordsAddedToADrawingWithHandlesTakeHandlesOfTheirOwn) {
+  const test::ScratchDirectory dir;
+  dir.write("frame.dxf",
+            "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n"
+            "0\nSECTION\n2\nTABLES\n"
+            "0\nTABLE\n2\nBLOCK_RECORD\n5\n1\n70\n1\n"
+            "0\nBLOCK_RECORD\n5\n1F\n330\n1\n100\nAcDbSymbolTableRecord\n100\n"
+            "AcDbBlockTableRecord\n2\n*Model_Space\n0\nENDTAB\n"
+            "0\nTABLE\n2\nLAYER\n5\n2\n70\n1\n"
+            "0\nLAYER\n5\n10\n330\n2\n100\nAcDbSymbolTableRecord\n100\nAcDbLayerTableRecord\n"
+            "2\nS\n70\n0\n62\n7\n6\nCONTINUOUS\n0\nENDTAB\n0\nENDSEC\n"
+            "0\nSECTION\n2\nENTITIES\n"
+            "0\nLINE\n5\n3A\n330\n1F\n100\nAcDbEntity\n8\nS\n100\nAcDbLine\n"
+            "10\n0\n20\n0\n30\n0\n11\n4\n21\n0\n31\n0\n0\nENDSEC\n0\nEOF\n");
+  json model = cantilever_model({"G"});
+  model["dxf"] = "frame.dxf";
+  Model read;
+  const AnalysisResult r = analysed(dir, model, read);
+  EXPECT_EQ(read.members[0].name, "H3A");
+  const std::string out = format_dxf(read, r, {});
+  std::vector<std::string> handles;
+  std::size_t at = 0;
+  while ((at = out.find("\n  5\n", at)) != std::string::npos) {
+    at += 5;
+    handles.push_back(out.substr(at, out.find('\n', at) - at));
+  }
+  for (const char* earlier : {"1", "1F", "2", "10", "3A"})
+    EXPECT_EQ(std::count(handles.begin(), handles.end(), earlier), 0) << earlier;
+  std::sort(handles.begin(), handles.end());
+  EXPECT_GT(handles.size(), 20u);
+  EXPECT_EQ(std::adjacent_find(handles.begin(), handles.end()), handles.end());
+  for (const std::string& h : handles) EXPECT_GT(std::stoul(h, nullptr, 16), 0x3Aul) << h;
+  // Owned by model space and the layer table.
+  EXPECT_NE(out.find("330\n1F\n100\nAcDbEntity"), std::string::npos);
+  EXPECT_NE(out.find("330\n2\n100\nAcDbSymbolTableRecord"), std::string::npos);
+}
+
 TEST(DxfOutput, ADrawingThatIsGoneIsAnOutputError) {
   const test::ScratchDirectory dir;
   dir.write("frame.dxf", k_drawing);

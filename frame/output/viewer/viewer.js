@@ -207,6 +207,7 @@
     if (h.q !== undefined) state.quantity = h.q === "none" ? "" : h.q;
     if (h.member !== undefined) state.member = data.members.names.indexOf(h.member);
     pendingClick = h.click === undefined ? -1 : data.members.names.indexOf(h.click);
+    spinFrames = h.spin === undefined ? 0 : Math.max(0, Math.min(3600, Number(h.spin) | 0));
     $("quantity").value = state.quantity;
     syncSelector();
   }
@@ -248,6 +249,20 @@
   // #click=NAME clicks, once drawn, the pixel where member NAME's middle is
   // seen: the path of a user's click, for a test to see what it picks.
   var pendingClick = -1;
+  // #spin=N turns the view once round in N frames, each drawn to the end
+  // (gl.finish), right after the first: the cost of turning a large frame,
+  // for a benchmark to time from outside (virtual time would not show it).
+  var spinFrames = 0;
+  function spin() {
+    var gl = renderer.getContext();
+    for (var i = 0; i < spinFrames; ++i) {
+      orbit.azimuth += 2 * Math.PI / spinFrames;
+      orbit.update();
+      renderer.render(scene, camera);
+      gl.finish();
+    }
+    body.dataset.spun = String(spinFrames);
+  }
   function clickMember(i) {
     var p = model.data.members.nodes, a = 3 * p[2 * i], b = 3 * p[2 * i + 1];
     var mid = new THREE.Vector3((model.nodes[a] + model.nodes[b]) / 2, (model.nodes[a + 1] + model.nodes[b + 1]) / 2,
@@ -290,6 +305,7 @@
   if (pendingClick >= 0) clickMember(pendingClick);
   // Drawn once here, so that what the attributes say is on the canvas.
   renderer.render(scene, camera);
+  if (spinFrames > 0) spin();
   body.dataset.members = String(members.geometry.attributes.position.count / 2);
   // Milliseconds from the start of navigation until the first frame was drawn.
   body.dataset.loadMs = String(Math.round(performance.now()));
