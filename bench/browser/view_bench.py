@@ -10,13 +10,16 @@ and the time to draw one frame while the view turns.
 The page is opened three times: a blank page (Chromium's own start), the
 view (start, reading, first frame), and the view turned once round in
 --frames frames, each drawn to the end (#spin=N); the differences of their
-wall times are the view's. Chromium draws with SwiftShader, WebGL on the
-processor: a graphics card draws many times faster, so these figures are
-what a machine without one sees."""
+wall times are the view's; a fourth turns it with the members alone, as
+the page draws a drag whose frames are slow. Headless Chromium draws with
+SwiftShader, WebGL on the processor (the page then drops smoothed edges): a
+graphics card draws many times faster, so these figures are what a machine
+without one sees."""
 
 import argparse
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -101,10 +104,13 @@ def main():
     start, _ = chromium_seconds(args.chromium, "file://" + blank, work)
     opened, dom = chromium_seconds(args.chromium, "file://" + page, work)
     turned, dom_turned = chromium_seconds(args.chromium, f"file://{page}#spin={args.frames}", work)
+    light, _ = chromium_seconds(args.chromium, f"file://{page}#spin={args.frames}&light=1", work)
+    renderer = re.search(r'data-renderer="([^"]*)"', dom)
     members = sum(1 for _ in building(args.size)["members"])
     ok = 'data-ready="1"' in dom and f'data-spun="{args.frames}"' in dom_turned
     print(f"3D view of the {args.size} x {args.size} x {args.size} building, "
-          f"{members} members, on {processor()}, Chromium with SwiftShader (WebGL on the processor)")
+          f"{members} members, on {processor()}, Chromium drawing with "
+          f"{renderer.group(1) if renderer else 'an unknown renderer'}")
     print(f"  page: {os.path.getsize(page) / 1e6:.1f} MB, written (analysis included) in "
           f"{written:.1f} s")
     print(f"  Chromium's own start (a blank page): {start:.1f} s")
@@ -112,6 +118,8 @@ def main():
     print(f"  turning: {args.frames} frames in {turned - opened:.1f} s, "
           f"{1000 * (turned - opened) / args.frames:.0f} ms a frame"
           + ("" if ok else "  (the page did not report drawing: check the figures)"))
+    print(f"  turning while dragged, members alone (as a drag draws a frame that takes over "
+          f"80 ms): {1000 * (light - opened) / args.frames:.0f} ms a frame")
     if not args.keep:
         shutil.rmtree(work, ignore_errors=True)
 

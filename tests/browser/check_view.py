@@ -42,7 +42,8 @@ SKIPPED = 77  # CTest's SKIP_RETURN_CODE
 # of it. Every hash is one Chromium run; the runs go side by side.
 CASES = [
     ("office_frame.json", [("set=gravity&q=My&member=C1-0-0", True),
-                           ("set=wind%20x&q=My&click=BX2-0-0a", False)]),
+                           ("set=wind%20x&q=My&click=BX2-0-0a", False),
+                           ("set=gravity&q=My&spin=8&light=1", False)]),
     ("office_frame_modes.json", [("mode=1&q=My&click=D3", True)]),
 ]
 
@@ -120,6 +121,10 @@ def check_run(checks, stem, member_count, fragment, png, result):
     if want:
         checks.check(attrs.get("member") == want.group(1),
                      "%s: panel of member %s (%s)" % (name, want.group(1), attrs.get("member")))
+    spin = re.search(r"spin=(\d+)", fragment)
+    if spin:
+        checks.check(attrs.get("spun") == spin.group(1),
+                     "%s: turned once round in %s frames" % (name, attrs.get("spun")))
     if png:
         counts, pixels = png_colours.colour_counts(png) if os.path.exists(png) else ({}, 1)
         background = counts.most_common(1)[0][1] if counts else pixels

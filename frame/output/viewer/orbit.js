@@ -20,11 +20,14 @@ ZV.Orbit = function (camera, element, up, across, along, onChange) {
   camera.up.copy(this.axes[0]);
   this.onChange = onChange;
   this.onClick = null;
+  this.onDragEnd = null;  // a drag's last move done: the view may draw in full again
+  this.dragging = false;
 
   var drag = null;
   element.addEventListener("contextmenu", function (e) { e.preventDefault(); });
   element.addEventListener("pointerdown", function (e) {
     drag = { x: e.clientX, y: e.clientY, moved: 0, pan: e.button === 2 || e.button === 1 || e.shiftKey };
+    self.dragging = true;
     element.setPointerCapture(e.pointerId);
   });
   element.addEventListener("pointermove", function (e) {
@@ -39,6 +42,8 @@ ZV.Orbit = function (camera, element, up, across, along, onChange) {
     // A press that hardly moved is a click: it picks a member.
     if (drag && drag.moved < 4 && self.onClick) self.onClick(e);
     drag = null;
+    self.dragging = false;
+    if (self.onDragEnd) self.onDragEnd();
   });
   element.addEventListener("wheel", function (e) {
     e.preventDefault();

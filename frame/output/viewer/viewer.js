@@ -13,7 +13,20 @@
   var body = document.body, model = ZV.loadModel(data), units = ZV.units(data);
 
   var canvas = $("view");
-  var renderer = new THREE.WebGLRenderer({ canvas: canvas, antialias: true, preserveDrawingBuffer: true });
+  // A renderer that draws on the processor (SwiftShader, llvmpipe: a machine
+  // without a graphics card, or one a browser refuses) pays several times over
+  // for smoothed edges: they are dropped there, so that the view still turns.
+  var rendererName = (function () {
+    var probe = document.createElement("canvas").getContext("webgl");
+    var info = probe && probe.getExtension("WEBGL_debug_renderer_info");
+    var name = info ? String(probe.getParameter(info.UNMASKED_RENDERER_WEBGL)) : "";
+    var lose = probe && probe.getExtension("WEBGL_lose_context");
+    if (lose) lose.loseContext();
+    return name;
+  })();
+  var software = /swiftshader|llvmpipe|softpipe|software/i.test(rendererName);
+  body.dataset.renderer = rendererName;
+  var renderer = new THREE.WebGLRenderer({ canvas: canvas, antialias: !software, preserveDrawingBuffer: true });
   renderer.setPixelRatio(window.devicePixelRatio || 1);
   var scene = new THREE.Scene();
   scene.background = new THREE.Color(0xffffff);
@@ -208,6 +221,7 @@
     if (h.member !== undefined) state.member = data.members.names.indexOf(h.member);
     pendingClick = h.click === undefined ? -1 : data.members.names.indexOf(h.click);
     spinFrames = h.spin === undefined ? 0 : Math.max(0, Math.min(3600, Number(h.spin) | 0));
+    spinLight = h.light === "1";
     $("quantity").value = state.quantity;
     syncSelector();
   }
@@ -252,15 +266,18 @@
   // #spin=N turns the view once round in N frames, each drawn to the end
   // (gl.finish), right after the first: the cost of turning a large frame,
   // for a benchmark to time from outside (virtual time would not show it).
-  var spinFrames = 0;
+  // &light=1: the frames as a slow drag draws them, members alone.
+  var spinFrames = 0, spinLight = false;
   function spin() {
     var gl = renderer.getContext();
+    showDetail(!spinLight);
     for (var i = 0; i < spinFrames; ++i) {
       orbit.azimuth += 2 * Math.PI / spinFrames;
       orbit.update();
       renderer.render(scene, camera);
       gl.finish();
     }
+    showDetail(true);
     body.dataset.spun = String(spinFrames);
   }
   function clickMember(i) {
@@ -272,6 +289,19 @@
   }
 
   var pending = false;
+  // While a drag turns a frame too large to redraw in time, the diagram, the
+  // deformed shape and the loads are left out until the drag ends: the
+  // members alone keep the turning smooth, and the full view comes back at
+  // once after.
+  var k_slow_frame_ms = 80, light = false;
+  orbit.onDragEnd = function () {
+    if (light) { light = false; requestRender(); }
+  };
+  function showDetail(on) {
+    ["diagram", "deformed", "loads"].forEach(function (name) {
+      if (layers[name]) layers[name].visible = on && (name === "diagram" || $(name).checked);
+    });
+  }
   function requestRender() {
     if (pending) return;
     pending = true;
@@ -279,10 +309,21 @@
   }
   function draw(time) {
     pending = false;
+    showDetail(!light);
     if (selection().mode) {
       // A mode swings as a sine in time, one cycle in 1.6 s whatever its period.
       deformedMaterial.uniforms.scale.value = modeAmplitude() * Math.sin(2 * Math.PI * (time || 0) / 1600);
       requestRender();
+    }
+    if (orbit.dragging && !light) {
+      // Timed to the end of the drawing (finish), which a graphics card
+      // does in a few milliseconds: only a frame drawn on the processor, or
+      // a very large one, turns the detail off.
+      var t0 = performance.now();
+      renderer.render(scene, camera);
+      renderer.getContext().finish();
+      light = performance.now() - t0 > k_slow_frame_ms;
+      return;
     }
     renderer.render(scene, camera);
   }
