@@ -95,6 +95,32 @@ int refuse_warnings(const std::vector<Warning>& warnings) {
   return static_cast<int>(ExitStatus::strict);
 }
 
+// An output on one of the run's inputs would replace the engineer's model
+// or drawing (--dxf into the drawing the members came from, say): refused
+// before anything is analysed. --dxf-set names a load set of the model, and
+// needs --dxf.
+void refuse_inputs_replaced(const Options& o, const Model& model) {
+  std::vector<std::string> inputs = {o.model_file};
+  if (!model.dxf_file.empty()) inputs.push_back(model.dxf_file);
+  for (const NamedOutput& output : named_outputs(o, model))
+    for (const std::string& input : inputs) {
+      std::error_code ec;
+      if (std::filesystem::equivalent(output.path, input, ec))
+        throw UsageError(fmt::format("{}: {} is an input of this run; write the results to "
+                                     "another file",
+                                     output.label, input));
+    }
+  if (o.dxf.load_set && !o.dxf_file)
+    throw UsageError("--dxf-set: give --dxf FILE too, the drawing it chooses the set for");
+  if (o.dxf.load_set) {
+    const std::vector<LoadSet> sets = load_sets(model);
+    if (std::none_of(sets.begin(), sets.end(),
+                     [&](const LoadSet& s) { return s.name == *o.dxf.load_set; }))
+      throw InputError(fmt::format("--dxf-set: the model has no load case or combination \"{}\"",
+                                   *o.dxf.load_set));
+  }
+}
+
 // The model with the natural modes that --modes and --mass-matrix ask for,
 // validated again (the model must have mass). Throws InputError, and
 // UsageError for --mass-matrix alone on a model that asks for no modes.
@@ -164,6 +190,7 @@ int run(const Options& o) {
   }();
   // Two outputs on one file are refused before the analysis spends its time.
   refuse_shared_outputs(named_outputs(o, model));
+  refuse_inputs_replaced(o, model);
   // So is a 3D view whose files (three.js) are not installed.
   if (o.html_file) {
     try {

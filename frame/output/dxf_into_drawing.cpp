@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "reading/drawn_layer.hpp"
 #include "reading/dxf_pairs.hpp"
 #include "zervola/frame/errors.hpp"
 
@@ -18,11 +19,12 @@ constexpr std::size_t k_none = std::string::npos;
 constexpr int k_type_code = 0;
 constexpr int k_name_code = 2;
 constexpr int k_handle_code = 5;
+constexpr int k_layer_code = 8;
 constexpr int k_variable_code = 9;
 constexpr int k_count_code = 70;
 constexpr int k_dimension_handle_code = 105;  // a DIMSTYLE record's handle
-// The first version whose records carry handles, owners and subclasses.
-const std::string k_handles_version = "AC1015";
+// The first version whose records carry handles, owners and subclasses (R13).
+const std::string k_handles_version = "AC1012";
 
 std::string upper(std::string_view s) {
   std::string u(s);
@@ -92,6 +94,17 @@ DrawingToExtend::DrawingToExtend(const Model& model) : file_(model.dxf_file) {
       section.clear();
       continue;
     }
+    // Results of an earlier analysis drawn into this drawing: left out, so
+    // that the new ones replace them rather than lie beside them.
+    if (section == "ENTITIES" && p.code == k_type_code) {
+      std::size_t end = k + 1;
+      std::string on_layer;
+      for (; end < pairs.size() && pairs[end].code != k_type_code; ++end)
+        if (pairs[end].code == k_layer_code) on_layer = std::string(pairs[end].value);
+      if (is_results_layer(on_layer))
+        removed_.push_back({before(p), end < pairs.size() ? before(pairs[end]) : text_.size(), {}});
+      continue;
+    }
     if (section == "HEADER" && p.code == k_variable_code && next) {
       if (p.value == "$ACADVER") version = std::string(next->value);
       if (p.value == "$INSUNITS") value_at(*next, insunits_value_);
@@ -118,11 +131,19 @@ DrawingToExtend::DrawingToExtend(const Model& model) : file_(model.dxf_file) {
     if (p.code != k_type_code) continue;
     // A record of a table: its name and handle.
     std::string name, handle;
-    for (std::size_t j = k + 1; j < pairs.size() && pairs[j].code != k_type_code; ++j) {
-      if (pairs[j].code == k_name_code) name = std::string(pairs[j].value);
-      if (pairs[j].code == k_handle_code) handle = std::string(pairs[j].value);
+    std::size_t end = k + 1;
+    for (; end < pairs.size() && pairs[end].code != k_type_code; ++end) {
+      if (pairs[end].code == k_name_code) name = std::string(pairs[end].value);
+      if (pairs[end].code == k_handle_code) handle = std::string(pairs[end].value);
     }
-    if (table == "LAYER" && p.value == "LAYER") layer_names_.insert(upper(name));
+    if (table == "LAYER" && p.value == "LAYER") {
+      if (is_results_layer(name) && end < pairs.size()) {
+        removed_.push_back({before(p), before(pairs[end]), {}});
+        ++removed_layers_;
+      } else {
+        layer_names_.insert(upper(name));
+      }
+    }
     if (table == "BLOCK_RECORD" && upper(name) == "*MODEL_SPACE") handles_.model_space = handle;
   }
   keeps_handles_ = !version.empty() && version >= k_handles_version;
@@ -141,7 +162,7 @@ DrawingToExtend::DrawingToExtend(const Model& model) : file_(model.dxf_file) {
 
 void DrawingToExtend::write(TextOut& out, const std::string& layer_records,
                             std::size_t added_layers, const std::string& entities) const {
-  std::vector<Edit> edits;
+  std::vector<Edit> edits = removed_;
   const std::string insunits = fmt::format("{}", insunits_);
   if (insunits_value_[1] > insunits_value_[0])
     edits.push_back({insunits_value_[0], insunits_value_[1], insunits});
@@ -156,7 +177,8 @@ void DrawingToExtend::write(TextOut& out, const std::string& layer_records,
     edits.push_back({layer_table_end_, layer_table_end_, layer_records});
     if (layer_count_value_[1] > layer_count_value_[0])
       edits.push_back({layer_count_value_[0], layer_count_value_[1],
-                       fmt::format("{}", layer_count_ + static_cast<int>(added_layers))});
+                       fmt::format("{}", layer_count_ - removed_layers_ +
+                                             static_cast<int>(added_layers))});
   } else {
     const std::string table = fmt::format("  0\nTABLE\n  2\nLAYER\n 70\n{}\n{}  0\nENDTAB\n",
                                           added_layers, layer_records);

@@ -19,8 +19,10 @@ class DrawingToExtend {
  public:
   // Reads the model's drawing (model.dxf_file) again, in the unit taken
   // when the model was read (model.dxf_units, its $INSUNITS or the model's).
+  // Results drawn into it by an earlier run (entities and layers whose
+  // names begin RESULTS_) are left out, so that the new ones replace them.
   // Throws OutputError when it cannot be read or holds no place for the
-  // results (an AutoCAD 2000 drawing without its layer table or model
+  // results (an R13 or later drawing without its layer table or model
   // space), naming the file.
   explicit DrawingToExtend(const Model& model);
 
@@ -64,6 +66,10 @@ class DrawingToExtend {
   std::size_t first_content_ = 0;    // "0 SECTION" of BLOCKS or ENTITIES
   std::size_t entities_end_ = 0;     // "0 ENDSEC" of ENTITIES
   int layer_count_ = 0;
+  // The records of results drawn into it before (their entities and
+  // layers), left out of what is written.
+  std::vector<Edit> removed_;
+  int removed_layers_ = 0;
 };
 
 }  // namespace zervola::frame

@@ -17,6 +17,7 @@
 
 #include "output/dxf_into_drawing.hpp"
 #include "output/dxf_writer.hpp"
+#include "reading/drawn_layer.hpp"
 #include "output/text_out.hpp"
 
 #include "zervola/frame/combinations.hpp"
@@ -28,7 +29,7 @@ namespace {
 
 constexpr double k_text_share = 0.012;       // text height / frame size
 constexpr double k_deformation_share = 0.08;  // largest displacement drawn / frame size
-constexpr double k_diagram_share = 0.10;      // largest diagram ordinate / frame size
+constexpr double k_diagram_share = 0.10;      // largest diagram ordinate / frame size, at most
 constexpr double k_arrow_share = 0.08;        // largest reaction arrow / frame size
 constexpr double k_smallest_arrow = 0.3;      // shortest arrow, share of the longest
 constexpr double k_head_share = 0.2;          // arrow head / arrow length
@@ -46,6 +47,15 @@ double nice_below(double v) {
   for (const double m : {5.0, 2.0, 1.0})
     if (m * p <= v) return m * p;
   return p;
+}
+
+// 1, 2 or 5 times a power of ten, not below v: a diagram's quantity per
+// drawn length, so that its largest ordinate stays within its share.
+double nice_above(double v) {
+  const double p = std::pow(10.0, std::floor(std::log10(v)));
+  for (const double m : {1.0, 2.0, 5.0, 10.0})
+    if (m * p >= v) return m * p;
+  return 10.0 * p;
 }
 
 // What one diagram layer draws: its quantities and the local axis along
@@ -182,13 +192,26 @@ class DxfResults {
       for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
       return s;
     };
-    const auto free_name = [&](const std::string& base, const std::string& suffix) {
-      std::string name = base;
-      for (int n = 2; taken.contains(upper(name + suffix)); ++n) name = fmt::format("{}~{}", base, n);
+    // A name free with every suffix it takes.
+    const auto free_name = [&](const std::string& base, const std::vector<std::string>& suffixes) {
+      std::string name = k_results_layer_prefix + base;
+      const auto taken_with = [&](const std::string& n) {
+        return std::any_of(suffixes.begin(), suffixes.end(),
+                           [&](const std::string& s) { return taken.contains(upper(n + s)); });
+      };
+      for (int n = 2; taken_with(name); ++n)
+        name = fmt::format("{}{}~{}", k_results_layer_prefix, base, n);
       return name;
     };
+    const std::vector<std::pair<std::string, int>> set_kinds = {{"DEFORMED", k_dxf_blue},
+                                                                {"MOMENT", k_dxf_red},
+                                                                {"SHEAR", k_dxf_green},
+                                                                {"AXIAL", k_dxf_magenta},
+                                                                {"REACTIONS", k_dxf_yellow}};
+    std::vector<std::string> set_suffixes;
+    for (const auto& kind : set_kinds) set_suffixes.push_back("-" + kind.first);
     for (const char* fixed : {"FRAME", "MEMBER_NAMES", "LEGEND"}) {
-      const std::string name = free_name(fixed, "");
+      const std::string name = free_name(fixed, {""});
       fixed_layer_.push_back(name);
       taken.insert(upper(name));
     }
@@ -198,14 +221,9 @@ class DxfResults {
     for (const std::size_t k : chosen_) {
       // Two sets whose names differ only in characters a layer may not hold
       // still get layers of their own.
-      const std::string name = free_name(dxf_layer_name(sets_[k].name), "-DEFORMED");
+      const std::string name = free_name(dxf_layer_name(sets_[k].name), set_suffixes);
       set_layer_.push_back(name);
-      for (const auto& [suffix, colour] :
-           std::vector<std::pair<std::string, int>>{{"DEFORMED", k_dxf_blue},
-                                                    {"MOMENT", k_dxf_red},
-                                                    {"SHEAR", k_dxf_green},
-                                                    {"AXIAL", k_dxf_magenta},
-                                                    {"REACTIONS", k_dxf_yellow}}) {
+      for (const auto& [suffix, colour] : set_kinds) {
         layers_.push_back({name + "-" + suffix, colour});
         taken.insert(upper(name + "-" + suffix));
       }
@@ -237,8 +255,8 @@ class DxfResults {
          "Vz towards local +z");
     for (std::size_t k = 0; k < chosen_.size(); ++k) {
       std::string scales;
-      for (const auto& [kind, ordinate] : ordinates_[k])
-        scales += fmt::format("; {}: {:g} {} per {}", kind, nice_below(1.0 / ordinate),
+      for (const auto& [kind, per_length] : ordinates_[k])
+        scales += fmt::format("; {}: {:g} {} per {}", kind, per_length,
                               kind == "MOMENT" ? f + " " + l : f, l);
       line(fmt::format("Layers {}-*: {}{}", set_layer_[k], sets_[chosen_[k]].name, scales));
     }
@@ -258,6 +276,7 @@ class DxfResults {
       dxf.polyline(name + "-DEFORMED", points);
     }
     std::map<std::string, double> ordinates;
+    std::vector<std::array<Extreme, k_quantities>> extremes;  // per member, once
     for (const DiagramKindDrawn& kind : diagram_kinds(model_)) {
       double largest = 0.0;
       for (const auto& member : at_stations)
@@ -265,20 +284,23 @@ class DxfResults {
           for (const auto& [q, axis] : kind.drawn)
             largest = std::max(largest, std::abs(v[static_cast<std::size_t>(q)]));
       if (!(largest > 0.0)) continue;
-      const double ordinate = k_diagram_share * size_ / largest;
-      ordinates[kind.layer] = ordinate;
-      diagram(dxf, name + "-" + kind.layer, set, kind, at_stations, ordinate);
+      // The scale stated in the legend is the one drawn: a round quantity
+      // per unit of drawn length.
+      const double per_length = nice_above(largest / (k_diagram_share * size_));
+      ordinates[kind.layer] = per_length;
+      if (extremes.empty())
+        for (std::size_t e = 0; e < r_.members.size(); ++e)
+          extremes.push_back(member_set_extremes(model_, r_, sets_[set], e));
+      diagram(dxf, name + "-" + kind.layer, kind, at_stations, extremes, 1.0 / per_length);
     }
     ordinates_.push_back(ordinates);
     reactions(dxf, name + "-REACTIONS", set);
   }
 
-  void diagram(DxfWriter& dxf, const std::string& layer, std::size_t set,
-               const DiagramKindDrawn& kind, const std::vector<std::vector<StationValues>>& v,
-               double ordinate) {
+  void diagram(DxfWriter& dxf, const std::string& layer, const DiagramKindDrawn& kind,
+               const std::vector<std::vector<StationValues>>& v,
+               const std::vector<std::array<Extreme, k_quantities>>& extremes, double ordinate) {
     for (std::size_t e = 0; e < r_.members.size(); ++e) {
-      const std::array<Extreme, k_quantities> extremes =
-          member_set_extremes(model_, r_, sets_[set], e);
       for (const auto& [q, axis] : kind.drawn) {
         const auto i = static_cast<std::size_t>(q);
         const auto offset = [&, signed_axis = axis](double value) {
@@ -286,7 +308,7 @@ class DxfResults {
           o[signed_axis == 2 ? 2 : 1] = (signed_axis == -1 ? -1.0 : 1.0) * value * ordinate;
           return o;
         };
-        const Extreme& x = extremes[i];
+        const Extreme& x = extremes[e][i];
         if (x.max == 0.0 && x.min == 0.0) continue;
         std::vector<DxfPoint> points = {point(e, 0.0, {0, 0, 0})};
         for (std::size_t n = 0; n < stations_[e].size(); ++n)
@@ -349,7 +371,7 @@ class DxfResults {
   std::vector<std::string> fixed_layer_;    // FRAME, MEMBER_NAMES, LEGEND (renamed if taken)
   std::vector<std::string> set_layer_;
   std::vector<DxfLayer> layers_;
-  std::vector<std::map<std::string, double>> ordinates_;
+  std::vector<std::map<std::string, double>> ordinates_;  // per set: quantity per drawn length, by layer
   std::vector<std::vector<Station>> stations_;
   std::vector<BeamProperties> beams_;
   Vector lo_{}, hi_{};

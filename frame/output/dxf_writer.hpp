@@ -3,7 +3,7 @@
 // A DXF file's group-code and value lines: the header with the drawing's
 // units and extents, a layer table, and LINE, 3D POLYLINE and TEXT
 // entities. Entities are written in one of two forms: R12 (AC1009), which
-// has no handles, or the form of AutoCAD 2000 and later (AC1015 on), where
+// has no handles, or the form of AutoCAD R13 and later (AC1012 on), where
 // every record carries a handle, its owner and its subclass markers, as
 // the entities added to such a drawing must.
 
@@ -41,7 +41,7 @@ struct DxfLayer {
 // become '_'; an empty name becomes "_".
 [[nodiscard]] std::string dxf_layer_name(const std::string& text);
 
-// Handles for the records of an AutoCAD 2000 drawing: the next free one,
+// Handles for the records of an R13 or later drawing: the next free one,
 // and the owners of what is added (the layer table, model space).
 struct DxfHandles {
   std::uint64_t next = 0;

@@ -19,6 +19,13 @@ inline const std::string k_handle_prefix = "H";
 inline const std::string k_drawn_member_prefix = "D";
 // What separates a layer's section from the release of its members.
 inline constexpr char k_release_separator = '@';
+// The layers zervola draws its results on begin with this: what they hold
+// is not read as members, so that a drawing with results analyses as the
+// drawing without them, and results drawn into it again replace them.
+inline const std::string k_results_layer_prefix = "RESULTS_";
+
+// Whether a layer holds results (its name begins with the prefix, in any case).
+[[nodiscard]] bool is_results_layer(const std::string& layer);
 
 struct DrawnLayer {
   std::string section;
@@ -27,7 +34,8 @@ struct DrawnLayer {
 };
 
 // The section and release a layer names: "IPE300" is an IPE300 with no
-// release, "IPE300@pinned" one pinned at both ends.
+// release, "IPE300@pinned" one pinned at both ends. The release is read in
+// any case ("IPE300@HINGE_END"), as CAD programs may change a layer's case.
 [[nodiscard]] DrawnLayer drawn_layer(const std::string& layer);
 
 }  // namespace zervola::frame

@@ -95,6 +95,7 @@ class DrawingReader {
       if (blocks) block_entity({&pairs_[k], pairs_.data() + next});
       k = next;
     }
+    if (results_polyline_) fail_at(pairs_[k], file_, "a POLYLINE is not closed by SEQEND");
     finish_polyline(&pairs_[k]);
     return k + 1;
   }
@@ -113,9 +114,23 @@ class DrawingReader {
 
   void entity(const Entity& e) {
     const std::string_view type = e.type();
+    if (results_polyline_) {
+      // The vertices of a polyline on a results layer, to its SEQEND.
+      if (type == "VERTEX") return;
+      if (type == "SEQEND") {
+        results_polyline_ = false;
+        return;
+      }
+      fail_at(*e.start, file_, "a POLYLINE is not closed by SEQEND");
+    }
     if (type == "VERTEX") return vertex(e);
     if (type == "SEQEND") return finish_polyline(nullptr, true, e.start);
     finish_polyline(e.start);
+    // The results a drawing holds from an earlier analysis are not members.
+    if (is_results_layer(layer(e))) {
+      results_polyline_ = type == "POLYLINE";
+      return;
+    }
     if (type == "LINE") return line(e);
     if (type == "POLYLINE") return polyline(e);
     if (type == "LWPOLYLINE") return lwpolyline(e);
@@ -355,6 +370,7 @@ class DrawingReader {
   int entity_ = 0;
   int insunits_ = 0;
   std::size_t insunits_line_ = 0;
+  bool results_polyline_ = false;  // within a POLYLINE on a results layer
   std::optional<Polyline> polyline_;
   std::vector<Member> members_;
   std::vector<IgnoredEntities> ignored_;

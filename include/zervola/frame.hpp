@@ -440,28 +440,31 @@ struct DxfOptions {
 };
 
 // The results drawn back into CAD: a DXF file (R12 ASCII, which every CAD
-// program reads) in the model's length unit ($INSUNITS) with layer FRAME
-// (the members as lines), MEMBER_NAMES, LEGEND (title, units, the
-// deformation scale, the sign convention and each diagram's scale) and, per
-// load set chosen, layers NAME-DEFORMED (the deformed shape, curved by the
-// member loads, as 3D polylines), NAME-MOMENT, NAME-SHEAR and NAME-AXIAL
-// (the diagrams as polylines, each member's extremes as text "Mz 12.345",
-// the values of the JSON results' extremes to five digits) and
-// NAME-REACTIONS (arrows and the values at each supported node). NAME is
+// program reads) in the model's length unit ($INSUNITS) with layers named
+// from "RESULTS_": RESULTS_FRAME (the members as lines), _MEMBER_NAMES,
+// _LEGEND (title, units, the deformation scale, the sign convention and
+// each diagram's scale, the one it is drawn at) and, per load set chosen,
+// RESULTS_NAME-DEFORMED (the deformed shape, curved by the member loads, as
+// 3D polylines), -MOMENT, -SHEAR and -AXIAL (the diagrams as polylines,
+// each member's extremes as text "Mz 12.345", the values of the JSON
+// results' extremes to five digits) and -REACTIONS (arrows and the values
+// at each supported node). The reader never takes what RESULTS_ layers
+// hold as members. NAME is
 // the set's name with the characters layer names may not hold made '_'; a
 // name the drawing already holds (case ignored) takes a suffix "~2".
 // Text heights and diagram scales follow the frame's size.
 // When the model came from a drawing (Model::dxf_file), the file written is
-// that drawing, every record of it kept as it stands, with the results'
-// layers and entities added: in the drawing's unit (as the model was read:
+// that drawing, every record of it kept as it stands but the results an
+// earlier run drew into it (RESULTS_ layers and their entities, which the
+// new ones replace), with the results' layers and entities added: in the drawing's unit (as the model was read:
 // Model::dxf_units, its $INSUNITS, else the model's), $INSUNITS set to it,
-// and for an AutoCAD 2000 or later drawing with handles above every one it
+// and for a drawing of AutoCAD R13 or later with handles above every one it
 // holds ($HANDSEED moved past them).
 //   model, result: in, the model as analysed and what analyse gave.
 //   options: in, the load set drawn and the deformation scale.
 // Throws InputError when options.load_set names no load case or combination
 // (its message begins "--dxf-set:"); OutputError when the model's drawing
-// cannot be read again, or is an AutoCAD 2000 drawing without a layer table
+// cannot be read again, or is an R13 or later drawing without a layer table
 // or model space to add to.
 [[nodiscard]] ZERVOLA_FRAME_API std::string format_dxf(const Model& model,
                                                        const AnalysisResult& result,

@@ -458,8 +458,10 @@ class Results:
         the frame, the member names, a legend and per load set layers for
         the deformed shape, the moment, shear and axial diagrams with their
         extremes, and the reactions (docs/model-format.md, "Results in
-        CAD"). A model read from a file that names a drawing gets that
-        drawing back, whole, with the results added in its unit.
+        CAD"). A model read from a file that names a drawing, and not
+        changed since, gets that drawing back, whole, with the results
+        added in its unit; a model changed after reading (its drawing's
+        members are then its own) gets a drawing of its own.
 
         Args:
             load_set: draw only this load case or combination (--dxf-set).

@@ -67,8 +67,11 @@ def run(program, model, out_dir, stem, *extra):
         return ezdxf.readfile(dxf), json.load(f), dxf
 
 
+PREFIX = "RESULTS_"  # the results' layers
+
+
 def layer_name(text):
-    return re.sub(r"[<>/\\\":;?*|='\x00-\x1f\x7f]", "_", text) or "_"
+    return PREFIX + (re.sub(r"[<>/\\\":;?*|='\x00-\x1f\x7f]", "_", text) or "_")
 
 
 def texts_on(msp, layer):
@@ -110,7 +113,7 @@ def check_drawing(checks, doc, results, what, chosen=None):
                  f"{what}: $INSUNITS {doc.header.get('$INSUNITS')} for {units}")
     sets = [s for s in set_results(results) if chosen is None or s["name"] == chosen]
     layers = {layer.dxf.name for layer in doc.layers}
-    wanted = {"FRAME", "MEMBER_NAMES", "LEGEND"}
+    wanted = {PREFIX + "FRAME", PREFIX + "MEMBER_NAMES", PREFIX + "LEGEND"}
     wanted |= {f"{layer_name(s['name'])}-{k}" for s in sets for k in KINDS}
     checks.check(wanted <= layers, f"{what}: a layer per chosen set and kind of result "
                  f"(missing {sorted(wanted - layers)})")
@@ -121,7 +124,7 @@ def check_drawing(checks, doc, results, what, chosen=None):
     nodes = {n["node"]: (n["x"], n["y"], n["z"]) for n in results["nodes"]}
     size = max(max(c[i] for c in nodes.values()) - min(c[i] for c in nodes.values())
                for i in range(3))
-    lines = list(msp.query('LINE[layer=="FRAME"]'))
+    lines = list(msp.query(f'LINE[layer=="{PREFIX}FRAME"]'))
     ends_ok = len(lines) == len(results["members"])
     for line, member in zip(lines, results["members"]):
         for point, node in ((line.dxf.start, member["start_node"]),
@@ -129,7 +132,7 @@ def check_drawing(checks, doc, results, what, chosen=None):
             ends_ok &= all(abs(point[i] - nodes[node][i]) <= PLACE_TOLERANCE * size
                            for i in range(3))
     checks.check(ends_ok, f"{what}: {len(lines)} frame lines, one per member, on its nodes")
-    checks.check(collections.Counter(texts_on(msp, "MEMBER_NAMES")) ==
+    checks.check(collections.Counter(texts_on(msp, PREFIX + "MEMBER_NAMES")) ==
                  collections.Counter(m["name"] for m in results["members"]),
                  f"{what}: one name per member")
 
@@ -178,17 +181,17 @@ def portal_loads(beam, column):
                                "value": [5, 0, 0]}]}]
 
 
-def draw_portal(path, version):
+def draw_portal(path, version, beam_layer):
     """The portal in millimetres: the left column and the beam as LINEs,
     the right column as a polyline, the beam hinged at its end by its layer."""
     doc = ezdxf.new(version)
     doc.header["$INSUNITS"] = 4
     doc.layers.add("HEB200")
-    doc.layers.add("IPE300@hinge_end")
+    doc.layers.add(beam_layer)
     doc.layers.add("NOTES")
     msp = doc.modelspace()
     left = msp.add_line((0, 0), (0, 3500), dxfattribs={"layer": "HEB200"})
-    beam = msp.add_line((0, 3500), (6000, 3500), dxfattribs={"layer": "IPE300@hinge_end"})
+    beam = msp.add_line((0, 3500), (6000, 3500), dxfattribs={"layer": beam_layer})
     if version == "R12":
         right = msp.add_polyline2d([(6000, 3500), (6000, 0)], dxfattribs={"layer": "HEB200"})
     else:
@@ -215,7 +218,9 @@ def numbers_of(results):
 def check_round_trip(checks, program, out_dir, version):
     what = f"CAD round trip ({version}, mm drawing, m model)"
     drawing = os.path.join(out_dir, f"portal_{version}.dxf")
-    beam, column, _ = draw_portal(drawing, version)
+    # The release's word in any case: CAD programs may change a layer's.
+    beam_layer = "IPE300@hinge_end" if version != "R12" else "IPE300@HINGE_END"
+    beam, column, _ = draw_portal(drawing, version, beam_layer)
     drawn = dict(PORTAL, dxf=os.path.basename(drawing), load_cases=portal_loads(beam, column))
     if version == "R12":  # which has no $INSUNITS: the model says the unit
         drawn["dxf_units"] = "mm"
@@ -250,10 +255,11 @@ def check_round_trip(checks, program, out_dir, version):
     now = {(e.dxftype(), e.dxf.layer, e.dxf.get("handle")) for e in extended.modelspace()}
     checks.check(kept <= now, f"{what}: the drawing's {len(kept)} entities are kept")
     layers = {layer.dxf.name for layer in extended.layers}
-    checks.check({"HEB200", "IPE300@hinge_end", "NOTES", "G-MOMENT", "G-DEFORMED"} <= layers,
+    checks.check({"HEB200", beam_layer, "NOTES", PREFIX + "G-MOMENT", PREFIX + "G-DEFORMED"}
+                 <= layers,
                  f"{what}: the drawing's layers and the results' layers")
     checks.check(extended.header.get("$INSUNITS") == 4, f"{what}: $INSUNITS says millimetres")
-    frame = [e for e in extended.modelspace().query('LINE[layer=="FRAME"]')]
+    frame = [e for e in extended.modelspace().query(f'LINE[layer=="{PREFIX}FRAME"]')]
     ends = sorted(tuple(round(c, 6) for c in (e.dxf.start[0], e.dxf.start[1], e.dxf.end[0],
                                                 e.dxf.end[1])) for e in frame)
     checks.check(ends == sorted([(0, 0, 0, 3500), (0, 3500, 6000, 3500), (6000, 3500, 6000, 0)]),
@@ -269,9 +275,73 @@ def check_round_trip(checks, program, out_dir, version):
                    if c in ("5", "105") and k != seed_at]
         checks.check(len(handles) == len(set(handles)) and seed > max(handles),
                      f"{what}: {len(handles)} handles, all distinct, $HANDSEED above them")
-    texts = collections.Counter(texts_on(extended.modelspace(), "G-MOMENT"))
+    texts = collections.Counter(texts_on(extended.modelspace(), PREFIX + "G-MOMENT"))
     expected = expected_diagram_texts(results["drawn"]["load_cases"][0], "MOMENT", True)
     checks.check(texts == expected, f"{what}: the moment texts equal the JSON extremes")
+    heights = {round(e.dxf.height, 9) for e in extended.modelspace().query("TEXT")
+               if e.dxf.layer.startswith(PREFIX)}
+    checks.check(heights == {TEXT_SHARE * 6000.0},
+                 f"{what}: text {sorted(heights)} high, 1.2 % of the 6000 mm frame")
+    check_scales(checks, extended, what)
+
+    # The drawing with its results, saved as the engineer's drawing and
+    # analysed again: the same results, the old results replaced.
+    shutil.copy(os.path.join(out_dir, f"drawn_{version}_results.dxf"), drawing)
+    again = os.path.join(out_dir, f"again_{version}")
+    subprocess.run([program, os.path.join(out_dir, f"drawn_{version}.json"),
+                    "--quiet", "--json", again + ".json", "--dxf", again + ".dxf"], check=True)
+    with open(again + ".json", encoding="utf-8") as f:
+        c = numbers_of(json.load(f))
+    checks.check(c == numbers_of(results["drawn"]),
+                 f"{what}: the drawing with its results analyses as the drawing did")
+    second = ezdxf.readfile(again + ".dxf")
+    checks.check(sorted(layer.dxf.name for layer in second.layers) ==
+                 sorted(layer.dxf.name for layer in extended.layers) and
+                 len(second.modelspace()) == len(extended.modelspace()) and
+                 not second.audit().has_errors,
+                 f"{what}: drawn into again, its results replaced, not doubled")
+
+
+TEXT_SHARE = 0.012  # text height per frame size
+
+
+def point_to_segment(p, a, b):
+    ab = [b[i] - a[i] for i in range(3)]
+    ap = [p[i] - a[i] for i in range(3)]
+    length2 = sum(c * c for c in ab)
+    t = max(0.0, min(1.0, sum(ap[i] * ab[i] for i in range(3)) / length2)) if length2 else 0.0
+    return sum((ap[i] - t * ab[i]) ** 2 for i in range(3)) ** 0.5
+
+
+def check_scales(checks, doc, what):
+    """Each diagram drawn at the scale its legend states: the farthest
+    vertex from its member (the line between the polyline's first and last
+    vertices, which lie on it) over the largest value written."""
+    msp = doc.modelspace()
+    legend = texts_on(msp, PREFIX + "LEGEND")
+    for layer in sorted({e.dxf.layer for e in msp.query("POLYLINE")}):
+        kind = layer.rsplit("-", 1)[-1]
+        if not layer.startswith(PREFIX) or kind not in DIAGRAM_QUANTITIES:
+            continue
+        farthest = 0.0
+        for p in msp.query(f'POLYLINE[layer=="{layer}"]'):
+            points = [tuple(v.dxf.location) for v in p.vertices]
+            farthest = max(farthest, max(point_to_segment(q, points[0], points[-1])
+                                         for q in points))
+        largest = max(abs(float(t.split()[1])) for t in texts_on(msp, layer))
+        line = next((t for t in legend if t.startswith(f"Layers {layer.rsplit('-', 1)[0]}-*:")), "")
+        stated = re.search(rf"; {kind}: ([0-9.e+-]+) ", line)
+        per_length = float(stated.group(1)) if stated else float("nan")
+        # Drawing length per unit of the quantity; a millimetre drawing of a
+        # model in metres draws 1000 times the model's length.
+        drawn = farthest / largest
+        unit = 1000.0 if doc.header.get("$INSUNITS") == 4 else 1.0
+        # Texts hold five digits, and an extreme between two stations lies a
+        # little beyond the polyline's vertices: a thousandth, where a scale
+        # stated wrong is off by a factor.
+        checks.check(abs(drawn * per_length / unit - 1.0) < 1e-3,
+                     f"{what}: {layer} drawn at the stated {per_length:g} per length "
+                     f"({drawn * per_length / unit:.9f} of it)")
 
 
 def main():
@@ -285,6 +355,7 @@ def main():
     try:
         doc, results, _ = run(args.program, "loaded_portal.json", out_dir, "loaded_portal")
         check_drawing(checks, doc, results, "loaded portal")
+        check_scales(checks, doc, "loaded portal")
         check_rendering(checks, doc, os.path.join(out_dir, "loaded_portal.png"))
         doc, results, _ = run(args.program, "office_frame.json", out_dir, "office_frame")
         check_drawing(checks, doc, results, "office frame")

@@ -77,8 +77,9 @@ TEST(DxfOutput, EachSetHasLayersOfItsOwnAndAnUnknownSetIsRefused) {
   Model read;
   const AnalysisResult r = analysed(dir, model, read);
   const std::vector<std::string> all = layer_names(format_dxf(read, r, {}));
-  for (const char* name : {"FRAME", "MEMBER_NAMES", "LEGEND", "a_b-DEFORMED", "a_b-MOMENT",
-                           "a_b~2-DEFORMED", "a_b~2-REACTIONS", "c-AXIAL", "c-SHEAR"})
+  for (const char* name : {"RESULTS_FRAME", "RESULTS_MEMBER_NAMES", "RESULTS_LEGEND",
+                           "RESULTS_a_b-DEFORMED", "RESULTS_a_b-MOMENT", "RESULTS_a_b~2-DEFORMED",
+                           "RESULTS_a_b~2-REACTIONS", "RESULTS_c-AXIAL", "RESULTS_c-SHEAR"})
     EXPECT_TRUE(contains(all, name)) << name;
   EXPECT_EQ(all.size(), 3u + 3u * 5u);
 
@@ -86,7 +87,7 @@ TEST(DxfOutput, EachSetHasLayersOfItsOwnAndAnUnknownSetIsRefused) {
   one.load_set = "c";
   const std::vector<std::string> chosen = layer_names(format_dxf(read, r, one));
   EXPECT_EQ(chosen.size(), 3u + 5u);
-  EXPECT_TRUE(contains(chosen, "c-MOMENT"));
+  EXPECT_TRUE(contains(chosen, "RESULTS_c-MOMENT"));
 
   one.load_set = "d";
   try {
@@ -139,21 +140,32 @@ TEST(DxfOutput, TheEngineersDrawingComesBackWholeWithTheResultsAdded) {
     for (std::size_t k = 0; k < out.size(); ++k)
       if (out[k] == '\n') ++(k > 0 && out[k - 1] == '\r' ? with_cr : bare);
     EXPECT_EQ(crlf ? bare : with_cr, 0u);
-    // The drawing's layer "frame" keeps its name; the results' frame takes
-    // another (layer names ignore case).
+    // The drawing's layers keep their names beside the results'.
     const std::vector<std::string> names = layer_names(out);
     EXPECT_TRUE(contains(names, "frame"));
     EXPECT_TRUE(contains(names, "S"));
-    EXPECT_FALSE(contains(names, "FRAME"));
-    EXPECT_TRUE(contains(names, "FRAME~2"));
-    EXPECT_TRUE(contains(names, "G-MOMENT"));
-    // The drawing still reads as the same members, and no more: the results
-    // are on layers that name no section, so the reader counts them apart.
+    EXPECT_TRUE(contains(names, "RESULTS_FRAME"));
+    EXPECT_TRUE(contains(names, "RESULTS_G-MOMENT"));
+    // The drawing with its results reads as the same members, and no more:
+    // what the results layers hold is not read, nor counted as ignored.
     const DxfDrawing again = parse_dxf_drawing(out, "out.dxf");
     EXPECT_EQ(again.insunits, 6);  // stated now: metres, the model's
-    ASSERT_GE(again.members.size(), 1u);
+    ASSERT_EQ(again.members.size(), 1u);
     EXPECT_EQ(again.members[0].section, "S");
     EXPECT_EQ(again.members[0].to.x, 4.0);
+    ASSERT_EQ(again.ignored.size(), 1u);  // the circle on "frame"
+    EXPECT_EQ(again.ignored[0].type, "CIRCLE");
+
+    // Saved as the engineer's drawing and analysed again, its results are
+    // replaced, not doubled: one set of layers, as many entities as before.
+    dir.write("frame.dxf", out);
+    Model read_again;
+    const AnalysisResult r_again = analysed(dir, model, read_again);
+    const std::string twice = format_dxf(read_again, r_again, {});
+    const std::vector<std::string> names_twice = layer_names(twice);
+    EXPECT_EQ(names_twice.size(), names.size());
+    EXPECT_FALSE(contains(names_twice, "RESULTS_FRAME~2"));
+    EXPECT_EQ(twice.size(), out.size());
   }
 }
 
@@ -194,6 +206,27 @@ TEST(DxfOutput, RecordsAddedToADrawingWithHandlesTakeHandlesOfTheirOwn) {
   // Owned by model space and the layer table.
   EXPECT_NE(out.find("330\n1F\n100\nAcDbEntity"), std::string::npos);
   EXPECT_NE(out.find("330\n2\n100\nAcDbSymbolTableRecord"), std::string::npos);
+}
+
+TEST(DxfOutput, TheCommandLineRefusesToWriteOverItsInputs) {
+  const test::ScratchDirectory dir;
+  dir.write("frame.dxf", k_drawing);
+  json model = cantilever_model({"G"});
+  model["dxf"] = "frame.dxf";
+  const std::string file = dir.write("model.json", model.dump());
+  const std::string before = test::read_text(dir.path("frame.dxf"));
+  const test::RunResult over = test::run_frame({file, "-q", "--dxf", dir.path("frame.dxf")});
+  EXPECT_EQ(over.exit_status, static_cast<int>(test::ExitStatus::usage)) << over.err;
+  EXPECT_NE(over.err.find("is an input of this run"), std::string::npos) << over.err;
+  EXPECT_EQ(test::read_text(dir.path("frame.dxf")), before);
+  const test::RunResult on_model = test::run_frame({file, "-q", "--json", file});
+  EXPECT_EQ(on_model.exit_status, static_cast<int>(test::ExitStatus::usage)) << on_model.err;
+  const test::RunResult set_alone = test::run_frame({file, "-q", "--dxf-set", "G"});
+  EXPECT_EQ(set_alone.exit_status, static_cast<int>(test::ExitStatus::usage)) << set_alone.err;
+  const test::RunResult unknown =
+      test::run_frame({file, "-q", "--dxf", dir.path("out.dxf"), "--dxf-set", "Q"});
+  EXPECT_EQ(unknown.exit_status, static_cast<int>(test::ExitStatus::input)) << unknown.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path("out.dxf")));
 }
 
 TEST(DxfOutput, ADrawingThatIsGoneIsAnOutputError) {

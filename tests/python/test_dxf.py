@@ -29,8 +29,8 @@ def test_the_drawing_equals_the_program_s(program, tmp_path):
     subprocess.run([program, str(model), "--quiet", "--dxf", str(out), "--dxf-set", "ULS1"],
                    check=True)
     assert drawing == out.read_text(encoding="utf-8")
-    assert {"FRAME", "ULS1-MOMENT", "ULS1-REACTIONS"} <= layers(drawing)
-    assert "dead-MOMENT" not in layers(drawing)
+    assert {"RESULTS_FRAME", "RESULTS_ULS1-MOMENT", "RESULTS_ULS1-REACTIONS"} <= layers(drawing)
+    assert "RESULTS_dead-MOMENT" not in layers(drawing)
     results.write_dxf(tmp_path / "written.dxf", load_set="ULS1")
     assert (tmp_path / "written.dxf").read_text(encoding="utf-8") == drawing
     with pytest.raises(zervola.ModelError, match="--dxf-set"):
