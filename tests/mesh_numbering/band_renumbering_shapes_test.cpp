@@ -1,0 +1,81 @@
+// The band renumbering against the plain transcription on the shapes whose
+// trials the level screen decides: long chains and ladders (levels of two
+// nodes), plane and space grids (levels that grow, several groups of
+// starts, a bound that falls while the loop runs), meshes in pieces, and
+// symmetric meshes whose equal starts must leave the lowest one the winner.
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+
+#include "band_shapes.hpp"
+#include "renumber_check.hpp"
+
+namespace zervola::mesh_numbering {
+namespace {
+
+using test::BandShape;
+using test::BandShapeMaker;
+using test::expect_same_as_oracle;
+
+constexpr int k_shapes = static_cast<int>(BandShape::count);
+
+// Sizes past one group of the level screen (256 starts), small enough that
+// the transcription, which clears its arrays for every start, stays quick.
+constexpr int k_largest_mixed = 700;
+
+TEST(BandRenumberingShapes, AgreesWithPlainTranscriptionOnEveryShape) {
+  constexpr int k_rounds = 300;
+  for (const unsigned seed : {11u, 2027u, 90210u}) {
+    std::cout << "seed " << seed << "\n";
+    BandShapeMaker maker(seed);
+    for (int round = 0; round < k_rounds; ++round) {
+      const auto shape = static_cast<BandShape>(round % k_shapes);
+      const oracle::Mesh model = maker.make(shape, maker.uniform(2, k_largest_mixed));
+      SCOPED_TRACE(testing::Message() << "seed " << seed << " round " << round);
+      expect_same_as_oracle(model);
+    }
+  }
+}
+
+TEST(BandRenumberingShapes, AgreesOnLongChainsAndLadders) {
+  // Thousands of starts: the level screen sweeps many groups, and a chain's
+  // far end is a start that no sweep can mark.
+  BandShapeMaker maker(424242);
+  std::cout << "seed 424242\n";
+  for (int round = 0; round < 20; ++round) {
+    const BandShape shape = round % 2 == 0 ? BandShape::long_chain : BandShape::ladder;
+    const oracle::Mesh model = maker.make(shape, maker.uniform(1500, 3000));
+    SCOPED_TRACE(round);
+    expect_same_as_oracle(model);
+  }
+}
+
+TEST(BandRenumberingShapes, AgreesOnLargerGridsNumberedAnyWay) {
+  BandShapeMaker maker(1789);
+  std::cout << "seed 1789\n";
+  for (int round = 0; round < 20; ++round) {
+    const BandShape shape = round % 2 == 0 ? BandShape::plane_grid : BandShape::space_grid;
+    const oracle::Mesh model = maker.make(shape, maker.uniform(800, 2000));
+    SCOPED_TRACE(round);
+    expect_same_as_oracle(model);
+  }
+}
+
+TEST(BandRenumberingShapes, TiedStartsAndPiecesAgree) {
+  BandShapeMaker maker(8128);
+  std::cout << "seed 8128\n";
+  int refused = 0;
+  for (int round = 0; round < 400; ++round) {
+    const BandShape shape = round % 2 == 0 ? BandShape::tied : BandShape::pieces;
+    const oracle::Mesh model = maker.make(shape, maker.uniform(2, 400));
+    SCOPED_TRACE(round);
+    refused += oracle::in_one_piece(model) ? 0 : 1;
+    expect_same_as_oracle(model);
+  }
+  // Every model in pieces is refused; every tied one is accepted.
+  EXPECT_EQ(refused, 200);
+}
+
+}  // namespace
+}  // namespace zervola::mesh_numbering
