@@ -490,7 +490,7 @@ int main(int argc, char** argv) {
       benchmark::RegisterBenchmark((std::string("dense_product/") + zg::path_name(path) + "/" +
                                     std::to_string(rows) + "x" + std::to_string(depth))
                                        .c_str(),
-                                   [path, rows, depth](benchmark::State& s) {
+                                   [path, rows = rows, depth = depth](benchmark::State& s) {
                                      panel_product(s, path, rows, depth);
                                    })
           ->Unit(benchmark::kMillisecond);
