@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include <zervola/frame.hpp>
