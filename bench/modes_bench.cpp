@@ -11,10 +11,11 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include <zervola/frame.hpp>
+
+#include "processor_name.hpp"
 
 namespace {
 
@@ -22,14 +23,6 @@ using namespace zervola::frame;
 
 constexpr double k_bay = 5.0;     // m between columns
 constexpr double k_storey = 3.5;  // m between floors
-
-std::string processor() {
-  std::ifstream in("/proc/cpuinfo");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind("model name", 0) == 0) return line.substr(line.find(':') + 2);
-  return "unknown processor";
-}
 
 // Columns between floors, beams along x and y on every floor above the
 // ground, fixed bases; steel of 7.85 t/m^3.
@@ -93,7 +86,7 @@ int main(int argc, char** argv) {
   const int n = argc > 1 ? std::atoi(argv[1]) : 20;
   const int modes = argc > 2 ? std::atoi(argv[2]) : 20;
   fmt::print("natural modes beside one static analysis, {0} x {0} x {0} building, on {1}\n", n,
-             processor());
+             bench::processor_name());
   Model statics = building(n);
   LoadCase lateral;
   lateral.name = fmt::format("lateral");

@@ -1,14 +1,23 @@
 // The skyline factorisation on building-like frames, by the library's
 // blocked solver on each vector path this processor runs (forced in turn),
-// by the plain column algorithm, and by CHOLMOD where the build found it (in
-// the natural order, so on the same profile). The block kernel of each path
-// on a dense product gives the machine's practical peak for that path. After
-// the runs a summary prints each model's rates side by side, their ratios,
-// and the share that MATRIXG spends outside the factorisation.
+// and by the plain column algorithm. The block kernel of each path on a
+// dense product gives the machine's practical peak for that path. After the
+// runs a summary prints each model's rates side by side, their ratios, and
+// the share that MATRIXG spends outside the factorisation.
 //
-// The flop count of a factorisation is the sum of h^2 over the columns of
-// the profile. The 30 x 30 x 30 frames take minutes (the column algorithm
-// is not run on them); --benchmark_filter selects cases by name.
+// Where the build found CHOLMOD, a second table sets the library's solver
+// beside CHOLMOD in its own default ordering and in the skyline's node order
+// (the same profile), on one and on two BLAS threads: the bench runs itself
+// once per thread count with OPENBLAS_NUM_THREADS set (and CHOLMOD's own
+// OpenMP threads held to one by OMP_THREAD_LIMIT), since OpenBLAS and
+// OpenMP read them only when they start. Each row gives the factorisation's flops (the
+// skyline's sum of h^2 over its columns, CHOLMOD's own count of its
+// analysis), its wall time and its processor time summed over all threads.
+//
+// The 30 x 30 x 30 frames take minutes (the column algorithm and CHOLMOD in
+// the skyline's order are not run on them); --benchmark_filter selects the
+// skyline cases by name, --cholmod=0 leaves CHOLMOD out and
+// --cholmod_largest=NX runs it only on frames of at most NX nodes a side.
 
 #include <benchmark/benchmark.h>
 
@@ -16,6 +25,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <string>
@@ -28,9 +40,10 @@
 #include "global/skyline_matrix.hpp"
 #include "global/vector_path.hpp"
 #include "grid_frame.hpp"
+#include "processor_name.hpp"
 
 #if ZERVOLA_BENCH_CHOLMOD
-#include <cholmod.h>
+#include "cholmod_reference.hpp"
 #endif
 
 namespace {
@@ -63,17 +76,16 @@ std::vector<double> dominant_store(const Profile& p) {
   return store;
 }
 
-enum class Method { blocked, columns, cholmod };
+enum class Method { blocked, columns };
 
 constexpr zg::VectorPath k_paths[] = {zg::VectorPath::portable, zg::VectorPath::avx2,
                                       zg::VectorPath::avx512};
 
-// "blocked-<path>", "columns", "cholmod".
+// "blocked-<path>", "columns".
 std::string method_name(Method m, zg::VectorPath path) {
   switch (m) {
     case Method::blocked: return std::string("blocked-") + zg::path_name(path);
     case Method::columns: return "columns";
-    case Method::cholmod: return "cholmod";
   }
   return "?";
 }
@@ -114,54 +126,7 @@ void factorise_skyline(benchmark::State& state, const Model& m, Method method,
   set_rate(state, g, p);
 }
 
-#if ZERVOLA_BENCH_CHOLMOD
-// The same matrix in compressed columns (upper triangle), factorised by
-// CHOLMOD in the natural order, so on the same profile, after its symbolic
-// analysis, which is not timed.
-void factorise_cholmod(benchmark::State& state, const Model& m) {
-  GridFrame g(m.nx, m.ny, m.nz, m.numbering);
-  const Profile p = bench::profile(g);
-  const std::vector<double> skyline = dominant_store(p);
-  cholmod_common common;
-  cholmod_start(&common);
-  common.nmethods = 1;
-  common.method[0].ordering = CHOLMOD_NATURAL;
-  common.postorder = 0;
-  const auto n = static_cast<std::size_t>(g.n_equations);
-  cholmod_sparse* A = cholmod_allocate_sparse(n, n, static_cast<std::size_t>(p.profile_length), 1,
-                                              1, 1, CHOLMOD_REAL, &common);
-  auto* column_start = static_cast<int*>(A->p);
-  auto* row = static_cast<int*>(A->i);
-  auto* value = static_cast<double*>(A->x);
-  int32_t previous = 0;
-  for (std::size_t j = 0; j < n; ++j) {
-    column_start[j] = previous;
-    const int32_t height = p.diag[j] - previous;
-    for (int32_t k = 0; k < height; ++k) {
-      row[previous + k] = static_cast<int>(j) - height + 1 + k;
-      value[previous + k] = skyline[static_cast<std::size_t>(previous + k)];
-    }
-    previous = p.diag[j];
-  }
-  column_start[n] = previous;
-  cholmod_factor* L = cholmod_analyze(A, &common);
-  for (auto _ : state) {
-    cholmod_factorize(A, L, &common);
-    benchmark::DoNotOptimize(L->x);
-  }
-  state.counters["factor_entries"] = common.lnz;
-  state.counters["factor_flops"] = common.fl;
-  cholmod_free_factor(&L, &common);
-  cholmod_free_sparse(&A, &common);
-  cholmod_finish(&common);
-  set_rate(state, g, p);
-}
-#endif
-
 void factorise(benchmark::State& state, const Model& m, Method method, zg::VectorPath path) {
-#if ZERVOLA_BENCH_CHOLMOD
-  if (method == Method::cholmod) return factorise_cholmod(state, m);
-#endif
   factorise_skyline(state, m, method, path);
 }
 
@@ -256,6 +221,15 @@ void panel_product(benchmark::State& state, zg::VectorPath path, zervola::Index 
 // on a machine shared with other work the elapsed time says little.
 struct Figures {
   double seconds = 0.0, gflops = 0.0;
+  double wall = 0.0, flops = 0.0;  // elapsed seconds per iteration; sum of h^2
+};
+
+// One CHOLMOD factorisation as a run of the bench on `threads` threads
+// reports it: the model, "default" or "skyline" order, and the figures.
+struct CholmodRow {
+  std::string model, order, ordering;
+  int threads = 0;
+  double wall = 0.0, processor = 0.0, flops = 0.0;
 };
 
 class SummaryReporter : public benchmark::ConsoleReporter {
@@ -266,8 +240,11 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
       Figures f;
       f.seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
+      f.wall = run.real_accumulated_time / static_cast<double>(run.iterations);
       if (const auto it = run.counters.find("GFLOP/s"); it != run.counters.end())
         f.gflops = it->second.value;
+      if (const auto it = run.counters.find("sum_h2"); it != run.counters.end())
+        f.flops = it->second.value;
       figures_[run.run_name.function_name] = f;
     }
   }
@@ -282,8 +259,7 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     std::printf("\n%-20s", "model");
     for (zg::VectorPath path : k_paths)
       std::printf(" %9s s %7s", zg::path_name(path), "GFLOP/s");
-    std::printf(" %12s %8s %8s %8s %9s\n", "avx512/avx2", "of peak", "columns", "best/col",
-                "cholmod/b");
+    std::printf(" %12s %8s %8s %8s\n", "avx512/avx2", "of peak", "columns", "best/col");
     for (const std::string& model : models_) {
       // The widest path run on this model is the library's own choice.
       const Figures* best = nullptr;
@@ -301,20 +277,22 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       const Figures* avx2 = find("factorise/" + model + "/blocked-avx2");
       const Figures* avx512 = find("factorise/" + model + "/blocked-avx512");
       const Figures* c = find("factorise/" + model + "/columns");
-      const Figures* ch = find("factorise/" + model + "/cholmod");
-      std::printf(" %12s %8s %8s %8s %9s\n",
+      std::printf(" %12s %8s %8s %8s\n",
                   avx2 && avx512 ? fixed(avx512->gflops / avx2->gflops, 2).c_str() : "-",
                   best && best_peak > 0.0 ? fixed(best->gflops / best_peak, 2).c_str() : "-",
                   c ? fixed(c->gflops, 2).c_str() : "-",
-                  best && c ? fixed(best->gflops / c->gflops, 1).c_str() : "-",
-                  best && ch ? fixed(ch->seconds / best->seconds, 2).c_str() : "-");
+                  best && c ? fixed(best->gflops / c->gflops, 1).c_str() : "-");
       if (const Figures* a = find("analysis/" + model); a && best)
         std::printf("%-20s MATRIXG %.4f s: %.1f %% beyond the factorisation\n", "",
                     a->seconds, 100.0 * (a->seconds - best->seconds) / best->seconds);
     }
+    if (!cholmod_.empty()) print_against_cholmod();
   }
 
   void add_model(const std::string& name) { models_.push_back(name); }
+  void add_cholmod(const std::vector<CholmodRow>& rows) {
+    cholmod_.insert(cholmod_.end(), rows.begin(), rows.end());
+  }
 
  private:
   double peak_of(zg::VectorPath path) const {
@@ -334,13 +312,172 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     return text;
   }
 
+  // The library's widest path on each model beside CHOLMOD in its default
+  // ordering and in the skyline's, each on one and two threads (the
+  // library's solver starts no threads). Rates by the wall clock.
+  void print_against_cholmod() const {
+    std::printf("\nagainst CHOLMOD, %s\n", bench::processor_name().c_str());
+    std::printf("flops: the skyline's sum of h^2, CHOLMOD's count of its analysis; "
+                "seconds: wall, and processor time summed over all threads;\n"
+                "BLAS threads pinned by OPENBLAS_NUM_THREADS (CHOLMOD's OpenMP by OMP_THREAD_LIMIT=1); GFLOP/s by the wall clock\n\n");
+    std::printf("%-20s %-16s %-10s %9s | %-26s | %-26s\n", "", "", "", "", "1 BLAS thread", "2 BLAS threads");
+    std::printf("%-20s %-16s %-10s %9s | %8s %8s %7s | %8s %8s %7s\n", "model", "solver",
+                "ordering", "flops", "wall s", "cpu s", "GFLOP/s", "wall s", "cpu s", "GFLOP/s");
+    for (const std::string& model : models_) {
+      const Figures* best = nullptr;
+      std::string best_name;
+      for (zg::VectorPath path : k_paths)
+        if (const Figures* f = find("factorise/" + model + "/blocked-" + zg::path_name(path))) {
+          best = f;
+          best_name = std::string("skyline-") + zg::path_name(path);
+        }
+      const char* name = model.c_str();
+      if (best != nullptr) {
+        std::printf("%-20s %-16s %-10s %9.3g | %8.4f %8.4f %7.1f | %8s %8s %7s\n", name,
+                    best_name.c_str(), "skyline", best->flops, best->wall, best->seconds,
+                    best->flops * 1.0e-9 / best->wall, "-", "-", "-");
+        name = "";
+      }
+      for (const char* order : {"default", "skyline"}) {
+        const CholmodRow* one = find_cholmod(model, order, 1);
+        const CholmodRow* two = find_cholmod(model, order, 2);
+        const CholmodRow* any = one ? one : two;
+        if (any == nullptr) continue;
+        std::printf("%-20s %-16s %-10s %9.3g |", name, "cholmod", any->ordering.c_str(),
+                    any->flops);
+        for (const CholmodRow* r : {one, two}) {
+          if (r == nullptr)
+            std::printf(" %8s %8s %7s |", "-", "-", "-");
+          else
+            std::printf(" %8.4f %8.4f %7.1f |", r->wall, r->processor,
+                        r->flops * 1.0e-9 / r->wall);
+        }
+        std::printf("\n");
+        name = "";
+      }
+    }
+  }
+  const CholmodRow* find_cholmod(const std::string& model, const std::string& order,
+                                 int threads) const {
+    for (const CholmodRow& r : cholmod_)
+      if (r.model == model && r.order == order && r.threads == threads) return &r;
+    return nullptr;
+  }
+
   std::map<std::string, Figures> figures_;
   std::vector<std::string> models_;
+  std::vector<CholmodRow> cholmod_;
 };
+
+// The building frames of the summary, small to large.
+std::vector<Model> bench_models() {
+  return {
+      {"floors/10x10x10", 10, 10, 10, Numbering::floors},
+      {"diagonal/10x10x10", 10, 10, 10, Numbering::diagonal},
+      {"floors/3x3x1000", 3, 3, 1000, Numbering::floors},
+      {"floors/20x20x20", 20, 20, 20, Numbering::floors},
+      {"diagonal/20x20x20", 20, 20, 20, Numbering::diagonal},
+      {"floors/30x30x30", 30, 30, 30, Numbering::floors},
+      {"diagonal/30x30x30", 30, 30, 30, Numbering::diagonal},
+  };
+}
+
+// Takes FLAG=VALUE out of the arguments; `otherwise` when absent.
+int take_flag(int& argc, char** argv, const char* flag, int otherwise) {
+  int value = otherwise;
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], flag, std::strlen(flag)) == 0)
+      value = std::atoi(argv[i] + std::strlen(flag));
+    else
+      argv[kept++] = argv[i];
+  }
+  argc = kept;
+  return value;
+}
+
+// The run that the bench starts per thread count, and the largest frame
+// side (nx) that CHOLMOD runs on.
+constexpr const char* k_child_flag = "--cholmod_child=";
+constexpr const char* k_largest_flag = "--cholmod_largest=";
+constexpr int k_largest_side = 30;
+
+#if ZERVOLA_BENCH_CHOLMOD
+constexpr const char* k_row_tag = "cholmod-row";
+constexpr int k_bench_thread_counts[] = {1, 2};
+
+// Fastest of a few factorisations on the small frames, one on the large.
+int cholmod_repetitions(const Model& m) { return m.nx >= 20 ? 1 : 5; }
+
+// In the run that the bench started with OPENBLAS_NUM_THREADS set: CHOLMOD
+// on every model, one line each on standard output.
+int run_cholmod_child(int largest) {
+  for (const Model& m : bench_models()) {
+    if (m.nx > largest) continue;
+    GridFrame g(m.nx, m.ny, m.nz, m.numbering);
+    for (const auto ordering : {bench::CholmodOrdering::own_default,
+                                bench::CholmodOrdering::skyline}) {
+      // The skyline's order on the largest frames takes minutes.
+      if (ordering == bench::CholmodOrdering::skyline && m.nx >= 30) continue;
+      const bench::CholmodFigures f =
+          bench::factorise_with_cholmod(g.pairs, g.n_nodes, ordering, cholmod_repetitions(m));
+      std::printf("%s %s %s %s %.9g %.9g %.9g\n", k_row_tag, m.name.c_str(),
+                  ordering == bench::CholmodOrdering::skyline ? "skyline" : "default",
+                  bench::cholmod_ordering_name(f.ordering), f.wall, f.processor, f.flops);
+      std::fflush(stdout);
+    }
+  }
+  return 0;
+}
+
+// Runs this program again on `threads` BLAS threads and reads back its
+// lines. OpenBLAS reads OPENBLAS_NUM_THREADS once, when it starts.
+// CHOLMOD's supernodal factorisation also asks OpenMP for threads of its own
+// (four in Debian's build, whatever OMP_NUM_THREADS says), each of which
+// calls the threaded BLAS: OMP_THREAD_LIMIT=1 holds them to one, so that the
+// count is the BLAS's alone and two cores are not oversubscribed.
+std::vector<CholmodRow> run_cholmod_on_threads(int threads, int largest) {
+  std::vector<CholmodRow> rows;
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string count = std::to_string(threads);
+  const std::string command = "OPENBLAS_NUM_THREADS=" + count + " OMP_NUM_THREADS=1" +
+                              " OMP_THREAD_LIMIT=1 '" + self + "' " + k_child_flag +
+                              count + " " + k_largest_flag + std::to_string(largest);
+  FILE* child = popen(command.c_str(), "r");
+  if (child == nullptr) return rows;
+  char line[512];
+  while (std::fgets(line, sizeof line, child) != nullptr) {
+    char tag[32], model[64], order[16], ordering[16];
+    CholmodRow r;
+    if (std::sscanf(line, "%31s %63s %15s %15s %lf %lf %lf", tag, model, order, ordering,
+                    &r.wall, &r.processor, &r.flops) != 7 ||
+        std::strcmp(tag, k_row_tag) != 0)
+      continue;
+    r.model = model;
+    r.order = order;
+    r.ordering = ordering;
+    r.threads = threads;
+    rows.push_back(r);
+  }
+  if (pclose(child) != 0)
+    std::fprintf(stderr, "the CHOLMOD run on %d threads failed\n", threads);
+  return rows;
+}
+#endif
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  const int child_threads = take_flag(argc, argv, k_child_flag, 0);
+  const bool with_cholmod = take_flag(argc, argv, "--cholmod=", 1) != 0;
+  const int largest = take_flag(argc, argv, k_largest_flag, k_largest_side);
+#if ZERVOLA_BENCH_CHOLMOD
+  if (child_threads > 0) return run_cholmod_child(largest);
+#else
+  static_cast<void>(child_threads);
+  static_cast<void>(with_cholmod);
+  static_cast<void>(largest);
+#endif
   benchmark::Initialize(&argc, argv);
   SummaryReporter reporter;
   // Everything in the second-level cache, then rows streaming from memory.
@@ -353,20 +490,12 @@ int main(int argc, char** argv) {
       benchmark::RegisterBenchmark((std::string("dense_product/") + zg::path_name(path) + "/" +
                                     std::to_string(rows) + "x" + std::to_string(depth))
                                        .c_str(),
-                                   [path, rows, depth](benchmark::State& s) {
+                                   [path, rows = rows, depth = depth](benchmark::State& s) {
                                      panel_product(s, path, rows, depth);
                                    })
           ->Unit(benchmark::kMillisecond);
 
-  const std::vector<Model> models{
-      {"floors/10x10x10", 10, 10, 10, Numbering::floors},
-      {"diagonal/10x10x10", 10, 10, 10, Numbering::diagonal},
-      {"floors/3x3x1000", 3, 3, 1000, Numbering::floors},
-      {"floors/20x20x20", 20, 20, 20, Numbering::floors},
-      {"diagonal/20x20x20", 20, 20, 20, Numbering::diagonal},
-      {"floors/30x30x30", 30, 30, 30, Numbering::floors},
-      {"diagonal/30x30x30", 30, 30, 30, Numbering::diagonal},
-  };
+  const std::vector<Model> models = bench_models();
   for (const Model& m : models) {
     reporter.add_model(m.name);
     const bool large = m.nx >= 20;
@@ -378,9 +507,6 @@ int main(int argc, char** argv) {
       if (!huge || path != zg::VectorPath::portable || paths.size() == 1)
         methods.emplace_back(Method::blocked, path);
     if (!huge) methods.emplace_back(Method::columns, zg::VectorPath::portable);
-#if ZERVOLA_BENCH_CHOLMOD
-    if (!huge) methods.emplace_back(Method::cholmod, zg::VectorPath::portable);
-#endif
     for (const auto& [method, path] : methods) {
       auto* b = benchmark::RegisterBenchmark(
           ("factorise/" + m.name + "/" + method_name(method, path)).c_str(),
@@ -423,6 +549,11 @@ int main(int argc, char** argv) {
                                  })
         ->Unit(benchmark::kMillisecond);
   }
+#if ZERVOLA_BENCH_CHOLMOD
+  if (with_cholmod)
+    for (const int threads : k_bench_thread_counts)
+      reporter.add_cholmod(run_cholmod_on_threads(threads, largest));
+#endif
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

@@ -12,6 +12,7 @@
 #include "mesh_numbering/neighbour_graph.hpp"
 #include "oracles.hpp"
 #include "random_models.hpp"
+#include "renumber_check.hpp"
 
 namespace zervola::mesh_numbering {
 namespace {
@@ -21,7 +22,8 @@ using test::coordinates_of;
 using test::element_nodes_of;
 using test::pairs_model;
 
-Index renumber_fast(Mesh& m) { return renumber_for_band(coordinates_of(m), element_nodes_of(m)); }
+using test::expect_same_as_oracle;
+using test::renumber_fast;
 
 // The node bandwidth of the numbering that element_nodes holds.
 Index true_bandwidth(const Mesh& m) {
@@ -186,26 +188,6 @@ TEST(BandRenumbering, CoordinatesMoveWithTheirNodes) {
       EXPECT_TRUE(test::same_bits({m.y[p], m.z[p]}, {before.y[i], before.z[i]}));
     }
   }
-}
-
-// The fast routine against the plain transcription: same refusals, same
-// numbering, same bandwidth, bit for bit.
-void expect_same_as_oracle(const Mesh& model) {
-  Mesh fast = model;
-  Mesh slow = model;
-  const bool connected = oracle::in_one_piece(model);
-  const oracle::RenumberOutcome expected = oracle::renumber(slow);
-  if (expected.stopped) {
-    EXPECT_FALSE(connected);
-  }
-  if (!connected) {
-    EXPECT_THROW(static_cast<void>(renumber_fast(fast)), MeshNotInOnePiece);
-    EXPECT_TRUE(test::same_mesh(fast, model));
-    return;
-  }
-  ASSERT_FALSE(expected.stopped);
-  EXPECT_EQ(renumber_fast(fast), expected.node_bandwidth);
-  EXPECT_TRUE(test::same_mesh(fast, slow));
 }
 
 TEST(BandRenumbering, AgreesWithPlainTranscriptionOnRandomModels) {
