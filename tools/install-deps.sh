@@ -11,9 +11,8 @@
 #            LAPACK (the dense reference of the eigensolvers' tests), and clang's
 #            libFuzzer for the readers' fuzz targets; optionally three.js
 #            (libjs-three, which the 3D view of --html inlines, found when
-#            zervola is configured), Chromium (the 3D view's browser test,
-#            skipped without either), and CHOLMOD with OpenBLAS (the solver
-#            benchmark's reference, left out without them)
+#            zervola is configured) and Chromium (the 3D view's browser test,
+#            skipped without either)
 #   windows  the mingw-w64 cross compilers and Wine; the 32-bit Wine
 #            (wine32:i386, on the i386 architecture) is optional
 # Installed packages are left alone. A package index that fails to update (a
@@ -54,8 +53,10 @@ case "$purpose" in
     # The 3D view's three.js and its headless browser check (python3, above,
     # runs it): optional, since the check is skipped without them.
     optional+=(libjs-three chromium)
-    # The solver benchmark's reference: CHOLMOD on OpenBLAS (skipped without).
-    optional+=(libsuitesparse-dev libopenblas-dev)
+    # CHOLMOD and OpenBLAS (libsuitesparse-dev, libopenblas-dev), the solver
+    # benchmark's reference, are not installed here: no test needs them, and
+    # OpenBLAS would become the BLAS of every test. Install them by hand to
+    # benchmark.
     ;;
   windows)
     required=(cmake make binutils g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64)
