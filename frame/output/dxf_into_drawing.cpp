@@ -25,6 +25,8 @@ constexpr int k_count_code = 70;
 constexpr int k_dimension_handle_code = 105;  // a DIMSTYLE record's handle
 // The first version whose records carry handles, owners and subclasses (R13).
 const std::string k_handles_version = "AC1012";
+// The first version whose files are UTF-8 (AutoCAD 2007).
+const std::string k_utf8_version = "AC1021";
 
 std::string upper(std::string_view s) {
   std::string u(s);
@@ -147,6 +149,7 @@ DrawingToExtend::DrawingToExtend(const Model& model) : file_(model.dxf_file) {
     if (table == "BLOCK_RECORD" && upper(name) == "*MODEL_SPACE") handles_.model_space = handle;
   }
   keeps_handles_ = !version.empty() && version >= k_handles_version;
+  utf8_ = !version.empty() && version >= k_utf8_version;
   handles_.next = largest_handle + 1;
   if (entities_end_ == k_none)
     throw OutputError(fmt::format("{}: the drawing has no ENTITIES section to add the results to",

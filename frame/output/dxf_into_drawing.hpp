@@ -32,6 +32,9 @@ class DrawingToExtend {
   [[nodiscard]] const std::string& unit() const { return unit_; }
   // The handles new records take, null for an R12 drawing (none kept).
   [[nodiscard]] DxfHandles* handles() { return keeps_handles_ ? &handles_ : nullptr; }
+  [[nodiscard]] bool r12() const { return !keeps_handles_; }
+  // Its text is UTF-8 (AutoCAD 2007 on, AC1021).
+  [[nodiscard]] bool utf8() const { return utf8_; }
   // The drawing's layer names, upper case (layer names ignore case).
   [[nodiscard]] const std::set<std::string>& layer_names() const { return layer_names_; }
 
@@ -54,6 +57,7 @@ class DrawingToExtend {
   std::string unit_;
   int insunits_ = 0;
   bool keeps_handles_ = false;
+  bool utf8_ = false;
   DxfHandles handles_;
   std::set<std::string> layer_names_;
   // Where the drawing is changed, found when it is read.

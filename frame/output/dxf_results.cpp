@@ -120,10 +120,10 @@ class DxfResults {
     }
     std::ostringstream layer_text, entity_text;
     TextOut layer_out(layer_text), entity_out(entity_text);
-    DxfWriter layer_records(layer_out, drawing_->handles(), drawing_->scale());
+    DxfWriter layer_records(layer_out, drawing_->handles(), drawing_->scale(), drawing_->utf8());
     layer_records.layer_records(layers_);
     layer_out.flush();
-    DxfWriter added(entity_out, drawing_->handles(), drawing_->scale());
+    DxfWriter added(entity_out, drawing_->handles(), drawing_->scale(), drawing_->utf8());
     entities(added);
     entity_out.flush();
     drawing_->write(out, layer_text.str(), layers_.size(), entity_text.str());
@@ -221,7 +221,8 @@ class DxfResults {
     for (const std::size_t k : chosen_) {
       // Two sets whose names differ only in characters a layer may not hold
       // still get layers of their own.
-      const std::string name = free_name(dxf_layer_name(sets_[k].name), set_suffixes);
+      const std::string name =
+          free_name(dxf_layer_name(sets_[k].name, !drawing_ || drawing_->r12()), set_suffixes);
       set_layer_.push_back(name);
       for (const auto& [suffix, colour] : set_kinds) {
         layers_.push_back({name + "-" + suffix, colour});

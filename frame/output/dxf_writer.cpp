@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <cctype>
+#include <cstdint>
 #include <string_view>
 
 namespace zervola::frame {
@@ -25,8 +27,10 @@ constexpr int k_variable = 9;
 // POLYLINE flag: a 3D polyline; VERTEX flag: a vertex of one.
 constexpr int k_polyline_3d = 8;
 constexpr int k_vertex_3d = 32;
-// The characters a layer name may not hold.
-constexpr std::string_view k_forbidden_in_names = "<>/\\\":;?*|='";
+// The characters a layer name may not hold (AutoCAD R13 on), and the
+// characters besides letters and digits an R12 name may hold.
+constexpr std::string_view k_forbidden_in_names = "<>/\\\":;?*|=`";
+constexpr std::string_view k_r12_name_signs = "$-_";
 
 }  // namespace
 
@@ -39,14 +43,45 @@ int dxf_insunits(const std::string& length_unit) {
   return 0;
 }
 
-std::string dxf_layer_name(const std::string& text) {
+std::string dxf_layer_name(const std::string& text, bool r12) {
   std::string name;
   for (const char c : text) {
-    const bool forbidden = k_forbidden_in_names.find(c) != std::string_view::npos ||
-                           static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+    const auto u = static_cast<unsigned char>(c);
+    const bool forbidden =
+        r12 ? !(std::isalnum(u) != 0 && u < 0x80) && k_r12_name_signs.find(c) == std::string_view::npos
+            : k_forbidden_in_names.find(c) != std::string_view::npos || u < 0x20 || u == 0x7f;
     name += forbidden ? '_' : c;
   }
   return name.empty() ? "_" : name;
+}
+
+std::string dxf_ascii_text(const std::string& utf8) {
+  std::string text;
+  for (std::size_t k = 0; k < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[k]);
+    if (lead < 0x80) {
+      text += static_cast<char>(lead);
+      ++k;
+      continue;
+    }
+    // The sequence's length from its lead byte, its bits after it.
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    std::uint32_t code = lead & (length == 4 ? 0x07u : length == 3 ? 0x0Fu : 0x1Fu);
+    bool whole = length > 0 && k + length <= utf8.size();
+    for (std::size_t j = 1; whole && j < length; ++j) {
+      const auto next = static_cast<unsigned char>(utf8[k + j]);
+      whole = (next & 0xC0u) == 0x80u;
+      code = (code << 6) | (next & 0x3Fu);
+    }
+    if (!whole) {
+      text += '?';
+      ++k;
+      continue;
+    }
+    text += code > 0xFFFF ? std::string("?") : fmt::format("\\U+{:04X}", code);
+    k += length;
+  }
+  return text;
 }
 
 void DxfWriter::pair(int code, const std::string& value) { out_.print("{:>3}\n{}\n", code, value); }
@@ -148,7 +183,7 @@ void DxfWriter::text(const std::string& layer, const DxfPoint& p, double height,
   point(k_x, p);
   pair(k_height, height * scale_);
   // A value is one line: a control character would end it.
-  std::string one_line = value;
+  std::string one_line = utf8_ ? value : dxf_ascii_text(value);
   for (char& c : one_line)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
   pair(k_text_value, one_line);

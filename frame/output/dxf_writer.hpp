@@ -36,10 +36,17 @@ struct DxfLayer {
 // 0 (unitless) for any other.
 [[nodiscard]] int dxf_insunits(const std::string& length_unit);
 
-// A layer name CAD programs accept, made from any text: characters that
-// names may not hold (< > / \ " : ; ? * | = ' and control characters)
-// become '_'; an empty name becomes "_".
-[[nodiscard]] std::string dxf_layer_name(const std::string& text);
+// A layer name CAD programs accept, made from any text. In an R12 drawing
+// (r12 true) a name holds letters, digits, '$', '-' and '_' only: any other
+// byte becomes '_'. In a later one, characters that names may not hold
+// (< > / \ " : ; ? * | = ` and control characters) become '_'. An empty
+// name becomes "_".
+[[nodiscard]] std::string dxf_layer_name(const std::string& text, bool r12);
+
+// Text for a TEXT entity of a drawing before AutoCAD 2007 (AC1021), whose
+// files are not UTF-8: each character beyond ASCII as \U+XXXX, as CAD
+// programs write it; a byte that is not UTF-8 as '?'.
+[[nodiscard]] std::string dxf_ascii_text(const std::string& utf8);
 
 // Handles for the records of an R13 or later drawing: the next free one,
 // and the owners of what is added (the layer table, model space).
@@ -54,8 +61,11 @@ class DxfWriter {
   // handles: null for R12, else the drawing's handles (advanced as records
   // are written). scale: every point and text height is multiplied by it
   // (drawing length per model length).
-  explicit DxfWriter(TextOut& out, DxfHandles* handles = nullptr, double scale = 1.0)
-      : out_(out), handles_(handles), scale_(scale) {}
+  // utf8: the drawing's text is UTF-8 (AC1021 on); else TEXT values are
+  // written with dxf_ascii_text.
+  explicit DxfWriter(TextOut& out, DxfHandles* handles = nullptr, double scale = 1.0,
+                     bool utf8 = false)
+      : out_(out), handles_(handles), scale_(scale), utf8_(utf8) {}
 
   // A drawing of its own: the header and the layer table; entities follow,
   // then end(). lo, hi: the drawing's extents (model lengths); insunits:
@@ -85,6 +95,7 @@ class DxfWriter {
   TextOut& out_;
   DxfHandles* handles_;
   double scale_;
+  bool utf8_;
 };
 
 }  // namespace zervola::frame

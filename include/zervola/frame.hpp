@@ -449,9 +449,10 @@ struct DxfOptions {
 // each member's extremes as text "Mz 12.345", the values of the JSON
 // results' extremes to five digits) and -REACTIONS (arrows and the values
 // at each supported node). The reader never takes what RESULTS_ layers
-// hold as members. NAME is
-// the set's name with the characters layer names may not hold made '_'; a
-// name the drawing already holds (case ignored) takes a suffix "~2".
+// hold as members. NAME is the set's name with the characters layer names
+// may not hold made '_' (in an R12 drawing all but letters, digits, $, -
+// and _); a name the drawing already holds (case ignored) takes a suffix
+// "~2". Texts beyond ASCII are written \U+XXXX before AutoCAD 2007.
 // Text heights and diagram scales follow the frame's size.
 // When the model came from a drawing (Model::dxf_file), the file written is
 // that drawing, every record of it kept as it stands but the results an

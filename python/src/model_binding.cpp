@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "bindings.hpp"
+#include "model_words.hpp"
 #include "dynamics.hpp"
 #include "model_binding.hpp"
 #include "warnings.hpp"
@@ -46,16 +47,6 @@ std::string read_text(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-const char* release_name(frame::Release r) {
-  switch (r) {
-    case frame::Release::hinge_start: return "hinge_start";
-    case frame::Release::hinge_end: return "hinge_end";
-    case frame::Release::pinned: return "pinned";
-    case frame::Release::none: break;
-  }
-  return "none";
 }
 
 nlohmann::ordered_json point(const frame::Point3& p) {

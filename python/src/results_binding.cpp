@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bindings.hpp"
+#include "model_words.hpp"
 #include "dynamics.hpp"
 #include "model_binding.hpp"
 #include "warnings.hpp"
@@ -182,16 +183,6 @@ py::dict envelope(const Analysis& a, std::size_t index) {
   d["stress"] = bounds(stress);
   d["diagram"] = bounds(e.diagram);
   return d;
-}
-
-const char* release_name(frame::Release r) {
-  switch (r) {
-    case frame::Release::hinge_start: return "hinge_start";
-    case frame::Release::hinge_end: return "hinge_end";
-    case frame::Release::pinned: return "pinned";
-    case frame::Release::none: break;
-  }
-  return "none";
 }
 
 frame::View view_named(const std::string& name) {

@@ -14,6 +14,7 @@ and a screenshot that is not blank. Exits 0 when every check passes, 1 when
 one fails, 77 (skipped) when Chromium or three.js is missing."""
 
 import argparse
+import json
 import os
 import re
 import shutil
@@ -90,8 +91,8 @@ def open_page(args, page, fragment, png):
 def write_view(args, model, page):
     """Runs zervola-frame --html; exits SKIPPED when the build has no three.js."""
     t0 = time.time()
-    p = subprocess.run([args.program, os.path.join(ROOT, "examples", model), "-q", "--html", page],
-                       capture_output=True, text=True)
+    p = subprocess.run([args.program, os.path.join(ROOT, "examples", model), "-q", "--html", page,
+                        "--json", page + ".json"], capture_output=True, text=True)
     if p.returncode == 4 and "libjs-three" in p.stderr:
         print("check_view: skipped: zervola was built without three.js: " + p.stderr.strip())
         sys.exit(SKIPPED)
@@ -101,11 +102,11 @@ def write_view(args, model, page):
 
 
 def view_members(page):
-    """The number of members the page's data names."""
-    with open(page, encoding="utf-8") as f:
-        text = f.read()
-    m = re.search(r'"members":\{"names":\[(.*?)\],"nodes"', text)
-    return len(re.findall(r'"(?:[^"\\]|\\.)*"', m.group(1))) if m else -1
+    """The number of members the analysis gave: its JSON results, written
+    beside the page by the same run (not the page's own data, which a
+    writer that dropped members would agree with)."""
+    with open(page + ".json", encoding="utf-8") as f:
+        return len(json.load(f)["members"])
 
 
 def check_run(checks, stem, member_count, fragment, png, result):

@@ -71,7 +71,8 @@ PREFIX = "RESULTS_"  # the results' layers
 
 
 def layer_name(text):
-    return PREFIX + (re.sub(r"[<>/\\\":;?*|='\x00-\x1f\x7f]", "_", text) or "_")
+    """The results' layer of a load set, as an R12 drawing names it."""
+    return PREFIX + (re.sub(r"[^A-Za-z0-9$_-]", "_", text) or "_")
 
 
 def texts_on(msp, layer):

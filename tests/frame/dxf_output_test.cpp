@@ -98,6 +98,28 @@ TEST(DxfOutput, EachSetHasLayersOfItsOwnAndAnUnknownSetIsRefused) {
   }
 }
 
+// A drawing of its own is R12: layer names of letters, digits, $ - _ only,
+// texts in ASCII with \U+XXXX beyond it, and coordinates to the last digit.
+TEST(DxfOutput, ADrawingOfItsOwnHoldsOnlyWhatR12Allows) {
+  const test::ScratchDirectory dir;
+  json model = cantilever_model({"wind x/\u00e9"});
+  model["members"] = json::array({{{"name", "St\u00fctze"},
+                                   {"from", {0, 0, 0}},
+                                   {"to", {4.000000123, 0, 0}},
+                                   {"section", "S"}}});
+  Model read;
+  const AnalysisResult r = analysed(dir, model, read);
+  const std::string out = format_dxf(read, r, {});
+  EXPECT_TRUE(contains(layer_names(out), "RESULTS_wind_x___-MOMENT"));
+  EXPECT_NE(out.find("\nSt\\U+00FCtze\n"), std::string::npos);
+  for (const char c : out) EXPECT_LT(static_cast<unsigned char>(c), 0x80u);
+  // The member's end, read back from the frame's line.
+  const std::size_t line = out.find("RESULTS_FRAME\n 10\n");
+  ASSERT_NE(line, std::string::npos);
+  const std::size_t x = out.find(" 11\n", line);
+  EXPECT_EQ(std::stod(out.substr(x + 4, out.find('\n', x + 4) - x - 4)), 4.000000123);
+}
+
 TEST(DxfOutput, TheEngineersDrawingComesBackWholeWithTheResultsAdded) {
   const test::ScratchDirectory dir;
   for (const bool crlf : {false, true}) {

@@ -154,6 +154,44 @@ TEST(NaturalModes, AFlywheelOfNoMassTurnsAgainstTheCantileversEiOverL) {
   }
 }
 
+// A mode's sign is chosen by its translations alone: the first translation
+// of at least half the largest is positive, however much larger its
+// rotations are (a stubby cantilever in metres turns more than it moves).
+TEST(NaturalModes, EachModesFirstLargeTranslationIsPositive) {
+  const double L = 0.3;
+  json members = json::array();
+  for (int k = 0; k < 3; ++k)
+    members.push_back({{"from", {k * L / 3, 0, 0}}, {"to", {(k + 1) * L / 3, 0, 0}}, {"section", "S"}});
+  const json model = {
+      {"units", {{"force", "kN"}, {"length", "m"}}},
+      {"frame", "plane"},
+      {"sections", {{{"name", "S"}, {"E", E}, {"G", 8.1e7}, {"A", 0.01}, {"It", 1e-6},
+                     {"Iy", 1e-6}, {"Iz", Ic}, {"extent_z", 0.3}, {"extent_y", 0.3},
+                     {"density", 7.85}}}},
+      {"members", members},
+      {"supports", {{{"at", {0, 0, 0}}, {"type", "fixed"}}}},
+      {"modal", {{"modes", 6}}}};
+  const AnalysisResult r = analyse_json(model);
+  ASSERT_TRUE(r.modal.has_value());
+  bool turns_more_than_moves = false;
+  for (const Mode& mode : r.modal->modes) {
+    SCOPED_TRACE(mode.number);
+    double translation = 0.0, rotation = 0.0;
+    for (const auto& node : mode.shape)
+      for (std::size_t d = 0; d < 6; ++d)
+        (d < 3 ? translation : rotation) = std::max(d < 3 ? translation : rotation, std::abs(node[d]));
+    turns_more_than_moves = turns_more_than_moves || rotation > 2.0 * translation;
+    double first = 0.0;
+    for (const auto& node : mode.shape) {
+      for (std::size_t d = 0; d < 3 && first == 0.0; ++d)
+        if (std::abs(node[d]) >= 0.5 * translation) first = node[d];
+      if (first != 0.0) break;
+    }
+    EXPECT_GT(first, 0.0);
+  }
+  EXPECT_TRUE(turns_more_than_moves);
+}
+
 TEST(NaturalModes, MistakesInAskingForModesAreNamed) {
   json too_many = rigid_beam_portal(5.0, "lumped");
   too_many["modal"]["modes"] = 5;
