@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <set>
 #include <string>
@@ -91,10 +92,27 @@ MemberIndex member_index(const Model& model) {
   return index;
 }
 
+// Whether a name is one a drawing's member takes by its place (D1, D2, ...).
+bool named_by_place(const std::string& name) {
+  return name.size() > 1 && name[0] == 'D' &&
+         std::all_of(name.begin() + 1, name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 std::size_t member_of(const MemberIndex& index, const MemberLoad& l) {
   const auto found = index.find(l.member);
-  if (found == index.end()) fail_item(l.origin, "member", fmt::format("unknown member \"{}\"", l.member));
-  return found->second;
+  if (found != index.end()) return found->second;
+  // A model written when its drawing's members were named by place, whose
+  // drawing now names them by handle: say so, rather than only "unknown".
+  const bool handles = std::any_of(index.begin(), index.end(), [](const auto& entry) {
+    return entry.first.size() > 1 && entry.first[0] == 'H' &&
+           std::isxdigit(static_cast<unsigned char>(entry.first[1])) != 0;
+  });
+  fail_item(l.origin, "member",
+            fmt::format("unknown member \"{}\"{}", l.member,
+                        named_by_place(l.member) && handles
+                            ? "; the drawing's members are named by their entities' handles "
+                              "(H2F, H30.1, ...), not by place: the report lists them"
+                            : ""));
 }
 
 double place_on(const MemberLoad& l, const char* field, double value, double L) {

@@ -238,6 +238,19 @@ TEST(DrawingInput, RefusesWhatItCannotTakeAndSaysWhatToDo) {
                 .find("names no DXF drawing"),
             std::string::npos);
 
+  // A model written when the drawing's members were named by place, for a
+  // drawing that now names them by handle, is told why its member is unknown.
+  dir.write("handles.dxf", portal_dxf("", 1.0, "IPE300"));
+  json by_place = portal_model();
+  by_place["dxf"] = "handles.dxf";
+  by_place["load_cases"][0]["member_loads"][0]["member"] = "D2";
+  const std::string place = refusal(
+      [&] { static_cast<void>(read_model(dir.write("by_place.json", by_place.dump()))); });
+  EXPECT_NE(place.find("unknown member \"D2\"; the drawing's members are named by their "
+                       "entities' handles"),
+            std::string::npos)
+      << place;
+
   // An arc on a layer whose section part names a section is a curved member.
   const std::string arc = dir.write(
       "arc.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\nIPE300@pinned\n10\n0\n20\n0\n11\n6\n21\n0\n"
