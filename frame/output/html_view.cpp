@@ -90,7 +90,7 @@ void write_html_view(std::ostream& out, const Model& model, const AnalysisResult
   if (mark == std::string::npos || page.find(k_data_mark, mark + 1) != std::string::npos)
     throw OutputError("the 3D view's viewer.html is damaged (its data mark is not there once); "
                       "reinstall zervola");
-  // The parts around the data are formed before anything is written, so
+  // The page around the data is formed before anything is written, so
   // that a missing file leaves the stream untouched.
   const std::string before = inlined(std::string_view(page).substr(0, mark), directory);
   const std::string after = inlined(std::string_view(page).substr(mark + k_data_mark.size()), directory);

@@ -27,6 +27,8 @@ import sys
 import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tests", "browser"))
+from check_view import Checks  # noqa: E402  (one tally of checks for both)
 SKIPPED = 77  # CTest's SKIP_RETURN_CODE
 KINDS = ["DEFORMED", "MOMENT", "SHEAR", "AXIAL", "REACTIONS"]
 DIAGRAM_QUANTITIES = {"MOMENT": ["Mz", "My"], "SHEAR": ["Vy", "Vz"], "AXIAL": ["N"]}
@@ -42,20 +44,6 @@ try:
 except ImportError as missing:  # pragma: no cover - depends on the machine
     print(f"skipped: {missing}; install Debian's python3-ezdxf and python3-matplotlib")
     sys.exit(SKIPPED)
-
-
-class Checks:
-    def __init__(self):
-        self.passed = self.failed = 0
-
-    def check(self, ok, what):
-        if ok:
-            self.passed += 1
-            print("ok      " + what)
-        else:
-            self.failed += 1
-            print("FAILED  " + what)
-        return ok
 
 
 def run(program, model, out_dir, stem, *extra):
