@@ -39,6 +39,9 @@
 #include "global/ldlt_solver.hpp"
 #include "global/skyline_matrix.hpp"
 #include "global/vector_path.hpp"
+#include "global/supernodal/supernodal_factor.hpp"
+#include "analysis/ordering/nested_dissection.hpp"
+#include "analysis/ordering/thread_runner.hpp"
 #include "grid_frame.hpp"
 #include "processor_name.hpp"
 
@@ -146,6 +149,42 @@ void analyse(benchmark::State& state, const Model& m) {
     benchmark::DoNotOptimize(u.data());
   }
   set_rate(state, g, p);
+}
+
+// The supernodal factorisation of the frame's pattern (random, diagonally
+// dominant values) in the nested dissection's order or the skyline's, on
+// `threads` of the host's threads. Ordering and partition outside the
+// timing, as the analysis makes them once per model.
+void factorise_supernodal(benchmark::State& state, const Model& m, bool dissected,
+                          zervola::Index threads) {
+  namespace zs = zg::supernodal;
+  GridFrame g(m.nx, m.ny, m.nz, m.numbering);
+  const zs::NodeGraph graph = zs::node_graph(g.n_nodes, g.pairs);
+  std::vector<zervola::Index> order(static_cast<std::size_t>(g.n_nodes));
+  for (zervola::Index k = 0; k < g.n_nodes; ++k) order[static_cast<std::size_t>(k)] = k;
+  if (dissected) order = zervola::frame::nested_dissection(graph);
+  const zs::SupernodePartition p = zs::partition_supernodes(graph, order);
+  zs::NodeBlockMatrix K(graph, p);
+  std::mt19937_64 rng(20240611);
+  std::uniform_real_distribution<double> value(-1.0, 1.0);
+  for (zervola::Index v = 0; v < graph.n_nodes; ++v)
+    for (zervola::Index t = graph.first[static_cast<std::size_t>(v)]; t < graph.first[static_cast<std::size_t>(v + 1)]; ++t)
+      if (graph.neighbour[static_cast<std::size_t>(t)] > v)
+        for (zervola::Index a = 1; a <= 6; ++a)
+          for (zervola::Index b = 1; b <= 6; ++b)
+            K(6 * v + a, 6 * graph.neighbour[static_cast<std::size_t>(t)] + b) = value(rng);
+  for (zervola::Index e = 1; e <= K.n_equations(); ++e) K(e, e) = 1000.0;
+  const zs::FactorCost cost = zs::factor_cost(p);
+  const zervola::frame::ThreadRunner runner(threads);
+  for (auto _ : state) {
+    zs::SupernodalFactor f(p);
+    f.factorise(K, zg::best_vector_path(), runner);
+    benchmark::DoNotOptimize(f.block(0));
+  }
+  state.counters["sum_h2"] = cost.flops;
+  state.counters["entries"] = static_cast<double>(cost.entries);
+  state.counters["GFLOP/s"] =
+      benchmark::Counter(cost.flops * 1.0e-9, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 // Twenty load cases on one factorisation: substituted together, in passes
@@ -514,6 +553,16 @@ int main(int argc, char** argv) {
       b->Unit(large ? benchmark::kSecond : benchmark::kMillisecond);
       if (large) b->Iterations(1);
     }
+    for (const zervola::Index threads : {1, 2})
+      for (const bool dissected : {true, false}) {
+        auto* b = benchmark::RegisterBenchmark(
+            ("supernodal/" + m.name + "/" + (dissected ? "dissection" : "skyline") + "/" +
+             std::to_string(threads))
+                .c_str(),
+            [m, dissected, threads](benchmark::State& s) { factorise_supernodal(s, m, dissected, threads); });
+        b->Unit(large ? benchmark::kSecond : benchmark::kMillisecond)->UseRealTime();
+        if (large) b->Iterations(1);
+      }
     if (m.nx == 20 || m.nx == 10) {
       auto* a = benchmark::RegisterBenchmark(("analysis/" + m.name).c_str(),
                                              [m](benchmark::State& s) { analyse(s, m); });

@@ -35,6 +35,8 @@ required=(g++ gcc cmake make binutils pkg-config)
 optional=()
 # zervola-frame: JSON, command line, formatting.
 required+=(nlohmann-json3-dev libcli11-dev libfmt-dev)
+# The nested dissection of large frames' nodes.
+required+=(libmetis-dev)
 # The Python package: Debian's own Python (/usr/bin/python3) with the build
 # backend (setuptools, wheel), the bindings and numpy.
 python_package=(python3 python3-dev python3-venv python3-pip python3-setuptools python3-wheel

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <numeric>
 
 #include "global/supernodal/frontal_factorisation.hpp"
+#include "global/supernodal/work_buffer.hpp"
+#include "global/zeroed_store.hpp"
 
 namespace zervola::global::supernodal {
 
@@ -18,21 +22,33 @@ constexpr Index k_subtrees_per_worker = 4;
 
 // The rest of a front once its columns are eliminated, kept until the
 // parent takes it in: (m x m) by rows, m = 6 x its row nodes, lower part.
-using UpdateMatrix = std::vector<double>;
-
+// Within one task the supernodes go in postorder, so a supernode's
+// children's update matrices are the last ones made and not yet taken: they
+// live on the task's stack. Those that pass between tasks (a task's root to
+// a supernode above the subtrees) are kept apart.
 struct Workspace {
   std::vector<Index> local;  // position -> node index within the current front
-  std::vector<double> front;
+  WorkBuffer front;
+  WorkBuffer stack;
+  std::vector<std::size_t> stack_top;  // where each update matrix on the stack begins
 };
+
+std::unique_ptr<Workspace> new_workspace(std::size_t front, std::size_t stack) {
+  auto w = std::make_unique<Workspace>();
+  w->front.reserve(front);
+  w->stack.reserve(stack);
+  return w;
+}
 
 class Multifrontal {
  public:
   Multifrontal(const NodeBlockMatrix& K, SupernodalFactor& factor, BlockProducts products,
-               std::vector<UpdateMatrix>& updates, std::vector<Index>& negative,
-               const std::vector<std::vector<Index>>& children)
-      : K_(K), factor_(factor), products_(products), updates_(updates), negative_(negative),
-        children_(children) {}
+               std::vector<std::vector<double>>& passed, std::vector<Index>& negative,
+               const std::vector<std::vector<Index>>& children, const std::vector<bool>& passes)
+      : K_(K), factor_(factor), products_(products), passed_(passed), negative_(negative),
+        children_(children), passes_(passes) {}
 
+  // s is processed by a task (false: above the tasks' subtrees).
   void supernode(Index s, Workspace& w, const TaskRunner& runner) const {
     const SupernodePartition& p = factor_.partition();
     const Index first = p.first_node[static_cast<std::size_t>(s)];
@@ -45,8 +61,10 @@ class Multifrontal {
     if (w.local.empty()) w.local.assign(static_cast<std::size_t>(p.n_nodes), k_none);
     for (Index t = 0; t < own; ++t) w.local[static_cast<std::size_t>(first + t)] = t;
     for (Index t = 0; t < below; ++t) w.local[static_cast<std::size_t>(rows[t])] = own + t;
-    w.front.assign(static_cast<std::size_t>(size * stride), 0.0);
+    w.front.reserve(static_cast<std::size_t>(size * stride));
     double* F = w.front.data();
+    // Only the lower part is read before it is written.
+    for (Index i = 0; i < size; ++i) std::fill_n(F + i * stride, i + 1, 0.0);
 
     // K's columns of the supernode.
     for (Index j = first; j < first + own; ++j) {
@@ -62,53 +80,120 @@ class Multifrontal {
         }
       }
     }
-    // The children's update matrices.
-    for (const Index c : children_[static_cast<std::size_t>(s)]) {
-      UpdateMatrix& u = updates_[static_cast<std::size_t>(c)];
-      const Index* child_rows = p.rows.data() + p.first_row[static_cast<std::size_t>(c)];
-      const Index nodes = p.row_nodes(c);
-      const Index m = k_dofs * nodes;
-      for (Index a = 0; a < nodes; ++a) {
-        const Index la = k_dofs * w.local[static_cast<std::size_t>(child_rows[a])];
-        for (Index b = 0; b <= a; ++b) {
-          const Index lb = k_dofs * w.local[static_cast<std::size_t>(child_rows[b])];
-          for (Index r = 0; r < k_dofs; ++r) {
-            const double* in = u.data() + (k_dofs * a + r) * m + k_dofs * b;
-            double* out = F + (la + r) * stride + lb;
-            const Index last = a == b ? r + 1 : k_dofs;
-            for (Index q = 0; q < last; ++q) out[q] += in[q];
-          }
-        }
+    // The children's update matrices: those of the stack are its last
+    // ones, in the children's order.
+    const std::vector<Index>& kids = children_[static_cast<std::size_t>(s)];
+    std::size_t on_stack = 0;
+    for (const Index c : kids)
+      if (!passes(c)) ++on_stack;
+    std::size_t stacked = w.stack_top.size() - on_stack;
+    const std::size_t release = on_stack > 0 ? w.stack_top[stacked] : w.stack.size();
+    for (const Index c : kids) {
+      const double* u = nullptr;
+      if (passes(c)) {
+        u = passed_[static_cast<std::size_t>(c)].data();
+      } else {
+        u = w.stack.data() + w.stack_top[stacked++];
       }
-      UpdateMatrix().swap(u);
+      extend_add(p, c, u, w, F, stride);
+      if (passes(c)) std::vector<double>().swap(passed_[static_cast<std::size_t>(c)]);
     }
+    w.stack_top.resize(w.stack_top.size() - on_stack);
+    w.stack.resize(release);
 
     negative_[static_cast<std::size_t>(s)] = factorise_front(F, size, stride, columns, products_, runner);
 
     double* L = factor_.block(s);
-    for (Index i = 0; i < size; ++i)
-      std::memcpy(L + i * columns, F + i * stride,
-                  static_cast<std::size_t>(std::min(i + 1, columns)) * sizeof(double));
+    for (Index i = 0; i < size; ++i) {
+      const Index kept = std::min(i + 1, columns);
+      std::memcpy(L + i * columns, F + i * stride, static_cast<std::size_t>(kept) * sizeof(double));
+      if (kept < columns) std::fill_n(L + i * columns + kept, columns - kept, 0.0);
+    }
     if (p.parent[static_cast<std::size_t>(s)] != k_root && below > 0) {
       const Index m = k_dofs * below;
-      UpdateMatrix u(static_cast<std::size_t>(m * m));
+      double* u = nullptr;
+      if (passes(s)) {
+        passed_[static_cast<std::size_t>(s)].resize(static_cast<std::size_t>(m * m));
+        u = passed_[static_cast<std::size_t>(s)].data();
+      } else {
+        w.stack_top.push_back(w.stack.size());
+        w.stack.resize(w.stack.size() + static_cast<std::size_t>(m * m));
+        u = w.stack.data() + w.stack_top.back();
+      }
       for (Index i = 0; i < m; ++i)
-        std::memcpy(u.data() + i * m, F + (columns + i) * stride + columns,
+        std::memcpy(u + i * m, F + (columns + i) * stride + columns,
                     static_cast<std::size_t>(i + 1) * sizeof(double));
-      updates_[static_cast<std::size_t>(s)] = std::move(u);
     }
     for (Index t = 0; t < own; ++t) w.local[static_cast<std::size_t>(first + t)] = k_none;
     for (Index t = 0; t < below; ++t) w.local[static_cast<std::size_t>(rows[t])] = k_none;
   }
 
  private:
+  [[nodiscard]] bool passes(Index s) const { return passes_[static_cast<std::size_t>(s)]; }
+
+  static void extend_add(const SupernodePartition& p, Index c, const double* u, const Workspace& w,
+                         double* F, Index stride) {
+    const Index* child_rows = p.rows.data() + p.first_row[static_cast<std::size_t>(c)];
+    const Index nodes = p.row_nodes(c);
+    const Index m = k_dofs * nodes;
+    for (Index a = 0; a < nodes; ++a) {
+      const Index la = k_dofs * w.local[static_cast<std::size_t>(child_rows[a])];
+      for (Index b = 0; b <= a; ++b) {
+        const Index lb = k_dofs * w.local[static_cast<std::size_t>(child_rows[b])];
+        for (Index r = 0; r < k_dofs; ++r) {
+          const double* in = u + (k_dofs * a + r) * m + k_dofs * b;
+          double* out = F + (la + r) * stride + lb;
+          const Index last = a == b ? r + 1 : k_dofs;
+          for (Index q = 0; q < last; ++q) out[q] += in[q];
+        }
+      }
+    }
+  }
+
   const NodeBlockMatrix& K_;
   SupernodalFactor& factor_;
   BlockProducts products_;
-  std::vector<UpdateMatrix>& updates_;
+  std::vector<std::vector<double>>& passed_;
   std::vector<Index>& negative_;
   const std::vector<std::vector<Index>>& children_;
+  const std::vector<bool>& passes_;
 };
+
+// What a task's workspace needs for the supernodes first .. last (a run
+// in postorder): the largest front, and the most that its stack holds at
+// once. Obtained once, whole: freshly mapped memory costs far more on its
+// first touch than the factorisation's passes over it, and a buffer that
+// grows would be fresh memory at every step.
+struct WorkspaceSize {
+  std::size_t front = 0, stack = 0;
+};
+
+// Out of line: inlined into factorise(), GCC 12 takes its vectors for
+// pointers into another object (a false -Wfree-nonheap-object).
+[[gnu::noinline]] WorkspaceSize workspace_size(const SupernodePartition& p, Index first, Index last,
+                             const std::vector<bool>& passes) {
+  WorkspaceSize need;
+  std::vector<std::size_t> held;  // update matrices on the stack, in order
+  std::size_t total = 0;
+  std::vector<Index> stacked_children(static_cast<std::size_t>(p.n_supernodes()), 0);
+  for (Index s = first; s <= last; ++s) {
+    const Index size = k_dofs * (p.column_nodes(s) + p.row_nodes(s));
+    need.front = std::max(need.front, static_cast<std::size_t>(size * front_stride(size)));
+    for (Index c = 0; c < stacked_children[static_cast<std::size_t>(s)]; ++c) {
+      total -= held.back();
+      held.pop_back();
+    }
+    const Index m = k_dofs * p.row_nodes(s);
+    const Index q = p.parent[static_cast<std::size_t>(s)];
+    if (q != k_root && m > 0 && !passes[static_cast<std::size_t>(s)]) {
+      held.push_back(static_cast<std::size_t>(m * m));
+      total += held.back();
+      ++stacked_children[static_cast<std::size_t>(q)];
+      need.stack = std::max(need.stack, total);
+    }
+  }
+  return need;
+}
 
 // The work of each supernode's subtree, in flops.
 std::vector<double> subtree_work(const SupernodePartition& p) {
@@ -137,7 +222,9 @@ SupernodalFactor::SupernodalFactor(const SupernodePartition& partition) : partit
     at += static_cast<std::size_t>(columns(s) * front(s));
   }
   offset_[static_cast<std::size_t>(count)] = at;
-  values_.assign(at, 0.0);
+  // Not zeroed: factorise() writes every entry.
+  values_.reset(new double[at]);
+  map_in_pages(values_.get(), at * sizeof(double), k_work_map_in_bytes);
   supernode_of_.resize(static_cast<std::size_t>(partition.n_nodes));
   for (Index s = 0; s < count; ++s)
     for (Index k = partition.first_node[static_cast<std::size_t>(s)]; k < partition.first_node[static_cast<std::size_t>(s + 1)]; ++k)
@@ -158,9 +245,8 @@ void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, cons
   for (Index s = 0; s < count; ++s)
     if (p.parent[static_cast<std::size_t>(s)] != k_root)
       children[static_cast<std::size_t>(p.parent[static_cast<std::size_t>(s)])].push_back(s);
-  std::vector<UpdateMatrix> updates(static_cast<std::size_t>(count));
+  std::vector<std::vector<double>> passed(static_cast<std::size_t>(count));
   std::vector<Index> negative(static_cast<std::size_t>(count), 0);
-  const Multifrontal m(K, *this, block_products_for(path), updates, negative, children);
   const SequentialRunner alone;
 
   // Subtrees for the runner: split the heaviest until each is a small share
@@ -202,14 +288,51 @@ void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, cons
       first_in_subtree[static_cast<std::size_t>(q)] =
           std::min(first_in_subtree[static_cast<std::size_t>(q)], first_in_subtree[static_cast<std::size_t>(s)]);
   }
-  runner.run(static_cast<Index>(subtrees.size()), [&](Index t) {
-    Workspace w;
-    const Index root = subtrees[static_cast<std::size_t>(t)];
-    for (Index s = first_in_subtree[static_cast<std::size_t>(root)]; s <= root; ++s) m.supernode(s, w, alone);
-  });
-  Workspace w;
+  // An update matrix passes from one task to another when its supernode or
+  // its parent is above the subtrees.
+  std::vector<bool> passes(static_cast<std::size_t>(count), false);
+  for (Index s = 0; s < count; ++s) {
+    const Index q = p.parent[static_cast<std::size_t>(s)];
+    passes[static_cast<std::size_t>(s)] =
+        on_top[static_cast<std::size_t>(s)] || (q != k_root && on_top[static_cast<std::size_t>(q)]);
+  }
+  const Multifrontal m(K, *this, block_products_for(path), passed, negative, children, passes);
+  // One workspace per worker at most, each large enough for any task and
+  // taken by a task from a shared pool: the tasks of one worker reuse the
+  // memory it has already touched.
+  WorkspaceSize largest;
+  for (const Index root : subtrees) {
+    const WorkspaceSize need = workspace_size(p, first_in_subtree[static_cast<std::size_t>(root)], root, passes);
+    largest.front = std::max(largest.front, need.front);
+    largest.stack = std::max(largest.stack, need.stack);
+  }
   for (Index s = 0; s < count; ++s)
-    if (on_top[static_cast<std::size_t>(s)]) m.supernode(s, w, runner);
+    if (on_top[static_cast<std::size_t>(s)]) {
+      const Index size = k_dofs * (p.column_nodes(s) + p.row_nodes(s));
+      largest.front = std::max(largest.front, static_cast<std::size_t>(size * front_stride(size)));
+    }
+  std::vector<std::unique_ptr<Workspace>> pool;
+  std::mutex pool_guard;
+  const auto take = [&] {
+    const std::lock_guard<std::mutex> lock(pool_guard);
+    if (pool.empty()) return new_workspace(largest.front, largest.stack);
+    std::unique_ptr<Workspace> w = std::move(pool.back());
+    pool.pop_back();
+    return w;
+  };
+  const auto give_back = [&](std::unique_ptr<Workspace> w) {
+    const std::lock_guard<std::mutex> lock(pool_guard);
+    pool.push_back(std::move(w));
+  };
+  runner.run(static_cast<Index>(subtrees.size()), [&](Index t) {
+    const Index root = subtrees[static_cast<std::size_t>(t)];
+    std::unique_ptr<Workspace> w = take();
+    for (Index s = first_in_subtree[static_cast<std::size_t>(root)]; s <= root; ++s) m.supernode(s, *w, alone);
+    give_back(std::move(w));
+  });
+  std::unique_ptr<Workspace> w = take();
+  for (Index s = 0; s < count; ++s)
+    if (on_top[static_cast<std::size_t>(s)]) m.supernode(s, *w, runner);
   negative_ = std::accumulate(negative.begin(), negative.end(), Index{0});
 }
 

@@ -15,6 +15,7 @@
 // diagonal of the first rows are zero.
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "common/index.hpp"
@@ -27,7 +28,7 @@ namespace zervola::global::supernodal {
 
 class SupernodalFactor {
  public:
-  // Room for the factors of the partition (zeroed). Throws std::bad_alloc.
+  // Room for the factors of the partition. Throws std::bad_alloc.
   explicit SupernodalFactor(const SupernodePartition& partition);
 
   [[nodiscard]] const SupernodePartition& partition() const { return *partition_; }
@@ -35,9 +36,9 @@ class SupernodalFactor {
   [[nodiscard]] Index front(Index s) const {
     return columns(s) + 6 * partition_->row_nodes(s);
   }
-  [[nodiscard]] const double* block(Index s) const { return values_.data() + offset_[static_cast<std::size_t>(s)]; }
-  [[nodiscard]] double* block(Index s) { return values_.data() + offset_[static_cast<std::size_t>(s)]; }
-  [[nodiscard]] std::size_t entries() const { return values_.size(); }
+  [[nodiscard]] const double* block(Index s) const { return values_.get() + offset_[static_cast<std::size_t>(s)]; }
+  [[nodiscard]] double* block(Index s) { return values_.get() + offset_[static_cast<std::size_t>(s)]; }
+  [[nodiscard]] std::size_t entries() const { return offset_.back(); }
 
   // The pivot D of equation (0-based) at elimination place q = 6 k + dof of
   // position k.
@@ -53,7 +54,7 @@ class SupernodalFactor {
   const SupernodePartition* partition_;
   std::vector<std::size_t> offset_;
   std::vector<Index> supernode_of_;  // by position
-  std::vector<double> values_;
+  std::unique_ptr<double[]> values_;  // written whole by factorise()
   Index negative_ = 0;
 };
 
