@@ -222,6 +222,24 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
       ->check(CLI::IsMember({"auto", "band", "profile"}))
       ->type_name("KIND")
       ->default_str("auto");
+  const std::map<std::string, SolverChoice> solvers = {
+      {"auto", SolverChoice::automatic},
+      {"skyline", SolverChoice::skyline},
+      {"supernodal", SolverChoice::supernodal}};
+  std::string solver = "auto";
+  app.add_option("--solver", solver,
+                 "solve the load cases by the skyline (skyline), by the supernodal\n"
+                 "factorisation in a nested-dissection order of the nodes\n"
+                 "(supernodal), or by the one predicted to be cheaper (auto); the\n"
+                 "report says which and what each would cost")
+      ->check(CLI::IsMember({"auto", "skyline", "supernodal"}))
+      ->type_name("KIND")
+      ->default_str("auto");
+  app.add_option("--threads", o.threads,
+                 "threads of the supernodal factorisation (default: every processor\n"
+                 "this process may run on)")
+      ->check(CLI::Range(1, 1024))
+      ->type_name("N");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -232,6 +250,7 @@ ParsedCommandLine parse_command_line(int argc, const char* const* argv) {
   if (recovering) o.recover = recover;
   o.drawing.view = views.at(view);
   o.numbering = numberings.at(numbering);
+  o.solver = solvers.at(solver);
   if (!svg.empty()) o.svg_file = svg;
   if (!dxf.empty()) o.dxf_file = dxf;
   if (!dxf_set.empty()) o.dxf.load_set = dxf_set;

@@ -25,6 +25,8 @@ struct Options {
   ResultDetail detail_of_results;  // --no-stations: the JSON, CSV and 3D view without station values
   bool progress = true;
   NumberingChoice numbering = NumberingChoice::automatic;
+  SolverChoice solver = SolverChoice::automatic;  // --solver
+  int threads = 0;                                // --threads; 0: every processor
   DrawingOptions drawing;
   DxfOptions dxf;
   ModelReading reading;  // --dxf-units

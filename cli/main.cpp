@@ -204,7 +204,10 @@ int run(const Options& o) {
   TerminalProgress progress(o.progress && !o.quiet && TerminalProgress::stderr_is_terminal());
   const AnalysisResult result = [&] {
     try {
-      return analyse(model, {.numbering = o.numbering, .progress = &progress});
+      return analyse(model, {.numbering = o.numbering,
+                             .progress = &progress,
+                             .solver = o.solver,
+                             .threads = o.threads});
     } catch (const AnalysisError& e) {
       // What the analysis found before it failed, beyond the model's own
       // warnings (printed above), often explains the failure.

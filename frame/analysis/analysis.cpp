@@ -30,6 +30,7 @@
 #include "analysis/solution/mechanism_check.hpp"
 #include "analysis/solution/result_check.hpp"
 #include "analysis/solution/load_case_solver.hpp"
+#include "analysis/solution/solver_plan.hpp"
 #include "zervola/frame/combinations.hpp"
 #include "zervola/frame/errors.hpp"
 #include "zervola/frame/library_arrays.hpp"
@@ -52,16 +53,22 @@ void member_axes(const std::vector<Transform>& transforms, std::vector<MemberGeo
 
 std::vector<double> solve_all_cases(const Model& model, const Mesh& mesh,
                                     const std::vector<std::vector<double>>& records,
-                                    Progress& progress) {
+                                    const SolverPlan& plan, Progress& progress) {
   progress.stage(fmt::format("assembling and factorising once for {} load case{}",
                              records.size(), records.size() == 1 ? "" : "s"));
   const SystemShape shape{mesh.n_nodes, mesh.n_equations, &mesh.diag_address, mesh.profile_length,
                           mesh.max_column_height};
-  LoadCaseSolution solution = solve_load_cases(mesh.arrays, shape, records);
-  if (solution.outcome == SolveOutcome::out_of_memory)
+  LoadCaseSolution solution = solve_load_cases(mesh.arrays, shape, records, &plan);
+  if (solution.outcome == SolveOutcome::out_of_memory) {
+    if (plan.summary.used == SolverChoice::supernodal)
+      throw AnalysisError(fmt::format(
+          "{}: out of memory for the supernodal factor of {:.3g} MB ({} equations) and the load "
+          "cases' working arrays",
+          model.source_file, plan.summary.supernodal_bytes / 1.0e6, mesh.n_equations));
     throw AnalysisError(fmt::format("{}: out of memory for the skyline store of {} entries "
                                     "({} equations) and the load cases' working arrays",
                                     model.source_file, mesh.profile_length, mesh.n_equations));
+  }
   if (solution.outcome == SolveOutcome::refused)
     throw AnalysisError(fmt::format("{}: the library refused the system of the model: {}",
                                     model.source_file, solution.reason));
@@ -126,10 +133,19 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
       prepare_member_loads(model, result.members, static_cast<std::size_t>(mesh.n_nodes));
   result.times.mesh = seconds_since(clock);
   // A model may ask for its modes alone, without a load case.
+  SolverPlan plan;
+  if (!model.load_cases.empty()) {
+    progress.stage("choosing the solver");
+    const SystemShape shape{mesh.n_nodes, mesh.n_equations, &mesh.diag_address,
+                            mesh.profile_length, mesh.max_column_height};
+    plan = plan_solver(mesh.arrays, shape, options.solver, options.threads);
+    result.mesh.solver = plan.summary;
+  }
   const std::vector<double> u =
       model.load_cases.empty()
           ? std::vector<double>()
-          : solve_all_cases(model, mesh, case_records(model, mesh, placement, loading), progress);
+          : solve_all_cases(model, mesh, case_records(model, mesh, placement, loading), plan,
+                            progress);
   result.times.solution = seconds_since(clock);
   const auto n = static_cast<std::ptrdiff_t>(mesh.n_equations);
   result.cases = for_every_case(model.load_cases.size(), progress,
@@ -151,7 +167,7 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
     progress.stage("finding the critical load factors");
     result.buckling = linear_buckling(model, mesh, placement, result);
   }
-  result.second_order = second_order(model, mesh, transforms, result, progress);
+  result.second_order = second_order(model, mesh, transforms, result, progress, &plan);
   take_stresses_along_members(model, result);
   // Finite cases can still combine beyond the range of a double.
   for (const CaseResult& c : result.combinations) {

@@ -94,6 +94,21 @@ void header(Out out, const Model& model, const AnalysisResult& r) {
                  reducing ? "profile-reducing" : "band", used.profile_length,
                  used.squared_column_heights, reducing ? "band" : "profile-reducing",
                  other.profile_length, other.squared_column_heights);
+  if (!model.load_cases.empty()) {
+    const SolverSummary& sv = r.mesh.solver;
+    const bool supernodal = sv.used == SolverChoice::supernodal;
+    const char* why = sv.requested ? "as asked" : "the cheaper";
+    if (sv.supernodal_flops > 0.0)
+      fmt::format_to(out,
+                     "Solver     {} factorisation ({}): skyline {:.3g} flops, {:.3g} MB; "
+                     "supernodal in nested-dissection order {:.3g} flops, {:.3g} MB\n",
+                     supernodal ? "supernodal" : "skyline", why, sv.skyline_flops,
+                     sv.skyline_bytes / 1.0e6, sv.supernodal_flops, sv.supernodal_bytes / 1.0e6);
+    else
+      fmt::format_to(out, "Solver     skyline factorisation ({}): {:.3g} flops, {:.3g} MB\n",
+                     sv.requested ? "as asked" : "a frame this small", sv.skyline_flops,
+                     sv.skyline_bytes / 1.0e6);
+  }
   std::string stiff;
   for (const Support& s : model.supports) {
     const RestraintPlan plan = plan_restraint(s.restrained, model.frame == FrameKind::plane);

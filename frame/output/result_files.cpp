@@ -15,6 +15,17 @@
 namespace zervola::frame {
 namespace {
 
+// The solver used and what each was predicted to cost (null: not counted).
+nlohmann::json solver_json(const SolverSummary& s) {
+  const auto cost = [](double flops, double bytes) {
+    return flops > 0.0 ? nlohmann::json{{"flops", flops}, {"bytes", bytes}} : nlohmann::json(nullptr);
+  };
+  return {{"used", s.used == SolverChoice::supernodal ? "supernodal" : "skyline"},
+          {"requested", s.requested},
+          {"skyline", cost(s.skyline_flops, s.skyline_bytes)},
+          {"supernodal", cost(s.supernodal_flops, s.supernodal_bytes)}};
+}
+
 using nlohmann::json;
 
 json vec(const Vector3& v) { return json::array({v[0], v[1], v[2]}); }
@@ -335,7 +346,8 @@ void write_json_results(std::ostream& out, const Model& model, const AnalysisRes
                                  {"after", r.mesh.column_height_after}}},
              {"numbering", r.mesh.numbering == NumberingChoice::profile ? "profile" : "band"},
              {"numberings", {{"band", numbering_json(r.mesh.band)},
-                             {"profile", numbering_json(r.mesh.profile_reducing)}}}});
+                             {"profile", numbering_json(r.mesh.profile_reducing)}}},
+             {"solver", solver_json(r.mesh.solver)}});
   if (r.modal) {
     doc.key("modal");
     doc.value(modal_json(*r.modal, detail.timings));

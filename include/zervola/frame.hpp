@@ -226,6 +226,13 @@ struct AnalysisOptions {
   NumberingChoice numbering = NumberingChoice::automatic;
   // Told of each stage; nullptr: nothing is reported.
   Progress* progress = nullptr;
+  // The factorisation of the load cases (and of second order): the skyline,
+  // the supernodal one, or the one predicted to be cheaper (automatic).
+  // Results agree to rounding whichever solves.
+  SolverChoice solver = SolverChoice::automatic;
+  // Threads of the supernodal factorisation; 0: every processor this
+  // process may run on. The library's exports start none of their own.
+  int threads = 0;
 };
 
 // Analyses every load case of a validated model through the library's

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "global/block_kernels.hpp"
+#include "global/case_eliminations.hpp"
 #include "global/case_substitution.hpp"
 #include "global/linear_buckling.hpp"
 #include "global/mass_assembly.hpp"
@@ -18,49 +19,6 @@
 namespace zervola::global {
 
 namespace {
-
-// The springs of a record table, in record order.
-std::vector<NodeRecord> springs_of(const NodeRecordTable& records) {
-  std::vector<NodeRecord> springs;
-  for (Index number = 0; number < records.count(); ++number) {
-    const NodeRecord r = records.record(number);
-    if (r.adds_spring()) springs.push_back(r);
-  }
-  return springs;
-}
-
-bool same_springs(const std::vector<NodeRecord>& a, const std::vector<NodeRecord>& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](const NodeRecord& x, const NodeRecord& y) {
-                      return x.kind == y.kind && x.first_equation == y.first_equation &&
-                             x.p == y.p;
-                    });
-}
-
-bool same_equations(const std::vector<Prescription>& a, const std::vector<Prescription>& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](const Prescription& x, const Prescription& y) {
-                      return x.equation == y.equation;
-                    });
-}
-
-// An entry of a prescribed equation's column of K (row and column), kept
-// for the cases that move it.
-struct Coupling {
-  Index equation = 0;
-  double stiffness = 0.0;
-};
-
-// Everything the cases need from K besides its factors: per elimination,
-// K(k, k), and for the eliminations that some case moves, the entries that
-// prescribe() would take to the right-hand side, in its order.
-struct Eliminations {
-  std::vector<Prescription> shared;
-  std::vector<double> values;  // (eliminations, cases), column-major
-  std::vector<double> diagonal;
-  std::vector<std::size_t> first_coupling;  // (eliminations + 1)
-  std::vector<Coupling> couplings;
-};
 
 // Before the factorisation K is as sparse as the frame: most of a column
 // inside the profile is zero, and a zero moves nothing.
@@ -95,27 +53,6 @@ void eliminate(const SkylineMatrix& K, Eliminations& e, std::size_t n_cases,
   }
 }
 
-// Case c's right-hand side: its record loads, then what its prescribed
-// values take from every other equation, then the prescribed equations'
-// own entries, which no correction may disturb.
-void right_hand_side(const NodeRecordTable& records, const Eliminations& e, std::size_t c,
-                     Vector1<double> f) {
-  std::fill(f.data(), f.data() + f.size(), 0.0);
-  for (Index number = 0; number < records.count(); ++number) {
-    const NodeRecord r = records.record(number);
-    if (r.kind == RecordKind::load) add_load(f, r);
-  }
-  const std::size_t count = e.shared.size();
-  for (std::size_t q = 0; q < count; ++q) {
-    const double x = e.values[q + count * c];
-    if (x == 0.0) continue;
-    for (std::size_t t = e.first_coupling[q]; t < e.first_coupling[q + 1]; ++t)
-      f(e.couplings[t].equation) -= e.couplings[t].stiffness * x;
-  }
-  for (std::size_t q = 0; q < count; ++q)
-    f(e.shared[q].equation) = e.diagonal[q] * e.values[q + count * c];
-}
-
 // Substitution of the cases first .. first + count - 1 together.
 void substitute_pass(const SkylineMatrix& K, Table1<double> u, Index first, Index count,
                      std::vector<double>& rows) {
@@ -129,23 +66,6 @@ void substitute_pass(const SkylineMatrix& K, Table1<double> u, Index first, Inde
     for (Index i = 1; i <= n; ++i) u(i, first + c) = rows[static_cast<std::size_t>((i - 1) * width + c)];
 }
 
-Status cases_status(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
-                    Table1<double> displacements) {
-  const Status checked = analysis_status(frame);
-  if (!checked.ok()) return checked;
-  const SkylineProfile profile(frame.diag);
-  for (std::size_t c = 0; c < cases.size(); ++c) {
-    const Status records_ok = records_status(cases[c], profile);
-    if (!records_ok.ok())
-      return failure(Outcome::bad_record, static_cast<Index>(c + 1));
-  }
-  if (displacements.rows() < frame.n_equations ||
-      displacements.cols() != static_cast<Index>(cases.size()))
-    return failure(Outcome::bad_equation_count);
-  return {};
-}
-
-
 Status analyse_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
                      Table1<double> displacements, EquationPivots* pivots,
                      const Vector1<const double>* axial_force) {
@@ -158,17 +78,9 @@ Status analyse_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable
   Eliminations e;
   std::vector<double> rows;
   try {
-    e.shared = prescriptions(frame.supports, n);
-    const std::vector<NodeRecord> springs = springs_of(frame.supports.records);
-    e.values.resize(e.shared.size() * n_cases);
-    for (std::size_t c = 0; c < n_cases; ++c) {
-      Supports own = frame.supports;
-      own.records = cases[c];
-      const std::vector<Prescription> made = prescriptions(own, n);
-      if (!same_equations(made, e.shared) || !same_springs(springs_of(cases[c]), springs))
-        return failure(Outcome::case_supports_differ, static_cast<Index>(c + 1));
-      for (std::size_t q = 0; q < made.size(); ++q) e.values[q + e.shared.size() * c] = made[q].value;
-    }
+    std::vector<NodeRecord> springs;
+    const Status alike = case_prescriptions(frame, cases, e, springs);
+    if (!alike.ok()) return alike;
     store = std::make_unique<ZeroedStore>(static_cast<std::size_t>(frame.profile_length));
     const SkylineMatrix K(SkylineProfile(frame.diag),
                           Vector1<double>(store->data(), frame.profile_length));

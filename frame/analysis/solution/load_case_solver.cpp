@@ -2,7 +2,10 @@
 
 #include <fmt/format.h>
 
+#include "analysis/ordering/thread_runner.hpp"
 #include "analysis/solution/mechanism_check.hpp"
+#include "analysis/solution/solver_plan.hpp"
+#include "global/supernodal/supernodal_load_cases.hpp"
 #include "common/frame_model.hpp"
 #include "global/load_cases.hpp"
 #include "global/supports.hpp"
@@ -59,7 +62,7 @@ namespace {
 
 LoadCaseSolution solve_cases(const FrameArrays& a, const SystemShape& shape,
                              const std::vector<std::vector<double>>& records,
-                             const std::vector<double>* axial_force) {
+                             const std::vector<double>* axial_force, const SolverPlan* plan) {
   std::vector<global::NodeRecordTable> tables;
   for (const std::vector<double>& r : records)
     tables.emplace_back(r.data(), static_cast<Index>(r.size() / k_record_size) - 1);
@@ -74,12 +77,21 @@ LoadCaseSolution solve_cases(const FrameArrays& a, const SystemShape& shape,
   pivots.most_shapes = k_mechanism_shapes;
   const Table1<double> u(solution.displacements.data(), shape.n_equations,
                          static_cast<Index>(records.size()));
-  const global::Status status =
-      axial_force == nullptr
-          ? global::analyse_load_cases(frame, tables, u, pivots)
-          : global::analyse_load_cases(
-                frame, tables, u, pivots,
-                Vector1<const double>(axial_force->data(), static_cast<Index>(axial_force->size())));
+  const Vector1<const double> axial(axial_force == nullptr ? nullptr : axial_force->data(),
+                                    axial_force == nullptr ? 0 : static_cast<Index>(axial_force->size()));
+  global::Status status;
+  if (plan != nullptr && plan->summary.used == SolverChoice::supernodal) {
+    const ThreadRunner runner(plan->threads);
+    global::supernodal::SupernodalSetup setup;
+    setup.order = plan->order;
+    setup.runner = &runner;
+    setup.path = global::best_vector_path();
+    status = global::supernodal::analyse_load_cases(frame, tables, u, pivots,
+                                                     axial_force == nullptr ? nullptr : &axial, setup);
+  } else {
+    status = axial_force == nullptr ? global::analyse_load_cases(frame, tables, u, pivots)
+                                    : global::analyse_load_cases(frame, tables, u, pivots, axial);
+  }
   solution.without_stiffness = std::move(pivots.without_stiffness);
   solution.prescribed = std::move(pivots.prescribed);
   solution.diagonal = std::move(pivots.diagonal);
@@ -122,14 +134,15 @@ std::vector<std::vector<double>> case_records(const Model& model, const Mesh& me
 }
 
 LoadCaseSolution solve_load_cases(const FrameArrays& a, const SystemShape& shape,
-                                  const std::vector<std::vector<double>>& records) {
-  return solve_cases(a, shape, records, nullptr);
+                                  const std::vector<std::vector<double>>& records,
+                                  const SolverPlan* plan) {
+  return solve_cases(a, shape, records, nullptr, plan);
 }
 
 LoadCaseSolution solve_load_cases(const FrameArrays& a, const SystemShape& shape,
                                   const std::vector<std::vector<double>>& records,
-                                  const std::vector<double>& axial_force) {
-  return solve_cases(a, shape, records, &axial_force);
+                                  const std::vector<double>& axial_force, const SolverPlan* plan) {
+  return solve_cases(a, shape, records, &axial_force, plan);
 }
 
 }  // namespace zervola::frame

@@ -62,16 +62,21 @@ struct LoadCaseSolution {
                                                             const Placement& placement,
                                                             const MemberLoading& loading);
 
+struct SolverPlan;
+
 // records[c]: case c's node-record table (8 values per record), each with
 // the same supports and springs. Per load case, the displacements that
-// MATRIXG gives for that table, to rounding.
+// MATRIXG gives for that table, to rounding. plan (solver_plan.hpp): the
+// factorisation that solves them; nullptr: the skyline.
 [[nodiscard]] LoadCaseSolution solve_load_cases(const FrameArrays& arrays, const SystemShape& shape,
-                                                const std::vector<std::vector<double>>& records);
+                                                const std::vector<std::vector<double>>& records,
+                                                const SolverPlan* plan = nullptr);
 
 // The same on the tangent stiffness K + Kg(N) of the members' axial forces
 // (axial_force: per member, compression positive), for second order.
 [[nodiscard]] LoadCaseSolution solve_load_cases(const FrameArrays& arrays, const SystemShape& shape,
                                                 const std::vector<std::vector<double>>& records,
-                                                const std::vector<double>& axial_force);
+                                                const std::vector<double>& axial_force,
+                                                const SolverPlan* plan = nullptr);
 
 }  // namespace zervola::frame

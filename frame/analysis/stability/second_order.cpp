@@ -159,7 +159,8 @@ LoadCase combined_case(const Model& model, const Mesh& mesh,
 
 std::vector<SecondOrderSet> second_order(const Model& model, const Mesh& mesh,
                                          const std::vector<Transform>& transforms,
-                                         AnalysisResult& result, Progress& progress) {
+                                         AnalysisResult& result, Progress& progress,
+                                         const SolverPlan* plan) {
   std::vector<std::pair<std::string, bool>> sets;
   for (const LoadCase& c : model.load_cases)
     if (c.second_order) sets.emplace_back(c.name, false);
@@ -185,8 +186,8 @@ std::vector<SecondOrderSet> second_order(const Model& model, const Mesh& mesh,
     Progress silent;
     const auto solve = [&](const std::vector<double>* axial) {
       LoadCaseSolution solution = axial == nullptr
-                                      ? solve_load_cases(mesh.arrays, shape, records)
-                                      : solve_load_cases(mesh.arrays, shape, records, *axial);
+                                      ? solve_load_cases(mesh.arrays, shape, records, plan)
+                                      : solve_load_cases(mesh.arrays, shape, records, *axial, plan);
       if (solution.outcome == SolveOutcome::out_of_memory)
         throw AnalysisError(fmt::format("{}: out of memory for the second-order analysis of \"{}\"",
                                         model.source_file, printable_text(name)));

@@ -16,6 +16,8 @@
 
 namespace zervola::frame {
 
+struct SolverPlan;
+
 // The one load case that set (a load case, or a combination: its cases'
 // loads, settlements and gravity times their factors) applies, with the
 // set's sway imperfection's horizontal forces among its nodal loads when it
@@ -33,6 +35,7 @@ namespace zervola::frame {
 // positive definiteness.
 [[nodiscard]] std::vector<SecondOrderSet> second_order(const Model& model, const Mesh& mesh,
                                                        const std::vector<Transform>& transforms,
-                                                       AnalysisResult& result, Progress& progress);
+                                                       AnalysisResult& result, Progress& progress,
+                                                       const SolverPlan* plan = nullptr);
 
 }  // namespace zervola::frame

@@ -32,6 +32,21 @@ struct NumberingSize {
   double squared_column_heights = 0.0;  // the solver's work grows with it
 };
 
+// Which factorisation solves the load cases: the skyline of the library's
+// exports, or the supernodal one in a nested-dissection order of the
+// nodes; automatic takes the one predicted to be cheaper.
+enum class SolverChoice { automatic, skyline, supernodal };
+
+// The solver the analysis used and what each was predicted to cost: the
+// factorisation's floating-point operations and its factor's bytes (0:
+// not predicted, for a model too small for the supernodal solver to pay).
+struct SolverSummary {
+  SolverChoice used = SolverChoice::skyline;  // skyline or supernodal
+  bool requested = false;  // forced by the options rather than chosen
+  double skyline_flops = 0.0, skyline_bytes = 0.0;
+  double supernodal_flops = 0.0, supernodal_bytes = 0.0;
+};
+
 struct MeshSummary {
   std::int32_t n_nodes = 0;
   std::int32_t n_equations = 0;
@@ -44,6 +59,7 @@ struct MeshSummary {
   NumberingChoice numbering = NumberingChoice::band;  // band or profile: the one used
   NumberingSize band;              // the library's band renumbering
   NumberingSize profile_reducing;  // the profile-reducing numbering
+  SolverSummary solver;            // of the load cases (skyline without any)
 };
 
 struct MemberGeometry {

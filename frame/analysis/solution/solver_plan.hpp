@@ -1,0 +1,36 @@
+#pragma once
+
+// Which factorisation solves a model's load cases, decided before either
+// runs from what each would cost: the skyline's work is the sum of its
+// columns' squared heights and its store the profile; the supernodal
+// factor's work and entries follow from the symbolic factorisation of the
+// node graph in the nested dissection's order. Both are cheap to count.
+
+#include <cstdint>
+#include <vector>
+
+#include "analysis/solution/load_case_solver.hpp"
+#include "zervola/frame/results.hpp"
+
+namespace zervola::frame {
+
+// Below this many nodes the skyline is taken without counting the other:
+// the nested dissection's ordering would cost more than it saves.
+inline constexpr std::int32_t k_supernodal_least_nodes = 1000;
+// The supernodal solver is taken when it needs at most this share of the
+// skyline's operations: per operation it is the slower of the two (its
+// fronts are assembled and passed on; the skyline works in place).
+inline constexpr double k_supernodal_work_share = 0.5;
+
+struct SolverPlan {
+  SolverSummary summary;
+  std::vector<Index> order;  // supernodal: the nodes (0-based) in elimination order
+  Index threads = 1;
+};
+
+// requested: the options' choice; threads: the options' count (0: every
+// processor). Throws std::bad_alloc, std::runtime_error (the ordering).
+[[nodiscard]] SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape,
+                                     SolverChoice requested, int threads);
+
+}  // namespace zervola::frame
