@@ -212,3 +212,136 @@ TEST(ProfileNumbering, PermutesAndShrinksTheProfile) {
 
 }  // namespace
 }  // namespace zervola::frame::test
+
+namespace zervola::frame::test {
+namespace {
+
+AnalysisResult solved_by(const Model& m, SolverChoice solver, int threads) {
+  return analyse(m, {.solver = solver, .threads = threads});
+}
+
+// The supernodal factorisation gives the skyline's results on every
+// reference model and example, and on threads exactly its one-thread ones.
+TEST(SolverChoice, SupernodalGivesTheSkylinesResults) {
+  for (const std::string& file : model_files()) {
+    SCOPED_TRACE(file);
+    const Model m = load(file);
+    if (m.load_cases.empty()) continue;
+    const AnalysisResult skyline = solved_by(m, SolverChoice::skyline, 1);
+    const AnalysisResult one = solved_by(m, SolverChoice::supernodal, 1);
+    const AnalysisResult two = solved_by(m, SolverChoice::supernodal, 2);
+    EXPECT_EQ(skyline.mesh.solver.used, SolverChoice::skyline);
+    EXPECT_EQ(one.mesh.solver.used, SolverChoice::supernodal);
+    EXPECT_TRUE(one.mesh.solver.requested);
+    EXPECT_GT(one.mesh.solver.supernodal_flops, 0.0);
+    ASSERT_EQ(skyline.cases.size(), one.cases.size());
+    for (std::size_t c = 0; c < skyline.cases.size(); ++c) {
+      expect_same_case(one.cases[c], skyline.cases[c], m.load_cases[c].name);
+      EXPECT_EQ(one.cases[c].displacements, two.cases[c].displacements);
+    }
+    ASSERT_EQ(skyline.second_order.size(), one.second_order.size());
+  }
+}
+
+// A plane beam on a single pin turns about it: both solvers name the same
+// node and direction, the tip's sideways translation, as the strain-free
+// motion is one whatever the elimination order. (Where a frame has several
+// independent motions, the factorisation's order picks which of their
+// combinations it shows, and the two solvers may name other nodes of
+// them.)
+TEST(SolverChoice, AMechanismIsTheSameErrorFromBothSolvers) {
+  const Model office = load(std::string(ZERVOLA_EXAMPLES_DIR) + "/office_frame.json");
+  Model m = office;
+  m.frame = FrameKind::plane;
+  m.members.clear();
+  m.supports.clear();
+  m.combinations.clear();
+  m.envelopes.clear();
+  m.load_cases.resize(1);
+  m.load_cases[0] = LoadCase{};
+  m.load_cases[0].name = "tip";
+  for (int k = 0; k < 4; ++k)
+    m.members.push_back({"M" + std::to_string(k + 1), Point3{2.0 * k, 0.0, 0.0},
+                         Point3{2.0 * (k + 1), 0.0, 0.0}, office.members.front().section, {},
+                         Release::none, 0.0, {}});
+  Support pin;
+  pin.name = "P";
+  pin.at = Point3{0.0, 0.0, 0.0};
+  pin.restrained = {true, true, true, true, true, false};
+  pin.kind = "pinned";
+  m.supports.push_back(pin);
+  NodalLoad tip;
+  tip.name = "F";
+  tip.at = Point3{8.0, 0.0, 0.0};
+  tip.force = {0.0, -1.0, 0.0};
+  m.load_cases[0].loads = {tip};
+  validate_model(m);
+  std::vector<std::string> named;
+  for (const SolverChoice solver : {SolverChoice::skyline, SolverChoice::supernodal}) {
+    try {
+      (void)solved_by(m, solver, 2);
+      ADD_FAILURE() << "a mechanism was solved";
+    } catch (const AnalysisError& e) {
+      const std::string text = e.what();
+      // Up to the share of the stiffness left, which rounding sets.
+      named.push_back(text.substr(0, text.find("(the factorisation leaves")));
+    }
+  }
+  ASSERT_EQ(named.size(), 2U);
+  EXPECT_EQ(named[0], named[1]);
+  EXPECT_NE(named[0].find("at [8, 0, 0] in direction uy"), std::string::npos) << named[0];
+}
+
+// A building of 14 x 14 x 10 nodes: the automatic choice takes the
+// supernodal solver, whose results are the skyline's.
+TEST(SolverChoice, ALargeBuildingIsSolvedBySupernodes) {
+  const Model office = load(std::string(ZERVOLA_EXAMPLES_DIR) + "/office_frame.json");
+  Model m = office;
+  m.members.clear();
+  m.supports.clear();
+  m.load_cases.resize(1);
+  m.load_cases[0].loads.clear();
+  m.load_cases[0].member_loads.clear();
+  m.load_cases[0].support_displacements.clear();
+  m.load_cases[0].second_order = false;
+  m.combinations.clear();
+  m.envelopes.clear();
+  const std::string section = office.members.front().section;
+  const int nx = 14, ny = 14, nz = 10;
+  const auto point = [](int i, int j, int k) { return Point3{4.0 * i, 5.0 * j, 3.0 * k}; };
+  int count = 0;
+  for (int k = 0; k < nz; ++k)
+    for (int j = 0; j < ny; ++j)
+      for (int i = 0; i < nx; ++i) {
+        if (k == 0) {
+          Support s;
+          s.name = "S" + std::to_string(m.supports.size() + 1);
+          s.at = point(i, j, k);
+          s.restrained.fill(true);
+          s.kind = "fixed";
+          m.supports.push_back(s);
+        } else {
+          m.members.push_back({"C" + std::to_string(++count), point(i, j, k - 1), point(i, j, k), section, {}, Release::none, 0.0, {}});
+        }
+        if (k > 0 && i + 1 < nx)
+          m.members.push_back({"B" + std::to_string(++count), point(i, j, k), point(i + 1, j, k), section, {}, Release::none, 0.0, {}});
+        if (k > 0 && j + 1 < ny)
+          m.members.push_back({"B" + std::to_string(++count), point(i, j, k), point(i, j + 1, k), section, {}, Release::none, 0.0, {}});
+      }
+  NodalLoad wind;
+  wind.name = "W";
+  wind.at = point(nx - 1, ny - 1, nz - 1);
+  wind.force = {10.0, 5.0, -20.0};
+  m.load_cases[0].loads = {wind};
+  validate_model(m);
+  const AnalysisResult automatic = solved_by(m, SolverChoice::automatic, 2);
+  const AnalysisResult skyline = solved_by(m, SolverChoice::skyline, 1);
+  EXPECT_EQ(automatic.mesh.solver.used, SolverChoice::supernodal)
+      << automatic.mesh.solver.supernodal_flops << " against " << automatic.mesh.solver.skyline_flops;
+  EXPECT_FALSE(automatic.mesh.solver.requested);
+  EXPECT_LT(automatic.mesh.solver.supernodal_flops, automatic.mesh.solver.skyline_flops);
+  expect_same_case(automatic.cases[0], skyline.cases[0], "wind");
+}
+
+}  // namespace
+}  // namespace zervola::frame::test
