@@ -209,10 +209,22 @@ frame::NumberingChoice numbering_named(const std::string& name) {
   throw py::value_error("numbering: \"" + name + "\" is none of auto, band, profile");
 }
 
-Analysis analyse(const ModelHandle& h, const std::string& numbering) {
+frame::SolverChoice solver_named(const std::string& name) {
+  if (name == "auto") return frame::SolverChoice::automatic;
+  if (name == "skyline") return frame::SolverChoice::skyline;
+  if (name == "supernodal") return frame::SolverChoice::supernodal;
+  throw py::value_error("solver: \"" + name + "\" is none of auto, skyline, supernodal");
+}
+
+Analysis analyse(const ModelHandle& h, const std::string& numbering, const std::string& solver,
+                 int threads) {
   const frame::NumberingChoice choice = numbering_named(numbering);
+  const frame::SolverChoice solver_choice = solver_named(solver);
+  if (threads < 0) throw py::value_error("threads: " + std::to_string(threads) + " is negative");
   py::gil_scoped_release unlocked;
-  Analysis a{h.model, frame::analyse(*h.model, {.numbering = choice}), frame::load_sets(*h.model)};
+  Analysis a{h.model,
+             frame::analyse(*h.model, {.numbering = choice, .solver = solver_choice, .threads = threads}),
+             frame::load_sets(*h.model)};
   return a;
 }
 
@@ -344,6 +356,18 @@ void bind_results(py::module_& m) {
       .def("spectrum", [](const Analysis& a) { return spectrum_result(a.result.spectrum); })
       .def("envelope", &envelope)
       .def("warnings", [](const Analysis& a) { return warning_tuples(a.result.warnings); })
+      .def("solver",
+           [](const Analysis& a) {
+             const frame::SolverSummary& s = a.result.mesh.solver;
+             py::dict d;
+             d["used"] = s.used == frame::SolverChoice::supernodal ? "supernodal" : "skyline";
+             d["requested"] = s.requested;
+             d["skyline_flops"] = s.skyline_flops;
+             d["skyline_bytes"] = s.skyline_bytes;
+             d["supernodal_flops"] = s.supernodal_flops;
+             d["supernodal_bytes"] = s.supernodal_bytes;
+             return d;
+           })
       .def("times",
            [](const Analysis& a) {
              py::dict d;
@@ -385,7 +409,8 @@ void bind_results(py::module_& m) {
            },
            py::arg("stations") = true);
 
-  m.def("analyse", &analyse, py::arg("model"), py::arg("numbering") = "auto");
+  m.def("analyse", &analyse, py::arg("model"), py::arg("numbering") = "auto",
+        py::arg("solver") = "auto", py::arg("threads") = 0);
   m.def("write_files", &write_files, py::arg("files"), py::call_guard<py::gil_scoped_release>());
   m.def("sign_convention", [] { return std::string(frame::sign_convention_text()); });
 }

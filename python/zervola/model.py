@@ -504,7 +504,8 @@ class Model:
 
     # -- analysis -----------------------------------------------------------
 
-    def analyse(self, *, numbering="auto", connect_crossings=False, strict=False):
+    def analyse(self, *, numbering="auto", solver="auto", threads=0, connect_crossings=False,
+                strict=False):
         """Analyses every load case and combination, as zervola-frame does.
 
         The C++ analysis runs with the GIL released: independent models
@@ -514,6 +515,11 @@ class Model:
             numbering: "auto", "band" or "profile" (--numbering): how the
                 equations are numbered; results do not depend on it beyond
                 rounding.
+            solver: "auto", "skyline" or "supernodal" (--solver): which
+                factorisation solves the load cases; Results.solver says
+                which did and what each was predicted to cost.
+            threads: threads of the supernodal factorisation (--threads);
+                0, every processor.
             connect_crossings: cut members where they cross (--connect-crossings).
             strict: raise StrictError when there is any warning (--strict).
         Returns:
@@ -523,12 +529,12 @@ class Model:
             AnalysisError: not in one piece, a mechanism, ... (with .node and
                 .warnings).
             StrictError: strict and a warning.
-            ValueError: an unknown numbering.
+            ValueError: an unknown numbering or solver, or negative threads.
         """
         checked = self._checked_model(connect_crossings)
         if strict and checked.warnings:
             raise StrictError(warnings_of(checked.warnings))
-        results = Results(_core.analyse(checked, numbering))
+        results = Results(_core.analyse(checked, numbering, solver, threads))
         if strict and results.warnings:
             raise StrictError(results.warnings)
         return results

@@ -405,6 +405,15 @@ class Results:
             raise KeyError(f"no envelope named {name!r}") from None
 
     @property
+    def solver(self):
+        """dict: the factorisation that solved the load cases ("used":
+        "skyline" or "supernodal"), whether the call asked for it
+        ("requested"), and each one's predicted floating-point operations
+        and factor bytes (skyline_flops, skyline_bytes, supernodal_flops,
+        supernodal_bytes; 0 where not counted)."""
+        return self._core.solver()
+
+    @property
     def times(self):
         """dict of wall-clock seconds: mesh, solution, recovery."""
         return self._core.times()
