@@ -22,13 +22,13 @@
 
 #include "zervola/frame/combinations.hpp"
 #include "zervola/frame/errors.hpp"
+#include "output/drawing_scales.hpp"
 #include "zervola/frame/internal_forces.hpp"
 
 namespace zervola::frame {
 namespace {
 
 constexpr double k_text_share = 0.012;       // text height / frame size
-constexpr double k_deformation_share = 0.08;  // largest displacement drawn / frame size
 constexpr double k_diagram_share = 0.10;      // largest diagram ordinate / frame size, at most
 constexpr double k_arrow_share = 0.08;        // largest reaction arrow / frame size
 constexpr double k_smallest_arrow = 0.3;      // shortest arrow, share of the longest
@@ -40,14 +40,6 @@ using Vector = std::array<double, 3>;
 
 Vector at(const Point3& p) { return {p.x, p.y, p.z}; }
 double norm(const Vector& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
-
-// 1, 2 or 5 times a power of ten, not above v.
-double nice_below(double v) {
-  const double p = std::pow(10.0, std::floor(std::log10(v)));
-  for (const double m : {5.0, 2.0, 1.0})
-    if (m * p <= v) return m * p;
-  return p;
-}
 
 // 1, 2 or 5 times a power of ten, not below v: a diagram's quantity per
 // drawn length, so that its largest ordinate stays within its share.

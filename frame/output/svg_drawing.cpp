@@ -7,6 +7,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "output/drawing_scales.hpp"
 #include "output/svg_labels.hpp"
 #include "output/text_out.hpp"
 
@@ -21,7 +22,6 @@ constexpr double k_panel_width = 960.0;    // px
 constexpr double k_margin = 70.0;          // px around the frame
 constexpr double k_title_height = 56.0;    // px above each panel's frame
 constexpr double k_max_panel_height = 900.0;
-constexpr double k_deformation_share = 0.08;  // largest translation / frame size
 constexpr double k_moment_share = 0.10;       // largest moment ordinate / frame size
 constexpr double k_arrow_length = 46.0;       // px, largest force
 constexpr int k_curve_points = 16;
@@ -112,15 +112,6 @@ std::string escape(const std::string& s) {
     }
   }
   return out;
-}
-
-// 1, 2 or 5 times a power of ten, not above v.
-double nice_below(double v) {
-  if (!(v > 0.0) || !std::isfinite(v)) return 1.0;
-  const double p = std::pow(10.0, std::floor(std::log10(v)));
-  for (double m : {5.0, 2.0, 1.0})
-    if (m * p <= v) return m * p;
-  return p;
 }
 
 Vector3 pos(const Point3& p) { return {p.x, p.y, p.z}; }
