@@ -20,25 +20,28 @@ constexpr Index k_none = -1;
 // uneven subtrees still share the work out.
 constexpr Index k_subtrees_per_worker = 4;
 
-// The rest of a front once its columns are eliminated, kept until the
-// parent takes it in: (m x m) by rows, m = 6 x its row nodes, lower part.
-// Within one task the supernodes go in postorder, so a supernode's
-// children's update matrices are the last ones made and not yet taken: they
-// live on the task's stack. Those that pass between tasks (a task's root to
-// a supernode above the subtrees) are kept apart.
+// The rest of a front once its columns are eliminated, its update matrix,
+// kept until the parent takes it in: (m x update_stride(m)) by rows, m = 6
+// x its row nodes, lower part. Within one task the supernodes go in
+// postorder, so a supernode's children's update matrices are the last ones
+// made and not yet taken: they live on the task's stack, and the
+// supernode's own is made above them and then moved down in their place.
+// Those that pass between tasks (a subtree's root to a supernode above the
+// subtrees) are kept apart. The front's columns are the factor's block
+// itself: nothing else is obtained per front.
 struct Workspace {
   std::vector<Index> local;  // position -> node index within the current front
-  WorkBuffer front;
   WorkBuffer stack;
   std::vector<std::size_t> stack_top;  // where each update matrix on the stack begins
 };
 
-std::unique_ptr<Workspace> new_workspace(std::size_t front, std::size_t stack) {
+std::unique_ptr<Workspace> new_workspace(std::size_t stack) {
   auto w = std::make_unique<Workspace>();
-  w->front.reserve(front);
   w->stack.reserve(stack);
   return w;
 }
+
+[[nodiscard]] std::size_t update_entries(Index m) { return static_cast<std::size_t>(m * update_stride(m)); }
 
 class Multifrontal {
  public:
@@ -48,7 +51,6 @@ class Multifrontal {
       : K_(K), factor_(factor), products_(products), passed_(passed), negative_(negative),
         children_(children), passes_(passes) {}
 
-  // s is processed by a task (false: above the tasks' subtrees).
   void supernode(Index s, Workspace& w, const TaskRunner& runner) const {
     const SupernodePartition& p = factor_.partition();
     const Index first = p.first_node[static_cast<std::size_t>(s)];
@@ -56,17 +58,33 @@ class Multifrontal {
     const Index below = p.row_nodes(s);
     const Index* rows = p.rows.data() + p.first_row[static_cast<std::size_t>(s)];
     const Index columns = k_dofs * own;
-    const Index size = columns + k_dofs * below;
-    const Index stride = front_stride(size);
+    const Index m = k_dofs * below;
+    const Index size = columns + m;
     if (w.local.empty()) w.local.assign(static_cast<std::size_t>(p.n_nodes), k_none);
     for (Index t = 0; t < own; ++t) w.local[static_cast<std::size_t>(first + t)] = t;
     for (Index t = 0; t < below; ++t) w.local[static_cast<std::size_t>(rows[t])] = own + t;
-    w.front.reserve(static_cast<std::size_t>(size * stride));
-    double* F = w.front.data();
-    // Only the lower part is read before it is written.
-    for (Index i = 0; i < size; ++i) std::fill_n(F + i * stride, i + 1, 0.0);
 
-    // K's columns of the supernode.
+    // The children's update matrices on the stack are its last ones, in the
+    // children's order; this front's update matrix goes above them.
+    const std::vector<Index>& kids = children_[static_cast<std::size_t>(s)];
+    std::size_t on_stack = 0;
+    for (const Index c : kids)
+      if (!passes(c)) ++on_stack;
+    const std::size_t release = on_stack > 0 ? w.stack_top[w.stack_top.size() - on_stack] : w.stack.size();
+    const std::size_t u_at = w.stack.size();
+    const Index u_stride = update_stride(m);
+    w.stack.resize(u_at + update_entries(m));
+
+    FrontView f;
+    f.L = factor_.block(s);
+    f.U = w.stack.data() + u_at;
+    f.size = size;
+    f.columns = columns;
+    f.u_stride = u_stride;
+    std::fill_n(f.L, size * columns, 0.0);
+    for (Index i = 0; i < m; ++i) std::fill_n(f.U + i * u_stride, i + 1, 0.0);
+
+    // K's columns of the supernode: all within the factor's block.
     for (Index j = first; j < first + own; ++j) {
       const Index lj = k_dofs * (j - first);
       for (Index b = K_.first_block(j); b < K_.first_block(j + 1); ++b) {
@@ -74,55 +92,38 @@ class Multifrontal {
         const double* x = K_.block(b);
         const bool diagonal = b == K_.first_block(j);
         for (Index r = 0; r < k_dofs; ++r) {
-          double* out = F + (li + r) * stride + lj;
+          double* out = f.L + (li + r) * columns + lj;
           const Index last = diagonal ? r + 1 : k_dofs;
           for (Index c = 0; c < last; ++c) out[c] += x[r * k_dofs + c];
         }
       }
     }
-    // The children's update matrices: those of the stack are its last
-    // ones, in the children's order.
-    const std::vector<Index>& kids = children_[static_cast<std::size_t>(s)];
-    std::size_t on_stack = 0;
-    for (const Index c : kids)
-      if (!passes(c)) ++on_stack;
     std::size_t stacked = w.stack_top.size() - on_stack;
-    const std::size_t release = on_stack > 0 ? w.stack_top[stacked] : w.stack.size();
     for (const Index c : kids) {
-      const double* u = nullptr;
-      if (passes(c)) {
-        u = passed_[static_cast<std::size_t>(c)].data();
-      } else {
-        u = w.stack.data() + w.stack_top[stacked++];
-      }
-      extend_add(p, c, u, w, F, stride);
+      const double* u = passes(c) ? passed_[static_cast<std::size_t>(c)].data()
+                                  : w.stack.data() + w.stack_top[stacked++];
+      extend_add(p, c, u, w, f);
       if (passes(c)) std::vector<double>().swap(passed_[static_cast<std::size_t>(c)]);
     }
+
+    negative_[static_cast<std::size_t>(s)] = factorise_front(f, products_, runner);
+    // Above the diagonal of the factor's block: zero, whatever the kernels
+    // left there.
+    for (Index i = 0; i + 1 < columns; ++i) std::fill_n(f.L + i * columns + i + 1, columns - i - 1, 0.0);
+
+    // The update matrix in its children's place, or handed on.
     w.stack_top.resize(w.stack_top.size() - on_stack);
-    w.stack.resize(release);
-
-    negative_[static_cast<std::size_t>(s)] = factorise_front(F, size, stride, columns, products_, runner);
-
-    double* L = factor_.block(s);
-    for (Index i = 0; i < size; ++i) {
-      const Index kept = std::min(i + 1, columns);
-      std::memcpy(L + i * columns, F + i * stride, static_cast<std::size_t>(kept) * sizeof(double));
-      if (kept < columns) std::fill_n(L + i * columns + kept, columns - kept, 0.0);
-    }
-    if (p.parent[static_cast<std::size_t>(s)] != k_root && below > 0) {
-      const Index m = k_dofs * below;
-      double* u = nullptr;
-      if (passes(s)) {
-        passed_[static_cast<std::size_t>(s)].resize(static_cast<std::size_t>(m * m));
-        u = passed_[static_cast<std::size_t>(s)].data();
-      } else {
-        w.stack_top.push_back(w.stack.size());
-        w.stack.resize(w.stack.size() + static_cast<std::size_t>(m * m));
-        u = w.stack.data() + w.stack_top.back();
-      }
-      for (Index i = 0; i < m; ++i)
-        std::memcpy(u + i * m, F + (columns + i) * stride + columns,
-                    static_cast<std::size_t>(i + 1) * sizeof(double));
+    const bool kept = p.parent[static_cast<std::size_t>(s)] != k_root && m > 0;
+    if (kept && passes(s)) {
+      passed_[static_cast<std::size_t>(s)].assign(f.U, f.U + update_entries(m));
+      w.stack.resize(release);
+    } else if (kept) {
+      if (release != u_at)
+        std::memmove(w.stack.data() + release, w.stack.data() + u_at, update_entries(m) * sizeof(double));
+      w.stack.resize(release + update_entries(m));
+      w.stack_top.push_back(release);
+    } else {
+      w.stack.resize(release);
     }
     for (Index t = 0; t < own; ++t) w.local[static_cast<std::size_t>(first + t)] = k_none;
     for (Index t = 0; t < below; ++t) w.local[static_cast<std::size_t>(rows[t])] = k_none;
@@ -131,18 +132,23 @@ class Multifrontal {
  private:
   [[nodiscard]] bool passes(Index s) const { return passes_[static_cast<std::size_t>(s)]; }
 
+  // Child c's update matrix u added into the front: a node pair's block
+  // goes to the factor's block when its column node is the supernode's own,
+  // else to the update matrix.
   static void extend_add(const SupernodePartition& p, Index c, const double* u, const Workspace& w,
-                         double* F, Index stride) {
+                         const FrontView& f) {
     const Index* child_rows = p.rows.data() + p.first_row[static_cast<std::size_t>(c)];
     const Index nodes = p.row_nodes(c);
-    const Index m = k_dofs * nodes;
+    const Index stride = update_stride(k_dofs * nodes);
     for (Index a = 0; a < nodes; ++a) {
       const Index la = k_dofs * w.local[static_cast<std::size_t>(child_rows[a])];
       for (Index b = 0; b <= a; ++b) {
         const Index lb = k_dofs * w.local[static_cast<std::size_t>(child_rows[b])];
+        const bool in_factor = lb < f.columns;
         for (Index r = 0; r < k_dofs; ++r) {
-          const double* in = u + (k_dofs * a + r) * m + k_dofs * b;
-          double* out = F + (la + r) * stride + lb;
+          const double* in = u + (k_dofs * a + r) * stride + k_dofs * b;
+          double* out = in_factor ? f.L + (la + r) * f.columns + lb
+                                  : f.U + (la + r - f.columns) * f.u_stride + (lb - f.columns);
           const Index last = a == b ? r + 1 : k_dofs;
           for (Index q = 0; q < last; ++q) out[q] += in[q];
         }
@@ -159,37 +165,32 @@ class Multifrontal {
   const std::vector<bool>& passes_;
 };
 
-// What a task's workspace needs for the supernodes first .. last (a run
-// in postorder): the largest front, and the most that its stack holds at
-// once. Obtained once, whole: freshly mapped memory costs far more on its
-// first touch than the factorisation's passes over it, and a buffer that
-// grows would be fresh memory at every step.
-struct WorkspaceSize {
-  std::size_t front = 0, stack = 0;
-};
-
-// Out of line: inlined into factorise(), GCC 12 takes its vectors for
+// The most that one workspace's stack holds at once for `sequence`, the
+// supernodes it takes in postorder: obtained once, whole, since freshly
+// mapped memory costs far more on its first touch than the factorisation's
+// passes over it, and a buffer that grows would be fresh memory at every
+// step. Out of line: inlined into factorise(), GCC 12 takes its vectors for
 // pointers into another object (a false -Wfree-nonheap-object).
-[[gnu::noinline]] WorkspaceSize workspace_size(const SupernodePartition& p, Index first, Index last,
-                             const std::vector<bool>& passes) {
-  WorkspaceSize need;
+[[gnu::noinline]] std::size_t stack_size(const SupernodePartition& p,
+                                         const std::vector<Index>& sequence,
+                                         const std::vector<bool>& passes) {
+  std::size_t need = 0;
   std::vector<std::size_t> held;  // update matrices on the stack, in order
   std::size_t total = 0;
   std::vector<Index> stacked_children(static_cast<std::size_t>(p.n_supernodes()), 0);
-  for (Index s = first; s <= last; ++s) {
-    const Index size = k_dofs * (p.column_nodes(s) + p.row_nodes(s));
-    need.front = std::max(need.front, static_cast<std::size_t>(size * front_stride(size)));
+  for (const Index s : sequence) {
+    const Index m = k_dofs * p.row_nodes(s);
+    // This front's update matrix above its children's.
+    need = std::max(need, total + update_entries(m));
     for (Index c = 0; c < stacked_children[static_cast<std::size_t>(s)]; ++c) {
       total -= held.back();
       held.pop_back();
     }
-    const Index m = k_dofs * p.row_nodes(s);
     const Index q = p.parent[static_cast<std::size_t>(s)];
     if (q != k_root && m > 0 && !passes[static_cast<std::size_t>(s)]) {
-      held.push_back(static_cast<std::size_t>(m * m));
+      held.push_back(update_entries(m));
       total += held.back();
       ++stacked_children[static_cast<std::size_t>(q)];
-      need.stack = std::max(need.stack, total);
     }
   }
   return need;
@@ -288,34 +289,36 @@ void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, cons
       first_in_subtree[static_cast<std::size_t>(q)] =
           std::min(first_in_subtree[static_cast<std::size_t>(q)], first_in_subtree[static_cast<std::size_t>(s)]);
   }
-  // An update matrix passes from one task to another when its supernode or
-  // its parent is above the subtrees.
+  // An update matrix passes from one task to another when its supernode is
+  // a subtree's root below a supernode above the subtrees. Those above go
+  // one after the other in postorder, on one stack.
   std::vector<bool> passes(static_cast<std::size_t>(count), false);
+  std::vector<Index> top;
   for (Index s = 0; s < count; ++s) {
     const Index q = p.parent[static_cast<std::size_t>(s)];
     passes[static_cast<std::size_t>(s)] =
-        on_top[static_cast<std::size_t>(s)] || (q != k_root && on_top[static_cast<std::size_t>(q)]);
+        !on_top[static_cast<std::size_t>(s)] && q != k_root && on_top[static_cast<std::size_t>(q)];
+    if (on_top[static_cast<std::size_t>(s)]) top.push_back(s);
   }
   const Multifrontal m(K, *this, block_products_for(path), passed, negative, children, passes);
   // One workspace per worker at most, each large enough for any task and
   // taken by a task from a shared pool: the tasks of one worker reuse the
   // memory it has already touched.
-  WorkspaceSize largest;
+  // The subtrees' workspaces are sized for the subtrees; the one that then
+  // takes the supernodes above them grows for those.
+  const std::size_t above = stack_size(p, top, passes);
+  std::size_t largest = 0;
+  std::vector<Index> sequence;
   for (const Index root : subtrees) {
-    const WorkspaceSize need = workspace_size(p, first_in_subtree[static_cast<std::size_t>(root)], root, passes);
-    largest.front = std::max(largest.front, need.front);
-    largest.stack = std::max(largest.stack, need.stack);
+    sequence.clear();
+    for (Index s = first_in_subtree[static_cast<std::size_t>(root)]; s <= root; ++s) sequence.push_back(s);
+    largest = std::max(largest, stack_size(p, sequence, passes));
   }
-  for (Index s = 0; s < count; ++s)
-    if (on_top[static_cast<std::size_t>(s)]) {
-      const Index size = k_dofs * (p.column_nodes(s) + p.row_nodes(s));
-      largest.front = std::max(largest.front, static_cast<std::size_t>(size * front_stride(size)));
-    }
   std::vector<std::unique_ptr<Workspace>> pool;
   std::mutex pool_guard;
   const auto take = [&] {
     const std::lock_guard<std::mutex> lock(pool_guard);
-    if (pool.empty()) return new_workspace(largest.front, largest.stack);
+    if (pool.empty()) return new_workspace(largest);
     std::unique_ptr<Workspace> w = std::move(pool.back());
     pool.pop_back();
     return w;
@@ -331,8 +334,8 @@ void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, cons
     give_back(std::move(w));
   });
   std::unique_ptr<Workspace> w = take();
-  for (Index s = 0; s < count; ++s)
-    if (on_top[static_cast<std::size_t>(s)]) m.supernode(s, *w, runner);
+  w->stack.reserve(above);
+  for (const Index s : top) m.supernode(s, *w, runner);
   negative_ = std::accumulate(negative.begin(), negative.end(), Index{0});
 }
 
