@@ -8,7 +8,7 @@
 #include "global/block_lanczos.hpp"
 #include "global/dense_symmetric_eigen.hpp"
 #include "global/ldlt_solver.hpp"
-#include "global/shifted_stiffness.hpp"
+#include "global/shifted_system.hpp"
 #include "global/supports.hpp"
 #include "global/zeroed_store.hpp"
 
@@ -29,88 +29,58 @@ double median_stiffness_over_mass(const std::vector<double>& k_diag, const Symme
   return *middle;
 }
 
-// The rank of M, node by node: the mass of a frame couples a node's own
-// six equations only through rotations of axes (a bar's lumped torsional
-// inertia about its own axis is one direction spread over three equations),
-// and the element matrices are positive definite where they carry mass, so
-// the rank of M is the sum of the ranks of its 6 x 6 node blocks.
-Index directions_with_mass(const SkylineMatrix& M) {
-  Index count = 0;
-  const SkylineProfile& p = M.profile();
-  std::vector<double> block(36);
-  for (Index first = 1; first + 5 <= M.n_equations(); first += 6) {
-    std::fill(block.begin(), block.end(), 0.0);
-    double largest = 0.0;
-    for (Index c = 0; c < 6; ++c)
-      for (Index r = 0; r <= c; ++r)
-        if (p.contains(first + r, first + c)) {
-          block[static_cast<Size>(6 * c + r)] = M(first + r, first + c);
-          largest = std::max(largest, std::fabs(M(first + r, first + c)));
-        }
-    if (largest == 0.0) continue;
-    const SymmetricEigen e = symmetric_eigen(block, 6);
-    for (double v : e.values) count += v > k_mass_rank_share * e.values.back() ? 1 : 0;
-  }
-  return count;
-}
-
 }  // namespace
 
 Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
-                      const VibrationRequest& request, VibrationResult& result) {
+                      const VibrationRequest& request, VibrationResult& result,
+                      const supernodal::SupernodalSetup* setup) {
   const Status checked = analysis_status(frame);
   if (!checked.ok()) return checked;
   for (const EquationMass& p : mass.point_masses)
     if (p.equation < 1 || p.equation > frame.n_equations)
       return failure(Outcome::bad_equation, p.equation);
+  if (setup != nullptr && !supernodal::is_node_order(setup->order, frame.n_nodes))
+    return failure(Outcome::bad_node_count);
   result = VibrationResult();
   const Index n = frame.n_equations;
   try {
-    const SkylineProfile profile(frame.diag);
-    // One store serves M, then K - sigma M: M is assembled in it first, and
+    // One matrix serves M, then K - sigma M: M is assembled in it first, and
     // kept as its entries other than zero (a frame's mass couples only the
-    // ends of each member), so that the eigensolution holds one store.
-    ZeroedStore a_store(static_cast<Size>(frame.profile_length));
-    const SkylineMatrix A(profile, Vector1<double>(a_store.data(), frame.profile_length));
-    ShiftedStiffness shifted(frame, A, result.mass);
+    // ends of each member), so that the eigensolution holds one matrix.
+    const std::unique_ptr<ShiftedSystem> system =
+        setup == nullptr ? skyline_system(frame, result.mass)
+                         : supernodal_system(frame, result.mass, *setup);
+    ShiftedSystem& A = *system;
 
     std::vector<bool> without_stiffness;
-    shifted.build(0.0, &without_stiffness);
-    std::fill(a_store.data(), a_store.data() + frame.profile_length, 0.0);
-    const SkylineMatrix& M = A;
-    assemble_mass(frame, mass, M);
-    for (const Prescription& q : shifted.prescribed())
-      clear_equation(M, q.equation, frame.supports.max_column_height);
-    for (Index j = 1; j <= n; ++j)
-      if (without_stiffness[static_cast<Size>(j - 1)])
-        clear_equation(M, j, frame.supports.max_column_height);
+    A.build(0.0, &without_stiffness);
+    SymmetricEntries M = A.mass_entries(mass, without_stiffness);
     result.directions_with_mass = directions_with_mass(M);
     if (request.modes > result.directions_with_mass) {
       result.outcome = VibrationOutcome::too_many_modes;
       return {};
     }
     if (request.modes <= 0) return {};
-    result.mass = nonzero_entries(M);
-    shifted.build(0.0, nullptr);
+    result.mass = std::move(M);
+    A.build(0.0, nullptr);
 
-    const std::vector<double> k_diagonal = diagonal_of(A);
-    factorise(A);
+    const std::vector<double> k_diagonal = A.diagonal();
+    A.factorise();
     ++result.factorisations;
-    if (has_small_pivot(A, k_diagonal, request.small_pivot_share)) {
+    if (A.has_small_pivot(k_diagonal, request.small_pivot_share)) {
       result.shift = -k_rigid_body_shift_share * median_stiffness_over_mass(k_diagonal, result.mass);
-      shifted.build(-result.shift, nullptr);
-      const std::vector<double> diagonal = diagonal_of(A);
-      factorise(A);
+      A.build(-result.shift, nullptr);
+      const std::vector<double> diagonal = A.diagonal();
+      A.factorise();
       ++result.factorisations;
-      if (has_small_pivot(A, diagonal, request.small_pivot_share)) {
-        report_pivots(A, diagonal, without_stiffness, shifted.prescribed(), request.small_pivot_share,
-                      request.most_shapes, result.pivots);
+      if (A.has_small_pivot(diagonal, request.small_pivot_share)) {
+        A.report_pivots(diagonal, without_stiffness, request.small_pivot_share, request.most_shapes,
+                        result.pivots);
         result.outcome = VibrationOutcome::mechanism_without_mass;
         return {};
       }
     }
 
-    std::vector<double> rows;
     LanczosProblem problem;
     problem.n = n;
     problem.rank = result.directions_with_mass;
@@ -119,15 +89,15 @@ Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
     problem.apply = [&](const double* X, double* Y, Index k) {
       mx.resize(static_cast<Size>(n) * static_cast<Size>(k));
       multiply(result.mass, X, mx.data(), k);
-      solve_block(A, mx.data(), Y, k, rows);
+      A.solve_block(mx.data(), Y, k);
     };
 
     Index wanted = request.modes;
     bool factors_hold_shift = true;
     for (int attempt = 0; attempt < k_sturm_attempts; ++attempt) {
       if (!factors_hold_shift) {
-        shifted.build(-result.shift, nullptr);
-        factorise(A);
+        A.build(-result.shift, nullptr);
+        A.factorise();
         ++result.factorisations;
       }
       LanczosSettings settings;
@@ -157,11 +127,11 @@ Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
       result.sturm_shift = highest + k_sturm_margin * scale;
       result.found_below_sturm_shift = static_cast<Index>(
           std::count_if(lambda.begin(), lambda.end(), [&](double l) { return l < result.sturm_shift; }));
-      shifted.build(-result.sturm_shift, nullptr);
-      factorise(A);
+      A.build(-result.sturm_shift, nullptr);
+      A.factorise();
       ++result.factorisations;
       factors_hold_shift = false;
-      result.sturm_count = negative_pivots(A);
+      result.sturm_count = A.negative_pivots();
 
       result.eigenvalues.assign(lambda.begin(), lambda.begin() + static_cast<std::ptrdiff_t>(request.modes));
       result.shapes.assign(ritz.vectors.begin(),

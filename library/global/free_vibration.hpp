@@ -29,6 +29,7 @@
 #include "global/load_cases.hpp"
 #include "global/mass_assembly.hpp"
 #include "global/status.hpp"
+#include "global/supernodal/supernodal_load_cases.hpp"
 
 namespace zervola::global {
 
@@ -102,7 +103,11 @@ struct VibrationResult {
 // status solved; a failed check of the arrays (as analysis_status), a point
 // mass outside the equations (bad_equation) or no memory for the stores
 // (out_of_memory) are returned as the status, result then unspecified.
+// setup: nullptr, the skyline store of the frame's profile; else node blocks
+// factorised by supernodes in its order, with its runner (the same steps,
+// the same results to rounding; setup.order a permutation of the nodes).
 [[nodiscard]] Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
-                                    const VibrationRequest& request, VibrationResult& result);
+                                    const VibrationRequest& request, VibrationResult& result,
+                                    const supernodal::SupernodalSetup* setup = nullptr);
 
 }  // namespace zervola::global

@@ -8,7 +8,7 @@
 #include "global/block_lanczos.hpp"
 #include "global/ldlt_solver.hpp"
 #include "global/mass_assembly.hpp"
-#include "global/shifted_stiffness.hpp"
+#include "global/shifted_system.hpp"
 #include "global/zeroed_store.hpp"
 
 namespace zervola::global {
@@ -40,7 +40,8 @@ void assemble_geometric(const FrameAnalysis& frame, Vector1<const double> axial_
 }
 
 Status linear_buckling(const FrameAnalysis& frame, Vector1<const double> axial_force,
-                       const BucklingRequest& request, BucklingResult& result) {
+                       const BucklingRequest& request, BucklingResult& result,
+                       const supernodal::SupernodalSetup* setup) {
   const Status checked = analysis_status(frame);
   if (!checked.ok()) return checked;
   const Index n_elements = frame.model.element_nodes.cols();
@@ -50,39 +51,34 @@ Status linear_buckling(const FrameAnalysis& frame, Vector1<const double> axial_f
     if (!std::isfinite(axial_force(e))) return failure(Outcome::bad_element, e);
     compression = compression || axial_force(e) > 0.0;
   }
+  if (setup != nullptr && !supernodal::is_node_order(setup->order, frame.n_nodes))
+    return failure(Outcome::bad_node_count);
   result = BucklingResult();
   if (request.modes <= 0) return {};
   const Index n = frame.n_equations;
   try {
-    const SkylineProfile profile(frame.diag);
-    // One store serves Kg, then K and its factors (and K + s Kg for the
+    // One matrix serves Kg, then K and its factors (and K + s Kg for the
     // Sturm check): Kg and K are kept as their entries other than zero.
-    ZeroedStore a_store(static_cast<Size>(frame.profile_length));
-    const SkylineMatrix A(profile, Vector1<double>(a_store.data(), frame.profile_length));
     SymmetricEntries geometric;  // Kg, cleared
     SymmetricEntries stiffness;  // K: the inner product
-    ShiftedStiffness shifted(frame, A, geometric);
+    const std::unique_ptr<ShiftedSystem> system =
+        setup == nullptr ? skyline_system(frame, geometric)
+                         : supernodal_system(frame, geometric, *setup);
+    ShiftedSystem& A = *system;
 
     std::vector<bool> without_stiffness;
-    shifted.build(0.0, &without_stiffness);
-    std::fill(a_store.data(), a_store.data() + frame.profile_length, 0.0);
-    assemble_geometric(frame, axial_force, A);
-    for (const Prescription& q : shifted.prescribed())
-      clear_equation(A, q.equation, frame.supports.max_column_height);
-    for (Index j = 1; j <= n; ++j)
-      if (without_stiffness[static_cast<Size>(j - 1)])
-        clear_equation(A, j, frame.supports.max_column_height);
-    geometric = nonzero_entries(A);
+    A.build(0.0, &without_stiffness);
+    geometric = A.geometric_entries(axial_force, without_stiffness);
     result.geometric_equations = touched_equations(geometric);
 
-    shifted.build(0.0, nullptr);
-    stiffness = nonzero_entries(A);
-    const std::vector<double> k_diagonal = diagonal_of(A);
-    factorise(A);
+    A.build(0.0, nullptr);
+    stiffness = A.entries();
+    const std::vector<double> k_diagonal = A.diagonal();
+    A.factorise();
     ++result.factorisations;
-    if (has_small_pivot(A, k_diagonal, request.small_pivot_share)) {
-      report_pivots(A, k_diagonal, without_stiffness, shifted.prescribed(),
-                    request.small_pivot_share, request.most_shapes, result.pivots);
+    if (A.has_small_pivot(k_diagonal, request.small_pivot_share)) {
+      A.report_pivots(k_diagonal, without_stiffness, request.small_pivot_share, request.most_shapes,
+                      result.pivots);
       result.outcome = BucklingOutcome::mechanism;
       return {};
     }
@@ -91,7 +87,6 @@ Status linear_buckling(const FrameAnalysis& frame, Vector1<const double> axial_f
       return {};
     }
 
-    std::vector<double> rows;
     std::vector<double> gx;
     LanczosProblem problem;
     problem.n = n;
@@ -101,7 +96,7 @@ Status linear_buckling(const FrameAnalysis& frame, Vector1<const double> axial_f
       gx.resize(static_cast<Size>(n) * static_cast<Size>(k));
       multiply(geometric, X, gx.data(), k);
       for (double& v : gx) v = -v;  // G = -Kg
-      solve_block(A, gx.data(), Y, k, rows);
+      A.solve_block(gx.data(), Y, k);
     };
 
     Index wanted = request.modes;
@@ -109,8 +104,8 @@ Status linear_buckling(const FrameAnalysis& frame, Vector1<const double> axial_f
     bool factors_hold_k = true;
     for (int attempt = 0; attempt < k_buckling_sturm_attempts; ++attempt) {
       if (!factors_hold_k) {
-        shifted.build(0.0, nullptr);
-        factorise(A);
+        A.build(0.0, nullptr);
+        A.factorise();
         ++result.factorisations;
         factors_hold_k = true;
       }
@@ -153,11 +148,11 @@ Status linear_buckling(const FrameAnalysis& frame, Vector1<const double> axial_f
       result.sturm_shift = highest * (1.0 + k_buckling_sturm_margin);
       result.found_below_sturm_shift = static_cast<Index>(
           std::count_if(alpha.begin(), alpha.end(), [&](double a) { return a < result.sturm_shift; }));
-      shifted.build(result.sturm_shift, nullptr);  // K + s Kg
-      factorise(A);
+      A.build(result.sturm_shift, nullptr);  // K + s Kg
+      A.factorise();
       ++result.factorisations;
       factors_hold_k = false;
-      result.sturm_count = negative_pivots(A);
+      result.sturm_count = A.negative_pivots();
       if (result.sturm_count == result.found_below_sturm_shift) {
         result.outcome = BucklingOutcome::solved;
         return {};

@@ -38,6 +38,7 @@
 #include "global/assembly.hpp"
 #include "global/load_cases.hpp"
 #include "global/status.hpp"
+#include "global/supernodal/supernodal_load_cases.hpp"
 
 namespace zervola::global {
 
@@ -142,8 +143,14 @@ struct BucklingResult {
 //   when N(e) is not finite; out_of_memory without memory for the store,
 //   the entries or the basis. On a failure result holds nothing to rely on.
 //   modes <= 0: solved, nothing computed.
+//   setup        (in)  nullptr: the skyline store of the frame's profile;
+//                      else node blocks factorised by supernodes in its
+//                      order with its runner (the same steps and results
+//                      to rounding; bad_node_count when its order is not a
+//                      permutation of the nodes).
 [[nodiscard]] Status linear_buckling(const FrameAnalysis& frame, Vector1<const double> axial_force,
-                                     const BucklingRequest& request, BucklingResult& result);
+                                     const BucklingRequest& request, BucklingResult& result,
+                                     const supernodal::SupernodalSetup* setup = nullptr);
 
 // K zeroed on entry, of the frame's profile: every element's geometric
 // stiffness in global axes (element::element_geometric_matrix with its end

@@ -20,16 +20,6 @@ namespace {
 
 constexpr Index k_dofs = k_node_dofs;
 
-bool is_permutation(std::span<const Index> order, Index n) {
-  if (static_cast<Index>(order.size()) != n) return false;
-  std::vector<bool> seen(static_cast<std::size_t>(n), false);
-  for (const Index v : order) {
-    if (v < 0 || v >= n || seen[static_cast<std::size_t>(v)]) return false;
-    seen[static_cast<std::size_t>(v)] = true;
-  }
-  return true;
-}
-
 // The spring terms of record r, as add_spring puts them in the profile.
 void add_spring(NodeBlockMatrix& K, const NodeRecord& r) {
   const Index R = r.first_equation;
@@ -62,12 +52,41 @@ void eliminate(NodeBlockMatrix& K, Eliminations& e, std::size_t n_cases) {
 
 }  // namespace
 
+bool is_node_order(std::span<const Index> order, Index n) {
+  if (static_cast<Index>(order.size()) != n) return false;
+  std::vector<bool> seen(static_cast<std::size_t>(n), false);
+  for (const Index v : order) {
+    if (v < 0 || v >= n || seen[static_cast<std::size_t>(v)]) return false;
+    seen[static_cast<std::size_t>(v)] = true;
+  }
+  return true;
+}
+
+void strain_free_shapes(const SupernodalFactor& factor, VectorPath path, EquationPivots& p) {
+  const SupernodePartition& partition = factor.partition();
+  const Index n = k_dofs * partition.n_nodes;
+  const auto place = [&](Index j) {
+    return k_dofs * partition.position[static_cast<std::size_t>((j - 1) / k_dofs)] + (j - 1) % k_dofs;
+  };
+  std::vector<double> rows;
+  for (Index j = 1; j <= n && p.shapes.size() < p.most_shapes; ++j) {
+    const auto q = static_cast<std::size_t>(j - 1);
+    if (p.without_stiffness[q] || !(p.pivot[q] < p.small_share * p.diagonal[q])) continue;
+    rows.assign(static_cast<std::size_t>(n * k_block_width), 0.0);
+    rows[static_cast<std::size_t>(place(j) * k_block_width)] = 1.0;
+    back_substitute(factor, rows.data(), k_block_width, path);
+    std::vector<double> x(static_cast<std::size_t>(n));
+    for (Index i = 1; i <= n; ++i) x[static_cast<std::size_t>(i - 1)] = rows[static_cast<std::size_t>(place(i) * k_block_width)];
+    p.shapes.push_back(std::move(x));
+  }
+}
+
 Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
                           Table1<double> displacements, EquationPivots& pivots,
                           const Vector1<const double>* axial_force, const SupernodalSetup& setup) {
   const Status checked = cases_status(frame, cases, displacements);
   if (!checked.ok()) return checked;
-  if (!is_permutation(setup.order, frame.n_nodes)) return failure(Outcome::bad_node_count);
+  if (!is_node_order(setup.order, frame.n_nodes)) return failure(Outcome::bad_node_count);
   if (axial_force != nullptr) {
     if (axial_force->size() != frame.model.element_nodes.cols()) return failure(Outcome::bad_element, 0);
     for (Index e = 1; e <= axial_force->size(); ++e)
@@ -127,19 +146,9 @@ Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecord
     pivots.pivot.resize(static_cast<std::size_t>(n));
     for (Index j = 1; j <= n; ++j) pivots.pivot[static_cast<std::size_t>(j - 1)] = factor.pivot_at(place(j));
 
-    // The strain-free motions of the first small pivots, in equation order.
-    std::vector<double> rows;
-    for (Index j = 1; j <= n && pivots.shapes.size() < pivots.most_shapes; ++j) {
-      const auto q = static_cast<std::size_t>(j - 1);
-      if (pivots.without_stiffness[q] || !(pivots.pivot[q] < pivots.small_share * pivots.diagonal[q])) continue;
-      rows.assign(static_cast<std::size_t>(n * k_block_width), 0.0);
-      rows[static_cast<std::size_t>(place(j) * k_block_width)] = 1.0;
-      back_substitute(factor, rows.data(), k_block_width, setup.path);
-      std::vector<double> x(static_cast<std::size_t>(n));
-      for (Index i = 1; i <= n; ++i) x[static_cast<std::size_t>(i - 1)] = rows[static_cast<std::size_t>(place(i) * k_block_width)];
-      pivots.shapes.push_back(std::move(x));
-    }
+    strain_free_shapes(factor, setup.path, pivots);
 
+    std::vector<double> rows;
     for (std::size_t c = 0; c < n_cases; ++c)
       right_hand_side(cases[c], e, c, displacements.column(static_cast<Index>(c + 1)));
     for (Index first = 1; first <= static_cast<Index>(n_cases); first += k_cases_per_pass) {

@@ -33,6 +33,16 @@ struct SupernodalSetup {
   VectorPath path = VectorPath::portable;
 };
 
+class SupernodalFactor;
+
+// Whether order is a permutation of the nodes 0 .. n_nodes - 1.
+[[nodiscard]] bool is_node_order(std::span<const Index> order, Index n_nodes);
+
+// With p's without_stiffness, diagonal and pivot filled (by equation):
+// p.shapes gets the strain-free motion x = L^-T e_j (in equation order) of
+// the first p.most_shapes equations whose pivot is small.
+void strain_free_shapes(const SupernodalFactor& factor, VectorPath path, EquationPivots& p);
+
 // As analyse_load_cases with pivots (and with axial_force for the tangent
 // stiffness of second order when it is not null): frame, cases and
 // displacements as there; pivots per equation in the library's numbering.
