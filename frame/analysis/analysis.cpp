@@ -134,7 +134,7 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
   result.times.mesh = seconds_since(clock);
   // A model may ask for its modes alone, without a load case.
   SolverPlan plan;
-  if (!model.load_cases.empty()) {
+  if (!model.load_cases.empty() || model.modal || model.buckling) {
     progress.stage("choosing the solver");
     const SystemShape shape{mesh.n_nodes, mesh.n_equations, &mesh.diag_address,
                             mesh.profile_length, mesh.max_column_height};
@@ -165,7 +165,7 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
   // first-order cases: second-order results do not superpose).
   if (model.buckling) {
     progress.stage("finding the critical load factors");
-    result.buckling = linear_buckling(model, mesh, placement, result);
+    result.buckling = linear_buckling(model, mesh, placement, result, &plan);
   }
   result.second_order = second_order(model, mesh, transforms, result, progress, &plan);
   take_stresses_along_members(model, result);
@@ -178,7 +178,8 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
   if (model.modal) {
     progress.stage(fmt::format("finding the {} lowest natural mode{}", model.modal->modes,
                                model.modal->modes == 1 ? "" : "s"));
-    NaturalModes modes = natural_modes(model, mesh, placement, result.members, result.warnings);
+    NaturalModes modes =
+        natural_modes(model, mesh, placement, result.members, result.warnings, &plan);
     if (model.spectrum) {
       progress.stage("combining the modes' responses to the spectrum");
       result.spectrum = response_spectrum(model, mesh, placement, modes, result.members, transforms,

@@ -94,7 +94,7 @@ void header(Out out, const Model& model, const AnalysisResult& r) {
                  reducing ? "profile-reducing" : "band", used.profile_length,
                  used.squared_column_heights, reducing ? "band" : "profile-reducing",
                  other.profile_length, other.squared_column_heights);
-  if (!model.load_cases.empty()) {
+  if (r.mesh.solver.skyline_flops > 0.0) {
     const SolverSummary& sv = r.mesh.solver;
     const bool supernodal = sv.used == SolverChoice::supernodal;
     const char* why = sv.requested ? "as asked" : "the cheaper";

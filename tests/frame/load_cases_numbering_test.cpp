@@ -223,11 +223,16 @@ AnalysisResult solved_by(const Model& m, SolverChoice solver, int threads) {
 // The supernodal factorisation gives the skyline's results on every
 // reference model and example, and on threads exactly its one-thread ones.
 TEST(SolverChoice, SupernodalGivesTheSkylinesResults) {
-  for (const std::string& file : model_files()) {
+  std::vector<std::string> files = model_files();
+  for (const char* example : {"office_frame_modes.json", "portal_stability.json"})
+    files.push_back(std::string(ZERVOLA_EXAMPLES_DIR) + "/" + example);
+  int modal = 0, buckled = 0;
+  for (const std::string& file : files) {
     SCOPED_TRACE(file);
     const Model m = load(file);
-    if (m.load_cases.empty()) continue;
     const AnalysisResult skyline = solved_by(m, SolverChoice::skyline, 1);
+    modal += skyline.modal ? 1 : 0;
+    buckled += skyline.buckling.empty() ? 0 : 1;
     const AnalysisResult one = solved_by(m, SolverChoice::supernodal, 1);
     const AnalysisResult two = solved_by(m, SolverChoice::supernodal, 2);
     EXPECT_EQ(skyline.mesh.solver.used, SolverChoice::skyline);
@@ -240,7 +245,31 @@ TEST(SolverChoice, SupernodalGivesTheSkylinesResults) {
       EXPECT_EQ(one.cases[c].displacements, two.cases[c].displacements);
     }
     ASSERT_EQ(skyline.second_order.size(), one.second_order.size());
+    for (std::size_t k = 0; k < skyline.second_order.size(); ++k)
+      EXPECT_NEAR(one.second_order[k].critical_factor, skyline.second_order[k].critical_factor,
+                  1e-9 * std::abs(skyline.second_order[k].critical_factor));
+    // The eigensolvers run on the solver the analysis chose: the same
+    // frequencies, critical factors and Sturm counts.
+    ASSERT_EQ(skyline.modal.has_value(), one.modal.has_value());
+    if (skyline.modal) {
+      ASSERT_EQ(skyline.modal->modes.size(), one.modal->modes.size());
+      for (std::size_t k = 0; k < skyline.modal->modes.size(); ++k)
+        EXPECT_NEAR(one.modal->modes[k].frequency, skyline.modal->modes[k].frequency,
+                    1e-9 * skyline.modal->modes[k].frequency);
+      EXPECT_EQ(one.modal->sturm_count, skyline.modal->sturm_count);
+      EXPECT_EQ(one.modal->directions_with_mass, skyline.modal->directions_with_mass);
+    }
+    ASSERT_EQ(skyline.buckling.size(), one.buckling.size());
+    for (std::size_t b = 0; b < skyline.buckling.size(); ++b) {
+      ASSERT_EQ(skyline.buckling[b].modes.size(), one.buckling[b].modes.size());
+      for (std::size_t k = 0; k < skyline.buckling[b].modes.size(); ++k)
+        EXPECT_NEAR(one.buckling[b].modes[k].factor, skyline.buckling[b].modes[k].factor,
+                    1e-9 * skyline.buckling[b].modes[k].factor);
+      EXPECT_EQ(one.buckling[b].sturm_count, skyline.buckling[b].sturm_count);
+    }
   }
+  EXPECT_GT(modal, 0);
+  EXPECT_GT(buckled, 0);
 }
 
 // A plane beam on a single pin turns about it: both solvers name the same

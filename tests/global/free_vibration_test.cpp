@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <numeric>
 #include <vector>
 
 #include "element/global_matrix.hpp"
@@ -62,12 +63,13 @@ HostFrame bar_along_x(Index n, double L, bool fixed = true) {
   return f;
 }
 
-VibrationResult vibrate(const HostFrame& f, const FrameMass& m, Index modes, Index block = 8) {
+VibrationResult vibrate(const HostFrame& f, const FrameMass& m, Index modes, Index block = 8,
+                        const supernodal::SupernodalSetup* setup = nullptr) {
   VibrationRequest request;
   request.modes = modes;
   request.block_size = block;
   VibrationResult result;
-  const Status s = free_vibration(f.analysis(), m.view(), request, result);
+  const Status s = free_vibration(f.analysis(), m.view(), request, result, setup);
   EXPECT_TRUE(s.ok());
   return result;
 }
@@ -217,7 +219,16 @@ TEST(FreeVibration, RandomFramesAgreeWithTheDenseSolver) {
     const DenseSystem d = dense_system(f, m, fixed);
     const std::vector<double> exact = dense_eigenvalues(d);
     const Index modes = std::min<Index>(1 + trial % 7, static_cast<Index>(exact.size()));
-    const VibrationResult r = vibrate(f, m, modes, 1 + trial % 4);
+    // On the skyline, then on supernodes in a random order of the nodes.
+    std::vector<Index> order(static_cast<std::size_t>(nodes));
+    std::iota(order.begin(), order.end(), Index{0});
+    std::shuffle(order.begin(), order.end(), rng);
+    supernodal::SupernodalSetup setup;
+    setup.order = order;
+    const supernodal::SupernodalSetup* const solvers[] = {nullptr, &setup};
+    for (const supernodal::SupernodalSetup* on : solvers) {
+    SCOPED_TRACE(on == nullptr ? "skyline" : "supernodal");
+    const VibrationResult r = vibrate(f, m, modes, 1 + trial % 4, on);
     ASSERT_EQ(r.outcome, VibrationOutcome::solved) << "trial " << trial;
     ASSERT_EQ(r.eigenvalues.size(), static_cast<std::size_t>(modes));
     for (Index k = 0; k < modes; ++k)
@@ -228,6 +239,7 @@ TEST(FreeVibration, RandomFramesAgreeWithTheDenseSolver) {
     EXPECT_EQ(r.sturm_count, below) << "trial " << trial;
     EXPECT_EQ(r.directions_with_mass, static_cast<Index>(exact.size())) << "trial " << trial;
     expect_eigenpairs(d, r);
+    }
   }
 }
 
@@ -286,10 +298,21 @@ TEST(FreeVibration, StrainFreeMotionWithoutMassIsReported) {
   m.points = {{1, 1.0}, {2, 1.0}, {3, 1.0}};
   VibrationRequest request;
   request.modes = 2;
+  const std::vector<Index> order{2, 0, 1};
+  supernodal::SupernodalSetup setup;
+  setup.order = order;
+  const supernodal::SupernodalSetup* const solvers[] = {nullptr, &setup};
+  for (const supernodal::SupernodalSetup* on : solvers) {
+    VibrationResult r;
+    ASSERT_TRUE(free_vibration(f.analysis(), m.view(), request, r, on).ok());
+    EXPECT_EQ(r.outcome, VibrationOutcome::mechanism_without_mass);
+    EXPECT_FALSE(r.pivots.shapes.empty());
+  }
+  // An order that is not one of the nodes is refused.
+  const std::vector<Index> short_order{0, 1};
+  setup.order = short_order;
   VibrationResult r;
-  ASSERT_TRUE(free_vibration(f.analysis(), m.view(), request, r).ok());
-  EXPECT_EQ(r.outcome, VibrationOutcome::mechanism_without_mass);
-  EXPECT_FALSE(r.pivots.shapes.empty());
+  EXPECT_EQ(free_vibration(f.analysis(), m.view(), request, r, &setup).outcome, Outcome::bad_node_count);
 }
 
 // Lumped masses leave bending rotations without inertia: a two-element

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <numeric>
 #include <vector>
 
 #include "element/geometric_stiffness.hpp"
@@ -66,12 +67,14 @@ HostFrame column(Index n, double L, Ends ends, bool along_x = false) {
   return f;
 }
 
-BucklingResult buckle(const HostFrame& f, const std::vector<double>& N, Index modes, Index block = 8) {
+BucklingResult buckle(const HostFrame& f, const std::vector<double>& N, Index modes, Index block = 8,
+                      const supernodal::SupernodalSetup* setup = nullptr) {
   BucklingRequest request;
   request.modes = modes;
   request.block_size = block;
   BucklingResult result;
-  const Status s = linear_buckling(f.analysis(), {N.data(), static_cast<Index>(N.size())}, request, result);
+  const Status s =
+      linear_buckling(f.analysis(), {N.data(), static_cast<Index>(N.size())}, request, result, setup);
   EXPECT_TRUE(s.ok());
   return result;
 }
@@ -252,7 +255,16 @@ TEST(LinearBuckling, RandomFramesAgreeWithTheDenseSolver) {
     const std::vector<double> exact = dense_alphas(d);
     if (exact.empty()) continue;
     const Index modes = std::min<Index>(1 + trial % 6, static_cast<Index>(exact.size()));
-    const BucklingResult r = buckle(f, N, modes, 1 + trial % 4);
+    // On the skyline, then on supernodes in a random order of the nodes.
+    std::vector<Index> order(static_cast<std::size_t>(nodes));
+    std::iota(order.begin(), order.end(), Index{0});
+    std::shuffle(order.begin(), order.end(), rng);
+    supernodal::SupernodalSetup setup;
+    setup.order = order;
+    const supernodal::SupernodalSetup* const solvers[] = {nullptr, &setup};
+    for (const supernodal::SupernodalSetup* on : solvers) {
+    SCOPED_TRACE(on == nullptr ? "skyline" : "supernodal");
+    const BucklingResult r = buckle(f, N, modes, 1 + trial % 4, on);
     ASSERT_EQ(r.outcome, BucklingOutcome::solved) << "trial " << trial;
     ASSERT_EQ(r.alphas.size(), static_cast<std::size_t>(modes)) << "trial " << trial;
     for (Index k = 0; k < modes; ++k)
@@ -267,6 +279,7 @@ TEST(LinearBuckling, RandomFramesAgreeWithTheDenseSolver) {
     EXPECT_EQ(static_cast<std::size_t>(r.sturm_count), zervola::test::dense_negative_count(shifted, d.n))
         << "trial " << trial;
     expect_buckling_pairs(d, r);
+    }
     ++compared;
   }
   EXPECT_GE(compared, 20);
@@ -336,10 +349,16 @@ TEST(LinearBuckling, UnsupportedColumnIsAMechanism) {
   for (Index i = 0; i <= 4; ++i) f.add_node(0.0, 0.0, 1000.0 * static_cast<double>(i));
   for (Index i = 1; i <= 4; ++i) f.add_element(static_cast<HostInt>(i), static_cast<HostInt>(i + 1));
   ASSERT_TRUE(f.profile().ok());
-  const BucklingResult r = buckle(f, std::vector<double>(4, 1.0), 2);
+  const std::vector<Index> order{4, 0, 2, 1, 3};
+  supernodal::SupernodalSetup setup;
+  setup.order = order;
+  const supernodal::SupernodalSetup* const solvers[] = {nullptr, &setup};
+  for (const supernodal::SupernodalSetup* on : solvers) {
+  const BucklingResult r = buckle(f, std::vector<double>(4, 1.0), 2, 8, on);
   EXPECT_EQ(r.outcome, BucklingOutcome::mechanism);
   EXPECT_FALSE(r.pivots.shapes.empty());
   EXPECT_TRUE(r.alphas.empty());
+  }
 }
 
 TEST(LinearBuckling, AxialForcesOfTheWrongCountOrNotFiniteAreRefused) {

@@ -10,6 +10,7 @@
 
 #include "analysis/loads/member_loads.hpp"
 #include "analysis/shape_sign.hpp"
+#include "analysis/solution/solver_plan.hpp"
 #include "analysis/solution/load_case_solver.hpp"
 #include "analysis/solution/mechanism_check.hpp"
 #include "global/free_vibration.hpp"
@@ -176,7 +177,8 @@ std::vector<double> unit_motion(const Mesh& mesh, int d) {
 }  // namespace
 
 NaturalModes natural_modes(const Model& model, const Mesh& mesh, const Placement& placement,
-                          const std::vector<MemberGeometry>& members, std::vector<Warning>& warnings) {
+                          const std::vector<MemberGeometry>& members, std::vector<Warning>& warnings,
+                          const SolverPlan* plan) {
   const auto start = std::chrono::steady_clock::now();
   const ModalRequest& request = *model.modal;
   GatheredMass g = gather_mass(model, mesh, placement, members, warnings);
@@ -199,11 +201,12 @@ NaturalModes natural_modes(const Model& model, const Mesh& mesh, const Placement
   solve.small_pivot_share = k_mechanism_pivot_share;
   solve.most_shapes = k_mechanism_shapes;
   global::VibrationResult v;
-  const global::Status status = global::free_vibration(frame, mass, solve, v);
+  const SupernodalChoice choice(plan);
+  const global::Status status = global::free_vibration(frame, mass, solve, v, choice.setup());
   if (status.outcome == global::Outcome::out_of_memory)
-    throw AnalysisError(fmt::format("{}: out of memory for the natural modes: a skyline store "
-                                    "of {} entries and the eigensolver's vectors",
-                                    model.source_file, mesh.profile_length));
+    throw AnalysisError(fmt::format("{}: out of memory for the natural modes: {} and the "
+                                    "eigensolver's vectors",
+                                    model.source_file, factor_store_text(plan, mesh.profile_length)));
   if (!status.ok())
     throw AnalysisError(fmt::format("{}: the library refused the system of the model for the "
                                     "natural modes (outcome {}, at {})",

@@ -14,6 +14,8 @@
 
 namespace zervola::frame {
 
+struct SolverPlan;
+
 // The largest rigid-body eigenvalue, as a share of the size of the shift
 // that made the frame's stiffness regular: a rigid-body mode's computed
 // eigenvalue is the rounding of that shift.
@@ -35,6 +37,7 @@ struct NaturalModes {
 [[nodiscard]] NaturalModes natural_modes(const Model& model, const Mesh& mesh,
                                         const Placement& placement,
                                         const std::vector<MemberGeometry>& members,
-                                        std::vector<Warning>& warnings);
+                                        std::vector<Warning>& warnings,
+                                        const SolverPlan* plan = nullptr);
 
 }  // namespace zervola::frame

@@ -80,14 +80,11 @@ LoadCaseSolution solve_cases(const FrameArrays& a, const SystemShape& shape,
   const Vector1<const double> axial(axial_force == nullptr ? nullptr : axial_force->data(),
                                     axial_force == nullptr ? 0 : static_cast<Index>(axial_force->size()));
   global::Status status;
-  if (plan != nullptr && plan->summary.used == SolverChoice::supernodal) {
-    const ThreadRunner runner(plan->threads);
-    global::supernodal::SupernodalSetup setup;
-    setup.order = plan->order;
-    setup.runner = &runner;
-    setup.path = global::best_vector_path();
+  const SupernodalChoice choice(plan);
+  if (choice.setup() != nullptr) {
     status = global::supernodal::analyse_load_cases(frame, tables, u, pivots,
-                                                     axial_force == nullptr ? nullptr : &axial, setup);
+                                                     axial_force == nullptr ? nullptr : &axial,
+                                                     *choice.setup());
   } else {
     status = axial_force == nullptr ? global::analyse_load_cases(frame, tables, u, pivots)
                                     : global::analyse_load_cases(frame, tables, u, pivots, axial);

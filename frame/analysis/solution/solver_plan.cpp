@@ -1,10 +1,13 @@
 #include "analysis/solution/solver_plan.hpp"
 
+#include <fmt/format.h>
+
 #include <span>
 
 #include "analysis/ordering/nested_dissection.hpp"
 #include "analysis/ordering/thread_runner.hpp"
 #include "global/supernodal/supernode_partition.hpp"
+#include "global/vector_path.hpp"
 
 namespace zervola::frame {
 
@@ -24,6 +27,21 @@ void count_skyline(const SystemShape& shape, SolverSummary& s) {
 }
 
 }  // namespace
+
+SupernodalChoice::SupernodalChoice(const SolverPlan* plan)
+    : runner_(plan != nullptr ? plan->threads : 1),
+      used_(plan != nullptr && plan->summary.used == SolverChoice::supernodal) {
+  if (!used_) return;
+  setup_.order = plan->order;
+  setup_.runner = &runner_;
+  setup_.path = global::best_vector_path();
+}
+
+std::string factor_store_text(const SolverPlan* plan, std::int32_t profile_length) {
+  if (plan != nullptr && plan->summary.used == SolverChoice::supernodal)
+    return fmt::format("a supernodal factor of {:.3g} MB", plan->summary.supernodal_bytes / 1.0e6);
+  return fmt::format("a skyline store of {} entries", profile_length);
+}
 
 SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape, SolverChoice requested,
                        int threads) {

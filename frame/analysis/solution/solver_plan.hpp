@@ -9,7 +9,11 @@
 #include <cstdint>
 #include <vector>
 
+#include <string>
+
+#include "analysis/ordering/thread_runner.hpp"
 #include "analysis/solution/load_case_solver.hpp"
+#include "global/supernodal/supernodal_load_cases.hpp"
 #include "zervola/frame/results.hpp"
 
 namespace zervola::frame {
@@ -29,6 +33,28 @@ struct SolverPlan {
   std::vector<Index> order;  // supernodal: the nodes (0-based) in elimination order
   Index threads = 1;
 };
+
+// The core's supernodal setup of a plan that chose the supernodal solver,
+// with the host's threads for it; setup() is nullptr for the skyline (or
+// without a plan).
+class SupernodalChoice {
+ public:
+  explicit SupernodalChoice(const SolverPlan* plan);
+  [[nodiscard]] const global::supernodal::SupernodalSetup* setup() const {
+    return used_ ? &setup_ : nullptr;
+  }
+  SupernodalChoice(const SupernodalChoice&) = delete;
+  SupernodalChoice& operator=(const SupernodalChoice&) = delete;
+
+ private:
+  ThreadRunner runner_;
+  global::supernodal::SupernodalSetup setup_;
+  bool used_ = false;
+};
+
+// What the chosen factorisation holds, for a message on memory: "a skyline
+// store of N entries" or "a supernodal factor of X MB".
+[[nodiscard]] std::string factor_store_text(const SolverPlan* plan, std::int32_t profile_length);
 
 // requested: the options' choice; threads: the options' count (0: every
 // processor). Throws std::bad_alloc, std::runtime_error (the ordering).

@@ -1,5 +1,7 @@
 #include "analysis/stability/linear_buckling.hpp"
 
+#include "analysis/solution/solver_plan.hpp"
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -49,7 +51,7 @@ std::vector<double> member_axial_forces(const CaseResult& set) {
 global::BucklingResult critical_factors(const Model& model, const Mesh& mesh,
                                         const Placement& placement,
                                         const std::vector<double>& axial_force, int modes,
-                                        const std::string& set) {
+                                        const std::string& set, const SolverPlan* plan) {
   const std::vector<double> records = build_support_records(model, placement);
   const global::NodeRecordTable table(records.data(),
                                       static_cast<Index>(records.size() / k_record_size) - 1);
@@ -61,13 +63,15 @@ global::BucklingResult critical_factors(const Model& model, const Mesh& mesh,
   request.small_pivot_share = k_mechanism_pivot_share;
   request.most_shapes = k_mechanism_shapes;
   global::BucklingResult b;
+  const SupernodalChoice choice(plan);
   const global::Status status = global::linear_buckling(
       frame, Vector1<const double>(axial_force.data(), static_cast<Index>(axial_force.size())),
-      request, b);
+      request, b, choice.setup());
   if (status.outcome == global::Outcome::out_of_memory)
-    throw AnalysisError(fmt::format("{}: out of memory for the buckling of \"{}\": a skyline store "
-                                    "of {} entries and the eigensolver's vectors",
-                                    model.source_file, printable_text(set), mesh.profile_length));
+    throw AnalysisError(fmt::format("{}: out of memory for the buckling of \"{}\": {} and the "
+                                    "eigensolver's vectors",
+                                    model.source_file, printable_text(set),
+                                    factor_store_text(plan, mesh.profile_length)));
   if (!status.ok())
     throw AnalysisError(fmt::format("{}: the library refused the buckling of \"{}\" (outcome {}, "
                                     "at {})",
@@ -106,7 +110,8 @@ global::BucklingResult critical_factors(const Model& model, const Mesh& mesh,
 }
 
 std::vector<BucklingSet> linear_buckling(const Model& model, const Mesh& mesh,
-                                         const Placement& placement, const AnalysisResult& result) {
+                                         const Placement& placement, const AnalysisResult& result,
+                                         const SolverPlan* plan) {
   std::vector<BucklingSet> sets;
   if (!model.buckling) return sets;
   const auto n = static_cast<Size>(mesh.n_equations);
@@ -117,7 +122,7 @@ std::vector<BucklingSet> linear_buckling(const Model& model, const Mesh& mesh,
     const CaseResult& first_order = set_result(model, result, name, s.combination);
     const std::vector<double> axial = member_axial_forces(first_order);
     global::BucklingResult b =
-        critical_factors(model, mesh, placement, axial, model.buckling->modes, name);
+        critical_factors(model, mesh, placement, axial, model.buckling->modes, name, plan);
     s.compression = b.outcome == global::BucklingOutcome::solved && !b.alphas.empty();
     s.sturm_shift = b.sturm_shift;
     s.sturm_count = static_cast<int>(b.sturm_count);

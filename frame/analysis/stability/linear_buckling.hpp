@@ -17,6 +17,8 @@
 
 namespace zervola::frame {
 
+struct SolverPlan;
+
 // Per member (model order), its axial force under a set: the mean of the
 // values at its two ends, compression positive (the end-force convention of
 // internal_forces.hpp), which is the constant force the geometric stiffness
@@ -31,13 +33,15 @@ namespace zervola::frame {
 [[nodiscard]] global::BucklingResult critical_factors(const Model& model, const Mesh& mesh,
                                                       const Placement& placement,
                                                       const std::vector<double>& axial_force,
-                                                      int modes, const std::string& set);
+                                                      int modes, const std::string& set,
+                                                      const SolverPlan* plan = nullptr);
 
 // Every set of model.buckling, its axial forces from the first-order
 // results (result.cases and result.combinations, before any second-order
 // results replace them).
 [[nodiscard]] std::vector<BucklingSet> linear_buckling(const Model& model, const Mesh& mesh,
                                                        const Placement& placement,
-                                                       const AnalysisResult& result);
+                                                       const AnalysisResult& result,
+                                                       const SolverPlan* plan = nullptr);
 
 }  // namespace zervola::frame

@@ -213,7 +213,7 @@ std::vector<SecondOrderSet> second_order(const Model& model, const Mesh& mesh,
     int first_node = 0;
     s.first_order_displacement = largest_translation(previous.result, first_node);
     const Vector3 plain_moment = previous.result.equilibrium.applied_moment;
-    const global::BucklingResult b = critical_factors(one, mesh, placement, previous.axial, 1, name);
+    const global::BucklingResult b = critical_factors(one, mesh, placement, previous.axial, 1, name, plan);
     s.compression = b.outcome == global::BucklingOutcome::solved && !b.alphas.empty();
     s.critical_factor = s.compression ? b.alphas.front() : 0.0;
     if (s.compression && s.critical_factor <= 1.0)
