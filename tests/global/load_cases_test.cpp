@@ -16,6 +16,7 @@
 #include "global/block_kernels.hpp"
 #include "global/case_substitution.hpp"
 #include "global/ldlt_solver.hpp"
+#include "global/supernodal/supernodal_load_cases.hpp"
 #include "skyline_fixtures.hpp"
 
 namespace zervola::global {
@@ -237,6 +238,112 @@ TEST(LoadCases, RefusesCasesThatDoNotShareTheSupports) {
   EXPECT_EQ(run(outside).outcome, Outcome::bad_record);
   EXPECT_EQ(run(outside).where, 2);
   EXPECT_EQ(run(f, 3).outcome, Outcome::bad_equation_count);
+}
+
+}  // namespace
+}  // namespace zervola::global
+
+namespace zervola::global {
+namespace {
+
+std::vector<Index> shuffled_nodes(Index nodes, std::mt19937_64& rng) {
+  std::vector<Index> order(static_cast<std::size_t>(nodes));
+  for (Index v = 0; v < nodes; ++v) order[static_cast<std::size_t>(v)] = v;
+  std::shuffle(order.begin(), order.end(), rng);
+  return order;
+}
+
+Index negative_count(const std::vector<double>& pivots) {
+  return static_cast<Index>(std::count_if(pivots.begin(), pivots.end(), [](double d) { return d < 0.0; }));
+}
+
+// The supernodal factorisation gives the skyline's load cases, in any
+// elimination order of the nodes, in space and in the plane, with the
+// settlements, springs and twice-prescribed equations of the frame above,
+// in two passes of cases; on the tangent stiffness of axial forces too,
+// where both count the same negative pivots (the inertia does not depend
+// on the order), and on threads.
+TEST(SupernodalLoadCases, EqualTheSkylinesInAnyOrder) {
+  std::mt19937_64 rng(test::k_base_seed + 311);
+  for (const HostInt space_frame : {1, 0}) {
+    HostFrame f = two_storey_frame();
+    f.space_frame = space_frame;
+    ASSERT_TRUE(f.profile().ok());
+    const std::vector<CaseValues>& values = case_values();
+    std::vector<HostFrame> own(values.size(), f);
+    std::vector<NodeRecordTable> tables;
+    for (std::size_t c = 0; c < values.size(); ++c) {
+      add_case_records(own[c], values[c]);
+      tables.emplace_back(own[c].records.data(), own[c].n_records);
+    }
+    HostFrame shared = f;
+    add_case_records(shared, values.front());
+    const Index n = 6 * f.n_nodes();
+    const auto cases = static_cast<Index>(values.size());
+    // Compression in the columns: moderate, then beyond the first buckling load.
+    for (const double squash : {0.0, 1.0e2, 1.0e12}) {
+      std::vector<double> axial;
+      for (Index e = 0; e < f.n_elements(); ++e)
+        axial.push_back(e < 12 ? squash * (1.0 + 0.1 * static_cast<double>(e)) : 0.0);
+      const Vector1<const double> N(axial.data(), static_cast<Index>(axial.size()));
+      std::vector<double> expected(static_cast<std::size_t>(n * cases));
+      EquationPivots skyline_pivots;
+      ASSERT_TRUE(analyse_load_cases(shared.analysis(), tables, Table1<double>(expected.data(), n, cases),
+                                     skyline_pivots, N)
+                      .ok());
+      // Beyond buckling the tangent stiffness is indefinite.
+      EXPECT_EQ(negative_count(skyline_pivots.pivot) > 0, squash == 1.0e12);
+      for (int trial = 0; trial < 4; ++trial) {
+        const std::vector<Index> order = shuffled_nodes(f.n_nodes(), rng);
+        const supernodal::SequentialRunner alone;
+        supernodal::SupernodalSetup setup;
+        setup.order = order;
+        setup.runner = &alone;
+        setup.path = best_vector_path();
+        std::vector<double> got(static_cast<std::size_t>(n * cases));
+        EquationPivots pivots;
+        ASSERT_TRUE(supernodal::analyse_load_cases(shared.analysis(), tables,
+                                                   Table1<double>(got.data(), n, cases), pivots, &N, setup)
+                        .ok());
+        EXPECT_EQ(negative_count(pivots.pivot), negative_count(skyline_pivots.pivot))
+            << "squash " << squash << " trial " << trial;
+        EXPECT_EQ(pivots.diagonal, skyline_pivots.diagonal);
+        EXPECT_EQ(pivots.prescribed, skyline_pivots.prescribed);
+        EXPECT_EQ(pivots.without_stiffness, skyline_pivots.without_stiffness);
+        if (squash < 1.0e12) {
+          EXPECT_LT(relative_difference(got, expected), 1.0e-10)
+              << "squash " << squash << " trial " << trial << (space_frame == 0 ? " (plane)" : " (space)");
+        }
+      }
+    }
+  }
+}
+
+// A wrong order or axial forces are refused before anything is written.
+TEST(SupernodalLoadCases, RefusesAnOrderThatIsNotOfTheNodes) {
+  HostFrame f = two_storey_frame();
+  ASSERT_TRUE(f.profile().ok());
+  add_case_records(f, case_values().front());
+  const NodeRecordTable table(f.records.data(), f.n_records);
+  const Index n = 6 * f.n_nodes();
+  std::vector<double> u(static_cast<std::size_t>(n), 7.0);
+  std::vector<Index> order(static_cast<std::size_t>(f.n_nodes()), 0);  // node 0 every time
+  supernodal::SupernodalSetup setup;
+  setup.order = order;
+  EquationPivots pivots;
+  EXPECT_EQ(supernodal::analyse_load_cases(f.analysis(), std::span(&table, 1), Table1<double>(u.data(), n, 1),
+                                           pivots, nullptr, setup)
+                .outcome,
+            Outcome::bad_node_count);
+  for (Index v = 0; v < f.n_nodes(); ++v) order[static_cast<std::size_t>(v)] = v;
+  std::vector<double> bad(static_cast<std::size_t>(f.n_elements()), 0.0);
+  bad[3] = std::nan("");
+  const Vector1<const double> N(bad.data(), static_cast<Index>(bad.size()));
+  const Status s = supernodal::analyse_load_cases(f.analysis(), std::span(&table, 1),
+                                                  Table1<double>(u.data(), n, 1), pivots, &N, setup);
+  EXPECT_EQ(s.outcome, Outcome::bad_element);
+  EXPECT_EQ(s.where, 4);
+  EXPECT_TRUE(std::all_of(u.begin(), u.end(), [](double v) { return v == 7.0; }));
 }
 
 }  // namespace

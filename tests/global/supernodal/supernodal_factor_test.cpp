@@ -218,6 +218,17 @@ TEST(SupernodePartition, CoversEveryNodeOnceWithOrderedRows) {
       const Index q = p.parent[static_cast<std::size_t>(s)];
       if (q != k_root) {
         EXPECT_GT(q, s);
+        // What a front passes on lands in its parent's front: every row
+        // below s is a column or a row of its parent.
+        for (Index t = p.first_row[static_cast<std::size_t>(s)]; t < p.first_row[static_cast<std::size_t>(s + 1)]; ++t) {
+          const Index r = p.rows[static_cast<std::size_t>(t)];
+          const bool column = r >= p.first_node[static_cast<std::size_t>(q)] && r < p.first_node[static_cast<std::size_t>(q + 1)];
+          const auto begin = p.rows.begin() + p.first_row[static_cast<std::size_t>(q)];
+          const auto end = p.rows.begin() + p.first_row[static_cast<std::size_t>(q + 1)];
+          EXPECT_TRUE(column || std::binary_search(begin, end, r)) << "supernode " << s << " row " << r;
+        }
+      } else {
+        EXPECT_EQ(p.row_nodes(s), 0);
       }
     }
     std::vector<Index> seen(static_cast<std::size_t>(nodes), 0);
