@@ -3,8 +3,10 @@
 // with twenty load cases, its wall time and peak memory; then, in the
 // process, the band renumbering against the profile-reducing numbering on
 // the same building: profile, sum of squared column heights and the time
-// of the solution (assembly, factorisation, substitution). Prints the
-// figures and their ratios; it decides nothing.
+// of the solution (assembly, factorisation, substitution); and the skyline
+// against the supernodal solver on one and two threads, with what the
+// automatic choice takes. Prints the figures and their ratios; it decides
+// nothing.
 //
 //   host_cases_bench [n ...]      (default 10 20)
 
@@ -178,6 +180,22 @@ int main(int argc, char** argv) {
     fmt::print("{:>6}^3 {:>17} {:>12.3f} {:>12.3f} {:>14.3f}\n", n, "ratio", profile[1] / profile[0],
                squares[1] / squares[0], time[1] / time[0]);
   }
+  fmt::print("\nsolver, in the process: solution = assembly + factorisation + substitution (s), "
+             "and what the automatic choice takes\n");
+  fmt::print("{:>9} {:>6} {:>9} {:>14} {:>14} {:>11}\n", "building", "cases", "skyline",
+             "supernodal 1", "supernodal 2", "automatic");
+  for (const int n : sizes)
+    for (const int cases : {1, k_many_cases}) {
+      const Model model =
+          read_json_model((dir / fmt::format("building{}_{}.json", n, cases)).string());
+      validate_model(model);
+      const double skyline = analyse(model, {.solver = SolverChoice::skyline}).times.solution;
+      const double one = analyse(model, {.solver = SolverChoice::supernodal, .threads = 1}).times.solution;
+      const double two = analyse(model, {.solver = SolverChoice::supernodal, .threads = 2}).times.solution;
+      const AnalysisResult chosen = analyse(model);
+      fmt::print("{:>6}^3 {:>6} {:>9.3f} {:>14.3f} {:>14.3f} {:>11}\n", n, cases, skyline, one, two,
+                 chosen.mesh.solver.used == SolverChoice::supernodal ? "supernodal" : "skyline");
+    }
   if (std::getenv("ZERVOLA_BENCH_KEEP") == nullptr) std::filesystem::remove_all(dir);
   return 0;
 }

@@ -95,19 +95,24 @@ void header(Out out, const Model& model, const AnalysisResult& r) {
                  used.squared_column_heights, reducing ? "band" : "profile-reducing",
                  other.profile_length, other.squared_column_heights);
   if (r.mesh.solver.skyline_flops > 0.0) {
+    // What each factorisation was predicted to cost before either ran.
     const SolverSummary& sv = r.mesh.solver;
     const bool supernodal = sv.used == SolverChoice::supernodal;
-    const char* why = sv.requested ? "as asked" : "the cheaper";
-    if (sv.supernodal_flops > 0.0)
+    const std::string skyline_cost =
+        fmt::format("skyline {:.3g} flops in a store of {:.3g} MB", sv.skyline_flops,
+                    sv.skyline_bytes / 1.0e6);
+    if (sv.supernodal_flops > 0.0) {
       fmt::format_to(out,
-                     "Solver     {} factorisation ({}): skyline {:.3g} flops, {:.3g} MB; "
-                     "supernodal in nested-dissection order {:.3g} flops, {:.3g} MB\n",
-                     supernodal ? "supernodal" : "skyline", why, sv.skyline_flops,
-                     sv.skyline_bytes / 1.0e6, sv.supernodal_flops, sv.supernodal_bytes / 1.0e6);
-    else
-      fmt::format_to(out, "Solver     skyline factorisation ({}): {:.3g} flops, {:.3g} MB\n",
-                     sv.requested ? "as asked" : "a frame this small", sv.skyline_flops,
-                     sv.skyline_bytes / 1.0e6);
+                     "Solver     {} factorisation ({}); predicted: {}, supernodal ({} order) "
+                     "{:.3g} flops in a factor of {:.3g} MB\n",
+                     supernodal ? "supernodal" : "skyline",
+                     sv.forced ? "as asked" : "by predicted work", skyline_cost,
+                     sv.dissected ? "nested-dissection" : "the profile's", sv.supernodal_flops,
+                     sv.supernodal_bytes / 1.0e6);
+    } else {
+      fmt::format_to(out, "Solver     skyline factorisation ({}); predicted: {}\n",
+                     sv.forced ? "as asked" : "below 1000 nodes", skyline_cost);
+    }
   }
   std::string stiff;
   for (const Support& s : model.supports) {

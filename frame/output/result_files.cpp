@@ -21,7 +21,7 @@ nlohmann::json solver_json(const SolverSummary& s) {
     return flops > 0.0 ? nlohmann::json{{"flops", flops}, {"bytes", bytes}} : nlohmann::json(nullptr);
   };
   return {{"used", s.used == SolverChoice::supernodal ? "supernodal" : "skyline"},
-          {"requested", s.requested},
+          {"forced", s.forced},
           {"skyline", cost(s.skyline_flops, s.skyline_bytes)},
           {"supernodal", cost(s.supernodal_flops, s.supernodal_bytes)}};
 }

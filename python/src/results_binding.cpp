@@ -361,7 +361,7 @@ void bind_results(py::module_& m) {
              const frame::SolverSummary& s = a.result.mesh.solver;
              py::dict d;
              d["used"] = s.used == frame::SolverChoice::supernodal ? "supernodal" : "skyline";
-             d["requested"] = s.requested;
+             d["forced"] = s.forced;
              d["skyline_flops"] = s.skyline_flops;
              d["skyline_bytes"] = s.skyline_bytes;
              d["supernodal_flops"] = s.supernodal_flops;

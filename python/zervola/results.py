@@ -408,7 +408,7 @@ class Results:
     def solver(self):
         """dict: the factorisation that solved the load cases ("used":
         "skyline" or "supernodal"), whether the call asked for it
-        ("requested"), and each one's predicted floating-point operations
+        ("forced"), and each one's predicted floating-point operations
         and factor bytes (skyline_flops, skyline_bytes, supernodal_flops,
         supernodal_bytes; 0 where not counted)."""
         return self._core.solver()

@@ -237,7 +237,7 @@ TEST(SolverChoice, SupernodalGivesTheSkylinesResults) {
     const AnalysisResult two = solved_by(m, SolverChoice::supernodal, 2);
     EXPECT_EQ(skyline.mesh.solver.used, SolverChoice::skyline);
     EXPECT_EQ(one.mesh.solver.used, SolverChoice::supernodal);
-    EXPECT_TRUE(one.mesh.solver.requested);
+    EXPECT_TRUE(one.mesh.solver.forced);
     EXPECT_GT(one.mesh.solver.supernodal_flops, 0.0);
     ASSERT_EQ(skyline.cases.size(), one.cases.size());
     for (std::size_t c = 0; c < skyline.cases.size(); ++c) {
@@ -367,7 +367,7 @@ TEST(SolverChoice, ALargeBuildingIsSolvedBySupernodes) {
   const AnalysisResult skyline = solved_by(m, SolverChoice::skyline, 1);
   EXPECT_EQ(automatic.mesh.solver.used, SolverChoice::supernodal)
       << automatic.mesh.solver.supernodal_flops << " against " << automatic.mesh.solver.skyline_flops;
-  EXPECT_FALSE(automatic.mesh.solver.requested);
+  EXPECT_FALSE(automatic.mesh.solver.forced);
   EXPECT_LT(automatic.mesh.solver.supernodal_flops, automatic.mesh.solver.skyline_flops);
   expect_same_case(automatic.cases[0], skyline.cases[0], "wind");
 }

@@ -76,3 +76,21 @@ TEST(NestedDissection, OrdersEveryNodeOnce) {
 
 }  // namespace
 }  // namespace zervola::frame
+
+namespace zervola::frame {
+namespace {
+
+// A task that starts a batch of its own gets it on its own thread, and
+// batches one after the other reuse the pool.
+TEST(ThreadRunner, BatchesInsideTasksAndManyBatchesRun) {
+  const ThreadRunner runner(2);
+  std::atomic<int> inner{0};
+  runner.run(4, [&](Index) { runner.run(3, [&](Index) { ++inner; }); });
+  EXPECT_EQ(inner.load(), 12);
+  std::atomic<long> sum{0};
+  for (int batch = 0; batch < 2000; ++batch) runner.run(5, [&](Index t) { sum += t; });
+  EXPECT_EQ(sum.load(), 2000L * 10);
+}
+
+}  // namespace
+}  // namespace zervola::frame

@@ -19,7 +19,7 @@ def test_supernodal_and_skyline_agree():
     supernodal = model.analyse(solver="supernodal", threads=2)
     assert skyline.solver["used"] == "skyline"
     assert supernodal.solver["used"] == "supernodal"
-    assert supernodal.solver["requested"]
+    assert supernodal.solver["forced"]
     assert supernodal.solver["supernodal_flops"] > 0
     names = [c["name"] for c in json.loads(skyline.to_json())["load_cases"]]
     assert names

@@ -3,44 +3,88 @@
 #include <sched.h>
 
 #include <algorithm>
-#include <atomic>
 #include <exception>
-#include <mutex>
 #include <thread>
-#include <vector>
 
 namespace zervola::frame {
 
-ThreadRunner::ThreadRunner(Index threads) : threads_(std::max<Index>(1, threads)) {}
+ThreadRunner::ThreadRunner(Index threads) : threads_(std::max<Index>(1, threads)) {
+  try {
+    for (Index w = 1; w < threads_; ++w) pool_.emplace_back([this] { serve(); });
+  } catch (...) {
+    // Fewer threads than asked: the caller's thread and those started do
+    // the work.
+  }
+}
+
+ThreadRunner::~ThreadRunner() {
+  {
+    const std::lock_guard<std::mutex> lock(guard_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  for (std::thread& t : pool_) t.join();
+}
+
+void ThreadRunner::work_on(Batch& b) const {
+  for (Index t = b.next++; t < b.count; t = b.next++) {
+    try {
+      (*b.task)(t);
+    } catch (...) {
+      const std::lock_guard<std::mutex> lock(guard_);
+      if (!b.failure) b.failure = std::current_exception();
+    }
+  }
+}
+
+void ThreadRunner::serve() const {
+  std::uint64_t seen = 0;
+  while (true) {
+    Batch* b = nullptr;
+    {
+      std::unique_lock<std::mutex> lock(guard_);
+      wake_.wait(lock, [&] { return stopping_ || (batch_ != nullptr && generation_ != seen); });
+      if (stopping_) return;
+      seen = generation_;
+      b = batch_;
+      ++b->working;
+    }
+    work_on(*b);
+    {
+      const std::lock_guard<std::mutex> lock(guard_);
+      --b->working;
+    }
+    done_.notify_all();
+  }
+}
 
 void ThreadRunner::run(Index count, const std::function<void(Index)>& task) const {
-  if (threads_ == 1 || count <= 1) {
-    for (Index t = 0; t < count; ++t) task(t);
+  Batch b;
+  b.count = count;
+  b.task = &task;
+  // One batch at a time on the pool: a batch that a task starts, or that
+  // another thread starts meanwhile, runs on its caller's thread alone.
+  std::unique_lock<std::mutex> one(running_, std::try_to_lock);
+  if (pool_.empty() || count <= 1 || !one.owns_lock()) {
+    work_on(b);
+    if (b.failure) std::rethrow_exception(b.failure);
     return;
   }
-  std::atomic<Index> next{0};
-  std::exception_ptr failure;
-  std::mutex guard;
-  const auto work = [&] {
-    for (Index t = next++; t < count; t = next++) {
-      try {
-        task(t);
-      } catch (...) {
-        const std::lock_guard<std::mutex> lock(guard);
-        if (!failure) failure = std::current_exception();
-      }
-    }
-  };
-  std::vector<std::thread> threads;
-  const Index started = std::min(threads_, count) - 1;
-  try {
-    for (Index w = 0; w < started; ++w) threads.emplace_back(work);
-  } catch (const std::system_error&) {
-    // Fewer threads than asked: the caller's thread and those started do it.
+  {
+    const std::lock_guard<std::mutex> lock(guard_);
+    batch_ = &b;
+    ++generation_;
   }
-  work();
-  for (std::thread& t : threads) t.join();
-  if (failure) std::rethrow_exception(failure);
+  wake_.notify_all();
+  work_on(b);
+  {
+    std::unique_lock<std::mutex> lock(guard_);
+    // Every task is taken; wait for those still running, then close the
+    // batch so that no thread joins it late.
+    batch_ = nullptr;
+    done_.wait(lock, [&] { return b.working == 0; });
+  }
+  if (b.failure) std::rethrow_exception(b.failure);
 }
 
 Index available_processors() {

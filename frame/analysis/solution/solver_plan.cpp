@@ -47,7 +47,7 @@ SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape, Solv
                        int threads) {
   SolverPlan plan;
   plan.threads = threads > 0 ? threads : available_processors();
-  plan.summary.requested = requested != SolverChoice::automatic;
+  plan.summary.forced = requested != SolverChoice::automatic;
   count_skyline(shape, plan.summary);
   plan.summary.used = SolverChoice::skyline;
   if (requested == SolverChoice::skyline ||
@@ -56,8 +56,9 @@ SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape, Solv
   namespace sn = global::supernodal;
   const sn::NodeGraph graph = sn::node_graph(
       shape.n_nodes, std::span<const std::int32_t>(arrays.element_nodes.data(),
-                                                    static_cast<std::size_t>(2 * arrays.n_elements)));
+                                                    2 * static_cast<std::size_t>(arrays.n_elements)));
   plan.order = nested_dissection(graph);
+  plan.summary.dissected = shape.n_nodes >= k_dissected_nodes && !graph.neighbour.empty();
   const sn::FactorCost cost = sn::factor_cost(sn::partition_supernodes(graph, plan.order));
   plan.summary.supernodal_flops = cost.flops;
   plan.summary.supernodal_bytes = static_cast<double>(cost.entries) * static_cast<double>(sizeof(double));

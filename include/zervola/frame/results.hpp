@@ -37,12 +37,18 @@ struct NumberingSize {
 // nodes; automatic takes the one predicted to be cheaper.
 enum class SolverChoice { automatic, skyline, supernodal };
 
-// The solver the analysis used and what each was predicted to cost: the
-// factorisation's floating-point operations and its factor's bytes (0:
-// not predicted, for a model too small for the supernodal solver to pay).
+// The solver the analysis used for its load cases, second-order sets,
+// natural modes and buckling, and what each was predicted to cost before
+// either ran: the factorisation's floating-point operations (a multiply and
+// an add per product) and the bytes of what it factorises in (the
+// skyline's store, the supernodal factor's blocks; the supernodal solver's
+// working stack comes beside them). The supernodal figures are 0 when they
+// were not counted: a frame below 1,000 nodes (not worth ordering) or the
+// skyline forced.
 struct SolverSummary {
   SolverChoice used = SolverChoice::skyline;  // skyline or supernodal
-  bool requested = false;  // forced by the options rather than chosen
+  bool forced = false;      // by the options (--solver) rather than chosen
+  bool dissected = false;   // the supernodal order is a nested dissection (not the profile's)
   double skyline_flops = 0.0, skyline_bytes = 0.0;
   double supernodal_flops = 0.0, supernodal_bytes = 0.0;
 };
@@ -59,7 +65,7 @@ struct MeshSummary {
   NumberingChoice numbering = NumberingChoice::band;  // band or profile: the one used
   NumberingSize band;              // the library's band renumbering
   NumberingSize profile_reducing;  // the profile-reducing numbering
-  SolverSummary solver;            // of the load cases (skyline without any)
+  SolverSummary solver;            // skyline, nothing counted, for a model with nothing to solve
 };
 
 struct MemberGeometry {

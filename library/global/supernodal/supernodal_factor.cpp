@@ -82,7 +82,9 @@ class Multifrontal {
     f.columns = columns;
     f.u_stride = u_stride;
     std::fill_n(f.L, size * columns, 0.0);
-    for (Index i = 0; i < m; ++i) std::fill_n(f.U + i * u_stride, i + 1, 0.0);
+    // Whole rows: the kernels also update the places above the diagonal and
+    // past the last column, which nothing reads but which must hold values.
+    std::fill_n(f.U, m * u_stride, 0.0);
 
     // K's columns of the supernode: all within the factor's block.
     for (Index j = first; j < first + own; ++j) {

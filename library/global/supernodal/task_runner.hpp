@@ -18,8 +18,8 @@ class TaskRunner {
   [[nodiscard]] virtual Index workers() const = 0;
   // Runs task(0) .. task(count - 1), in any order, possibly at once, and
   // returns when every one has returned. An exception a task throws is
-  // thrown again here (one of them, when several throw) after every task
-  // has finished.
+  // thrown again here (one of them, when several throw) after the tasks
+  // have finished; whether the others still run is the runner's.
   virtual void run(Index count, const std::function<void(Index)>& task) const = 0;
 };
 
