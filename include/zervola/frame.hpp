@@ -230,8 +230,8 @@ struct AnalysisOptions {
   // the supernodal one, or the one predicted to be cheaper (automatic).
   // Results agree to rounding whichever solves.
   SolverChoice solver = SolverChoice::automatic;
-  // Threads of the supernodal factorisation; 0: every processor this
-  // process may run on. The library's exports start none of their own.
+  // Threads of the supernodal factorisation; 0 (or less): every processor
+  // this process may run on. The library's exports start none of their own.
   int threads = 0;
 };
 

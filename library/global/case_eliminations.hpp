@@ -20,7 +20,11 @@ namespace zervola::global {
 
 // The springs of a record table, in record order.
 [[nodiscard]] std::vector<NodeRecord> springs_of(const NodeRecordTable& records);
+// Whether two tables' springs are the same records (kind, equation and
+// values) in the same order, as every case must share the frame's.
 [[nodiscard]] bool same_springs(const std::vector<NodeRecord>& a, const std::vector<NodeRecord>& b);
+// Whether two lists prescribe the same equations in the same order (their
+// values may differ: a case's settlements).
 [[nodiscard]] bool same_equations(const std::vector<Prescription>& a, const std::vector<Prescription>& b);
 
 // An entry of a prescribed equation's column of K (row and column), kept

@@ -262,7 +262,7 @@ Index negative_count(const std::vector<double>& pivots) {
 // settlements, springs and twice-prescribed equations of the frame above,
 // in two passes of cases; on the tangent stiffness of axial forces too,
 // where both count the same negative pivots (the inertia does not depend
-// on the order), and on threads.
+// on the order).
 TEST(SupernodalLoadCases, EqualTheSkylinesInAnyOrder) {
   std::mt19937_64 rng(test::k_base_seed + 311);
   for (const HostInt space_frame : {1, 0}) {

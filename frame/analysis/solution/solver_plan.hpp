@@ -30,8 +30,8 @@ inline constexpr double k_supernodal_work_share = 0.55;
 
 struct SolverPlan {
   SolverSummary summary;
-  std::vector<Index> order;  // supernodal: the nodes (0-based) in elimination order
-  Index threads = 1;
+  std::vector<Index> order;  // supernodal: the library's nodes (0-based) in elimination order
+  Index threads = 1;         // of the supernodal factorisation, at least 1
 };
 
 // The core's supernodal setup of a plan that chose the supernodal solver,
@@ -56,8 +56,10 @@ class SupernodalChoice {
 // store of N entries" or "a supernodal factor of X MB".
 [[nodiscard]] std::string factor_store_text(const SolverPlan* plan, std::int32_t profile_length);
 
-// requested: the options' choice; threads: the options' count (0: every
-// processor). Throws std::bad_alloc, std::runtime_error (the ordering).
+// arrays, shape: the mesh's library arrays and skyline, as the solution
+// takes them; requested: the options' choice; threads: the options' count
+// (0 or less: every processor this process may run on). Throws
+// std::bad_alloc, std::runtime_error (the ordering).
 [[nodiscard]] SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape,
                                      SolverChoice requested, int threads);
 

@@ -42,6 +42,10 @@ struct FrontView {
   Index size = 0, columns = 0, u_stride = 0;
 };
 
+//   front    (in/out) the front's two parts, assembled: 0 <= columns <= size,
+//            u_stride >= update_stride(size - columns).
+//   products (in) the block kernel of an available vector path.
+//   runner   (in) the tasks of the trailing update (each chunk of columns).
 // On return L(k, k) holds D(k) and L(i, k) the multipliers, i > k; U the
 // Schur complement's lower part. The entries above the diagonal of L's
 // first rows, and of U, are left with values not to be read. Returns the

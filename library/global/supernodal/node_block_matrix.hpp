@@ -25,7 +25,8 @@ inline constexpr Index k_block_entries = k_node_dofs * k_node_dofs;
 
 class NodeBlockMatrix {
  public:
-  // The pattern of the graph in the partition's positions, zeroed.
+  // The pattern of the graph in the partition's positions, zeroed. The
+  // matrix keeps a reference to the partition, which must outlive it.
   // Throws std::bad_alloc.
   NodeBlockMatrix(const NodeGraph& graph, const SupernodePartition& partition);
 

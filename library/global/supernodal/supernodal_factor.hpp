@@ -28,7 +28,8 @@ namespace zervola::global::supernodal {
 
 class SupernodalFactor {
  public:
-  // Room for the factors of the partition. Throws std::bad_alloc.
+  // Room for the factors of the partition, which must outlive the factor.
+  // Throws std::bad_alloc.
   explicit SupernodalFactor(const SupernodePartition& partition);
 
   [[nodiscard]] const SupernodePartition& partition() const { return *partition_; }
@@ -46,8 +47,13 @@ class SupernodalFactor {
   // Negative pivots after factorise().
   [[nodiscard]] Index negative_pivots() const { return negative_; }
 
-  // Factorises K (which is read only) into this factor, with the kernel of
-  // `path` (available) and the runner's tasks. Throws std::bad_alloc.
+  // Factorises K (read only; of the same partition) into this factor, with
+  // the kernel of `path` (which must be available) and the runner's tasks:
+  // independent subtrees at once, then the large fronts' updates split
+  // among them. A zero pivot gives non-finite factors (nothing is tested);
+  // negative_pivots() counts the negative ones. May be called again with
+  // other values. Throws std::bad_alloc (the working stacks), or what the
+  // runner throws.
   void factorise(const NodeBlockMatrix& K, VectorPath path, const TaskRunner& runner);
 
  private:

@@ -15,8 +15,10 @@
 
 namespace zervola::global::supernodal {
 
-// rows (6 n_nodes x width) become L^-T D^-1 L^-1 of themselves, every
-// column. `path` must be available.
+// rows (6 n_nodes x width, in elimination places) become L^-T D^-1 L^-1 of
+// themselves, every column. width: 8, 16, 24 or 32 (the kernels' widths;
+// the caller pads and takes more cases in further passes); `path` must be
+// available. One thread: the passes are a small share of the factorisation.
 void substitute(const SupernodalFactor& factor, double* rows, Index width, VectorPath path);
 
 // Only x = L^-T y (the back substitution), for the strain-free motions.

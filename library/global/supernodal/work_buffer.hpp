@@ -23,6 +23,8 @@ class WorkBuffer {
   WorkBuffer() = default;
   explicit WorkBuffer(std::size_t count) { reserve(count); }
 
+  // The doubles, and how many are in use (the rest of the capacity is
+  // obtained but holds nothing to read).
   [[nodiscard]] double* data() const { return data_.get(); }
   [[nodiscard]] std::size_t size() const { return size_; }
 
@@ -36,7 +38,8 @@ class WorkBuffer {
     data_ = std::move(larger);
     capacity_ = grown;
   }
-  // The first `count` doubles in use (their values unspecified past size()).
+  // The first `count` doubles in use; those past the old size() hold
+  // nothing to read until written.
   void resize(std::size_t count) {
     reserve(count);
     size_ = count;
