@@ -53,8 +53,8 @@ NodeBlockMatrix::NodeBlockMatrix(const NodeGraph& graph, const SupernodePartitio
 }
 
 Index NodeBlockMatrix::find(Index i, Index j) const {
-  const auto begin = block_row_.begin() + first_block_[static_cast<std::size_t>(j)];
-  const auto end = block_row_.begin() + first_block_[static_cast<std::size_t>(j + 1)];
+  const auto begin = block_row_.begin() + static_cast<std::ptrdiff_t>(first_block_[static_cast<std::size_t>(j)]);
+  const auto end = block_row_.begin() + static_cast<std::ptrdiff_t>(first_block_[static_cast<std::size_t>(j + 1)]);
   const auto at = std::lower_bound(begin + 1, end, i);
   if (i == j) return first_block_[static_cast<std::size_t>(j)];
   if (at == end || *at != i) return k_missing;

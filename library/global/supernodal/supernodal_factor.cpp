@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <mutex>
+#include <atomic>
 #include <numeric>
 
 #include "global/supernodal/frontal_factorisation.hpp"
@@ -316,26 +316,27 @@ void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, cons
     for (Index s = first_in_subtree[static_cast<std::size_t>(root)]; s <= root; ++s) sequence.push_back(s);
     largest = std::max(largest, stack_size(p, sequence, passes));
   }
-  std::vector<std::unique_ptr<Workspace>> pool;
-  std::mutex pool_guard;
-  const auto take = [&] {
-    const std::lock_guard<std::mutex> lock(pool_guard);
-    if (pool.empty()) return new_workspace(largest);
-    std::unique_ptr<Workspace> w = std::move(pool.back());
-    pool.pop_back();
-    return w;
-  };
-  const auto give_back = [&](std::unique_ptr<Workspace> w) {
-    const std::lock_guard<std::mutex> lock(pool_guard);
-    pool.push_back(std::move(w));
-  };
+  // A slot per worker: no more tasks than workers run at once, so a task
+  // always finds a free one (claimed by an atomic exchange; the library
+  // takes no lock of the host's).
+  const auto slots = static_cast<std::size_t>(std::max<Index>(1, runner.workers()));
+  std::vector<std::unique_ptr<Workspace>> pool(slots);
+  std::unique_ptr<std::atomic<bool>[]> taken(new std::atomic<bool>[slots]);
+  for (std::size_t k = 0; k < slots; ++k) taken[k] = false;
   runner.run(static_cast<Index>(subtrees.size()), [&](Index t) {
     const Index root = subtrees[static_cast<std::size_t>(t)];
-    std::unique_ptr<Workspace> w = take();
-    for (Index s = first_in_subtree[static_cast<std::size_t>(root)]; s <= root; ++s) m.supernode(s, *w, alone);
-    give_back(std::move(w));
+    std::size_t slot = 0;
+    while (taken[slot].exchange(true)) slot = (slot + 1) % slots;
+    // Given back however the task ends (a failing one too).
+    struct Release {
+      std::atomic<bool>& flag;
+      ~Release() { flag = false; }
+    } release{taken[slot]};
+    if (!pool[slot]) pool[slot] = new_workspace(largest);
+    for (Index s = first_in_subtree[static_cast<std::size_t>(root)]; s <= root; ++s) m.supernode(s, *pool[slot], alone);
   });
-  std::unique_ptr<Workspace> w = take();
+  if (!pool[0]) pool[0] = new_workspace(0);
+  Workspace* w = pool[0].get();
   w->stack.reserve(above);
   for (const Index s : top) m.supernode(s, *w, runner);
   negative_ = std::accumulate(negative.begin(), negative.end(), Index{0});

@@ -126,7 +126,8 @@ NodeGraph node_graph(Index n_nodes, std::span<const std::int32_t> element_nodes)
   g.first.assign(count + 1, 0);
   g.neighbour.reserve(all.size());
   for (std::size_t v = 0; v < count; ++v) {
-    auto begin = all.begin() + start[v], end = all.begin() + start[v + 1];
+    auto begin = all.begin() + static_cast<std::ptrdiff_t>(start[v]);
+    auto end = all.begin() + static_cast<std::ptrdiff_t>(start[v + 1]);
     std::sort(begin, end);
     end = std::unique(begin, end);
     g.neighbour.insert(g.neighbour.end(), begin, end);
