@@ -118,7 +118,7 @@ class SupernodalSystem final : public ShiftedSystem {
     }
     for (Index j = 1; j <= n; ++j)
       if (A_(j, j) == 0.0) A_(j, j) = 1.0;
-    for (const NodeRecord& r : springs_) add_spring(r);
+    for (const NodeRecord& r : springs_) add_spring_terms(A_, r);
     for (const Prescription& q : prescribed_) A_.clear_couplings(q.equation);
     if (factor != 0.0)
       for (Size t = 0; t < E_.value.size(); ++t) A_(E_.row[t], E_.col[t]) += factor * E_.value[t];
@@ -214,17 +214,6 @@ class SupernodalSystem final : public ShiftedSystem {
  private:
   [[nodiscard]] Index place(Index j) const {
     return k_dofs * partition_.position[static_cast<Size>((j - 1) / k_dofs)] + (j - 1) % k_dofs;
-  }
-  void add_spring(const NodeRecord& r) {
-    const Index R = r.first_equation;
-    for (Index block = 0; block < 2; ++block) {
-      const Index first = R + 3 * block;
-      const double* q = r.p.data() + 3 * block;
-      for (Index a = 0; a < 3; ++a) A_(first + a, first + a) += q[a] * q[a];
-      A_(first, first + 1) += q[0] * q[1];
-      A_(first, first + 2) += q[0] * q[2];
-      A_(first + 1, first + 2) += q[1] * q[2];
-    }
   }
   void clear(const std::vector<bool>& without) {
     const auto clear_equation = [&](Index k) {

@@ -20,18 +20,9 @@ void add_load(Vector1<double> f, const NodeRecord& r) {
   for (Index a = 0; a < 3; ++a) f(r.first_equation + a) += r.p[static_cast<std::size_t>(a)];
 }
 
-// The two rank-one blocks of a spring: (p1, p2, p3) on R .. R+2 and
-// (p4, p5, p6) on R+3 .. R+5; squares first, then the couplings.
 void add_spring(const SkylineMatrix& K, const NodeRecord& r) {
-  const Index R = r.first_equation;
-  for (Index block = 0; block < 2; ++block) {
-    const Index first = R + 3 * block;
-    const double* q = r.p.data() + 3 * block;
-    for (Index a = 0; a < 3; ++a) K(first + a, first + a) += q[a] * q[a];
-    K(first, first + 1) += q[0] * q[1];
-    K(first, first + 2) += q[0] * q[2];
-    K(first + 1, first + 2) += q[1] * q[2];
-  }
+  SkylineMatrix view = K;
+  add_spring_terms(view, r);
 }
 
 Status supports_status(const Supports& supports, const SkylineProfile& profile) {

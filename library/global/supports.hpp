@@ -49,7 +49,24 @@ struct Prescription {
 // the list or its one working array.
 [[nodiscard]] std::vector<Prescription> prescriptions(const Supports& supports, Index n_equations);
 
-// Adds the spring terms of record r to K.
+// Adds the spring terms of record r to K: the two rank-one blocks of a
+// spring, (p1, p2, p3) on R .. R+2 and (p4, p5, p6) on R+3 .. R+5, squares
+// first, then the couplings. K: any symmetric matrix whose K(i, j), i <= j,
+// is the entry to add to (the skyline, or the supernodal node blocks).
+template <class Matrix>
+void add_spring_terms(Matrix& K, const NodeRecord& r) {
+  const Index R = r.first_equation;
+  for (Index block = 0; block < 2; ++block) {
+    const Index first = R + 3 * block;
+    const double* q = r.p.data() + 3 * block;
+    for (Index a = 0; a < 3; ++a) K(first + a, first + a) += q[a] * q[a];
+    K(first, first + 1) += q[0] * q[1];
+    K(first, first + 2) += q[0] * q[2];
+    K(first + 1, first + 2) += q[1] * q[2];
+  }
+}
+
+// The same on the skyline store.
 void add_spring(const SkylineMatrix& K, const NodeRecord& r);
 
 // Adds the loads p1 .. p3 of record r to f(R .. R+2).

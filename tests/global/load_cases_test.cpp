@@ -163,6 +163,18 @@ const std::vector<CaseValues>& case_values() {
   return values;
 }
 
+// Every case's records, each in its own copy of the frame, and their tables.
+struct CaseTables {
+  std::vector<HostFrame> own;
+  std::vector<NodeRecordTable> tables;
+  CaseTables(const HostFrame& f, const std::vector<CaseValues>& values) : own(values.size(), f) {
+    for (std::size_t c = 0; c < values.size(); ++c) {
+      add_case_records(own[c], values[c]);
+      tables.emplace_back(own[c].records.data(), own[c].n_records);
+    }
+  }
+};
+
 // Each load case of one factorisation gives the displacements of its own
 // analysis, in space and in the plane, with settlements that differ from
 // case to case, springs and equations that records prescribe twice, in
@@ -173,12 +185,8 @@ TEST(LoadCases, EachCaseEqualsItsOwnAnalysis) {
     f.space_frame = space_frame;
     ASSERT_TRUE(f.profile().ok());
     const std::vector<CaseValues>& values = case_values();
-    std::vector<HostFrame> own(values.size(), f);
-    std::vector<NodeRecordTable> tables;
-    for (std::size_t c = 0; c < values.size(); ++c) {
-      add_case_records(own[c], values[c]);
-      tables.emplace_back(own[c].records.data(), own[c].n_records);
-    }
+    const CaseTables every(f, values);
+    const std::vector<NodeRecordTable>& tables = every.tables;
     // The shared records set up the stiffness only: their loads and
     // settlement values are none of the cases'.
     HostFrame shared = f;
@@ -270,12 +278,8 @@ TEST(SupernodalLoadCases, EqualTheSkylinesInAnyOrder) {
     f.space_frame = space_frame;
     ASSERT_TRUE(f.profile().ok());
     const std::vector<CaseValues>& values = case_values();
-    std::vector<HostFrame> own(values.size(), f);
-    std::vector<NodeRecordTable> tables;
-    for (std::size_t c = 0; c < values.size(); ++c) {
-      add_case_records(own[c], values[c]);
-      tables.emplace_back(own[c].records.data(), own[c].n_records);
-    }
+    const CaseTables every(f, values);
+    const std::vector<NodeRecordTable>& tables = every.tables;
     HostFrame shared = f;
     add_case_records(shared, values.front());
     const Index n = 6 * f.n_nodes();

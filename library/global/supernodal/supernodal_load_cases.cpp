@@ -9,6 +9,7 @@
 #include "element/global_matrix.hpp"
 #include "global/block_kernels.hpp"
 #include "global/case_eliminations.hpp"
+#include "global/supports.hpp"
 #include "global/case_substitution.hpp"
 #include "global/supernodal/node_block_matrix.hpp"
 #include "global/supernodal/supernodal_factor.hpp"
@@ -19,19 +20,6 @@ namespace zervola::global::supernodal {
 namespace {
 
 constexpr Index k_dofs = k_node_dofs;
-
-// The spring terms of record r, as add_spring puts them in the profile.
-void add_spring(NodeBlockMatrix& K, const NodeRecord& r) {
-  const Index R = r.first_equation;
-  for (Index block = 0; block < 2; ++block) {
-    const Index first = R + 3 * block;
-    const double* q = r.p.data() + 3 * block;
-    for (Index a = 0; a < 3; ++a) K(first + a, first + a) += q[a] * q[a];
-    K(first, first + 1) += q[0] * q[1];
-    K(first, first + 2) += q[0] * q[2];
-    K(first + 1, first + 2) += q[1] * q[2];
-  }
-}
 
 // Every prescribed equation cleared apart from its diagonal; the couplings
 // of those that some case moves kept first.
@@ -130,7 +118,7 @@ Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecord
     }
     for (Index j = 1; j <= n; ++j)
       if (K(j, j) == 0.0) K(j, j) = 1.0;
-    for (const NodeRecord& r : springs) add_spring(K, r);
+    for (const NodeRecord& r : springs) add_spring_terms(K, r);
     eliminate(K, e, n_cases);
     pivots.prescribed.assign(static_cast<std::size_t>(n), false);
     for (const Prescription& q : e.shared) pivots.prescribed[static_cast<std::size_t>(q.equation - 1)] = true;
