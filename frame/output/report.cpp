@@ -106,7 +106,7 @@ void header(Out out, const Model& model, const AnalysisResult& r) {
                      "Solver     {} factorisation ({}); predicted: {}, supernodal ({} order) "
                      "{:.3g} flops in a factor of {:.3g} MB\n",
                      supernodal ? "supernodal" : "skyline",
-                     sv.forced ? "as asked" : "by predicted work", skyline_cost,
+                     sv.forced ? "as asked" : "by predicted work and memory", skyline_cost,
                      sv.dissected ? "nested-dissection" : "the profile's", sv.supernodal_flops,
                      sv.supernodal_bytes / 1.0e6);
     } else {

@@ -62,7 +62,9 @@ SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape, Solv
   const sn::FactorCost cost = sn::factor_cost(sn::partition_supernodes(graph, plan.order));
   plan.summary.supernodal_flops = cost.flops;
   plan.summary.supernodal_bytes = static_cast<double>(cost.entries) * static_cast<double>(sizeof(double));
-  const bool cheaper = plan.summary.supernodal_flops <= k_supernodal_work_share * plan.summary.skyline_flops;
+  // Cheaper in work, and no more memory than the skyline's store.
+  const bool cheaper = plan.summary.supernodal_flops <= k_supernodal_work_share * plan.summary.skyline_flops &&
+                       plan.summary.supernodal_bytes <= plan.summary.skyline_bytes;
   if (requested == SolverChoice::supernodal || cheaper) {
     plan.summary.used = SolverChoice::supernodal;
   } else {

@@ -22,7 +22,7 @@ namespace zervola::frame {
 // the nested dissection's ordering would cost more than it saves.
 inline constexpr std::int32_t k_supernodal_least_nodes = 1000;
 // The supernodal solver is taken when it needs at most this share of the
-// skyline's operations: per operation it is the slower of the two (its
+// skyline's operations, and a factor no larger than the skyline's store: per operation it is the slower of the two (its
 // fronts are assembled and passed on; the skyline works in place). On the
 // 10 x 10 x 10 building it runs at 33 GFLOP/s against the skyline's 55-60
 // (AMD EPYC, AVX-512, one thread): it pays below a share of about 0.6.
