@@ -212,9 +212,7 @@ class SupernodalSystem final : public ShiftedSystem {
   }
 
  private:
-  [[nodiscard]] Index place(Index j) const {
-    return k_dofs * partition_.position[static_cast<Size>((j - 1) / k_dofs)] + (j - 1) % k_dofs;
-  }
+  [[nodiscard]] Index place(Index j) const { return partition_.place_of(j); }
   void clear(const std::vector<bool>& without) {
     const auto clear_equation = [&](Index k) {
       A_.clear_couplings(k);

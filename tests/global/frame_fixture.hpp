@@ -2,6 +2,8 @@
 
 // A frame held in host-style arrays, profiled and analysed through the core.
 
+#include <algorithm>
+#include <numeric>
 #include <vector>
 
 #include "element/local_axes.hpp"
@@ -9,6 +11,16 @@
 #include "global/profile_builder.hpp"
 
 namespace zervola::global::test {
+
+// The nodes 0 .. nodes - 1 in a random order: an elimination order for the
+// supernodal solver.
+template <class Rng>
+std::vector<Index> shuffled_nodes(Index nodes, Rng& rng) {
+  std::vector<Index> order(static_cast<std::size_t>(nodes));
+  std::iota(order.begin(), order.end(), Index{0});
+  std::shuffle(order.begin(), order.end(), rng);
+  return order;
+}
 
 struct HostFrame {
   std::vector<double> x, y, z;

@@ -256,9 +256,7 @@ TEST(LinearBuckling, RandomFramesAgreeWithTheDenseSolver) {
     if (exact.empty()) continue;
     const Index modes = std::min<Index>(1 + trial % 6, static_cast<Index>(exact.size()));
     // On the skyline, then on supernodes in a random order of the nodes.
-    std::vector<Index> order(static_cast<std::size_t>(nodes));
-    std::iota(order.begin(), order.end(), Index{0});
-    std::shuffle(order.begin(), order.end(), rng);
+    const std::vector<Index> order = test::shuffled_nodes(nodes, rng);
     supernodal::SupernodalSetup setup;
     setup.order = order;
     const supernodal::SupernodalSetup* const solvers[] = {nullptr, &setup};

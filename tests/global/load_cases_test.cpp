@@ -254,13 +254,6 @@ TEST(LoadCases, RefusesCasesThatDoNotShareTheSupports) {
 namespace zervola::global {
 namespace {
 
-std::vector<Index> shuffled_nodes(Index nodes, std::mt19937_64& rng) {
-  std::vector<Index> order(static_cast<std::size_t>(nodes));
-  for (Index v = 0; v < nodes; ++v) order[static_cast<std::size_t>(v)] = v;
-  std::shuffle(order.begin(), order.end(), rng);
-  return order;
-}
-
 Index negative_count(const std::vector<double>& pivots) {
   return static_cast<Index>(std::count_if(pivots.begin(), pivots.end(), [](double d) { return d < 0.0; }));
 }
@@ -298,7 +291,7 @@ TEST(SupernodalLoadCases, EqualTheSkylinesInAnyOrder) {
       // Beyond buckling the tangent stiffness is indefinite.
       EXPECT_EQ(negative_count(skyline_pivots.pivot) > 0, squash == 1.0e12);
       for (int trial = 0; trial < 4; ++trial) {
-        const std::vector<Index> order = shuffled_nodes(f.n_nodes(), rng);
+        const std::vector<Index> order = test::shuffled_nodes(f.n_nodes(), rng);
         const supernodal::SequentialRunner alone;
         supernodal::SupernodalSetup setup;
         setup.order = order;

@@ -202,12 +202,7 @@ class Multifrontal {
 std::vector<double> subtree_work(const SupernodePartition& p) {
   std::vector<double> work(static_cast<std::size_t>(p.n_supernodes()), 0.0);
   for (Index s = 0; s < p.n_supernodes(); ++s) {
-    const Index columns = k_dofs * p.column_nodes(s);
-    const Index front = columns + k_dofs * p.row_nodes(s);
-    for (Index c = 0; c < columns; ++c) {
-      const auto below = static_cast<double>(front - c - 1);
-      work[static_cast<std::size_t>(s)] += below * below;
-    }
+    work[static_cast<std::size_t>(s)] += supernode_flops(p, s);
     const Index q = p.parent[static_cast<std::size_t>(s)];
     if (q != k_root) work[static_cast<std::size_t>(q)] += work[static_cast<std::size_t>(s)];
   }

@@ -53,9 +53,7 @@ bool is_node_order(std::span<const Index> order, Index n) {
 void strain_free_shapes(const SupernodalFactor& factor, VectorPath path, EquationPivots& p) {
   const SupernodePartition& partition = factor.partition();
   const Index n = k_dofs * partition.n_nodes;
-  const auto place = [&](Index j) {
-    return k_dofs * partition.position[static_cast<std::size_t>((j - 1) / k_dofs)] + (j - 1) % k_dofs;
-  };
+  const auto place = [&](Index j) { return partition.place_of(j); };
   std::vector<double> rows;
   for (Index j = 1; j <= n && p.shapes.size() < p.most_shapes; ++j) {
     const auto q = static_cast<std::size_t>(j - 1);
@@ -127,10 +125,7 @@ Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecord
 
     SupernodalFactor factor(partition);
     factor.factorise(K, setup.path, runner);
-    // Equation j (1-based) sits at place 6 position(node) + dof of the factor.
-    const auto place = [&](Index j) {
-      return k_dofs * partition.position[static_cast<std::size_t>((j - 1) / k_dofs)] + (j - 1) % k_dofs;
-    };
+    const auto place = [&](Index j) { return partition.place_of(j); };
     pivots.pivot.resize(static_cast<std::size_t>(n));
     for (Index j = 1; j <= n; ++j) pivots.pivot[static_cast<std::size_t>(j - 1)] = factor.pivot_at(place(j));
 

@@ -285,18 +285,25 @@ SupernodePartition partition_supernodes(const NodeGraph& g, std::span<const Inde
   return p;
 }
 
+double supernode_flops(const SupernodePartition& p, Index s) {
+  const Index columns = k_node_dofs * p.column_nodes(s);
+  const Index front = columns + k_node_dofs * p.row_nodes(s);
+  double flops = 0.0;
+  for (Index c = 0; c < columns; ++c) {
+    const auto below = static_cast<double>(front - c - 1);
+    flops += below * below + below;
+  }
+  return flops;
+}
+
 FactorCost factor_cost(const SupernodePartition& p) {
   FactorCost cost;
-  const Index dofs = k_node_dofs;
   for (Index s = 0; s < p.n_supernodes(); ++s) {
-    const Index columns = dofs * p.column_nodes(s);
-    const Index front = columns + dofs * p.row_nodes(s);
+    const Index columns = k_node_dofs * p.column_nodes(s);
+    const Index front = columns + k_node_dofs * p.row_nodes(s);
     cost.entries += columns * front;
     cost.largest_front = std::max(cost.largest_front, front);
-    for (Index c = 0; c < columns; ++c) {
-      const auto below = static_cast<double>(front - c - 1);
-      cost.flops += below * below + below;
-    }
+    cost.flops += supernode_flops(p, s);
   }
   return cost;
 }

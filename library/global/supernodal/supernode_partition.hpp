@@ -63,6 +63,11 @@ struct SupernodePartition {
   [[nodiscard]] Index row_nodes(Index s) const {
     return first_row[static_cast<std::size_t>(s + 1)] - first_row[static_cast<std::size_t>(s)];
   }
+  // Where the factor holds equation j (1-based, the library's numbering):
+  // the elimination place 6 position(node) + dof, 0-based.
+  [[nodiscard]] Index place_of(Index j) const {
+    return 6 * position[static_cast<std::size_t>((j - 1) / 6)] + (j - 1) % 6;
+  }
 };
 
 inline constexpr Index k_root = -1;
@@ -86,5 +91,8 @@ struct FactorCost {
 };
 
 [[nodiscard]] FactorCost factor_cost(const SupernodePartition& p);
+
+// The flops of supernode s's own columns (its share of factor_cost).
+[[nodiscard]] double supernode_flops(const SupernodePartition& p, Index s);
 
 }  // namespace zervola::global::supernodal
