@@ -22,7 +22,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 targets=(json_model dxf_drawing)
-smoke_seconds=20
+smoke_seconds=10
 # The longest input tried: the largest seed (a commented model) fits.
 max_len=12000
 # Seconds one input may take before it counts as a hang.

@@ -140,6 +140,7 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
                             mesh.profile_length, mesh.max_column_height};
     plan = plan_solver(mesh.arrays, shape, options.solver, options.threads);
     result.mesh.solver = plan.summary;
+    check_chosen_store(model, mesh, plan);
   }
   const std::vector<double> u =
       model.load_cases.empty()

@@ -4,6 +4,7 @@
 #include "output/drawn_member_output.hpp"
 #include "output/text_out.hpp"
 #include "zervola/frame/library_arrays.hpp"
+#include "zervola/frame/store_size.hpp"
 
 #include <fmt/format.h>
 
@@ -79,21 +80,25 @@ void header(Out out, const Model& model, const AnalysisResult& r) {
                  model.frame == FrameKind::plane ? "plane (x-y)" : "space", r.mesh.n_nodes,
                  model.members.size(), model.sections.size(), model.supports.size(),
                  model.springs.size(), model.load_cases.size());
+  // A profile the library's 32-bit addresses cannot hold is given as 0.
+  const auto profile = [](std::int32_t length) {
+    return length > 0 ? std::to_string(length) : fmt::format("over {}", k_largest_profile);
+  };
   fmt::format_to(out,
                  "Numbering  {} equations; before -> after renumbering: node bandwidth {} -> {}, "
                  "profile length {} -> {}, largest column {} -> {}\n",
                  r.mesh.n_equations, r.mesh.bandwidth_before, r.mesh.bandwidth_after,
-                 r.mesh.profile_before, r.mesh.profile_after, r.mesh.column_height_before,
-                 r.mesh.column_height_after);
+                 profile(r.mesh.profile_before), profile(r.mesh.profile_after),
+                 r.mesh.column_height_before, r.mesh.column_height_after);
   const bool reducing = r.mesh.numbering == NumberingChoice::profile;
   const NumberingSize& used = reducing ? r.mesh.profile_reducing : r.mesh.band;
   const NumberingSize& other = reducing ? r.mesh.band : r.mesh.profile_reducing;
   fmt::format_to(out,
                  "           {} numbering used: profile length {}, sum of squared column "
                  "heights {:.4g}; the {} numbering gives {}, {:.4g}\n",
-                 reducing ? "profile-reducing" : "band", used.profile_length,
+                 reducing ? "profile-reducing" : "band", profile(used.profile_length),
                  used.squared_column_heights, reducing ? "band" : "profile-reducing",
-                 other.profile_length, other.squared_column_heights);
+                 profile(other.profile_length), other.squared_column_heights);
   if (r.mesh.solver.skyline_flops > 0.0) {
     // What each factorisation was predicted to cost before either ran.
     const SolverSummary& sv = r.mesh.solver;
@@ -106,7 +111,10 @@ void header(Out out, const Model& model, const AnalysisResult& r) {
                      "Solver     {} factorisation ({}); predicted: {}, supernodal ({} order) "
                      "{:.3g} flops in a factor of {:.3g} MB\n",
                      supernodal ? "supernodal" : "skyline",
-                     sv.forced ? "as asked" : "by predicted work and memory", skyline_cost,
+                     sv.forced                  ? "as asked"
+                     : !sv.skyline_addressable ? "the skyline's store is beyond the library's addresses"
+                                               : "by predicted work and memory",
+                     skyline_cost,
                      sv.dissected ? "nested-dissection" : "the profile's", sv.supernodal_flops,
                      sv.supernodal_bytes / 1.0e6);
     } else {

@@ -22,6 +22,7 @@ nlohmann::json solver_json(const SolverSummary& s) {
   };
   return {{"used", s.used == SolverChoice::supernodal ? "supernodal" : "skyline"},
           {"forced", s.forced},
+          {"skyline_addressable", s.skyline_addressable},
           {"skyline", cost(s.skyline_flops, s.skyline_bytes)},
           {"supernodal", cost(s.supernodal_flops, s.supernodal_bytes)}};
 }

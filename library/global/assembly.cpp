@@ -21,11 +21,17 @@ bool columns_reach(const SkylineProfile& p, Index node, Index row) {
   return true;
 }
 
-Status element_status(const FrameAnalysis& analysis, const SkylineProfile& profile, Index e) {
+// Element e's pair ascending inside the nodes, with a section.
+bool element_is_valid(const FrameAnalysis& analysis, Index e) {
   const Index a = analysis.model.element_nodes(1, e);
   const Index b = analysis.model.element_nodes(2, e);
-  if (a < 1 || a >= b || b > analysis.n_nodes) return failure(Outcome::bad_element, e);
-  if (analysis.model.section_codes(e) == 0) return failure(Outcome::bad_element, e);
+  return a >= 1 && a < b && b <= analysis.n_nodes && analysis.model.section_codes(e) != 0;
+}
+
+Status element_status(const FrameAnalysis& analysis, const SkylineProfile& profile, Index e) {
+  if (!element_is_valid(analysis, e)) return failure(Outcome::bad_element, e);
+  const Index a = analysis.model.element_nodes(1, e);
+  const Index b = analysis.model.element_nodes(2, e);
   if (!columns_reach(profile, a, first_equation(a)) ||
       !columns_reach(profile, b, first_equation(b)) ||
       !columns_reach(profile, b, first_equation(a)))
@@ -79,6 +85,29 @@ Status analysis_status(const FrameAnalysis& analysis) {
     if (!element_ok.ok()) return element_ok;
   }
   return supports_status(analysis.supports, profile);
+}
+
+Status node_block_status(const FrameAnalysis& analysis) {
+  if (analysis.n_nodes < 0) return failure(Outcome::bad_node_count);
+  if (analysis.n_equations != k_node_dofs * analysis.n_nodes)
+    return failure(Outcome::bad_equation_count);
+  const Index elements = analysis.model.element_nodes.cols();
+  for (Index e = 1; e <= elements; ++e)
+    if (!element_is_valid(analysis, e)) return failure(Outcome::bad_element, e);
+  // A spring entry across two nodes is rare (a record that does not start
+  // at a node's first or fourth equation): the elements are searched then.
+  const auto stored = [&](Index i, Index j) {
+    const Index node_i = (i - 1) / k_node_dofs + 1;
+    const Index node_j = (j - 1) / k_node_dofs + 1;
+    if (node_i == node_j) return true;
+    for (Index e = 1; e <= elements; ++e) {
+      const Index a = analysis.model.element_nodes(1, e);
+      const Index b = analysis.model.element_nodes(2, e);
+      if ((a == node_i && b == node_j) || (a == node_j && b == node_i)) return true;
+    }
+    return false;
+  };
+  return records_status(analysis.supports.records, analysis.n_equations, stored);
 }
 
 Status analyse(const FrameAnalysis& analysis, Vector1<double> f) {

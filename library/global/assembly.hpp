@@ -47,6 +47,15 @@ void assemble(const FrameAnalysis& analysis, const SkylineMatrix& K);
 // profile's length, and the supports' own checks.
 [[nodiscard]] Status analysis_status(const FrameAnalysis& analysis);
 
+// The same checks for a factorisation that keeps K in node blocks of the
+// elements' own pattern (global/supernodal), which reads neither diag nor
+// profile_length, so that a frame beyond the skyline's 32-bit addresses can
+// be solved: n_equations = 6 n_nodes, pairs ascending inside 1 .. n_nodes
+// with a non-zero section code, and the records inside 1 .. n_equations
+// with every spring entry inside one node or two nodes that an element
+// joins.
+[[nodiscard]] Status node_block_status(const FrameAnalysis& analysis);
+
 // The analysis: on solved, f holds the displacements. On any other outcome
 // (a failed check, or no memory for the store) f is left untouched for the
 // caller to mark.

@@ -49,12 +49,16 @@ void right_hand_side(const NodeRecordTable& records, const Eliminations& e, std:
 }
 
 Status cases_status(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
-                    Table1<double> displacements) {
-  const Status checked = analysis_status(frame);
+                    Table1<double> displacements, StiffnessStore store) {
+  const bool skyline = store == StiffnessStore::skyline;
+  const Status checked = skyline ? analysis_status(frame) : node_block_status(frame);
   if (!checked.ok()) return checked;
-  const SkylineProfile profile(frame.diag);
   for (std::size_t c = 0; c < cases.size(); ++c) {
-    const Status records_ok = records_status(cases[c], profile);
+    // A case's springs must be the frame's (case_prescriptions), whose
+    // entries the frame's check placed: only the equations matter here.
+    const Status records_ok =
+        skyline ? records_status(cases[c], SkylineProfile(frame.diag))
+                : records_status(cases[c], frame.n_equations, [](Index, Index) { return true; });
     if (!records_ok.ok())
       return failure(Outcome::bad_record, static_cast<Index>(c + 1));
   }

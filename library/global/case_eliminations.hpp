@@ -51,9 +51,16 @@ struct Eliminations {
 void right_hand_side(const NodeRecordTable& records, const Eliminations& e, std::size_t c,
                      Vector1<double> f);
 
-// The arrays, every case's records and the size of displacements checked.
+// Where the factorisation keeps K: in the skyline profile of frame.diag,
+// or in node blocks of the elements' pattern (frame.diag and
+// profile_length are then not read).
+enum class StiffnessStore { skyline, node_blocks };
+
+// The arrays (analysis_status or node_block_status), every case's records
+// and the size of displacements checked.
 [[nodiscard]] Status cases_status(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
-                                  Table1<double> displacements);
+                                  Table1<double> displacements,
+                                  StiffnessStore store = StiffnessStore::skyline);
 
 // e.shared and e.values from the frame's and every case's records; the
 // springs of the frame. Fails with case_supports_differ (where: the case,

@@ -34,7 +34,7 @@ double median_stiffness_over_mass(const std::vector<double>& k_diag, const Symme
 Status free_vibration(const FrameAnalysis& frame, const MassModel& mass,
                       const VibrationRequest& request, VibrationResult& result,
                       const supernodal::SupernodalSetup* setup) {
-  const Status checked = analysis_status(frame);
+  const Status checked = setup == nullptr ? analysis_status(frame) : node_block_status(frame);
   if (!checked.ok()) return checked;
   for (const EquationMass& p : mass.point_masses)
     if (p.equation < 1 || p.equation > frame.n_equations)

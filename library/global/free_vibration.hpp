@@ -100,7 +100,8 @@ struct VibrationResult {
 // and supports; loads are not used); mass: (n_elements) masses per length
 // and point masses. On solved, result holds the request's modes. Other
 // outcomes of the eigensolution are in result.outcome with the returned
-// status solved; a failed check of the arrays (as analysis_status), a point
+// status solved; a failed check of the arrays (as analysis_status, or
+// node_block_status with a setup, which reads no profile), a point
 // mass outside the equations (bad_equation) or no memory for the stores
 // (out_of_memory) are returned as the status, result then unspecified.
 // setup: nullptr, the skyline store of the frame's profile; else node blocks

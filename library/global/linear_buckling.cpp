@@ -42,7 +42,7 @@ void assemble_geometric(const FrameAnalysis& frame, Vector1<const double> axial_
 Status linear_buckling(const FrameAnalysis& frame, Vector1<const double> axial_force,
                        const BucklingRequest& request, BucklingResult& result,
                        const supernodal::SupernodalSetup* setup) {
-  const Status checked = analysis_status(frame);
+  const Status checked = setup == nullptr ? analysis_status(frame) : node_block_status(frame);
   if (!checked.ok()) return checked;
   const Index n_elements = frame.model.element_nodes.cols();
   if (axial_force.size() != n_elements) return failure(Outcome::bad_element, 0);

@@ -138,7 +138,8 @@ struct BucklingResult {
 //
 // Returned status
 //   solved with result.outcome telling the outcome of the eigensolution;
-//   a failed check of the arrays (as analysis_status); bad_element with
+//   a failed check of the arrays (as analysis_status, or node_block_status
+//   with a setup, which reads no profile); bad_element with
 //   where = 0 when axial_force does not have n_elements entries, where = e
 //   when N(e) is not finite; out_of_memory without memory for the store,
 //   the entries or the basis. On a failure result holds nothing to rely on.

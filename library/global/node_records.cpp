@@ -9,11 +9,6 @@ namespace zervola::global {
 
 namespace {
 
-// Positions of the spring terms off the diagonal, relative to R: the
-// couplings of each 3 x 3 block's upper triangle.
-constexpr std::array<std::array<Index, 2>, 6> k_spring_couplings{
-    {{0, 1}, {0, 2}, {1, 2}, {3, 4}, {3, 5}, {4, 5}}};
-
 constexpr Index k_translation_count = 3;
 
 }  // namespace
@@ -84,17 +79,8 @@ NodeRecord NodeRecordTable::record(Index number) const {
 }
 
 Status records_status(const NodeRecordTable& records, const SkylineProfile& profile) {
-  const Index n = profile.n_equations();
-  for (Index number = 0; number < records.count(); ++number) {
-    const NodeRecord r = records.record(number);
-    if (r.kind == RecordKind::ignored) continue;
-    const Index R = r.first_equation;
-    if (R < 1 || R + r.span() - 1 > n) return failure(Outcome::bad_record, number);
-    if (!r.adds_spring()) continue;
-    for (const auto& [a, b] : k_spring_couplings)
-      if (!profile.contains(R + a, R + b)) return failure(Outcome::bad_record, number);
-  }
-  return {};
+  return records_status(records, profile.n_equations(),
+                        [&profile](Index i, Index j) { return profile.contains(i, j); });
 }
 
 }  // namespace zervola::global

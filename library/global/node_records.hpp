@@ -84,8 +84,31 @@ class NodeRecordTable {
 
 [[nodiscard]] RecordKind record_kind(double code_field);
 
+// Positions of the spring terms off the diagonal, relative to R: the
+// couplings of each 3 x 3 block's upper triangle.
+inline constexpr std::array<std::array<Index, 2>, 6> k_spring_couplings{
+    {{0, 1}, {0, 2}, {1, 2}, {3, 4}, {3, 5}, {4, 5}}};
+
 // solved, or bad_record with the first record whose equations leave
-// 1 .. n_equations or whose spring entries leave the profile.
+// 1 .. n_equations or one of whose spring entries K(i, j), i < j, the
+// storage cannot hold (stores(i, j) is false).
+template <class Stores>
+[[nodiscard]] Status records_status(const NodeRecordTable& records, Index n_equations,
+                                    Stores stores) {
+  for (Index number = 0; number < records.count(); ++number) {
+    const NodeRecord r = records.record(number);
+    if (r.kind == RecordKind::ignored) continue;
+    const Index R = r.first_equation;
+    if (R < 1 || R + r.span() - 1 > n_equations) return failure(Outcome::bad_record, number);
+    if (!r.adds_spring()) continue;
+    for (const auto& [a, b] : k_spring_couplings)
+      if (!stores(R + a, R + b)) return failure(Outcome::bad_record, number);
+  }
+  return {};
+}
+
+// The same for a skyline store: the spring entries must lie inside the
+// profile.
 [[nodiscard]] Status records_status(const NodeRecordTable& records, const SkylineProfile& profile);
 
 }  // namespace zervola::global

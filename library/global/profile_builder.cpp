@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <limits>
+#include <vector>
 
 #include "common/matrix12.hpp"
 #include "element/end_codes.hpp"
@@ -80,6 +81,32 @@ Status build_profile(Table1<const HostInt> element_nodes, Vector1<HostInt> diag,
   size.profile_length = address;
   size.max_column_height = highest;
   return {};
+}
+
+SkylineCount count_skyline(Table1<const HostInt> element_nodes, Index n_nodes) {
+  // Node heights, counted in nodes, as build_profile forms them.
+  std::vector<Index> node_height(static_cast<std::size_t>(std::max<Index>(n_nodes, 0)), 1);
+  for (Index e = 1; e <= element_nodes.cols(); ++e) {
+    const Index i = element_nodes(1, e);
+    const Index j = element_nodes(2, e);
+    Index& g = node_height[static_cast<std::size_t>(j - 1)];
+    g = std::max(g, j - i + 1);
+  }
+  SkylineCount count;
+  for (Index node = 1; node <= n_nodes; ++node) {
+    const Index first_height = k_node_dofs * node_height[static_cast<std::size_t>(node - 1)] - (k_node_dofs - 1);
+    for (Index k = 0; k < k_node_dofs; ++k) {
+      const Index height = first_height + k;
+      count.max_column_height = std::max(count.max_column_height, height);
+      // Every column after the first is stored at least 2 high.
+      const Index stored = node == 1 && k == 0 ? height : std::max<Index>(height, 2);
+      count.entries += stored;
+      const auto h = static_cast<double>(stored);
+      count.squared_heights += h * h;
+      count.flops += (h - 1.0) * (h - 1.0) + (h - 1.0);
+    }
+  }
+  return count;
 }
 
 Status profile_frame(const Connectivity& connectivity, Vector1<HostInt> diag, Index n_nodes,

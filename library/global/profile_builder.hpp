@@ -39,6 +39,21 @@ void order_pairs(const Connectivity& connectivity);
 [[nodiscard]] Status build_profile(Table1<const HostInt> element_nodes, Vector1<HostInt> diag,
                                    ProfileSize& size);
 
+// What build_profile's store would be for ascending pairs inside
+// 1 .. n_nodes, counted in 64 bits, so that a profile beyond a HostInt can
+// still be measured: entries (build_profile's profile_length when it fits),
+// the highest column, the sum of the stored heights squared, and the
+// factorisation's work, sum over columns of (h - 1)^2 + (h - 1) (a multiply
+// and an add per product: the count the supernodal factor's work is given
+// in). Pairs are not checked.
+struct SkylineCount {
+  Index entries = 0;
+  Index max_column_height = 0;
+  double squared_heights = 0.0;
+  double flops = 0.0;
+};
+[[nodiscard]] SkylineCount count_skyline(Table1<const HostInt> element_nodes, Index n_nodes);
+
 // The whole step: check, order, build. On a failed check nothing is written
 // and the size is zero.
 // diag must have max(n_equations, 0) entries.

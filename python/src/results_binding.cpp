@@ -362,6 +362,7 @@ void bind_results(py::module_& m) {
              py::dict d;
              d["used"] = s.used == frame::SolverChoice::supernodal ? "supernodal" : "skyline";
              d["forced"] = s.forced;
+             d["skyline_addressable"] = s.skyline_addressable;
              d["skyline_flops"] = s.skyline_flops;
              d["skyline_bytes"] = s.skyline_bytes;
              d["supernodal_flops"] = s.supernodal_flops;

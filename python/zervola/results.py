@@ -408,9 +408,12 @@ class Results:
     def solver(self):
         """dict: the factorisation that solved the load cases ("used":
         "skyline" or "supernodal"), whether the call asked for it
-        ("forced"), and each one's predicted floating-point operations
-        and factor bytes (skyline_flops, skyline_bytes, supernodal_flops,
-        supernodal_bytes; 0 where not counted)."""
+        ("forced"), whether the skyline's store fits the library's 32-bit
+        addresses ("skyline_addressable"; when not, only the supernodal
+        solver can solve the model), and each one's predicted
+        floating-point operations and factor bytes (skyline_flops,
+        skyline_bytes, supernodal_flops, supernodal_bytes; 0 where not
+        counted)."""
         return self._core.solver()
 
     @property

@@ -345,3 +345,62 @@ TEST(SupernodalLoadCases, RefusesAnOrderThatIsNotOfTheNodes) {
 
 }  // namespace
 }  // namespace zervola::global
+
+namespace zervola::global {
+namespace {
+
+// Beyond the skyline's 32-bit addresses the profile step leaves diag zeros
+// and a length of 0. The supernodal solution reads no profile: from such
+// arrays it gives the same cases, bit for bit, while the skyline refuses
+// them. Its own checks still refuse descending pairs and a spring that
+// couples two nodes no element joins.
+TEST(SupernodalLoadCases, NeedNoSkylineProfile) {
+  HostFrame f = two_storey_frame();
+  ASSERT_TRUE(f.profile().ok());
+  add_case_records(f, case_values().front());
+  const CaseTables every(f, case_values());
+  const Index n = 6 * f.n_nodes();
+  const auto cases = static_cast<Index>(every.tables.size());
+  std::mt19937_64 rng(test::k_base_seed + 313);
+  const std::vector<Index> order = test::shuffled_nodes(f.n_nodes(), rng);
+  supernodal::SupernodalSetup setup;
+  setup.order = order;
+  const auto solve = [&](const HostFrame& frame, std::vector<double>& u) {
+    u.assign(static_cast<std::size_t>(n * cases), 7.0);
+    EquationPivots pivots;
+    return supernodal::analyse_load_cases(frame.analysis(), every.tables,
+                                          Table1<double>(u.data(), n, cases), pivots, nullptr, setup);
+  };
+  std::vector<double> with_profile, without_profile;
+  ASSERT_TRUE(solve(f, with_profile).ok());
+  HostFrame beyond = f;
+  std::fill(beyond.diag.begin(), beyond.diag.end(), 0);
+  beyond.size = {};
+  ASSERT_TRUE(solve(beyond, without_profile).ok());
+  EXPECT_EQ(without_profile, with_profile);
+  EXPECT_EQ(analyse_load_cases(beyond.analysis(), every.tables,
+                               Table1<double>(without_profile.data(), n, cases))
+                .outcome,
+            Outcome::bad_profile);
+
+  std::vector<double> u;
+  HostFrame descending = beyond;
+  std::swap(descending.pairs[4], descending.pairs[5]);
+  EXPECT_EQ(solve(descending, u).outcome, Outcome::bad_element);
+  EXPECT_EQ(solve(descending, u).where, 3);
+  EXPECT_TRUE(std::all_of(u.begin(), u.end(), [](double v) { return v == 7.0; }));
+  // A spring record from node 1's last equation couples nodes 1 and 2,
+  // which no element joins; from node 7's last, nodes 7 and 8, which a
+  // beam joins: inside the pattern.
+  HostFrame across = beyond;
+  across.add_record(213, 6, {1.0, 1.0, 1.0, 0.0, 0.0, 0.0});
+  EXPECT_EQ(node_block_status(across.analysis()).outcome, Outcome::bad_record);
+  EXPECT_EQ(node_block_status(across.analysis()).where, across.n_records);
+  HostFrame joined = beyond;
+  joined.add_record(213, 6 * 7, {1.0, 1.0, 1.0, 1.0, 1.0, 1.0});
+  EXPECT_TRUE(node_block_status(joined.analysis()).ok());
+  EXPECT_TRUE(node_block_status(beyond.analysis()).ok());
+}
+
+}  // namespace
+}  // namespace zervola::global

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -158,6 +159,13 @@ TEST(SkylineProfileBuilder, ProfileLongerThanTheHostCanCountIsRefused) {
   EXPECT_EQ(s.outcome, Outcome::profile_too_long);
   EXPECT_TRUE(std::all_of(f.diag.begin(), f.diag.end(), [](HostInt d) { return d == 0; }));
   EXPECT_EQ(f.size.profile_length, 0);
+
+  // Counted in 64 bits the store is still measured: node 1's columns are
+  // 1 .. 6 high, node j's 6j - 5 .. 6j.
+  const SkylineCount count = count_skyline(Table1<const HostInt>(f.pairs.data(), 2, n - 1), n);
+  EXPECT_EQ(count.entries, 21 + 36 * (n * (n + 1) / 2 - 1) - 15 * (n - 1));
+  EXPECT_GT(count.entries, Index{std::numeric_limits<HostInt>::max()});
+  EXPECT_EQ(count.max_column_height, 6 * n);
 }
 
 // Random connectivity: the built profile is valid and has every invariant
@@ -184,6 +192,17 @@ TEST(SkylineProfileBuilder, RandomFramesGiveValidProfilesWithTheirInvariants) {
     ASSERT_TRUE(profile_status(diag, f.size.profile_length).ok());
     const SkylineProfile p(diag);
     EXPECT_EQ(f.size.max_column_height, p.max_column_height());
+    // The 64-bit count of the same store.
+    const SkylineCount count = count_skyline(Table1<const HostInt>(f.pairs.data(), 2, n_elements), n_nodes);
+    EXPECT_EQ(count.entries, f.size.profile_length);
+    EXPECT_EQ(count.max_column_height, f.size.max_column_height);
+    EXPECT_EQ(count.squared_heights, p.sum_of_squared_heights());
+    double flops = 0.0;
+    for (Index j = 1; j <= 6 * n_nodes; ++j) {
+      const auto below = static_cast<double>(p.height(j) - 1);
+      flops += below * below + below;
+    }
+    EXPECT_EQ(count.flops, flops);
     for (Index node_n = 1; node_n <= n_nodes; ++node_n)
       for (Index k = 0; k < 6; ++k) EXPECT_LE(p.top(6 * node_n - 5 + k), 6 * node_n - 5);
     for (Index e = 0; e < n_elements; ++e) {

@@ -21,6 +21,10 @@ def test_supernodal_and_skyline_agree():
     assert supernodal.solver["used"] == "supernodal"
     assert supernodal.solver["forced"]
     assert supernodal.solver["supernodal_flops"] > 0
+    # The office frame's skyline fits the library's addresses, and both
+    # runs count the same skyline.
+    assert skyline.solver["skyline_addressable"]
+    assert supernodal.solver["skyline_bytes"] == skyline.solver["skyline_bytes"]
     names = [c["name"] for c in json.loads(skyline.to_json())["load_cases"]]
     assert names
     for name in names:

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "global/profile_builder.hpp"
 #include "zervola/frame/errors.hpp"
 #include "zervola/frame/profile_numbering.hpp"
 #include "zervola/frame/store_size.hpp"
@@ -91,12 +92,11 @@ NumberingSize numbering_size(const FrameArrays& a, Int n_nodes, Int n_equations)
   ZEBMUK6(pairs.data(), diag.data(), codes.data(), &n_nodes, &n_equations, &n_elements,
           &size.profile_length, &size.max_column_height);
   size.node_bandwidth = node_bandwidth(a.element_nodes);
-  Int previous = 0;
-  for (const Int address : diag) {
-    const auto h = static_cast<double>(address - previous);
-    size.squared_column_heights += h * h;
-    previous = address;
-  }
+  // Counted on the pairs as ZEBMUK6 ordered them, so that a profile beyond
+  // its addresses (profile_length 0) is still measured.
+  size.squared_column_heights =
+      global::count_skyline(Table1<const HostInt>(pairs.data(), 2, n_elements), n_nodes)
+          .squared_heights;
   return size;
 }
 
@@ -186,18 +186,15 @@ void map_numbers(const Model& model, Mesh& mesh) {
   for (Int n = 1; n <= mesh.n_nodes; ++n) mesh.drawing_node[at(mesh.library_node[at(n)])] = n;
 }
 
-// The skyline profile of the numbering used, within the memory.
-void size_the_store(const Model& model, Mesh& mesh) {
+// The skyline profile of the numbering used. A profile beyond the
+// library's 32-bit addresses is not yet an error: the supernodal solver
+// needs none (the solver's plan decides, and checks the memory).
+void size_the_store(Mesh& mesh) {
   FrameArrays& a = mesh.arrays;
   mesh.diag_address.assign(static_cast<std::size_t>(mesh.n_equations), 0);
   ZEBMUK6(a.element_nodes.data(), mesh.diag_address.data(), a.end_codes.data(), &mesh.n_nodes,
           &mesh.n_equations, &a.n_elements, &mesh.profile_length, &mesh.max_column_height);
-  if (mesh.profile_length <= 0)
-    throw AnalysisError(fmt::format("{}: the library refused the node numbering of the mesh "
-                                    "(for a model of {} nodes: its skyline store would exceed "
-                                    "the library's {} entries)",
-                                    model.source_file, mesh.n_nodes, k_largest_profile));
-  check_store_fits(model, mesh.profile_length, mesh.n_nodes, usable_memory());
+  mesh.skyline_addressable = mesh.profile_length > 0;
   MeshSummary& s = mesh.summary;
   s.n_nodes = mesh.n_nodes;
   s.n_equations = mesh.n_equations;
@@ -240,7 +237,7 @@ Mesh build_mesh(const Model& model, NumberingChoice numbering) {
   profile_as_drawn(mesh);
   choose_numbering(model, mesh, numbering, free_line);
   map_numbers(model, mesh);
-  size_the_store(model, mesh);
+  size_the_store(mesh);
   orient_for_recovery(model, mesh);
   return mesh;
 }

@@ -24,6 +24,10 @@ struct Mesh {
   std::vector<std::int32_t> diag_address;
   std::int32_t profile_length = 0;
   std::int32_t max_column_height = 0;
+  // Whether the skyline's store fits the library's 32-bit addresses; when
+  // not, diag_address is zeros and profile_length 0, and only the
+  // supernodal solver can solve the frame.
+  bool skyline_addressable = true;
   std::vector<std::int32_t> library_node;  // drawing number - 1 -> library number
   std::vector<std::int32_t> drawing_node;  // library number - 1 -> drawing number
   std::vector<std::int32_t> reverse_flag;  // per element: 1 when its pair runs to -> from
@@ -41,7 +45,8 @@ struct Mesh {
 }
 
 // Throws InputError (a member of zero length) or AnalysisError (a mesh not in
-// one piece, a numbering the library refuses, a store larger than the memory).
+// one piece). A skyline beyond the library's addresses is marked, not
+// refused; the solver's plan checks the store it chooses against the memory.
 [[nodiscard]] Mesh build_mesh(const Model& model, NumberingChoice numbering);
 
 // Each member's transformation to local axes, from its "from" point, as

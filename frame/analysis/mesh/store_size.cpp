@@ -66,10 +66,9 @@ MemoryBound usable_memory() {
 
 std::uint64_t usable_memory_bytes() { return usable_memory().bytes; }
 
-void check_store_fits(const Model& model, std::int64_t profile_length, std::int64_t n_nodes,
-                      const MemoryBound& available) {
-  const auto store = static_cast<double>(std::max<std::int64_t>(profile_length, 0)) *
-                     static_cast<double>(sizeof(double));
+void check_factor_fits(const Model& model, double factor_bytes, std::string_view factor,
+                       std::int64_t n_nodes, const MemoryBound& available) {
+  const double store = std::max(factor_bytes, 0.0);
   const double sets = static_cast<double>(model.load_cases.size() + model.combinations.size());
   const double results =
       sets * (static_cast<double>(std::max<std::int64_t>(n_nodes, 0)) * k_result_bytes_per_node +
@@ -78,14 +77,23 @@ void check_store_fits(const Model& model, std::int64_t profile_length, std::int6
   if (needed <= static_cast<double>(available.bytes)) return;
   const bool results_dominate = results > store * k_store_headroom;
   throw AnalysisError(fmt::format(
-      "{}: out of memory: the analysis needs {:.3g} GiB (the skyline store of the stiffness "
-      "matrix, {} entries of 8 bytes, {:.3g} GiB, a quarter more for the factorisation's work, "
-      "and the results of {} load sets, {:.3g} GiB), more than the {:.3g} GiB this process may "
-      "use (bounded by {}){}",
-      model.source_file, needed / k_bytes_per_gib, profile_length, store / k_bytes_per_gib, sets,
+      "{}: out of memory: the analysis needs {:.3g} GiB ({}, {:.3g} GiB, a quarter more for the "
+      "factorisation's work, and the results of {} load sets, {:.3g} GiB), more than the {:.3g} "
+      "GiB this process may use (bounded by {}){}",
+      model.source_file, needed / k_bytes_per_gib, factor, store / k_bytes_per_gib, sets,
       results / k_bytes_per_gib, static_cast<double>(available.bytes) / k_bytes_per_gib,
       available.limited_by.empty() ? "what the caller gave" : available.limited_by,
       results_dominate ? "; fewer load cases and combinations would need less" : ""));
+}
+
+void check_store_fits(const Model& model, std::int64_t profile_length, std::int64_t n_nodes,
+                      const MemoryBound& available) {
+  const auto store = static_cast<double>(std::max<std::int64_t>(profile_length, 0)) *
+                     static_cast<double>(sizeof(double));
+  check_factor_fits(model, store,
+                    fmt::format("the skyline store of the stiffness matrix, {} entries of 8 bytes",
+                                profile_length),
+                    n_nodes, available);
 }
 
 void check_store_fits(const Model& model, std::int64_t profile_length, const MemoryBound& available) {

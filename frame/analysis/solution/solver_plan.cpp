@@ -4,8 +4,12 @@
 
 #include <span>
 
+#include "zervola/frame/errors.hpp"
+#include "zervola/frame/store_size.hpp"
+
 #include "analysis/ordering/nested_dissection.hpp"
 #include "analysis/ordering/thread_runner.hpp"
+#include "global/profile_builder.hpp"
 #include "global/supernodal/supernode_partition.hpp"
 #include "global/vector_path.hpp"
 
@@ -13,17 +17,15 @@ namespace zervola::frame {
 
 namespace {
 
-// What the skyline costs: its work, sum of h^2 + h over the columns (the
-// same count as the supernodal factor's), and its store.
-void count_skyline(const SystemShape& shape, SolverSummary& s) {
-  const std::vector<std::int32_t>& diag = *shape.diag_address;
-  std::int32_t previous = 0;
-  for (const std::int32_t d : diag) {
-    const auto below = static_cast<double>(d - previous - 1);
-    s.skyline_flops += below * below + below;
-    previous = d;
-  }
-  s.skyline_bytes = static_cast<double>(shape.profile_length) * static_cast<double>(sizeof(double));
+// What the skyline costs: its work, sum of h^2 + h over the columns below
+// the diagonals (the same count as the supernodal factor's), and its
+// store, counted in 64 bits on the pairs as the profile ordered them.
+void count_skyline(const FrameArrays& arrays, const SystemShape& shape, SolverSummary& s) {
+  const global::SkylineCount count = global::count_skyline(
+      Table1<const HostInt>(arrays.element_nodes.data(), 2, arrays.n_elements), shape.n_nodes);
+  s.skyline_flops = count.flops;
+  s.skyline_bytes = static_cast<double>(count.entries) * static_cast<double>(sizeof(double));
+  s.skyline_addressable = shape.n_equations == 0 || shape.profile_length > 0;
 }
 
 }  // namespace
@@ -43,15 +45,34 @@ std::string factor_store_text(const SolverPlan* plan, std::int32_t profile_lengt
   return fmt::format("a skyline store of {} entries", profile_length);
 }
 
+void check_chosen_store(const Model& model, const Mesh& mesh, const SolverPlan& plan) {
+  if (plan.summary.used == SolverChoice::supernodal) {
+    check_factor_fits(model, plan.summary.supernodal_bytes,
+                      fmt::format("the supernodal factor of the stiffness matrix, {:.3g} MB",
+                                  plan.summary.supernodal_bytes / 1.0e6),
+                      mesh.n_nodes, usable_memory());
+    return;
+  }
+  if (!plan.summary.skyline_addressable)
+    throw AnalysisError(fmt::format(
+        "{}: the skyline solver cannot solve this model of {} nodes: its store of {:.0f} entries "
+        "would exceed the library's {}; leave the choice of solver automatic or ask for the "
+        "supernodal solver, which needs a factor of no such size",
+        model.source_file, mesh.n_nodes, plan.summary.skyline_bytes / sizeof(double),
+        k_largest_profile));
+  check_store_fits(model, mesh.profile_length, mesh.n_nodes, usable_memory());
+}
+
 SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape, SolverChoice requested,
                        int threads) {
   SolverPlan plan;
   plan.threads = threads > 0 ? threads : available_processors();
   plan.summary.forced = requested != SolverChoice::automatic;
-  count_skyline(shape, plan.summary);
+  count_skyline(arrays, shape, plan.summary);
   plan.summary.used = SolverChoice::skyline;
+  const bool addressable = plan.summary.skyline_addressable;
   if (requested == SolverChoice::skyline ||
-      (requested == SolverChoice::automatic && shape.n_nodes < k_supernodal_least_nodes))
+      (requested == SolverChoice::automatic && addressable && shape.n_nodes < k_supernodal_least_nodes))
     return plan;
   namespace sn = global::supernodal;
   const sn::NodeGraph graph = sn::node_graph(
@@ -62,10 +83,11 @@ SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape, Solv
   const sn::FactorCost cost = sn::factor_cost(sn::partition_supernodes(graph, plan.order));
   plan.summary.supernodal_flops = cost.flops;
   plan.summary.supernodal_bytes = static_cast<double>(cost.entries) * static_cast<double>(sizeof(double));
-  // Cheaper in work, and no more memory than the skyline's store.
+  // Cheaper in work, and no more memory than the skyline's store; or the
+  // only one of the two that the library can address.
   const bool cheaper = plan.summary.supernodal_flops <= k_supernodal_work_share * plan.summary.skyline_flops &&
                        plan.summary.supernodal_bytes <= plan.summary.skyline_bytes;
-  if (requested == SolverChoice::supernodal || cheaper) {
+  if (requested == SolverChoice::supernodal || cheaper || !addressable) {
     plan.summary.used = SolverChoice::supernodal;
   } else {
     plan.order.clear();

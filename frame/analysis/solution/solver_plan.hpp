@@ -56,6 +56,12 @@ class SupernodalChoice {
 // store of N entries" or "a supernodal factor of X MB".
 [[nodiscard]] std::string factor_store_text(const SolverPlan* plan, std::int32_t profile_length);
 
+// Throws AnalysisError when the chosen factorisation cannot hold the model:
+// the skyline beyond the library's 32-bit addresses (only when forced), or
+// its store or the supernodal factor, with the results, beyond the memory
+// the process may use (check_factor_fits).
+void check_chosen_store(const Model& model, const Mesh& mesh, const SolverPlan& plan);
+
 // arrays, shape: the mesh's library arrays and skyline, as the solution
 // takes them; requested: the options' choice; threads: the options' count
 // (0 or less: every processor this process may run on). Throws

@@ -49,6 +49,10 @@ struct SolverSummary {
   SolverChoice used = SolverChoice::skyline;  // skyline or supernodal
   bool forced = false;      // by the options (--solver) rather than chosen
   bool dissected = false;   // the supernodal order is a nested dissection (not the profile's)
+  // Whether the skyline's store fits the library's 32-bit addresses (2^31 - 1
+  // entries); when not, the supernodal solver is the only one, and forcing
+  // the skyline is an error.
+  bool skyline_addressable = true;
   double skyline_flops = 0.0, skyline_bytes = 0.0;
   double supernodal_flops = 0.0, supernodal_bytes = 0.0;
 };

@@ -9,6 +9,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "zervola/frame/export.hpp"
 #include "zervola/frame/model.hpp"
@@ -47,6 +48,15 @@ struct MemoryBound {
 [[nodiscard]] ZERVOLA_FRAME_API std::optional<MemoryBound> control_group_memory(
     const std::string& cgroup_root = "/sys/fs/cgroup",
     const std::string& proc_cgroup = "/proc/self/cgroup");
+
+// Throws AnalysisError (out of memory) when a factor of factor_bytes (named
+// by factor in the message, such as "the supernodal factor of the stiffness
+// matrix"), with a quarter more for the factorisation's work beside it, and
+// the results of every load set of the model (n_nodes nodes; 0 leaves out
+// their part) do not fit into available; the message as check_store_fits'.
+ZERVOLA_FRAME_API void check_factor_fits(const Model& model, double factor_bytes,
+                                         std::string_view factor, std::int64_t n_nodes,
+                                         const MemoryBound& available);
 
 // Throws AnalysisError (out of memory) when a store of profile_length doubles,
 // with room for the solve beside it, and the results of every load set of

@@ -70,7 +70,7 @@ void strain_free_shapes(const SupernodalFactor& factor, VectorPath path, Equatio
 Status analyse_load_cases(const FrameAnalysis& frame, std::span<const NodeRecordTable> cases,
                           Table1<double> displacements, EquationPivots& pivots,
                           const Vector1<const double>* axial_force, const SupernodalSetup& setup) {
-  const Status checked = cases_status(frame, cases, displacements);
+  const Status checked = cases_status(frame, cases, displacements, StiffnessStore::node_blocks);
   if (!checked.ok()) return checked;
   if (!is_node_order(setup.order, frame.n_nodes)) return failure(Outcome::bad_node_count);
   if (axial_force != nullptr) {

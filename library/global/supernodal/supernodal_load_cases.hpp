@@ -46,7 +46,9 @@ void strain_free_shapes(const SupernodalFactor& factor, VectorPath path, Equatio
 // As analyse_load_cases with pivots (and with axial_force for the tangent
 // stiffness of second order when it is not null): frame, cases and
 // displacements as there; pivots per equation in the library's numbering.
-// Returned status: as there; bad_node_count when order is not a
+// frame.diag and profile_length are not read (node_block_status checks the
+// arrays), so a frame whose skyline would outgrow 32-bit addresses is
+// solved. Returned status: as there; bad_node_count when order is not a
 // permutation of the nodes.
 [[nodiscard]] Status analyse_load_cases(const FrameAnalysis& frame,
                                         std::span<const NodeRecordTable> cases,
