@@ -109,14 +109,14 @@ void header(Out out, const Model& model, const AnalysisResult& r) {
     if (sv.supernodal_flops > 0.0) {
       fmt::format_to(out,
                      "Solver     {} factorisation ({}); predicted: {}, supernodal ({} order) "
-                     "{:.3g} flops in a factor of {:.3g} MB\n",
+                     "{:.3g} flops in a factor of {:.3g} MB with {:.3g} MB of working stores\n",
                      supernodal ? "supernodal" : "skyline",
                      sv.forced                  ? "as asked"
                      : !sv.skyline_addressable ? "the skyline's store is beyond the library's addresses"
                                                : "by predicted work and memory",
                      skyline_cost,
                      sv.dissected ? "nested-dissection" : "the profile's", sv.supernodal_flops,
-                     sv.supernodal_bytes / 1.0e6);
+                     sv.supernodal_bytes / 1.0e6, sv.supernodal_working_bytes / 1.0e6);
     } else {
       fmt::format_to(out, "Solver     skyline factorisation ({}); predicted: {}\n",
                      sv.forced ? "as asked" : "below 1000 nodes", skyline_cost);

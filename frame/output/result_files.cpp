@@ -20,11 +20,13 @@ nlohmann::json solver_json(const SolverSummary& s) {
   const auto cost = [](double flops, double bytes) {
     return flops > 0.0 ? nlohmann::json{{"flops", flops}, {"bytes", bytes}} : nlohmann::json(nullptr);
   };
+  nlohmann::json supernodal = cost(s.supernodal_flops, s.supernodal_bytes);
+  if (!supernodal.is_null()) supernodal["working_bytes"] = s.supernodal_working_bytes;
   return {{"used", s.used == SolverChoice::supernodal ? "supernodal" : "skyline"},
           {"forced", s.forced},
           {"skyline_addressable", s.skyline_addressable},
           {"skyline", cost(s.skyline_flops, s.skyline_bytes)},
-          {"supernodal", cost(s.supernodal_flops, s.supernodal_bytes)}};
+          {"supernodal", supernodal}};
 }
 
 using nlohmann::json;

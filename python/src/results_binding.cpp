@@ -367,6 +367,7 @@ void bind_results(py::module_& m) {
              d["skyline_bytes"] = s.skyline_bytes;
              d["supernodal_flops"] = s.supernodal_flops;
              d["supernodal_bytes"] = s.supernodal_bytes;
+             d["supernodal_working_bytes"] = s.supernodal_working_bytes;
              return d;
            })
       .def("times",

@@ -412,8 +412,9 @@ class Results:
         addresses ("skyline_addressable"; when not, only the supernodal
         solver can solve the model), and each one's predicted
         floating-point operations and factor bytes (skyline_flops,
-        skyline_bytes, supernodal_flops, supernodal_bytes; 0 where not
-        counted)."""
+        skyline_bytes, supernodal_flops, supernodal_bytes, and
+        supernodal_working_bytes, what the supernodal solver holds beside
+        its factor at its peak; 0 where not counted)."""
         return self._core.solver()
 
     @property

@@ -82,6 +82,13 @@ void renumber_for_profile(FrameArrays& a, Int n_nodes) {
   for (Int& node : a.element_nodes) node = new_number[at(node)];
 }
 
+// The highest column of the skyline of ascending pairs, which ZEBMUK6
+// gives as 0 when the profile is beyond its addresses.
+Int largest_column(const std::vector<Int>& pairs, Int n_elements, Int n_nodes) {
+  return static_cast<Int>(
+      global::count_skyline(Table1<const HostInt>(pairs.data(), 2, n_elements), n_nodes).max_column_height);
+}
+
 // The skyline that a numbering gives, as ZEBMUK6 profiles it.
 NumberingSize numbering_size(const FrameArrays& a, Int n_nodes, Int n_equations) {
   std::vector<Int> pairs = a.element_nodes;
@@ -94,9 +101,10 @@ NumberingSize numbering_size(const FrameArrays& a, Int n_nodes, Int n_equations)
   size.node_bandwidth = node_bandwidth(a.element_nodes);
   // Counted on the pairs as ZEBMUK6 ordered them, so that a profile beyond
   // its addresses (profile_length 0) is still measured.
-  size.squared_column_heights =
-      global::count_skyline(Table1<const HostInt>(pairs.data(), 2, n_elements), n_nodes)
-          .squared_heights;
+  const global::SkylineCount count =
+      global::count_skyline(Table1<const HostInt>(pairs.data(), 2, n_elements), n_nodes);
+  size.squared_column_heights = count.squared_heights;
+  size.max_column_height = static_cast<Int>(count.max_column_height);
   return size;
 }
 
@@ -148,6 +156,7 @@ void profile_as_drawn(Mesh& mesh) {
   s.bandwidth_before = node_bandwidth(pairs);
   ZEBMUK6(pairs.data(), diag.data(), codes.data(), &mesh.n_nodes, &mesh.n_equations,
           &a.n_elements, &s.profile_before, &s.column_height_before);
+  if (s.profile_before <= 0) s.column_height_before = largest_column(pairs, a.n_elements, mesh.n_nodes);
 }
 
 // Two numberings compete: the library's band renumbering and the
@@ -195,6 +204,8 @@ void size_the_store(Mesh& mesh) {
   ZEBMUK6(a.element_nodes.data(), mesh.diag_address.data(), a.end_codes.data(), &mesh.n_nodes,
           &mesh.n_equations, &a.n_elements, &mesh.profile_length, &mesh.max_column_height);
   mesh.skyline_addressable = mesh.profile_length > 0;
+  if (!mesh.skyline_addressable)
+    mesh.max_column_height = largest_column(a.element_nodes, a.n_elements, mesh.n_nodes);
   MeshSummary& s = mesh.summary;
   s.n_nodes = mesh.n_nodes;
   s.n_equations = mesh.n_equations;

@@ -10,6 +10,7 @@
 #include "analysis/ordering/nested_dissection.hpp"
 #include "analysis/ordering/thread_runner.hpp"
 #include "global/profile_builder.hpp"
+#include "global/supernodal/supernodal_factor.hpp"
 #include "global/supernodal/supernode_partition.hpp"
 #include "global/vector_path.hpp"
 
@@ -47,9 +48,11 @@ std::string factor_store_text(const SolverPlan* plan, std::int32_t profile_lengt
 
 void check_chosen_store(const Model& model, const Mesh& mesh, const SolverPlan& plan) {
   if (plan.summary.used == SolverChoice::supernodal) {
-    check_factor_fits(model, plan.summary.supernodal_bytes,
-                      fmt::format("the supernodal factor of the stiffness matrix, {:.3g} MB",
-                                  plan.summary.supernodal_bytes / 1.0e6),
+    const SolverSummary& s = plan.summary;
+    check_factor_fits(model, s.supernodal_bytes + s.supernodal_working_bytes,
+                      fmt::format("the supernodal factor of the stiffness matrix, {:.3g} MB, and "
+                                  "its working stores, {:.3g} MB",
+                                  s.supernodal_bytes / 1.0e6, s.supernodal_working_bytes / 1.0e6),
                       mesh.n_nodes, usable_memory());
     return;
   }
@@ -80,9 +83,16 @@ SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape, Solv
                                                     2 * static_cast<std::size_t>(arrays.n_elements)));
   plan.order = nested_dissection(graph);
   plan.summary.dissected = shape.n_nodes >= k_dissected_nodes && !graph.neighbour.empty();
-  const sn::FactorCost cost = sn::factor_cost(sn::partition_supernodes(graph, plan.order));
+  const sn::SupernodePartition partition = sn::partition_supernodes(graph, plan.order);
+  const sn::FactorCost cost = sn::factor_cost(partition);
   plan.summary.supernodal_flops = cost.flops;
   plan.summary.supernodal_bytes = static_cast<double>(cost.entries) * static_cast<double>(sizeof(double));
+  // The node blocks: a diagonal block per node and one per pair of nodes
+  // an element joins, 36 doubles each.
+  const double blocks = static_cast<double>(shape.n_nodes) + static_cast<double>(graph.neighbour.size()) / 2.0;
+  plan.summary.supernodal_working_bytes =
+      (blocks * 36.0 + static_cast<double>(sn::working_entries(partition, plan.threads))) *
+      static_cast<double>(sizeof(double));
   // Cheaper in work, and no more memory than the skyline's store; or the
   // only one of the two that the library can address.
   const bool cheaper = plan.summary.supernodal_flops <= k_supernodal_work_share * plan.summary.skyline_flops &&

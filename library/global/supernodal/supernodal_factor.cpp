@@ -238,68 +238,110 @@ double SupernodalFactor::pivot_at(Index q) const {
   return block(s)[c * columns(s) + c];
 }
 
-void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, const TaskRunner& runner) {
-  const SupernodePartition& p = *partition_;
+namespace {
+
+// How the supernodes are shared out among `workers` workers: the subtrees
+// that are tasks, the supernodes above them, which update matrices pass
+// between tasks, and the working stacks that each needs.
+struct Schedule {
+  std::vector<std::vector<Index>> children;
+  std::vector<Index> subtrees;          // roots, heaviest first
+  std::vector<Index> first_in_subtree;  // by supernode
+  std::vector<bool> passes;             // its update matrix goes from a task to the top
+  std::vector<Index> top;               // the supernodes above the subtrees, in postorder
+  std::size_t largest = 0;              // the stack of the largest subtree
+  std::size_t above = 0;                // the stack of the supernodes above
+  std::size_t passed = 0;               // the update matrices that pass, all together
+};
+
+Schedule schedule(const SupernodePartition& p, Index workers) {
+  Schedule h;
   const Index count = p.n_supernodes();
-  std::vector<std::vector<Index>> children(static_cast<std::size_t>(count));
+  h.children.resize(static_cast<std::size_t>(count));
   for (Index s = 0; s < count; ++s)
     if (p.parent[static_cast<std::size_t>(s)] != k_root)
-      children[static_cast<std::size_t>(p.parent[static_cast<std::size_t>(s)])].push_back(s);
-  std::vector<std::vector<double>> passed(static_cast<std::size_t>(count));
-  std::vector<Index> negative(static_cast<std::size_t>(count), 0);
-  const SequentialRunner alone;
+      h.children[static_cast<std::size_t>(p.parent[static_cast<std::size_t>(s)])].push_back(s);
 
   // Subtrees for the runner: split the heaviest until each is a small share
   // of the whole; the supernodes split off stay for afterwards.
-  std::vector<Index> subtrees;
   std::vector<bool> on_top(static_cast<std::size_t>(count), false);
-  if (runner.workers() > 1) {
+  if (workers > 1) {
     const std::vector<double> work = subtree_work(p);
     double total = 0.0;
     for (Index s = 0; s < count; ++s)
       if (p.parent[static_cast<std::size_t>(s)] == k_root) {
-        subtrees.push_back(s);
+        h.subtrees.push_back(s);
         total += work[static_cast<std::size_t>(s)];
       }
-    const double share = total / static_cast<double>(runner.workers() * k_subtrees_per_worker);
-    while (!subtrees.empty()) {
-      const auto heaviest = std::max_element(subtrees.begin(), subtrees.end(), [&](Index a, Index b) {
+    const double share = total / static_cast<double>(workers * k_subtrees_per_worker);
+    while (!h.subtrees.empty()) {
+      const auto heaviest = std::max_element(h.subtrees.begin(), h.subtrees.end(), [&](Index a, Index b) {
         return work[static_cast<std::size_t>(a)] < work[static_cast<std::size_t>(b)];
       });
       const Index s = *heaviest;
-      if (work[static_cast<std::size_t>(s)] <= share || children[static_cast<std::size_t>(s)].empty()) break;
-      subtrees.erase(heaviest);
+      if (work[static_cast<std::size_t>(s)] <= share || h.children[static_cast<std::size_t>(s)].empty()) break;
+      h.subtrees.erase(heaviest);
       on_top[static_cast<std::size_t>(s)] = true;
-      for (const Index c : children[static_cast<std::size_t>(s)]) subtrees.push_back(c);
+      for (const Index c : h.children[static_cast<std::size_t>(s)]) h.subtrees.push_back(c);
     }
-    std::sort(subtrees.begin(), subtrees.end(), [&](Index a, Index b) {
+    std::sort(h.subtrees.begin(), h.subtrees.end(), [&](Index a, Index b) {
       return work[static_cast<std::size_t>(a)] > work[static_cast<std::size_t>(b)];
     });
   } else {
     for (Index s = 0; s < count; ++s)
-      if (p.parent[static_cast<std::size_t>(s)] == k_root) subtrees.push_back(s);
+      if (p.parent[static_cast<std::size_t>(s)] == k_root) h.subtrees.push_back(s);
   }
   // A subtree in postorder is the run of supernodes that ends at its root.
-  std::vector<Index> first_in_subtree(static_cast<std::size_t>(count));
-  std::iota(first_in_subtree.begin(), first_in_subtree.end(), Index{0});
+  h.first_in_subtree.resize(static_cast<std::size_t>(count));
+  std::iota(h.first_in_subtree.begin(), h.first_in_subtree.end(), Index{0});
   for (Index s = 0; s < count; ++s) {
     const Index q = p.parent[static_cast<std::size_t>(s)];
     if (q != k_root)
-      first_in_subtree[static_cast<std::size_t>(q)] =
-          std::min(first_in_subtree[static_cast<std::size_t>(q)], first_in_subtree[static_cast<std::size_t>(s)]);
+      h.first_in_subtree[static_cast<std::size_t>(q)] =
+          std::min(h.first_in_subtree[static_cast<std::size_t>(q)], h.first_in_subtree[static_cast<std::size_t>(s)]);
   }
   // An update matrix passes from one task to another when its supernode is
   // a subtree's root below a supernode above the subtrees. Those above go
   // one after the other in postorder, on one stack.
-  std::vector<bool> passes(static_cast<std::size_t>(count), false);
-  std::vector<Index> top;
+  h.passes.assign(static_cast<std::size_t>(count), false);
   for (Index s = 0; s < count; ++s) {
     const Index q = p.parent[static_cast<std::size_t>(s)];
-    passes[static_cast<std::size_t>(s)] =
+    h.passes[static_cast<std::size_t>(s)] =
         !on_top[static_cast<std::size_t>(s)] && q != k_root && on_top[static_cast<std::size_t>(q)];
-    if (on_top[static_cast<std::size_t>(s)]) top.push_back(s);
+    if (on_top[static_cast<std::size_t>(s)]) h.top.push_back(s);
+    if (h.passes[static_cast<std::size_t>(s)]) h.passed += update_entries(k_dofs * p.row_nodes(s));
   }
-  const Multifrontal m(K, *this, block_products_for(path), passed, negative, children, passes);
+  // The subtrees' workspaces are sized for the subtrees; the one that then
+  // takes the supernodes above them grows for those.
+  h.above = stack_size(p, h.top, h.passes);
+  std::vector<Index> sequence;
+  for (const Index root : h.subtrees) {
+    sequence.clear();
+    for (Index s = h.first_in_subtree[static_cast<std::size_t>(root)]; s <= root; ++s) sequence.push_back(s);
+    h.largest = std::max(h.largest, stack_size(p, sequence, h.passes));
+  }
+  return h;
+}
+
+}  // namespace
+
+std::size_t working_entries(const SupernodePartition& partition, Index workers) {
+  const Schedule h = schedule(partition, workers);
+  const auto slots = static_cast<std::size_t>(std::max<Index>(1, workers));
+  // The first worker's stack grows for the supernodes above, by half again
+  // at least, and the old one goes only when the new one holds its values.
+  const std::size_t grown = h.above > h.largest ? std::max(h.above, h.largest + h.largest / 2) : 0;
+  return slots * h.largest + grown + h.passed;
+}
+
+void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, const TaskRunner& runner) {
+  const SupernodePartition& p = *partition_;
+  const Index count = p.n_supernodes();
+  const Schedule h = schedule(p, runner.workers());
+  std::vector<std::vector<double>> passed(static_cast<std::size_t>(count));
+  std::vector<Index> negative(static_cast<std::size_t>(count), 0);
+  const SequentialRunner alone;
+  const Multifrontal m(K, *this, block_products_for(path), passed, negative, h.children, h.passes);
   // The factor's pages mapped in by every worker at once: the kernel maps
   // them on the thread that asks, and a fresh page costs more than the
   // arithmetic on it in some virtual machines (on one thread, 0.6 s of the
@@ -317,16 +359,6 @@ void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, cons
   // One workspace per worker at most, each large enough for any task and
   // taken by a task from a shared pool: the tasks of one worker reuse the
   // memory it has already touched.
-  // The subtrees' workspaces are sized for the subtrees; the one that then
-  // takes the supernodes above them grows for those.
-  const std::size_t above = stack_size(p, top, passes);
-  std::size_t largest = 0;
-  std::vector<Index> sequence;
-  for (const Index root : subtrees) {
-    sequence.clear();
-    for (Index s = first_in_subtree[static_cast<std::size_t>(root)]; s <= root; ++s) sequence.push_back(s);
-    largest = std::max(largest, stack_size(p, sequence, passes));
-  }
   // A slot per worker: no more tasks than workers run at once, so a task
   // always finds a free one (claimed by an atomic exchange; the library
   // takes no lock of the host's).
@@ -334,8 +366,8 @@ void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, cons
   std::vector<std::unique_ptr<Workspace>> pool(slots);
   std::unique_ptr<std::atomic<bool>[]> taken(new std::atomic<bool>[slots]);
   for (std::size_t k = 0; k < slots; ++k) taken[k] = false;
-  runner.run(static_cast<Index>(subtrees.size()), [&](Index t) {
-    const Index root = subtrees[static_cast<std::size_t>(t)];
+  runner.run(static_cast<Index>(h.subtrees.size()), [&](Index t) {
+    const Index root = h.subtrees[static_cast<std::size_t>(t)];
     std::size_t slot = 0;
     while (taken[slot].exchange(true)) slot = (slot + 1) % slots;
     // Given back however the task ends (a failing one too).
@@ -343,13 +375,14 @@ void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, cons
       std::atomic<bool>& flag;
       ~Release() { flag = false; }
     } release{taken[slot]};
-    if (!pool[slot]) pool[slot] = new_workspace(largest);
-    for (Index s = first_in_subtree[static_cast<std::size_t>(root)]; s <= root; ++s) m.supernode(s, *pool[slot], alone);
+    if (!pool[slot]) pool[slot] = new_workspace(h.largest);
+    for (Index s = h.first_in_subtree[static_cast<std::size_t>(root)]; s <= root; ++s)
+      m.supernode(s, *pool[slot], alone);
   });
   if (!pool[0]) pool[0] = new_workspace(0);
   Workspace* w = pool[0].get();
-  w->stack.reserve(above);
-  for (const Index s : top) m.supernode(s, *w, runner);
+  w->stack.reserve(h.above);
+  for (const Index s : h.top) m.supernode(s, *w, runner);
   negative_ = std::accumulate(negative.begin(), negative.end(), Index{0});
 }
 

@@ -26,6 +26,12 @@
 
 namespace zervola::global::supernodal {
 
+// The most doubles that factorise() holds beside the factor at once on a
+// runner of `workers` workers: a working stack per worker for its subtrees,
+// the top fronts' stack, and the update matrices that pass from the
+// subtrees to the fronts above them (counted as if all were held at once).
+[[nodiscard]] std::size_t working_entries(const SupernodePartition& partition, Index workers);
+
 class SupernodalFactor {
  public:
   // Room for the factors of the partition, which must outlive the factor.

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "global/supernodal/frontal_factorisation.hpp"
 #include "global/supernodal/supernodal_factor.hpp"
 #include "global/supernodal/supernodal_substitution.hpp"
 #include "random_node_system.hpp"
@@ -253,6 +254,43 @@ TEST(SupernodePartition, CoversEveryNodeOnceWithOrderedRows) {
   const SupernodePartition merged = partition_supernodes(node_graph(50, chain), natural,
                                                          Amalgamation{64, {64, 64, 64}, {1.0, 1.0, 1.0}});
   EXPECT_EQ(merged.n_supernodes(), 1);
+}
+
+}  // namespace
+}  // namespace zervola::global::supernodal
+
+namespace zervola::global::supernodal {
+namespace {
+
+// What the factorisation holds beside the factor: never less than a front's
+// update matrix together with its children's, which are alive at once, nor
+// on one worker more than every update matrix at once.
+TEST(SupernodalFactor, WorkingStoresHoldEachFrontWithItsChildren) {
+  std::mt19937_64 rng(17);
+  for (int trial = 0; trial < 20; ++trial) {
+    const Index side = 2 + static_cast<Index>(rng() % 5);
+    const Index nodes = side * side * side;
+    const NodeGraph g = node_graph(nodes, test::grid_pairs(side, side, side));
+    const SupernodePartition p = partition_supernodes(g, test::random_order(nodes, rng));
+    const auto update = [&](Index s) {
+      const Index m = 6 * p.row_nodes(s);
+      return static_cast<std::size_t>(m * update_stride(m));
+    };
+    std::vector<std::size_t> with_children(static_cast<std::size_t>(p.n_supernodes()), 0);
+    std::size_t all = 0;
+    for (Index s = 0; s < p.n_supernodes(); ++s) {
+      with_children[static_cast<std::size_t>(s)] += update(s);
+      all += update(s);
+      const Index q = p.parent[static_cast<std::size_t>(s)];
+      if (q != k_root) with_children[static_cast<std::size_t>(q)] += update(s);
+    }
+    const std::size_t needed = *std::max_element(with_children.begin(), with_children.end());
+    EXPECT_GE(working_entries(p, 1), needed) << "trial " << trial;
+    EXPECT_LE(working_entries(p, 1), all) << "trial " << trial;
+    // On several workers a front's children may pass from other tasks, and
+    // are then held apart from its stack: the same bound.
+    for (const Index workers : {2, 3}) EXPECT_GE(working_entries(p, workers), needed) << "trial " << trial;
+  }
 }
 
 }  // namespace
