@@ -19,8 +19,6 @@ constexpr Index k_none = -1;
 // Subtrees handed to the runner per worker: more than one each, so that
 // uneven subtrees still share the work out.
 constexpr Index k_subtrees_per_worker = 4;
-// The factor's pages are mapped in by tasks of this many bytes.
-constexpr std::size_t k_map_in_chunk_bytes = std::size_t{16} << 20;
 
 // The rest of a front once its columns are eliminated, its update matrix,
 // kept until the parent takes it in: (m x update_stride(m)) by rows, m = 6
@@ -222,9 +220,11 @@ SupernodalFactor::SupernodalFactor(const SupernodePartition& partition) : partit
     at += static_cast<std::size_t>(columns(s) * front(s));
   }
   offset_[static_cast<std::size_t>(count)] = at;
-  // Not zeroed: factorise() writes every entry, and maps its pages in
-  // first.
+  // Not zeroed: factorise() writes every entry. Mapped in at once: mapping
+  // it on several threads measured slower (two threads that fault pages in
+  // at once contend in the kernel).
   values_.reset(new double[at]);
+  map_in_pages(values_.get(), at * sizeof(double), k_work_map_in_bytes);
   supernode_of_.resize(static_cast<std::size_t>(partition.n_nodes));
   for (Index s = 0; s < count; ++s)
     for (Index k = partition.first_node[static_cast<std::size_t>(s)]; k < partition.first_node[static_cast<std::size_t>(s + 1)]; ++k)
@@ -342,20 +342,6 @@ void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, cons
   std::vector<Index> negative(static_cast<std::size_t>(count), 0);
   const SequentialRunner alone;
   const Multifrontal m(K, *this, block_products_for(path), passed, negative, h.children, h.passes);
-  // The factor's pages mapped in by every worker at once: the kernel maps
-  // them on the thread that asks, and a fresh page costs more than the
-  // arithmetic on it in some virtual machines (on one thread, 0.6 s of the
-  // 1.2 s that the 20 x 20 x 20 building takes).
-  if (!mapped_in_) {
-    const std::size_t entries = offset_.back();
-    const std::size_t chunk = k_map_in_chunk_bytes / sizeof(double);
-    runner.run(static_cast<Index>((entries + chunk - 1) / chunk), [&](Index k) {
-      const std::size_t begin = static_cast<std::size_t>(k) * chunk;
-      map_in_pages(values_.get() + begin, std::min(chunk, entries - begin) * sizeof(double),
-                   k_work_map_in_bytes);
-    });
-    mapped_in_ = true;
-  }
   // One workspace per worker at most, each large enough for any task and
   // taken by a task from a shared pool: the tasks of one worker reuse the
   // memory it has already touched.

@@ -67,7 +67,6 @@ class SupernodalFactor {
   std::vector<std::size_t> offset_;
   std::vector<Index> supernode_of_;  // by position
   std::unique_ptr<double[]> values_;  // written whole by factorise()
-  bool mapped_in_ = false;            // values_' pages, by the first factorise()
   Index negative_ = 0;
 };
 
