@@ -19,6 +19,9 @@ constexpr Index k_none = -1;
 // Subtrees handed to the runner per worker: more than one each, so that
 // uneven subtrees still share the work out.
 constexpr Index k_subtrees_per_worker = 4;
+// A front's rows are cleared in tasks of about this many entries (large
+// fronts only: below it one task clears them).
+constexpr Index k_cleared_per_task = Index{1} << 20;
 
 // The rest of a front once its columns are eliminated, its update matrix,
 // kept until the parent takes it in: (m x update_stride(m)) by rows, m = 6
@@ -46,7 +49,7 @@ std::unique_ptr<Workspace> new_workspace(std::size_t stack) {
 class Multifrontal {
  public:
   Multifrontal(const NodeBlockMatrix& K, SupernodalFactor& factor, BlockProducts products,
-               std::vector<std::vector<double>>& passed, std::vector<Index>& negative,
+               std::vector<WorkBuffer>& passed, std::vector<Index>& negative,
                const std::vector<std::vector<Index>>& children, const std::vector<bool>& passes)
       : K_(K), factor_(factor), products_(products), passed_(passed), negative_(negative),
         children_(children), passes_(passes) {}
@@ -73,18 +76,39 @@ class Multifrontal {
     const std::size_t release = on_stack > 0 ? w.stack_top[w.stack_top.size() - on_stack] : w.stack.size();
     const std::size_t u_at = w.stack.size();
     const Index u_stride = update_stride(m);
-    w.stack.resize(u_at + update_entries(m));
+    // An update matrix that passes to a front above the subtrees is made
+    // where it is kept, not on the stack and then copied.
+    const bool handed_on = passes(s);
+    if (handed_on) {
+      passed_[static_cast<std::size_t>(s)].resize(update_entries(m));
+    } else {
+      w.stack.resize(u_at + update_entries(m));
+    }
 
     FrontView f;
     f.L = factor_.block(s);
-    f.U = w.stack.data() + u_at;
+    f.U = handed_on ? passed_[static_cast<std::size_t>(s)].data() : w.stack.data() + u_at;
     f.size = size;
     f.columns = columns;
     f.u_stride = u_stride;
-    std::fill_n(f.L, size * columns, 0.0);
-    // Whole rows: the kernels also update the places above the diagonal and
-    // past the last column, which nothing reads but which must hold values.
-    std::fill_n(f.U, m * u_stride, 0.0);
+    // Whole rows of U: the kernels also update the places above the
+    // diagonal and past the last column, which nothing reads but which must
+    // hold values. A large front's rows are cleared by the runner's tasks.
+    const auto clear_rows = [](double* first_row, Index count, Index width, const TaskRunner& tasks) {
+      const Index per_task = std::max<Index>(1, k_cleared_per_task / std::max<Index>(width, 1));
+      const Index n_tasks = (count + per_task - 1) / per_task;
+      const auto clear = [&](Index t) {
+        const Index begin = t * per_task;
+        std::fill_n(first_row + begin * width, std::min(per_task, count - begin) * width, 0.0);
+      };
+      if (n_tasks > 1 && tasks.workers() > 1) {
+        tasks.run(n_tasks, clear);
+      } else {
+        for (Index t = 0; t < n_tasks; ++t) clear(t);
+      }
+    };
+    clear_rows(f.L, size, columns, runner);
+    clear_rows(f.U, m, u_stride, runner);
 
     // K's columns of the supernode: all within the factor's block.
     for (Index j = first; j < first + own; ++j) {
@@ -105,7 +129,7 @@ class Multifrontal {
       const double* u = passes(c) ? passed_[static_cast<std::size_t>(c)].data()
                                   : w.stack.data() + w.stack_top[stacked++];
       extend_add(p, c, u, w, f);
-      if (passes(c)) std::vector<double>().swap(passed_[static_cast<std::size_t>(c)]);
+      if (passes(c)) passed_[static_cast<std::size_t>(c)] = WorkBuffer();
     }
 
     negative_[static_cast<std::size_t>(s)] = factorise_front(f, products_, runner);
@@ -116,8 +140,7 @@ class Multifrontal {
     // The update matrix in its children's place, or handed on.
     w.stack_top.resize(w.stack_top.size() - on_stack);
     const bool kept = p.parent[static_cast<std::size_t>(s)] != k_root && m > 0;
-    if (kept && passes(s)) {
-      passed_[static_cast<std::size_t>(s)].assign(f.U, f.U + update_entries(m));
+    if (handed_on) {
       w.stack.resize(release);
     } else if (kept) {
       if (release != u_at)
@@ -161,7 +184,7 @@ class Multifrontal {
   const NodeBlockMatrix& K_;
   SupernodalFactor& factor_;
   BlockProducts products_;
-  std::vector<std::vector<double>>& passed_;
+  std::vector<WorkBuffer>& passed_;
   std::vector<Index>& negative_;
   const std::vector<std::vector<Index>>& children_;
   const std::vector<bool>& passes_;
@@ -338,7 +361,7 @@ void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, cons
   const SupernodePartition& p = *partition_;
   const Index count = p.n_supernodes();
   const Schedule h = schedule(p, runner.workers());
-  std::vector<std::vector<double>> passed(static_cast<std::size_t>(count));
+  std::vector<WorkBuffer> passed(static_cast<std::size_t>(count));
   std::vector<Index> negative(static_cast<std::size_t>(count), 0);
   const SequentialRunner alone;
   const Multifrontal m(K, *this, block_products_for(path), passed, negative, h.children, h.passes);
