@@ -414,7 +414,7 @@ class Results:
         floating-point operations and factor bytes (skyline_flops,
         skyline_bytes, supernodal_flops, supernodal_bytes, and
         supernodal_working_bytes, what the supernodal solver holds beside
-        its factor at its peak; 0 where not counted)."""
+        its factor at its peak on one thread; 0 where not counted)."""
         return self._core.solver()
 
     @property

@@ -49,10 +49,11 @@ std::string factor_store_text(const SolverPlan* plan, std::int32_t profile_lengt
 void check_chosen_store(const Model& model, const Mesh& mesh, const SolverPlan& plan) {
   if (plan.summary.used == SolverChoice::supernodal) {
     const SolverSummary& s = plan.summary;
-    check_factor_fits(model, s.supernodal_bytes + s.supernodal_working_bytes,
+    check_factor_fits(model, s.supernodal_bytes + plan.working_bytes,
                       fmt::format("the supernodal factor of the stiffness matrix, {:.3g} MB, and "
-                                  "its working stores, {:.3g} MB",
-                                  s.supernodal_bytes / 1.0e6, s.supernodal_working_bytes / 1.0e6),
+                                  "its working stores on {} thread{}, {:.3g} MB",
+                                  s.supernodal_bytes / 1.0e6, plan.threads, plan.threads == 1 ? "" : "s",
+                                  plan.working_bytes / 1.0e6),
                       mesh.n_nodes, usable_memory());
     return;
   }
@@ -89,10 +90,15 @@ SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape, Solv
   plan.summary.supernodal_bytes = static_cast<double>(cost.entries) * static_cast<double>(sizeof(double));
   // The node blocks: a diagonal block per node and one per pair of nodes
   // an element joins, 36 doubles each.
+  // What is reported is on one thread, so that outputs do not depend on
+  // the machine; the memory is checked for the threads that will run.
   const double blocks = static_cast<double>(shape.n_nodes) + static_cast<double>(graph.neighbour.size()) / 2.0;
-  plan.summary.supernodal_working_bytes =
-      (blocks * 36.0 + static_cast<double>(sn::working_entries(partition, plan.threads))) *
-      static_cast<double>(sizeof(double));
+  const auto working_bytes = [&](Index workers) {
+    return (blocks * 36.0 + static_cast<double>(sn::working_entries(partition, workers))) *
+           static_cast<double>(sizeof(double));
+  };
+  plan.summary.supernodal_working_bytes = working_bytes(1);
+  plan.working_bytes = working_bytes(plan.threads);
   // Cheaper in work, and no more memory than the skyline's store; or the
   // only one of the two that the library can address.
   const bool cheaper = plan.summary.supernodal_flops <= k_supernodal_work_share * plan.summary.skyline_flops &&

@@ -32,6 +32,9 @@ struct SolverPlan {
   SolverSummary summary;
   std::vector<Index> order;  // supernodal: the library's nodes (0-based) in elimination order
   Index threads = 1;         // of the supernodal factorisation, at least 1
+  // What the supernodal solver holds beside its factor on those threads
+  // (the summary gives it on one).
+  double working_bytes = 0.0;
 };
 
 // The core's supernodal setup of a plan that chose the supernodal solver,

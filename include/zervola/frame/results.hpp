@@ -55,9 +55,10 @@ struct SolverSummary {
   bool skyline_addressable = true;
   double skyline_flops = 0.0, skyline_bytes = 0.0;
   double supernodal_flops = 0.0, supernodal_bytes = 0.0;
-  // What the supernodal solver holds beside its factor at its peak: the
-  // stiffness matrix's node blocks, the working stacks of its threads and
-  // the update matrices passed between them (0 when not counted).
+  // What the supernodal solver holds beside its factor at its peak on one
+  // thread (each further thread adds a working stack; the memory check
+  // counts the threads that run): the stiffness matrix's node blocks, the
+  // working stack and the update matrices (0 when not counted).
   double supernodal_working_bytes = 0.0;
 };
 
