@@ -82,11 +82,14 @@ void renumber_for_profile(FrameArrays& a, Int n_nodes) {
   for (Int& node : a.element_nodes) node = new_number[at(node)];
 }
 
-// The highest column of the skyline of ascending pairs, which ZEBMUK6
-// gives as 0 when the profile is beyond its addresses.
+// The skyline of ascending pairs counted in 64 bits, so that a profile
+// beyond ZEBMUK6's addresses (which it gives as 0) is still measured.
+global::SkylineCount skyline_count(const std::vector<Int>& pairs, Int n_elements, Int n_nodes) {
+  return global::count_skyline(Table1<const HostInt>(pairs.data(), 2, n_elements), n_nodes);
+}
+
 Int largest_column(const std::vector<Int>& pairs, Int n_elements, Int n_nodes) {
-  return static_cast<Int>(
-      global::count_skyline(Table1<const HostInt>(pairs.data(), 2, n_elements), n_nodes).max_column_height);
+  return static_cast<Int>(skyline_count(pairs, n_elements, n_nodes).max_column_height);
 }
 
 // The skyline that a numbering gives, as ZEBMUK6 profiles it.
@@ -99,10 +102,8 @@ NumberingSize numbering_size(const FrameArrays& a, Int n_nodes, Int n_equations)
   ZEBMUK6(pairs.data(), diag.data(), codes.data(), &n_nodes, &n_equations, &n_elements,
           &size.profile_length, &size.max_column_height);
   size.node_bandwidth = node_bandwidth(a.element_nodes);
-  // Counted on the pairs as ZEBMUK6 ordered them, so that a profile beyond
-  // its addresses (profile_length 0) is still measured.
-  const global::SkylineCount count =
-      global::count_skyline(Table1<const HostInt>(pairs.data(), 2, n_elements), n_nodes);
+  // On the pairs as ZEBMUK6 ordered them.
+  const global::SkylineCount count = skyline_count(pairs, n_elements, n_nodes);
   size.squared_column_heights = count.squared_heights;
   size.max_column_height = static_cast<Int>(count.max_column_height);
   return size;
@@ -203,8 +204,7 @@ void size_the_store(Mesh& mesh) {
   mesh.diag_address.assign(static_cast<std::size_t>(mesh.n_equations), 0);
   ZEBMUK6(a.element_nodes.data(), mesh.diag_address.data(), a.end_codes.data(), &mesh.n_nodes,
           &mesh.n_equations, &a.n_elements, &mesh.profile_length, &mesh.max_column_height);
-  mesh.skyline_addressable = mesh.profile_length > 0;
-  if (!mesh.skyline_addressable)
+  if (mesh.profile_length <= 0)
     mesh.max_column_height = largest_column(a.element_nodes, a.n_elements, mesh.n_nodes);
   MeshSummary& s = mesh.summary;
   s.n_nodes = mesh.n_nodes;

@@ -22,12 +22,11 @@ struct Mesh {
   std::int32_t n_nodes = 0;
   std::int32_t n_equations = 0;
   std::vector<std::int32_t> diag_address;
+  // 0 when the skyline's store is beyond the library's 32-bit addresses:
+  // diag_address is then zeros, and only the supernodal solver can solve
+  // the frame.
   std::int32_t profile_length = 0;
   std::int32_t max_column_height = 0;
-  // Whether the skyline's store fits the library's 32-bit addresses; when
-  // not, diag_address is zeros and profile_length 0, and only the
-  // supernodal solver can solve the frame.
-  bool skyline_addressable = true;
   std::vector<std::int32_t> library_node;  // drawing number - 1 -> library number
   std::vector<std::int32_t> drawing_node;  // library number - 1 -> drawing number
   std::vector<std::int32_t> reverse_flag;  // per element: 1 when its pair runs to -> from
