@@ -10,11 +10,26 @@
 #endif
 
 namespace zervola::global {
+namespace {
+
+// The size of the system's huge pages on x86-64 and most 64-bit ARM kernels;
+// elsewhere the request covers fewer pages or is refused.
+constexpr std::uintptr_t k_huge_page_bytes = std::uintptr_t{2} << 20;
+
+}  // namespace
 
 // The pages wholly inside the region are mapped in one call before anything
 // touches them, instead of one fault per page (a third of the time for a
 // building's 900 MB store). Kernels before 5.14 refuse it, and the pages
 // fault in as they are written.
+//
+// The region's whole 2 MiB pages are asked for as huge pages first. In a
+// virtual machine whose host backs the guest's memory lazily, the first
+// write to each fresh 4 KiB page costs about 2.4 ns a byte, every time the
+// program obtains memory again; a huge page that the guest has used before
+// costs 0.05 ns a byte. The supernodal factorisation of a 20 x 20 x 20
+// building took half the time with them, the skyline's MATRIXG a tenth
+// less.
 void map_in_pages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t bytes,
                   [[maybe_unused]] std::size_t at_least) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
@@ -25,8 +40,16 @@ void map_in_pages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t byte
   const auto begin = reinterpret_cast<std::uintptr_t>(data);
   const std::uintptr_t first = (begin + page - 1) / page * page;
   const std::uintptr_t end = (begin + bytes) / page * page;
-  if (first < end)
-    madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);  // refusal is harmless
+  if (first >= end) return;
+#if defined(MADV_HUGEPAGE)
+  // Huge pages for the whole huge pages inside the region (where the system
+  // gives them only on request). Refusal is harmless.
+  const std::uintptr_t huge_first = (begin + k_huge_page_bytes - 1) / k_huge_page_bytes * k_huge_page_bytes;
+  const std::uintptr_t huge_end = (begin + bytes) / k_huge_page_bytes * k_huge_page_bytes;
+  if (huge_first < huge_end)
+    madvise(reinterpret_cast<void*>(huge_first), huge_end - huge_first, MADV_HUGEPAGE);
+#endif
+  madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);  // refusal is harmless
 #endif
 }
 

@@ -3,9 +3,8 @@
 // The skyline store that a whole analysis obtains for itself: zeroed
 // doubles, released with the object. A large store's pages are mapped in
 // at once where the system offers it (Linux): a page fault per 4 KiB costs
-// several per cent of the factorisation's time. Huge pages were tried and
-// dropped: where the system compacts memory for them on request, obtaining
-// the store took longer than the factorisation gained.
+// several per cent of the factorisation's time, and more in a virtual
+// machine (see map_in_pages).
 
 #include <cstddef>
 #include <memory>
@@ -14,8 +13,9 @@ namespace zervola::global {
 
 // A hint to the system: the pages wholly inside [data, data + bytes) are
 // mapped in at once rather than one fault at a time as they are first
-// written (Linux 5.14 on; elsewhere, or refused, nothing happens). Only
-// regions of `at_least` bytes or more are worth the call.
+// written, as huge pages where whole ones fit (Linux 5.14 on; elsewhere, or
+// refused, nothing happens). Only regions of `at_least` bytes or more are
+// worth the call.
 inline constexpr std::size_t k_map_in_bytes = std::size_t{16} << 20;
 void map_in_pages(void* data, std::size_t bytes, std::size_t at_least = k_map_in_bytes);
 
