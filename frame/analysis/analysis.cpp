@@ -31,6 +31,7 @@
 #include "analysis/solution/result_check.hpp"
 #include "analysis/solution/load_case_solver.hpp"
 #include "analysis/solution/solver_plan.hpp"
+#include "zervola/frame/store_size.hpp"
 #include "zervola/frame/combinations.hpp"
 #include "zervola/frame/errors.hpp"
 #include "zervola/frame/library_arrays.hpp"
@@ -138,7 +139,10 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
     progress.stage("choosing the solver");
     const SystemShape shape{mesh.n_nodes, mesh.n_equations, &mesh.diag_address,
                             mesh.profile_length, mesh.max_column_height};
-    plan = plan_solver(mesh.arrays, shape, options.solver, options.threads);
+    const MemoryBound memory = usable_memory();
+    plan = plan_solver(mesh.arrays, shape, options.solver, options.threads, [&](double bytes) {
+      return factor_fits(model, bytes, mesh.n_nodes, memory);
+    });
     result.mesh.solver = plan.summary;
     check_chosen_store(model, mesh, plan);
   }

@@ -113,6 +113,7 @@ void header(Out out, const Model& model, const AnalysisResult& r) {
                      supernodal ? "supernodal" : "skyline",
                      sv.forced                  ? "as asked"
                      : !sv.skyline_addressable ? "the skyline's store is beyond the library's addresses"
+                     : !sv.skyline_fits_memory ? "the skyline's store does not fit the memory"
                                                : "by predicted work and memory",
                      skyline_cost,
                      sv.dissected ? "nested-dissection" : "the profile's", sv.supernodal_flops,

@@ -25,6 +25,7 @@ nlohmann::json solver_json(const SolverSummary& s) {
   return {{"used", s.used == SolverChoice::supernodal ? "supernodal" : "skyline"},
           {"forced", s.forced},
           {"skyline_addressable", s.skyline_addressable},
+          {"skyline_fits_memory", s.skyline_fits_memory},
           {"skyline", cost(s.skyline_flops, s.skyline_bytes)},
           {"supernodal", supernodal}};
 }

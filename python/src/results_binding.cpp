@@ -363,6 +363,7 @@ void bind_results(py::module_& m) {
              d["used"] = s.used == frame::SolverChoice::supernodal ? "supernodal" : "skyline";
              d["forced"] = s.forced;
              d["skyline_addressable"] = s.skyline_addressable;
+             d["skyline_fits_memory"] = s.skyline_fits_memory;
              d["skyline_flops"] = s.skyline_flops;
              d["skyline_bytes"] = s.skyline_bytes;
              d["supernodal_flops"] = s.supernodal_flops;

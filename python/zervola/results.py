@@ -410,7 +410,9 @@ class Results:
         "skyline" or "supernodal"), whether the call asked for it
         ("forced"), whether the skyline's store fits the library's 32-bit
         addresses ("skyline_addressable"; when not, only the supernodal
-        solver can solve the model), and each one's predicted
+        solver can solve the model), whether its store fits the memory
+        the process may use ("skyline_fits_memory"; when not, the
+        supernodal solver is taken where it fits), and each one's predicted
         floating-point operations and factor bytes (skyline_flops,
         skyline_bytes, supernodal_flops, supernodal_bytes, and
         supernodal_working_bytes, what the supernodal solver holds beside

@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "analysis/solution/solver_plan.hpp"
+#include "zervola/frame/store_size.hpp"
 #include "zervola/frame/errors.hpp"
 
 namespace zervola::frame {
-namespace {
+namespace solver_plan_test {
 
 // A chain of n nodes, pairs ascending as the profile step leaves them.
 FrameArrays chain(std::int32_t n) {
@@ -84,5 +85,53 @@ TEST(SolverPlan, ForcingTheSkylineBeyondItsAddressesIsRefusedBeforeFactorising) 
   EXPECT_NO_THROW(check_chosen_store(model, mesh, plan_solver(a, beyond.shape(), SolverChoice::automatic, 1)));
 }
 
-}  // namespace
+TEST(SolverPlan, ASkylineStoreBeyondTheMemoryGoesToTheSupernodalSolverWhereItFits) {
+  const FrameArrays a = chain(20);
+  const ChainShape fits(20, true);
+  const SolverPlan roomy = plan_solver(a, fits.shape(), SolverChoice::automatic, 1,
+                                       [](double) { return true; });
+  EXPECT_EQ(roomy.summary.used, SolverChoice::skyline);
+  EXPECT_TRUE(roomy.summary.skyline_fits_memory);
+  // A memory that holds anything but the skyline's store: the supernodal
+  // solver is counted and taken, below 1,000 nodes and whatever its work.
+  const double skyline = roomy.summary.skyline_bytes;
+  std::vector<double> asked;
+  const SolverPlan tight = plan_solver(a, fits.shape(), SolverChoice::automatic, 1, [&](double bytes) {
+    asked.push_back(bytes);
+    return bytes != skyline;
+  });
+  EXPECT_EQ(tight.summary.used, SolverChoice::supernodal);
+  EXPECT_FALSE(tight.summary.skyline_fits_memory);
+  EXPECT_TRUE(tight.summary.skyline_addressable);
+  EXPECT_FALSE(tight.summary.forced);
+  ASSERT_EQ(asked.size(), 2U);
+  EXPECT_EQ(asked[0], skyline);
+  // The supernodal solver's whole need: its factor and what it works in.
+  EXPECT_EQ(asked[1], tight.summary.supernodal_bytes + tight.working_bytes);
+  EXPECT_GT(tight.working_bytes, 0.0);
+  // When neither fits, the skyline stays, for its own message...
+  const SolverPlan none = plan_solver(a, fits.shape(), SolverChoice::automatic, 1,
+                                      [](double) { return false; });
+  EXPECT_EQ(none.summary.used, SolverChoice::skyline);
+  EXPECT_FALSE(none.summary.skyline_fits_memory);
+  EXPECT_TRUE(none.order.empty());
+  // ...and a forced skyline is kept as asked.
+  const SolverPlan forced = plan_solver(a, fits.shape(), SolverChoice::skyline, 1,
+                                        [&](double bytes) { return bytes != skyline; });
+  EXPECT_EQ(forced.summary.used, SolverChoice::skyline);
+  EXPECT_TRUE(forced.summary.forced);
+}
+
+TEST(SolverPlan, FactorFitsIsTheTestOfTheOutOfMemoryCheck) {
+  Model model;
+  model.source_file = "block.json";
+  const MemoryBound memory{1000, "ulimit -v"};
+  // A quarter more than the factor must fit: 800 bytes exactly does.
+  EXPECT_TRUE(factor_fits(model, 800.0, 0, memory));
+  EXPECT_NO_THROW(check_factor_fits(model, 800.0, "a factor", 0, memory));
+  EXPECT_FALSE(factor_fits(model, 800.5, 0, memory));
+  EXPECT_THROW(check_factor_fits(model, 800.5, "a factor", 0, memory), AnalysisError);
+}
+
+}  // namespace solver_plan_test
 }  // namespace zervola::frame

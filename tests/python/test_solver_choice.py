@@ -24,6 +24,7 @@ def test_supernodal_and_skyline_agree():
     # The office frame's skyline fits the library's addresses, and both
     # runs count the same skyline.
     assert skyline.solver["skyline_addressable"]
+    assert skyline.solver["skyline_fits_memory"]
     assert supernodal.solver["skyline_bytes"] == skyline.solver["skyline_bytes"]
     names = [c["name"] for c in json.loads(skyline.to_json())["load_cases"]]
     assert names

@@ -66,15 +66,30 @@ MemoryBound usable_memory() {
 
 std::uint64_t usable_memory_bytes() { return usable_memory().bytes; }
 
+namespace {
+
+// What the results of every load set hold (see k_result_bytes_per_node).
+double result_bytes(const Model& model, std::int64_t n_nodes) {
+  const double sets = static_cast<double>(model.load_cases.size() + model.combinations.size());
+  return sets * (static_cast<double>(std::max<std::int64_t>(n_nodes, 0)) * k_result_bytes_per_node +
+                 static_cast<double>(model.members.size()) * k_result_bytes_per_member);
+}
+
+}  // namespace
+
+bool factor_fits(const Model& model, double factor_bytes, std::int64_t n_nodes,
+                 const MemoryBound& available) {
+  return std::max(factor_bytes, 0.0) * k_store_headroom + result_bytes(model, n_nodes) <=
+         static_cast<double>(available.bytes);
+}
+
 void check_factor_fits(const Model& model, double factor_bytes, std::string_view factor,
                        std::int64_t n_nodes, const MemoryBound& available) {
+  if (factor_fits(model, factor_bytes, n_nodes, available)) return;
   const double store = std::max(factor_bytes, 0.0);
   const double sets = static_cast<double>(model.load_cases.size() + model.combinations.size());
-  const double results =
-      sets * (static_cast<double>(std::max<std::int64_t>(n_nodes, 0)) * k_result_bytes_per_node +
-              static_cast<double>(model.members.size()) * k_result_bytes_per_member);
+  const double results = result_bytes(model, n_nodes);
   const double needed = store * k_store_headroom + results;
-  if (needed <= static_cast<double>(available.bytes)) return;
   const bool results_dominate = results > store * k_store_headroom;
   throw AnalysisError(fmt::format(
       "{}: out of memory: the analysis needs {:.3g} GiB ({}, {:.3g} GiB, a quarter more for the "

@@ -68,15 +68,17 @@ void check_chosen_store(const Model& model, const Mesh& mesh, const SolverPlan& 
 }
 
 SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape, SolverChoice requested,
-                       int threads) {
+                       int threads, const FitsMemory& fits) {
   SolverPlan plan;
   plan.threads = threads > 0 ? threads : available_processors();
   plan.summary.forced = requested != SolverChoice::automatic;
   count_skyline(arrays, shape, plan.summary);
   plan.summary.used = SolverChoice::skyline;
   const bool addressable = plan.summary.skyline_addressable;
+  plan.summary.skyline_fits_memory = !fits || fits(plan.summary.skyline_bytes);
   if (requested == SolverChoice::skyline ||
-      (requested == SolverChoice::automatic && addressable && shape.n_nodes < k_supernodal_least_nodes))
+      (requested == SolverChoice::automatic && addressable && plan.summary.skyline_fits_memory &&
+       shape.n_nodes < k_supernodal_least_nodes))
     return plan;
   namespace sn = global::supernodal;
   const sn::NodeGraph graph = sn::node_graph(
@@ -100,10 +102,12 @@ SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape, Solv
   plan.summary.supernodal_working_bytes = working_bytes(1);
   plan.working_bytes = working_bytes(plan.threads);
   // Cheaper in work, and no more memory than the skyline's store; or the
-  // only one of the two that the library can address.
+  // only one of the two that the library can address, or that fits.
   const bool cheaper = plan.summary.supernodal_flops <= k_supernodal_work_share * plan.summary.skyline_flops &&
                        plan.summary.supernodal_bytes <= plan.summary.skyline_bytes;
-  if (requested == SolverChoice::supernodal || cheaper || !addressable) {
+  const bool only_fitting = !plan.summary.skyline_fits_memory &&
+                            (!fits || fits(plan.summary.supernodal_bytes + plan.working_bytes));
+  if (requested == SolverChoice::supernodal || cheaper || !addressable || only_fitting) {
     plan.summary.used = SolverChoice::supernodal;
   } else {
     plan.order.clear();

@@ -7,6 +7,7 @@
 // node graph in the nested dissection's order. Both are cheap to count.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include <string>
@@ -65,11 +66,20 @@ class SupernodalChoice {
 // the process may use (check_factor_fits).
 void check_chosen_store(const Model& model, const Mesh& mesh, const SolverPlan& plan);
 
+// Whether a factorisation that holds this many bytes (its factor or
+// store and what it works in beside it) fits the memory the analysis may
+// use.
+using FitsMemory = std::function<bool(double bytes)>;
+
 // arrays, shape: the mesh's library arrays and skyline, as the solution
 // takes them; requested: the options' choice; threads: the options' count
-// (0 or less: every processor this process may run on). Throws
-// std::bad_alloc, std::runtime_error (the ordering).
+// (0 or less: every processor this process may run on); fits: the memory
+// test (empty: everything fits). Chosen automatically, the supernodal
+// solver is also taken when the skyline's store does not fit and its own
+// factor and working stores do. Throws std::bad_alloc, std::runtime_error
+// (the ordering).
 [[nodiscard]] SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape,
-                                     SolverChoice requested, int threads);
+                                     SolverChoice requested, int threads,
+                                     const FitsMemory& fits = {});
 
 }  // namespace zervola::frame

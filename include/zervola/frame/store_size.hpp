@@ -49,6 +49,13 @@ struct MemoryBound {
     const std::string& cgroup_root = "/sys/fs/cgroup",
     const std::string& proc_cgroup = "/proc/self/cgroup");
 
+// Whether a factor of factor_bytes, with a quarter more for the
+// factorisation's work beside it, and the results of every load set of the
+// model (n_nodes nodes; 0 leaves out their part) fit into available: the
+// test of check_factor_fits. Throws nothing.
+[[nodiscard]] ZERVOLA_FRAME_API bool factor_fits(const Model& model, double factor_bytes,
+                                                 std::int64_t n_nodes, const MemoryBound& available);
+
 // Throws AnalysisError (out of memory) when a factor of factor_bytes (named
 // by factor in the message, such as "the supernodal factor of the stiffness
 // matrix"), with a quarter more for the factorisation's work beside it, and
