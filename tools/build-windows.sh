@@ -13,6 +13,7 @@
 # its Wine layer is tested against the same Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/lib/generator.sh
 
 run_tests=OFF
 [[ "${1:-}" == --test ]] && run_tests=ON
@@ -59,7 +60,7 @@ for arch in i686 x86_64; do
     native="$native_pending"
     native_pending=""
   fi
-  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$arch-w64-mingw32.cmake" \
+  cmake -S . -B "$dir" $(cmake_generator "$dir") -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$arch-w64-mingw32.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DZERVOLA_WARNINGS_AS_ERRORS=ON -DZERVOLA_BUILD_EXAMPLES=$run_tests \
     -DZERVOLA_BUILD_TESTS=$run_tests -DZERVOLA_WINE_TESTS=$wine_tests -DZERVOLA_WINE_PREFIX="$prefix" \
     -DZERVOLA_NATIVE_LAUNCHER="$native" >/dev/null

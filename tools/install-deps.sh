@@ -31,7 +31,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 purpose="${1:-build}"
-required=(g++ gcc cmake make binutils pkg-config)
+required=(g++ gcc cmake make ninja-build binutils pkg-config)
 optional=()
 # zervola-frame: JSON, command line, formatting.
 required+=(nlohmann-json3-dev libcli11-dev libfmt-dev)
@@ -61,7 +61,7 @@ case "$purpose" in
     # benchmark.
     ;;
   windows)
-    required=(cmake make binutils g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64)
+    required=(cmake make ninja-build binutils g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64)
     optional=(wine32:i386)
     ;;
   *)

@@ -20,6 +20,7 @@
 # one core.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/lib/generator.sh
 
 targets=(json_model dxf_drawing)
 smoke_seconds=10
@@ -56,7 +57,7 @@ else
 fi
 
 build=build/fuzz
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+cmake -S . -B "$build" $(cmake_generator "$build") -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DZERVOLA_BUILD_FUZZ=ON -DZERVOLA_WARNINGS_AS_ERRORS=ON \
   -DZERVOLA_BUILD_EXAMPLES=OFF -DZERVOLA_UNITY_BUILD=ON >/dev/null
 if [[ $build_all == yes ]]; then

@@ -15,6 +15,7 @@
 # test that could run passed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/lib/generator.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
 phases=()
@@ -40,7 +41,7 @@ ZERVOLA_INSTALL_LOG="$PWD/build/install-deps-windows.log" tools/install-deps.sh 
   >"$windows_install_output" 2>&1 &
 windows_install=$!
 
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DZERVOLA_WARNINGS_AS_ERRORS=ON \
+cmake -S . -B build/release $(cmake_generator build/release) -DCMAKE_BUILD_TYPE=Release -DZERVOLA_WARNINGS_AS_ERRORS=ON \
   -DZERVOLA_BUILD_BENCH=ON -DZERVOLA_BUILD_PYTHON=ON -DZERVOLA_UNITY_BUILD=ON
 cmake --build build/release -j "$jobs"
 end_phase "release build"

@@ -14,7 +14,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace api_test {
 
 // Runs in dir and comes back, so that a model's file name (which the
 // outputs print) is the one zervola-frame is given in the kept outputs.
@@ -117,5 +117,5 @@ TEST(FrameApi, ReactionsCarryTheNamesTheModelGives) {
   EXPECT_NE(csv.find(",0,0,0,\n"), std::string::npos) << csv;
 }
 
-}  // namespace
+}  // namespace api_test
 }  // namespace zervola::frame::test

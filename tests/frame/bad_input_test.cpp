@@ -11,7 +11,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace bad_input_test {
 
 using nlohmann::json;
 
@@ -269,11 +269,11 @@ TEST(BadInput, CommandLineErrors) {
   EXPECT_NE(r.out.find("Exit status"), std::string::npos);
 }
 
-}  // namespace
+}  // namespace bad_input_test
 }  // namespace zervola::frame::test
 
 namespace zervola::frame::test {
-namespace {
+namespace bad_input_test {
 
 // Equal structure, and numbers equal to a relative 1e-9 of the largest
 // number of the same array.
@@ -351,5 +351,5 @@ TEST(SupportDisplacements, OnlyRestrainedDirectionsOfASupport) {
   EXPECT_NE(f.message.find("node 2 has no support"), std::string::npos) << f.message;
 }
 
-}  // namespace
+}  // namespace bad_input_test
 }  // namespace zervola::frame::test

@@ -14,7 +14,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace connect_crossings_test {
 
 using nlohmann::json;
 
@@ -307,5 +307,5 @@ TEST(ConnectCrossings, TheCommandLineOptionConnectsTheBracesAndReportsTheMembers
   EXPECT_NE(csv.find("G,X1,stress,"), std::string::npos);
 }
 
-}  // namespace
+}  // namespace connect_crossings_test
 }  // namespace zervola::frame::test

@@ -14,7 +14,7 @@
 #include "member_load_test_models.hpp"
 
 namespace zervola::frame {
-namespace {
+namespace diagrams_test {
 
 constexpr double k_relative = 1.0e-9;
 
@@ -313,11 +313,11 @@ TEST(Diagrams, EnvelopesAgainstBruteForce) {
     }
 }
 
-}  // namespace
+}  // namespace diagrams_test
 }  // namespace zervola::frame
 
 namespace zervola::frame {
-namespace {
+namespace diagrams_test {
 
 // Without loads between its ends a rigid-ended member bends as the cubic of
 // its end displacements and rotations.
@@ -349,5 +349,5 @@ TEST(Diagrams, UnloadedMembersFollowTheCubicOfTheirEnds) {
   EXPECT_GT(checked, 0u);
 }
 
-}  // namespace
+}  // namespace diagrams_test
 }  // namespace zervola::frame

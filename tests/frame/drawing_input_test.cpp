@@ -15,7 +15,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame {
-namespace {
+namespace drawing_input_test {
 
 using nlohmann::json;
 
@@ -263,5 +263,5 @@ TEST(DrawingInput, RefusesWhatItCannotTakeAndSaysWhatToDo) {
   EXPECT_NE(curved.find("curved member"), std::string::npos) << curved;
 }
 
-}  // namespace
+}  // namespace drawing_input_test
 }  // namespace zervola::frame

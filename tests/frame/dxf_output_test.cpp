@@ -14,7 +14,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame {
-namespace {
+namespace dxf_output_test {
 
 using nlohmann::json;
 
@@ -262,5 +262,5 @@ TEST(DxfOutput, ADrawingThatIsGoneIsAnOutputError) {
   EXPECT_THROW(static_cast<void>(format_dxf(read, r, {})), OutputError);
 }
 
-}  // namespace
+}  // namespace dxf_output_test
 }  // namespace zervola::frame

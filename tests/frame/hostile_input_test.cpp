@@ -17,7 +17,7 @@
 #include <zervola/frame/store_size.hpp>
 
 namespace zervola::frame::test {
-namespace {
+namespace hostile_input_test {
 
 namespace fs = std::filesystem;
 
@@ -328,5 +328,5 @@ TEST(HostileInput, HugeGridUnderAMemoryLimitEndsInAnOutOfMemoryMessage) {
   EXPECT_FALSE(fs::exists(dir.path("out.json")));
 }
 
-}  // namespace
+}  // namespace hostile_input_test
 }  // namespace zervola::frame::test

@@ -19,7 +19,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace html_view_test {
 
 using nlohmann::json;
 
@@ -261,5 +261,5 @@ TEST(HtmlViewProgram, WritesTheApisPage) {
   EXPECT_EQ(read_text(page), format_html_view(model, analyse(model)));
 }
 
-}  // namespace
+}  // namespace html_view_test
 }  // namespace zervola::frame::test

@@ -18,7 +18,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace load_cases_numbering_test {
 
 std::vector<std::string> model_files() {
   std::vector<std::string> files;
@@ -210,11 +210,11 @@ TEST(ProfileNumbering, PermutesAndShrinksTheProfile) {
   EXPECT_TRUE(is_permutation_of_one_to_n(profile_numbering({}, 3)));
 }
 
-}  // namespace
+}  // namespace load_cases_numbering_test
 }  // namespace zervola::frame::test
 
 namespace zervola::frame::test {
-namespace {
+namespace load_cases_numbering_test {
 
 AnalysisResult solved_by(const Model& m, SolverChoice solver, int threads) {
   return analyse(m, {.solver = solver, .threads = threads});
@@ -372,5 +372,5 @@ TEST(SolverChoice, ALargeBuildingIsSolvedBySupernodes) {
   expect_same_case(automatic.cases[0], skyline.cases[0], "wind");
 }
 
-}  // namespace
+}  // namespace load_cases_numbering_test
 }  // namespace zervola::frame::test

@@ -9,7 +9,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace member_load_input_test {
 
 using nlohmann::json;
 
@@ -150,5 +150,5 @@ TEST(MemberLoadInput, TorqueOnAPinEndedMember) {
   expect_in(failure(m), "member \"B1\" is pin-ended and carries no torque about its axis");
 }
 
-}  // namespace
+}  // namespace member_load_input_test
 }  // namespace zervola::frame::test

@@ -18,7 +18,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace member_load_references_test {
 
 using nlohmann::json;
 
@@ -266,5 +266,5 @@ TEST_P(MemberLoadReference, EveryValueWithinItsBound) {
 INSTANTIATE_TEST_SUITE_P(All, MemberLoadReference, ::testing::ValuesIn(k_references),
                          [](const auto& param_info) { return param_info.param; });
 
-}  // namespace
+}  // namespace member_load_references_test
 }  // namespace zervola::frame::test

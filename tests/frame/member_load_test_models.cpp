@@ -8,7 +8,7 @@
 
 namespace zervola::frame {
 
-namespace {
+namespace member_load_test_models {
 
 std::string section_json(double density = 7.85) {
   return fmt::format(R"({{"name": "S", "E": {}, "G": {}, "A": {}, "It": {}, "Iy": {}, "Iz": {},
@@ -17,7 +17,7 @@ std::string section_json(double density = 7.85) {
                      k_E, k_G, k_A, k_It, k_Iy, k_Iz, k_extent_z, k_extent_y, k_alpha, density);
 }
 
-}  // namespace
+}  // namespace member_load_test_models
 
 std::string beam_model(double length, int n_members, const std::string& supports,
                        const std::string& member_loads, const std::string& release) {
@@ -38,7 +38,7 @@ std::string beam_model(double length, int n_members, const std::string& supports
   return fmt::format(R"({{"units": {{"force": "kN", "length": "m"}}, "frame": "space",
                          "sections": [{}], "members": {}, "supports": {},
                          "load_cases": [{{"name": "LC", "member_loads": {}}}]}})",
-                     section_json(), members.dump(), placed.dump(), member_loads);
+                     member_load_test_models::section_json(), members.dump(), placed.dump(), member_loads);
 }
 
 std::string cantilever_model(const Point3& tip, double rho, double g) {
@@ -47,7 +47,7 @@ std::string cantilever_model(const Point3& tip, double rho, double g) {
                          "members": [{{"from": [0, 0, 0], "to": [{}, {}, {}], "section": "S"}}],
                          "supports": [{{"at": [0, 0, 0], "type": "fixed"}}],
                          "load_cases": [{{"name": "self", "gravity": [0, 0, {}]}}]}})",
-                     section_json(rho), tip.x, tip.y, tip.z,
+                     member_load_test_models::section_json(rho), tip.x, tip.y, tip.z,
                      -g);
 }
 

@@ -12,7 +12,7 @@
 #include "member_load_test_models.hpp"
 
 namespace zervola::frame {
-namespace {
+namespace member_loads_test {
 
 // Closed forms are met to this relative accuracy (the solution rounds).
 constexpr double k_relative = 1.0e-9;
@@ -171,5 +171,5 @@ TEST(MemberLoads, HeatedFixedFixedBar) {
   expect_close(-k_E * k_alpha * dT - bending, c.stress_min[0], "heated fixed bar: smallest stress");
 }
 
-}  // namespace
+}  // namespace member_loads_test
 }  // namespace zervola::frame

@@ -16,7 +16,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace member_stresses_test {
 
 using nlohmann::json;
 
@@ -228,5 +228,5 @@ TEST(MemberStresses, OnlyTheSideJustAfterAConcentratedLoadIsMarkedAfterIt) {
     }
 }
 
-}  // namespace
+}  // namespace member_stresses_test
 }  // namespace zervola::frame::test

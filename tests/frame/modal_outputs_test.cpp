@@ -20,7 +20,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace modal_outputs_test {
 
 using nlohmann::json;
 
@@ -358,5 +358,5 @@ TEST(ModalOutputs, CommandLineRefusesBadModeRequests) {
   EXPECT_NE(no_mass.err.find("--modes: the model has no mass"), std::string::npos) << no_mass.err;
 }
 
-}  // namespace
+}  // namespace modal_outputs_test
 }  // namespace zervola::frame::test

@@ -13,7 +13,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace model_checks_test {
 
 using nlohmann::json;
 
@@ -318,11 +318,11 @@ TEST(ModelChecks, TheChecksAreRelativeSoMillimetresAndMetresAgree) {
   EXPECT_NE(r.warnings[0].message.find("is 1 from \"B1\""), std::string::npos) << r.warnings[0].message;
 }
 
-}  // namespace
+}  // namespace model_checks_test
 }  // namespace zervola::frame::test
 
 namespace zervola::frame::test {
-namespace {
+namespace model_checks_test {
 
 std::string analysis_error(const nlohmann::json& model) {
   const ScratchDirectory dir;
@@ -410,11 +410,11 @@ TEST(ModelChecks, SoundButStiffOrTallFramesAreNotMechanisms) {
   EXPECT_EQ(analysis_error(linked), "analysed");
 }
 
-}  // namespace
+}  // namespace model_checks_test
 }  // namespace zervola::frame::test
 
 namespace zervola::frame::test {
-namespace {
+namespace model_checks_test {
 
 // The share of the stiffness the message gives for a mechanism.
 double share_named(const std::string& message) {
@@ -469,11 +469,11 @@ TEST(ModelChecks, ATranslationThatNothingHoldsIsAMechanism) {
   EXPECT_NE(e.find("node 2 at [3, 0, 0] in direction uy"), std::string::npos) << e;
 }
 
-}  // namespace
+}  // namespace model_checks_test
 }  // namespace zervola::frame::test
 
 namespace zervola::frame::test {
-namespace {
+namespace model_checks_test {
 
 TEST(ModelChecks, AMemberApartFromTheRestIsToldWhereItTouches) {
   // A post that stands on the beam's span, without a node there: the frame
@@ -496,5 +496,5 @@ TEST(ModelChecks, AMemberApartFromTheRestIsToldWhereItTouches) {
   EXPECT_LT(r.err.find("warning [crossing_members]"), r.err.find("error: ")) << r.err;
 }
 
-}  // namespace
+}  // namespace model_checks_test
 }  // namespace zervola::frame::test

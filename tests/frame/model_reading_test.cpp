@@ -14,7 +14,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame {
-namespace {
+namespace model_reading_test {
 
 const char* k_minimal = R"(// a comment before the object
 {
@@ -219,5 +219,5 @@ TEST(OutputFiles, WrittenWholeOrNotAtAll) {
   EXPECT_EQ(test::read_text(dir.path("a.txt")), "new");
 }
 
-}  // namespace
+}  // namespace model_reading_test
 }  // namespace zervola::frame

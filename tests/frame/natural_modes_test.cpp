@@ -17,7 +17,7 @@
 #include "rigid_beam_portal.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace natural_modes_test {
 
 using nlohmann::json;
 
@@ -230,5 +230,5 @@ TEST(NaturalModes, MistakesInAskingForModesAreNamed) {
       << input_error(spectrum_alone);
 }
 
-}  // namespace
+}  // namespace natural_modes_test
 }  // namespace zervola::frame::test

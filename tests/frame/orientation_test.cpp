@@ -12,7 +12,7 @@
 #include <string>
 
 namespace zervola::frame::test {
-namespace {
+namespace orientation_test {
 
 double dot(const Vector3& a, const Vector3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
@@ -82,5 +82,5 @@ TEST(OrientationPoints, LocalZTowardsThePointWhateverTheNumbering) {
     }
 }
 
-}  // namespace
+}  // namespace orientation_test
 }  // namespace zervola::frame::test

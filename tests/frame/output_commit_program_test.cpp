@@ -14,7 +14,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace output_commit_program_test {
 
 namespace fs = std::filesystem;
 using Set = std::map<std::string, std::string>;
@@ -159,5 +159,5 @@ TEST(OutputCommitProgram, FailedRunRemovesTheFoldersItCreated) {
   }
 }
 
-}  // namespace
+}  // namespace output_commit_program_test
 }  // namespace zervola::frame::test

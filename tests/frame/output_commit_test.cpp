@@ -18,7 +18,7 @@
 #include "output_set.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace output_commit_test {
 
 namespace fs = std::filesystem;
 using Set = std::map<std::string, std::string>;
@@ -294,11 +294,11 @@ TEST(OutputCommit, TwoPathsToOneFileAreRefusedBeforeAnythingIsWritten) {
   }
 }
 
-}  // namespace
+}  // namespace output_commit_test
 }  // namespace zervola::frame::test
 
 namespace zervola::frame::test {
-namespace {
+namespace output_commit_test {
 
 TEST(OutputCommit, StreamedOutputsAreWrittenAndAWriterOutOfMemoryChangesNothing) {
   const ScratchDirectory dir;
@@ -337,5 +337,5 @@ TEST(OutputCommit, StreamedOutputsAreWrittenAndAWriterOutOfMemoryChangesNothing)
   EXPECT_EQ(read_text(dir.path("a.json")), large);
 }
 
-}  // namespace
+}  // namespace output_commit_test
 }  // namespace zervola::frame::test

@@ -19,7 +19,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace outputs_test {
 
 using nlohmann::json;
 
@@ -208,11 +208,11 @@ TEST(Outputs, UnknownLoadCaseForTheDrawing) {
   EXPECT_FALSE(std::filesystem::exists(dir.path("f.svg")));
 }
 
-}  // namespace
+}  // namespace outputs_test
 }  // namespace zervola::frame::test
 
 namespace zervola::frame::test {
-namespace {
+namespace outputs_test {
 
 // Drawing every member the other way round (its hinge with it) is the same
 // frame: the same displacements and reactions at the same points, and each
@@ -289,5 +289,5 @@ TEST(Outputs, WithoutStationsTheFilesKeepEveryExtremeAndLoseOnlyTheStations) {
   EXPECT_EQ(read_text(dir.path("full/stresses.csv")), read_text(dir.path("lean/stresses.csv")));
 }
 
-}  // namespace
+}  // namespace outputs_test
 }  // namespace zervola::frame::test

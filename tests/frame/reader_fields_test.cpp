@@ -12,7 +12,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace reader_fields_test {
 
 std::string entities(const std::string& body) {
   return "0\nSECTION\n2\nENTITIES\n" + body + "0\nENDSEC\n0\nEOF\n";
@@ -213,5 +213,5 @@ TEST(DxfRoute, EqualsTheJsonRouteWithElevationsAndPolylines) {
   EXPECT_EQ(ra.nodes.at(1).z, 3.0);
 }
 
-}  // namespace
+}  // namespace reader_fields_test
 }  // namespace zervola::frame::test

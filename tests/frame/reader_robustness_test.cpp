@@ -12,7 +12,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame {
-namespace {
+namespace reader_robustness_test {
 
 // A small plane portal with a comment, as a user writes it.
 const std::string k_portal_json = R"({
@@ -267,5 +267,5 @@ TEST(DxfRobustness, MembersNameTheirLineInTheDrawing) {
   EXPECT_EQ(m[3].to.x, 0.0);
 }
 
-}  // namespace
+}  // namespace reader_robustness_test
 }  // namespace zervola::frame

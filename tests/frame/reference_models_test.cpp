@@ -12,7 +12,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace reference_models_test {
 
 using nlohmann::json;
 
@@ -121,5 +121,5 @@ TEST_P(ReferenceModel, MatchesExpectedResults) {
 INSTANTIATE_TEST_SUITE_P(All, ReferenceModel, ::testing::ValuesIn(reference_names()),
                          [](const ::testing::TestParamInfo<std::string>& param_info) { return param_info.param; });
 
-}  // namespace
+}  // namespace reference_models_test
 }  // namespace zervola::frame::test

@@ -12,7 +12,7 @@
 #include <sstream>
 
 namespace zervola::frame::test {
-namespace {
+namespace run_program {
 
 std::string quoted(const std::string& s) {
   std::string q(1, '\'');
@@ -24,7 +24,7 @@ std::string quoted(const std::string& s) {
   return q;
 }
 
-}  // namespace
+}  // namespace run_program
 
 std::string read_text(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -46,10 +46,10 @@ int node_at(const nlohmann::json& nodes, const nlohmann::json& p) {
 
 RunResult run_frame(const std::vector<std::string>& arguments) {
   const ScratchDirectory capture;
-  std::vector<std::string> words = {quoted(ZERVOLA_FRAME_PROGRAM)};
-  for (const std::string& a : arguments) words.push_back(quoted(a));
-  words.push_back(std::string(">").append(quoted(capture.path("out"))));
-  words.push_back(std::string("2>").append(quoted(capture.path("err"))));
+  std::vector<std::string> words = {run_program::quoted(ZERVOLA_FRAME_PROGRAM)};
+  for (const std::string& a : arguments) words.push_back(run_program::quoted(a));
+  words.push_back(std::string(">").append(run_program::quoted(capture.path("out"))));
+  words.push_back(std::string("2>").append(run_program::quoted(capture.path("err"))));
   std::string command;
   for (const std::string& w : words) command.append(w).append(" ");
   const int status = std::system(command.c_str());

@@ -9,7 +9,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace schema_test {
 
 using nlohmann::json;
 
@@ -145,5 +145,5 @@ TEST(ModelSchema, RejectsWhatTheProgramRejects) {
   EXPECT_FALSE(v.errors(m).empty());
 }
 
-}  // namespace
+}  // namespace schema_test
 }  // namespace zervola::frame::test

@@ -22,7 +22,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace section_models_test {
 
 using nlohmann::json;
 
@@ -682,5 +682,5 @@ TEST(SectionModels, ADisplacementBeyondATwentiethOfTheFrameIsWarnedOf) {
       << many.warnings[0].message;
 }
 
-}  // namespace
+}  // namespace section_models_test
 }  // namespace zervola::frame::test

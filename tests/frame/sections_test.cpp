@@ -19,7 +19,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace sections_test {
 
 const SectionCatalogue& catalogue() {
   static const SectionCatalogue c = SectionCatalogue::load();
@@ -414,5 +414,5 @@ TEST(ParametricSections, RefusesWallsThatLeaveNoHollowAndNamesTheDimension) {
   EXPECT_EQ(message(ShapeKind::hollow_circle, {.d = 0.1, .t = 0.049}), "accepted");
 }
 
-}  // namespace
+}  // namespace sections_test
 }  // namespace zervola::frame::test

@@ -20,7 +20,7 @@
 #include "reading/seismic_reader.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace seismic_curves_test {
 
 using nlohmann::json;
 
@@ -454,5 +454,5 @@ TEST(CheckSpectrum, RefusesASpectrumBuiltInCode) {
   EXPECT_EQ(message(design), "accepted");
 }
 
-}  // namespace
+}  // namespace seismic_curves_test
 }  // namespace zervola::frame::test

@@ -18,7 +18,7 @@
 #include "analyse_json.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace seismic_response_test {
 
 using nlohmann::json;
 
@@ -222,5 +222,5 @@ TEST(ResponseSpectrum, OutputsHoldTheCombinedMagnitudes) {
       << report.substr(report.find("Response spectrum"));
 }
 
-}  // namespace
+}  // namespace seismic_response_test
 }  // namespace zervola::frame::test

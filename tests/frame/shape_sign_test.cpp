@@ -9,7 +9,7 @@
 #include "analysis/shape_sign.hpp"
 
 namespace zervola::frame {
-namespace {
+namespace shape_sign_test {
 
 // Two nodes that turn far more than they move (a stubby member in metres).
 std::vector<double> shape(double first_translation, double second_translation) {
@@ -44,5 +44,5 @@ TEST(ShapeSign, AShapeOfRotationsAloneIsLeft) {
   EXPECT_EQ(phi, shape(0.0, 0.0));
 }
 
-}  // namespace
+}  // namespace shape_sign_test
 }  // namespace zervola::frame

@@ -16,7 +16,7 @@
 #include "analyse_json.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace stability_test {
 
 using nlohmann::json;
 
@@ -322,5 +322,5 @@ TEST(StabilityInput, NamesWhatIsWrong) {
   EXPECT_NE(input_error(model).find("\"second_order\": true"), std::string::npos) << input_error(model);
 }
 
-}  // namespace
+}  // namespace stability_test
 }  // namespace zervola::frame::test

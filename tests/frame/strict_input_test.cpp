@@ -13,7 +13,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace strict_input_test {
 
 using nlohmann::json;
 
@@ -141,5 +141,5 @@ TEST(StrictInput, TheDrawingScaleIsAPositiveFiniteNumber) {
   }
 }
 
-}  // namespace
+}  // namespace strict_input_test
 }  // namespace zervola::frame::test

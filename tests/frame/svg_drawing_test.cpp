@@ -17,7 +17,7 @@
 #include "run_program.hpp"
 
 namespace zervola::frame::test {
-namespace {
+namespace svg_drawing_test {
 
 using nlohmann::json;
 
@@ -177,5 +177,5 @@ TEST(SvgDrawing, ReleasesLoadsUnitsAndScalesAreDrawn) {
   EXPECT_NE(svg.find(">Mz, My "), std::string::npos);
 }
 
-}  // namespace
+}  // namespace svg_drawing_test
 }  // namespace zervola::frame::test

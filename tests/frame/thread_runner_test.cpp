@@ -15,7 +15,7 @@
 #include "analysis/ordering/thread_runner.hpp"
 
 namespace zervola::frame {
-namespace {
+namespace thread_runner_test {
 
 TEST(ThreadRunner, RunsEveryTaskOnceOnAnyNumberOfThreads) {
   for (const Index threads : {1, 2, 3, 8}) {
@@ -74,11 +74,11 @@ TEST(NestedDissection, OrdersEveryNodeOnce) {
   EXPECT_EQ(nested_dissection(apart), alone);
 }
 
-}  // namespace
+}  // namespace thread_runner_test
 }  // namespace zervola::frame
 
 namespace zervola::frame {
-namespace {
+namespace thread_runner_test {
 
 // A task that starts a batch of its own gets it on its own thread, and
 // batches one after the other reuse the pool.
@@ -92,5 +92,5 @@ TEST(ThreadRunner, BatchesInsideTasksAndManyBatchesRun) {
   EXPECT_EQ(sum.load(), 2000L * 10);
 }
 
-}  // namespace
+}  // namespace thread_runner_test
 }  // namespace zervola::frame

@@ -122,7 +122,7 @@ expect_output required_refused "what to do:"
 
 # 3. Everything installed already: apt-get is never called.
 run_case nothing_missing
-printf '%s\n' cmake make binutils g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 \
+printf '%s\n' cmake make ninja-build binutils g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 \
   wine wine64 wine32:i386 >"$FAKE_APT/installed"
 run_script windows
 [[ $rc -eq 0 ]] || fail "nothing_missing: exit $rc"
