@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, through apt-get, the Debian packages that are missing for the given
 # purpose:
-#   build    compilers, CMake and the libraries of zervola-frame
+#   build    compilers, CMake (and, optionally, Ninja) and the libraries of
+#            zervola-frame
 #   python   build, plus Debian's Python with pybind11, numpy, setuptools, venv
 #            and pip: what `pip install --no-build-isolation --no-index .`
 #            needs (tools/install-python.sh)
@@ -31,8 +32,9 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 purpose="${1:-build}"
-required=(g++ gcc cmake make ninja-build binutils pkg-config)
-optional=()
+required=(g++ gcc cmake make binutils pkg-config)
+# Ninja builds the trees faster; without it the scripts use make.
+optional=(ninja-build)
 # zervola-frame: JSON, command line, formatting.
 required+=(nlohmann-json3-dev libcli11-dev libfmt-dev)
 # The nested dissection of large frames' nodes.
@@ -61,8 +63,8 @@ case "$purpose" in
     # benchmark.
     ;;
   windows)
-    required=(cmake make ninja-build binutils g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64)
-    optional=(wine32:i386)
+    required=(cmake make binutils g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64)
+    optional=(ninja-build wine32:i386)
     ;;
   *)
     echo "install-deps: unknown purpose '$purpose' (build, python, test or windows)" >&2

@@ -144,7 +144,7 @@ void analyse_into(const Model& model, const AnalysisOptions& options, AnalysisRe
       return factor_fits(model, bytes, mesh.n_nodes, memory);
     });
     result.mesh.solver = plan.summary;
-    check_chosen_store(model, mesh, plan);
+    check_chosen_store(model, mesh, plan, memory);
   }
   const std::vector<double> u =
       model.load_cases.empty()

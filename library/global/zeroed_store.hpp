@@ -13,9 +13,10 @@ namespace zervola::global {
 
 // A hint to the system: the pages wholly inside [data, data + bytes) are
 // mapped in at once rather than one fault at a time as they are first
-// written, as huge pages where whole ones fit (Linux 5.14 on; elsewhere, or
-// refused, nothing happens). Only regions of `at_least` bytes or more are
-// worth the call.
+// written (Linux 5.14 on), and in a region of 32 MiB or more as huge pages
+// where whole ones fit (a request that older kernels keep too). Elsewhere,
+// or refused, nothing happens. Only regions of `at_least` bytes or more
+// are worth the call.
 inline constexpr std::size_t k_map_in_bytes = std::size_t{16} << 20;
 void map_in_pages(void* data, std::size_t bytes, std::size_t at_least = k_map_in_bytes);
 

@@ -412,7 +412,8 @@ class Results:
         addresses ("skyline_addressable"; when not, only the supernodal
         solver can solve the model), whether its store fits the memory
         the process may use ("skyline_fits_memory"; when not, the
-        supernodal solver is taken where it fits), and each one's predicted
+        automatic choice takes the supernodal solver where it fits), and
+        each one's predicted
         floating-point operations and factor bytes (skyline_flops,
         skyline_bytes, supernodal_flops, supernodal_bytes, and
         supernodal_working_bytes, what the supernodal solver holds beside

@@ -73,7 +73,7 @@ TEST(SolverPlan, ForcingTheSkylineBeyondItsAddressesIsRefusedBeforeFactorising) 
   EXPECT_EQ(forced.summary.used, SolverChoice::skyline);
   EXPECT_TRUE(forced.summary.forced);
   try {
-    check_chosen_store(model, mesh, forced);
+    check_chosen_store(model, mesh, forced, usable_memory());
     FAIL() << "a skyline beyond the library's addresses was accepted";
   } catch (const AnalysisError& e) {
     const std::string text = e.what();
@@ -82,7 +82,7 @@ TEST(SolverPlan, ForcingTheSkylineBeyondItsAddressesIsRefusedBeforeFactorising) 
     EXPECT_NE(text.find("supernodal"), std::string::npos) << text;
   }
   // The supernodal plan of the same frame fits any machine.
-  EXPECT_NO_THROW(check_chosen_store(model, mesh, plan_solver(a, beyond.shape(), SolverChoice::automatic, 1)));
+  EXPECT_NO_THROW(check_chosen_store(model, mesh, plan_solver(a, beyond.shape(), SolverChoice::automatic, 1), usable_memory()));
 }
 
 TEST(SolverPlan, ASkylineStoreBeyondTheMemoryGoesToTheSupernodalSolverWhereItFits) {

@@ -46,7 +46,8 @@ std::string factor_store_text(const SolverPlan* plan, std::int32_t profile_lengt
   return fmt::format("a skyline store of {} entries", profile_length);
 }
 
-void check_chosen_store(const Model& model, const Mesh& mesh, const SolverPlan& plan) {
+void check_chosen_store(const Model& model, const Mesh& mesh, const SolverPlan& plan,
+                        const MemoryBound& memory) {
   if (plan.summary.used == SolverChoice::supernodal) {
     const SolverSummary& s = plan.summary;
     check_factor_fits(model, s.supernodal_bytes + plan.working_bytes,
@@ -54,7 +55,7 @@ void check_chosen_store(const Model& model, const Mesh& mesh, const SolverPlan& 
                                   "its working stores on {} thread{}, {:.3g} MB",
                                   s.supernodal_bytes / 1.0e6, plan.threads, plan.threads == 1 ? "" : "s",
                                   plan.working_bytes / 1.0e6),
-                      mesh.n_nodes, usable_memory());
+                      mesh.n_nodes, memory);
     return;
   }
   if (!plan.summary.skyline_addressable)
@@ -64,7 +65,7 @@ void check_chosen_store(const Model& model, const Mesh& mesh, const SolverPlan& 
         "supernodal solver, which needs a factor of no such size",
         model.source_file, mesh.n_nodes, plan.summary.skyline_bytes / sizeof(double),
         k_largest_profile));
-  check_store_fits(model, mesh.profile_length, mesh.n_nodes, usable_memory());
+  check_store_fits(model, mesh.profile_length, mesh.n_nodes, memory);
 }
 
 SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape, SolverChoice requested,
@@ -101,8 +102,9 @@ SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape, Solv
   };
   plan.summary.supernodal_working_bytes = working_bytes(1);
   plan.working_bytes = working_bytes(plan.threads);
-  // Cheaper in work, and no more memory than the skyline's store; or the
-  // only one of the two that the library can address, or that fits.
+  // Asked for; or cheaper in work, and no more memory than the skyline's
+  // store; or the only one of the two that the library can address, or
+  // that fits the memory.
   const bool cheaper = plan.summary.supernodal_flops <= k_supernodal_work_share * plan.summary.skyline_flops &&
                        plan.summary.supernodal_bytes <= plan.summary.skyline_bytes;
   const bool only_fitting = !plan.summary.skyline_fits_memory &&

@@ -16,11 +16,13 @@
 #include "analysis/solution/load_case_solver.hpp"
 #include "global/supernodal/supernodal_load_cases.hpp"
 #include "zervola/frame/results.hpp"
+#include "zervola/frame/store_size.hpp"
 
 namespace zervola::frame {
 
-// Below this many nodes the skyline is taken without counting the other:
-// the nested dissection's ordering would cost more than it saves.
+// Below this many nodes the skyline is taken without counting the other
+// (the nested dissection's ordering would cost more than it saves), unless
+// its store does not fit the memory.
 inline constexpr std::int32_t k_supernodal_least_nodes = 1000;
 // The supernodal solver is taken when it needs at most this share of the
 // skyline's operations, and a factor no larger than the skyline's store: per operation it is the slower of the two (its
@@ -64,7 +66,9 @@ class SupernodalChoice {
 // the skyline beyond the library's 32-bit addresses (only when forced), or
 // its store or the supernodal factor, with the results, beyond the memory
 // the process may use (check_factor_fits).
-void check_chosen_store(const Model& model, const Mesh& mesh, const SolverPlan& plan);
+// memory: what the process may use, as the plan was made against it.
+void check_chosen_store(const Model& model, const Mesh& mesh, const SolverPlan& plan,
+                        const MemoryBound& memory);
 
 // Whether a factorisation that holds this many bytes (its factor or
 // store and what it works in beside it) fits the memory the analysis may

@@ -54,8 +54,9 @@ struct SolverSummary {
   // the skyline is an error.
   bool skyline_addressable = true;
   // Whether the skyline's store, with the room its solve needs, fits the
-  // memory this process may use (check_factor_fits); when not, the
-  // supernodal solver is taken where its factor and working stores fit.
+  // memory this process may use (factor_fits); when not, the automatic
+  // choice takes the supernodal solver where its factor and working stores
+  // fit.
   bool skyline_fits_memory = true;
   double skyline_flops = 0.0, skyline_bytes = 0.0;
   double supernodal_flops = 0.0, supernodal_bytes = 0.0;
