@@ -10,6 +10,7 @@
 #include "analysis/ordering/nested_dissection.hpp"
 #include "analysis/ordering/thread_runner.hpp"
 #include "global/profile_builder.hpp"
+#include "global/supernodal/node_block_matrix.hpp"
 #include "global/supernodal/supernodal_factor.hpp"
 #include "global/supernodal/supernode_partition.hpp"
 #include "global/vector_path.hpp"
@@ -92,12 +93,13 @@ SolverPlan plan_solver(const FrameArrays& arrays, const SystemShape& shape, Solv
   plan.summary.supernodal_flops = cost.flops;
   plan.summary.supernodal_bytes = static_cast<double>(cost.entries) * static_cast<double>(sizeof(double));
   // The node blocks: a diagonal block per node and one per pair of nodes
-  // an element joins, 36 doubles each.
-  // What is reported is on one thread, so that outputs do not depend on
-  // the machine; the memory is checked for the threads that will run.
+  // an element joins. What is reported is on one thread, so that outputs
+  // do not depend on the machine; the memory is checked for the threads
+  // that will run.
   const double blocks = static_cast<double>(shape.n_nodes) + static_cast<double>(graph.neighbour.size()) / 2.0;
   const auto working_bytes = [&](Index workers) {
-    return (blocks * 36.0 + static_cast<double>(sn::working_entries(partition, workers))) *
+    return (blocks * static_cast<double>(sn::k_block_entries) +
+            static_cast<double>(sn::working_entries(partition, workers))) *
            static_cast<double>(sizeof(double));
   };
   plan.summary.supernodal_working_bytes = working_bytes(1);

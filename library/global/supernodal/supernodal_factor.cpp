@@ -365,16 +365,16 @@ void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, cons
   std::vector<Index> negative(static_cast<std::size_t>(count), 0);
   const SequentialRunner alone;
   const Multifrontal m(K, *this, block_products_for(path), passed, negative, h.children, h.passes);
-  // One workspace per worker at most, each large enough for any task and
-  // taken by a task from a shared pool: the tasks of one worker reuse the
-  // memory it has already touched.
-  // A slot per worker: no more tasks than workers run at once, so a task
-  // always finds a free one (claimed by an atomic exchange; the library
-  // takes no lock of the host's).
-  // Every workspace, and the update matrices that pass between tasks, are
-  // obtained here, on this thread, before the tasks start: where pages
-  // are mapped in by several threads at once they contend, and the two
-  // threads of the 30 x 30 x 30 building took longer than one.
+  // One workspace per task that runs at once, each large enough for any
+  // task and taken from a shared pool, so that the tasks of one worker
+  // reuse the memory it has already touched. No more tasks than workers
+  // (nor than subtrees) run at once, so a task always finds a free slot
+  // among the first of them (claimed by an atomic exchange; the library
+  // takes no lock of the host's). Every workspace, and the update matrices
+  // that pass between tasks, are obtained here, on this thread, before the
+  // tasks start: where pages are mapped in by several threads at once they
+  // contend, and the two threads of the 30 x 30 x 30 building took longer
+  // than one.
   const auto slots = static_cast<std::size_t>(std::max<Index>(1, runner.workers()));
   std::vector<std::unique_ptr<Workspace>> pool(slots);
   for (std::size_t k = 0; k < std::min(slots, h.subtrees.size()); ++k) pool[k] = new_workspace(h.largest);
@@ -392,7 +392,6 @@ void SupernodalFactor::factorise(const NodeBlockMatrix& K, VectorPath path, cons
       std::atomic<bool>& flag;
       ~Release() { flag = false; }
     } release{taken[slot]};
-    if (!pool[slot]) pool[slot] = new_workspace(h.largest);
     for (Index s = h.first_in_subtree[static_cast<std::size_t>(root)]; s <= root; ++s)
       m.supernode(s, *pool[slot], alone);
   });

@@ -256,12 +256,6 @@ TEST(SupernodePartition, CoversEveryNodeOnceWithOrderedRows) {
   EXPECT_EQ(merged.n_supernodes(), 1);
 }
 
-}  // namespace
-}  // namespace zervola::global::supernodal
-
-namespace zervola::global::supernodal {
-namespace {
-
 // What the factorisation holds beside the factor: never less than a front's
 // update matrix together with its children's, which are alive at once, nor
 // on one worker more than every update matrix at once.
